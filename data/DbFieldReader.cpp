@@ -1,0 +1,164 @@
+#include "data/DbFieldReader.h"
+
+#include "app/MessageService.h"
+#include "app/TextUtil.h"
+#include "data/JetSql.h"
+#include "data/RecordsetHandle.h"
+
+#include <cctype>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace {
+
+enum class FieldType { Integer, Date, Text, Other };
+
+FieldType TypeOf(sqlite3_stmt* stmt, int column) {
+    if (const char* decl = sqlite3_column_decltype(stmt, column)) {
+        const std::string t = AsciiLower(decl);
+        if (t.find("date") != std::string::npos || t.find("time") != std::string::npos)
+            return FieldType::Date;
+        if (t == "smallint" || t == "tinyint" || t == "bit" || t == "boolean" || t == "byte" ||
+            t == "yesno")
+            return FieldType::Other;
+        if (t.find("int") != std::string::npos || t == "long" || t == "counter" ||
+            t == "autoincrement" || t == "decimal" || t == "numeric")
+            return FieldType::Integer;
+        if (t.find("char") != std::string::npos || t.find("text") != std::string::npos ||
+            t.find("clob") != std::string::npos || t == "memo")
+            return FieldType::Text;
+        return FieldType::Other;
+    }
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        return FieldType::Integer;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB:
+        return FieldType::Text;
+    default:
+        return FieldType::Other;
+    }
+}
+
+std::string_view ColumnText(sqlite3_stmt* stmt, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+    const int size = sqlite3_column_bytes(stmt, column);
+    return text ? std::string_view(text, static_cast<size_t>(size)) : std::string_view();
+}
+
+void ShowFieldError() {
+    ShowMessage("字段访问发生错误，请确认数据库结构没有改动。", "字段访问", MsgIcon::Information);
+}
+
+} // namespace
+
+int CDbFieldReader::CheckRow() {
+    if (!m_pRecordset || !m_pRecordset->m_pStmt) {
+        ShowMessage("无法读取数据库资料，可能数据库连接已经断开，请重新连接、然后重试。", "连接问题",
+                    MsgIcon::Information);
+        return 0;
+    }
+    return m_pRecordset->m_bEOF ? 0 : 1;
+}
+
+int CDbFieldReader::Column(const char* field) {
+    const int column = m_pRecordset->FindColumn(field);
+    if (column < 0)
+        ShowFieldError();
+    return column;
+}
+
+int CDbFieldReader::GetText(std::string& out, const char* field, int limit) {
+    out.clear();
+    if (!CheckRow())
+        return 0;
+    const int column = Column(field);
+    if (column < 0)
+        return 0;
+    sqlite3_stmt* stmt = m_pRecordset->m_pStmt;
+    if (sqlite3_column_type(stmt, column) == SQLITE_NULL)
+        return 1;
+    switch (TypeOf(stmt, column)) {
+    case FieldType::Integer: {
+        const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
+        out = std::to_string(static_cast<int>(v));
+        break;
+    }
+    case FieldType::Date: {
+        const std::string_view raw = ColumnText(stmt, column);
+        std::string canonical;
+        std::string text = CJetSql::CanonicalDate(raw, canonical) ? canonical : std::string(raw);
+        out = limit > 0 ? std::string(Utf8Prefix(text, static_cast<size_t>(limit))) : text;
+        break;
+    }
+    case FieldType::Text: {
+        const std::string_view text = ColumnText(stmt, column);
+        out = limit > 0 ? std::string(Utf8Prefix(text, static_cast<size_t>(limit)))
+                        : std::string(text);
+        break;
+    }
+    case FieldType::Other:
+        break;
+    }
+    return 1;
+}
+
+int CDbFieldReader::GetInt(int& out, const char* field) {
+    if (!CheckRow())
+        return 0;
+    const int column = Column(field);
+    if (column < 0)
+        return 0;
+    sqlite3_stmt* stmt = m_pRecordset->m_pStmt;
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+        out = 0;
+        return 1;
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
+        if (v < INT_MIN || v > INT_MAX)
+            break;
+        out = static_cast<int>(v);
+        return 1;
+    }
+    case SQLITE_FLOAT: {
+        const double v = sqlite3_column_double(stmt, column);
+        if (!(v >= INT_MIN && v <= INT_MAX))
+            break;
+        out = static_cast<int>(std::lround(v));
+        return 1;
+    }
+    default: {
+        std::string_view text = ColumnText(stmt, column);
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+            text.remove_prefix(1);
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+            text.remove_suffix(1);
+        int v = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (ec != std::errc() || end != text.data() + text.size() || text.empty())
+            break;
+        out = v;
+        return 1;
+    }
+    }
+    ShowFieldError();
+    return 0;
+}
+
+int CDbFieldReader::GetMemo(std::string& out, const char* field) {
+    if (!m_pRecordset || !m_pRecordset->m_pStmt)
+        return 0;
+    const int column = Column(field);
+    if (column < 0)
+        return 0;
+    if (m_pRecordset->m_bEOF)
+        return 0;
+    const std::string_view text = ColumnText(m_pRecordset->m_pStmt, column);
+    if (text.empty())
+        return 0;
+    out.assign(text);
+    return 1;
+}

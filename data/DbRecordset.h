@@ -1,0 +1,35 @@
+#pragma once
+
+#include "data/DbFieldReader.h"
+
+#include <memory>
+#include <string>
+
+class CDbConnection;
+class CRecordsetHandle;
+
+// The rows of one SELECT, read forward: Open; while !IsEOF() read fields, MoveNext; Close.
+class CDbRecordset {
+public:
+    CDbRecordset();
+    virtual ~CDbRecordset();
+    CDbRecordset(const CDbRecordset&) = delete;
+    CDbRecordset& operator=(const CDbRecordset&) = delete;
+
+    int Open(CDbConnection* connection, const std::string& sql);
+    void Close();
+    // Nonzero past the last row, and when no recordset is open (so no loop can run on a
+    // failed Open).
+    int IsEOF() const;
+    void MoveNext();
+    bool IsOpen() const { return m_pHandle != nullptr; }
+
+    // Text of a field, trailing white space removed; limit > 0 cuts (at a character).
+    int GetString(std::string& out, const char* field, int limit);
+    int GetMemo(std::string& out, const char* field);
+    int GetInt(int& out, const char* field);
+
+private:
+    std::unique_ptr<CRecordsetHandle> m_pHandle;
+    CDbFieldReader m_reader;
+};

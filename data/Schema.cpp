@@ -1,0 +1,66 @@
+#include "data/Schema.h"
+
+#include <filesystem>
+#include <sqlite3.h>
+
+namespace {
+
+// Date columns hold "%Y-%m-%d %H:%M:%S" text or NULL, nothing else.
+const char* const kDateCheck =
+    " GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-5][0-9]'";
+
+std::string DateColumn(const std::string& name) {
+    return name + " DATETIME CHECK (" + name + " IS NULL OR " + name + kDateCheck + ")";
+}
+
+} // namespace
+
+std::string CSchema::EditionDdl(const std::string& p) {
+    std::string ddl;
+    ddl += "CREATE TABLE " + p + "dorntree (id INTEGER PRIMARY KEY, parid INTEGER NOT NULL DEFAULT 0, "
+           "name TEXT, xh INTEGER DEFAULT 0, childs INTEGER NOT NULL DEFAULT 0, oldid TEXT, " +
+           DateColumn("updatetime") + ");\n";
+    ddl += "CREATE TABLE " + p + "dornlaws (lawid INTEGER PRIMARY KEY AUTOINCREMENT, topic TEXT, "
+           "wenhao TEXT, bumen TEXT, " + DateColumn("datum") + ", body LONGTEXT, reid INTEGER, "
+           "oldid TEXT, " + DateColumn("updatetime") + ");\n";
+    ddl += "CREATE TABLE " + p + "dornlawas (lawid INTEGER NOT NULL, treeid INTEGER NOT NULL, " +
+           DateColumn("updatetime") + ");\n";
+    ddl += "CREATE INDEX " + p + "dorntree_parid ON " + p + "dorntree (parid, xh);\n";
+    ddl += "CREATE INDEX " + p + "dorntree_oldid ON " + p + "dorntree (oldid);\n";
+    ddl += "CREATE INDEX " + p + "dorntree_updatetime ON " + p + "dorntree (updatetime, id);\n";
+    ddl += "CREATE INDEX " + p + "dornlaws_oldid ON " + p + "dornlaws (oldid);\n";
+    ddl += "CREATE INDEX " + p + "dornlaws_datum ON " + p + "dornlaws (datum);\n";
+    ddl += "CREATE INDEX " + p + "dornlaws_updatetime ON " + p + "dornlaws (updatetime, lawid);\n";
+    ddl += "CREATE INDEX " + p + "dornlawas_treeid ON " + p + "dornlawas (treeid, lawid);\n";
+    ddl += "CREATE INDEX " + p + "dornlawas_lawid ON " + p + "dornlawas (lawid);\n";
+    ddl += "CREATE INDEX " + p + "dornlawas_updatetime ON " + p + "dornlawas (updatetime);\n";
+    return ddl;
+}
+
+bool CSchema::CreateDatabase(const std::string& path, bool overwrite, std::string& error) {
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        if (!overwrite) {
+            error = path + " already exists (use --force to replace it)";
+            return false;
+        }
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            std::filesystem::remove(path + suffix, ec);
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+        SQLITE_OK) {
+        error = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        return false;
+    }
+    const std::string ddl = "PRAGMA journal_mode=WAL;\nBEGIN;\n" + EditionDdl("") +
+                            EditionDdl("en_") + "COMMIT;\n";
+    char* err = nullptr;
+    const bool ok = sqlite3_exec(db, ddl.c_str(), nullptr, nullptr, &err) == SQLITE_OK;
+    if (!ok)
+        error = err ? err : sqlite3_errmsg(db);
+    sqlite3_free(err);
+    sqlite3_close(db);
+    return ok;
+}

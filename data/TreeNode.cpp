@@ -1,0 +1,51 @@
+#include "data/TreeNode.h"
+
+#include "data/DbRecordset.h"
+#include "data/TreeLevels.h"
+
+int CTreeNode::LevelOf(int id) {
+    if (id <= 0)
+        return 0;
+    if (id % g_treeLevels[1].nStep == 0)
+        return 1;
+    if (id % g_treeLevels[2].nStep == 0)
+        return 2;
+    if (id % g_treeLevels[3].nStep == 0)
+        return 3;
+    if (id % g_treeLevels[4].nStep == 0)
+        return 4;
+    return 5;
+}
+
+void CTreeNode::SetNodeId(int id) {
+    m_nNodeId = id;
+    m_nLevel = LevelOf(id);
+}
+
+int CTreeNode::GetRangeEnd() const {
+    // Computed wide: a negative id counts as the root and must not overflow.
+    const long long end =
+        static_cast<long long>(m_nNodeId) + g_treeLevels[m_nLevel].nStep;
+    return static_cast<int>(end);
+}
+
+int CTreeNode::FindFreeChildId() {
+    if (m_nLevel < 0 || m_nLevel >= 5)
+        return -1;
+    const TreeLevel& row = g_treeLevels[m_nLevel + 1];
+    CDbRecordset rs;
+    const std::string sql =
+        "select id from " + m_strTable + " where parid=" + std::to_string(m_nNodeId) +
+        " order by id ASC";
+    if (!m_pConnection || !rs.Open(m_pConnection, sql))
+        return 0;
+    long long candidate = m_nNodeId;
+    for (int k = 1; k <= row.nSlots; ++k) {
+        candidate += row.nStep;
+        int id = 0;
+        if (rs.IsEOF() || (rs.GetInt(id, "id"), id != candidate))
+            return static_cast<int>(candidate);
+        rs.MoveNext();
+    }
+    return -1;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// Where the online update fetches from and how its wire text is encoded. The GUI reads the
+// values from the settings profile; the environment overrides them for tests and scripts.
+struct CUpdateSettings {
+    // Scheme and host (and port) to which the page paths are appended.
+    std::string m_strServer = kDefaultServer;
+    // Charset of requests and replies on the wire.
+    std::string m_strCharset = "GBK";
+
+    static constexpr const char* kDefaultServer = "http://127.0.0.1:8642";
+    static constexpr const char* kServerEnv = "TOLVARIN_UPDATE_SERVER";
+    static constexpr const char* kCharsetEnv = "TOLVARIN_UPDATE_CHARSET";
+
+    // Applies TOLVARIN_UPDATE_SERVER / TOLVARIN_UPDATE_CHARSET when set and not empty.
+    void ApplyEnvironment();
+    // The server without trailing slashes.
+    std::string ServerBase() const;
+};
