@@ -1,0 +1,61 @@
+#pragma once
+
+#include "data/DbConnection.h"
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Writes a collection into a fresh law database quickly: categories by path with ids handed
+// out by the category id coding, laws and their links, all in one transaction per edition.
+class CCollectionWriter {
+public:
+    struct Law {
+        std::string topic;
+        std::string wenhao;
+        std::string bumen;
+        std::string datum; // any date text the database accepts, or empty
+        std::string body;
+    };
+
+    CCollectionWriter() = default;
+    ~CCollectionWriter();
+    CCollectionWriter(const CCollectionWriter&) = delete;
+    CCollectionWriter& operator=(const CCollectionWriter&) = delete;
+
+    // Opens an existing database (made by CSchema) for writing.
+    bool Open(const std::string& path, std::string& error);
+    // Starts writing one edition: "" for Chinese, "en_" for English.
+    bool BeginEdition(const std::string& prefix, std::string& error);
+    bool EndEdition(std::string& error);
+
+    // The category for a path, created level by level when missing (at most five levels;
+    // deeper names are filed under the fifth). 0 for an empty path.
+    int Category(const std::vector<std::string>& path, std::string& error);
+    // Files a law under the given categories; answers its lawid, 0 on failure.
+    long long AddLaw(const Law& law, const std::vector<int>& categories, std::string& error);
+
+    // The stamp every written row carries.
+    const std::string& Stamp() const { return m_strStamp; }
+
+private:
+    bool Exec(const std::string& sql, std::string& error);
+    bool Prepare(sqlite3_stmt** stmt, const std::string& sql, std::string& error);
+    void FinalizeAll();
+    int NewChildId(int parent, std::string& error);
+
+    CDbConnection m_db;
+    sqlite3* m_pDb = nullptr;
+    std::string m_strPrefix;
+    std::string m_strStamp;
+    sqlite3_stmt* m_pInsertCategory = nullptr;
+    sqlite3_stmt* m_pRaiseChilds = nullptr;
+    sqlite3_stmt* m_pInsertLaw = nullptr;
+    sqlite3_stmt* m_pInsertLink = nullptr;
+    std::map<std::pair<int, std::string>, int> m_categories; // (parent, name) -> id
+    std::map<int, int> m_childCount;                          // parent -> children so far
+};

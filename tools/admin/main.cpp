@@ -1,0 +1,280 @@
+// tolvarin-admin: makes law databases for Tolvarin — empty ones, the demo collection, imports
+// of a JSON Lines corpus and synthetic collections of any size.
+
+#include "app/AppConstants.h"
+#include "data/Schema.h"
+#include "data/TreeNode.h"
+#include "tools/admin/CollectionGenerator.h"
+#include "tools/admin/CollectionWriter.h"
+#include "tools/admin/CorpusImporter.h"
+#include "tools/admin/DemoCollection.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: tolvarin-admin COMMAND [OPTIONS] [FILE]\n"
+    "\n"
+    "Makes law databases for Tolvarin. FILE defaults to db1.mdb in the working directory.\n"
+    "\n"
+    "Commands:\n"
+    "  init [--force] [FILE]             create an empty database with both editions' tables\n"
+    "  demo [--force] [FILE]             create the sample collection (both editions)\n"
+    "  import CORPUS.jsonl [--edition zh|en] [--append | --force] [FILE]\n"
+    "                                    file every law of a JSON Lines corpus\n"
+    "  generate --laws N [--categories M] [--body-chars C] [--seed S] [--corpus CORPUS.jsonl]\n"
+    "           [--edition zh|en] [--force] [FILE]\n"
+    "                                    create a synthetic collection for benchmarks\n"
+    "  info [FILE]                       print what a database holds\n"
+    "\n"
+    "Options:\n"
+    "  --force     replace an existing FILE\n"
+    "  --append    import into an existing FILE\n"
+    "  --help      show this text\n"
+    "  --version   show the version\n";
+
+struct Args {
+    std::string command;
+    std::vector<std::string> positional;
+    bool force = false;
+    bool append = false;
+    std::string edition = "zh";
+    long long laws = -1;
+    int categories = 200;
+    int bodyChars = 5400;
+    unsigned seed = 1;
+    std::string corpus;
+};
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "tolvarin-admin: %s\n", message.c_str());
+    return 2;
+}
+
+bool ParseNumber(const char* text, long long min, long long max, long long& out) {
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text, &end, 10);
+    if (errno || end == text || *end || v < min || v > max)
+        return false;
+    out = v;
+    return true;
+}
+
+// Parses the command line; answers -1 to go on, else an exit code.
+int Parse(int argc, char** argv, Args& args) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                Fail(std::string(name) + " needs a value");
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        long long n = 0;
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("tolvarin-admin %s\n", kProductVersion);
+            return 0;
+        } else if (a == "--force") {
+            args.force = true;
+        } else if (a == "--append") {
+            args.append = true;
+        } else if (a == "--edition") {
+            const char* v = value("--edition");
+            if (!v)
+                return 2;
+            args.edition = v;
+            if (args.edition != "zh" && args.edition != "en")
+                return Fail("--edition must be zh or en");
+        } else if (a == "--laws") {
+            const char* v = value("--laws");
+            if (!v || !ParseNumber(v, 0, 100000000, n))
+                return Fail("--laws needs a number from 0 to 100000000");
+            args.laws = n;
+        } else if (a == "--categories") {
+            const char* v = value("--categories");
+            if (!v || !ParseNumber(v, 0, 1000000, n))
+                return Fail("--categories needs a number from 0 to 1000000");
+            args.categories = static_cast<int>(n);
+        } else if (a == "--body-chars") {
+            const char* v = value("--body-chars");
+            if (!v || !ParseNumber(v, 10, 10000000, n))
+                return Fail("--body-chars needs a number from 10 to 10000000");
+            args.bodyChars = static_cast<int>(n);
+        } else if (a == "--seed") {
+            const char* v = value("--seed");
+            if (!v || !ParseNumber(v, 0, 4294967295LL, n))
+                return Fail("--seed needs a number");
+            args.seed = static_cast<unsigned>(n);
+        } else if (a == "--corpus") {
+            const char* v = value("--corpus");
+            if (!v)
+                return 2;
+            args.corpus = v;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return Fail("unknown option " + a + " (see --help)");
+        } else if (args.command.empty()) {
+            args.command = a;
+        } else {
+            args.positional.push_back(a);
+        }
+    }
+    if (args.command.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    return -1;
+}
+
+bool Create(const std::string& file, bool force, std::string& error) {
+    return CSchema::CreateDatabase(file, force, error);
+}
+
+int Info(const std::string& file) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        const std::string error = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        return Fail(file + ": " + error);
+    }
+    int rc = 0;
+    for (const char* prefix : {"", "en_"}) {
+        const std::string p = prefix;
+        std::printf("%s edition:\n", p.empty() ? "Chinese" : "English");
+        // Categories depth first with the number of laws filed in each subtree.
+        std::string sql = "select name,id,parid,childs from " + p + "dorntree order by parid, xh desc";
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+            std::fprintf(stderr, "  %s\n", sqlite3_errmsg(db));
+            rc = 1;
+            continue;
+        }
+        struct Node {
+            std::string name;
+            int id;
+        };
+        std::vector<std::pair<int, Node>> nodes;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+            nodes.push_back({sqlite3_column_int(stmt, 2), {name ? name : "", sqlite3_column_int(stmt, 1)}});
+        }
+        sqlite3_finalize(stmt);
+        auto count = [&](const std::string& q) {
+            sqlite3_stmt* s = nullptr;
+            long long n = -1;
+            if (sqlite3_prepare_v2(db, q.c_str(), -1, &s, nullptr) == SQLITE_OK &&
+                sqlite3_step(s) == SQLITE_ROW)
+                n = sqlite3_column_int64(s, 0);
+            sqlite3_finalize(s);
+            return n;
+        };
+        std::printf("  %lld laws, %zu categories, %lld links\n",
+                    count("select count(*) from " + p + "dornlaws"), nodes.size(),
+                    count("select count(*) from " + p + "dornlawas"));
+        std::function<void(int, int)> print = [&](int parent, int depth) {
+            for (const auto& [parid, node] : nodes) {
+                if (parid != parent)
+                    continue;
+                CTreeNode range;
+                range.SetNodeId(node.id);
+                const long long laws = count("select count(distinct lawid) from " + p +
+                                             "dornlawas where treeid>=" + std::to_string(node.id) +
+                                             " and treeid<" + std::to_string(range.GetRangeEnd()));
+                std::printf("  %*s%s (%lld)\n", depth * 2, "", node.name.c_str(), laws);
+                if (depth < 6)
+                    print(node.id, depth + 1);
+            }
+        };
+        if (nodes.size() <= 200)
+            print(0, 0);
+    }
+    sqlite3_close(db);
+    return rc;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Args args;
+    if (const int rc = Parse(argc, argv, args); rc >= 0)
+        return rc;
+    const std::string& cmd = args.command;
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+    std::string error;
+
+    if (cmd == "info") {
+        if (args.positional.size() > 1)
+            return Fail("info takes one FILE");
+        return Info(args.positional.empty() ? kDatabaseFileName : args.positional[0]);
+    }
+    if (cmd == "init" || cmd == "demo") {
+        if (args.positional.size() > 1)
+            return Fail(cmd + " takes one FILE");
+        const std::string file = args.positional.empty() ? kDatabaseFileName : args.positional[0];
+        if (!Create(file, args.force, error))
+            return Fail(error);
+        if (cmd == "demo") {
+            CCollectionWriter writer;
+            if (!writer.Open(file, error) || !CDemoCollection::Write(writer, error))
+                return Fail(file + ": " + error);
+        }
+        std::printf("%s: %s database written\n", file.c_str(), cmd == "demo" ? "demo" : "empty");
+        return 0;
+    }
+    if (cmd == "import") {
+        if (args.positional.empty() || args.positional.size() > 2)
+            return Fail("import needs CORPUS.jsonl and at most one FILE");
+        const std::string corpus = args.positional[0];
+        const std::string file = args.positional.size() > 1 ? args.positional[1] : kDatabaseFileName;
+        if (!std::filesystem::exists(corpus))
+            return Fail("no corpus at " + corpus);
+        const bool exists = std::filesystem::exists(file);
+        if (!(exists && args.append) && !Create(file, args.force, error))
+            return Fail(error + (exists ? " (or use --append to add to it)" : ""));
+        CCollectionWriter writer;
+        if (!writer.Open(file, error) || !writer.BeginEdition(args.edition == "en" ? "en_" : "", error))
+            return Fail(file + ": " + error);
+        const long long n = CCorpusImporter::Import(corpus, writer, error);
+        if (n < 0 || !writer.EndEdition(error))
+            return Fail(error);
+        std::printf("%s: %lld laws imported in %.2f s\n", file.c_str(), n, elapsed());
+        return 0;
+    }
+    if (cmd == "generate") {
+        if (args.laws < 0)
+            return Fail("generate needs --laws N");
+        if (args.positional.size() > 1)
+            return Fail("generate takes one FILE");
+        const std::string file = args.positional.empty() ? kDatabaseFileName : args.positional[0];
+        if (!Create(file, args.force, error))
+            return Fail(error);
+        CCollectionGenerator::Options options;
+        options.laws = args.laws;
+        options.categories = args.categories;
+        options.averageBodyChars = args.bodyChars;
+        options.seed = args.seed;
+        options.corpus = args.corpus;
+        CCollectionWriter writer;
+        if (!writer.Open(file, error) || !writer.BeginEdition(args.edition == "en" ? "en_" : "", error) ||
+            !CCollectionGenerator::Generate(options, writer, error) || !writer.EndEdition(error))
+            return Fail(file + ": " + error);
+        std::printf("%s: %lld laws generated in %.2f s\n", file.c_str(), args.laws, elapsed());
+        return 0;
+    }
+    return Fail("unknown command " + cmd + " (see --help)");
+}
