@@ -27,6 +27,8 @@ void CDbRecordset::Close() {
     m_pHandle.reset();
 }
 
+bool CDbRecordset::HasFailed() const { return m_pHandle && !m_pHandle->m_strError.empty(); }
+
 int CDbRecordset::IsEOF() const { return (!m_pHandle || m_pHandle->m_bEOF) ? -1 : 0; }
 
 void CDbRecordset::MoveNext() {

@@ -23,6 +23,9 @@ public:
     int IsEOF() const;
     void MoveNext();
     bool IsOpen() const { return m_pHandle != nullptr; }
+    // True when the engine failed while stepping to a row: the rows seen so far are not
+    // all the statement would have delivered.
+    bool HasFailed() const;
 
     // Text of a field, trailing white space removed; limit > 0 cuts (at a character).
     int GetString(std::string& out, const char* field, int limit);

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/AppConstants.h"
+#include "browse/LawRow.h"
+
+#include <string>
+#include <vector>
+
+class CDbConnection;
+class CSqlSelect;
+
+// The search for words in the law text. The statement of a search, already filled by the
+// search form, gets one " like " condition per word on law.body and is run once per window
+// of 100 consecutive lawid values. A window whose statement fails is run again without the
+// body conditions, and the program then checks the words in each law's text itself.
+class CBodySearch {
+public:
+    static constexpr int kWindowSize = 100;
+
+    // `db` is the connection of the user-interface thread; it is connected with
+    // `connectionString` (without forcing) before every window.
+    CBodySearch(CDbConnection& db, std::string lawTable,
+                std::string connectionString = kConnectionString);
+
+    // Runs the search. `builder` is filled but not built; `words` is the body-search word
+    // list. Returns the rows found, window by window in the order the statements deliver
+    // them; no no-records row.
+    std::vector<CLawRow> Run(CSqlSelect& builder, const std::vector<std::string>& words);
+
+    // The highest lawid of the law table; 0 when it is empty or cannot be read.
+    int HighestLawId();
+
+    // True when the law's text contains every word (exact, case-sensitive). An empty word
+    // list matches no law, nor does a law that cannot be read.
+    bool LawContainsWords(int lawid, const std::vector<std::string>& words);
+
+    // Figures of the last Run: windows searched and windows searched a second time.
+    int GetWindowCount() const { return m_nWindows; }
+    int GetSecondPassCount() const { return m_nSecondPasses; }
+
+    // "v.lawid>%d and v.lawid<=%d", followed by " and " and `condition` when not empty.
+    static std::string WindowCondition(long long start, const std::string& condition);
+
+private:
+    // Appends the rows of one statement to `rows`; with `checkWords` only the laws whose text
+    // contains the words. 0 when the statement fails, before or while delivering rows; the
+    // rows it had delivered are then not kept.
+    int ReadWindow(const std::string& sql, std::vector<CLawRow>& rows,
+                   const std::vector<std::string>* checkWords);
+
+    CDbConnection& m_db;
+    std::string m_strLawTable;
+    std::string m_strConnection;
+    int m_nWindows = 0;
+    int m_nSecondPasses = 0;
+};
