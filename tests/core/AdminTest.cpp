@@ -1,0 +1,157 @@
+#include "app/EditionConfig.h"
+#include "app/MessageService.h"
+#include "data/DbRecordset.h"
+#include "data/TreeNode.h"
+#include "tests/core/TestDb.h"
+#include "tools/admin/CollectionGenerator.h"
+#include "tools/admin/CollectionWriter.h"
+#include "tools/admin/CorpusImporter.h"
+#include "tools/admin/DemoCollection.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace {
+
+// Laws listed for a category with the program's own listing statements.
+std::vector<int> ListCategory(CDbConnection& db, const char* links, const char* laws, int id) {
+    std::string sql;
+    if (id == 0) {
+        sql = std::string("select distinct lawid, topic, datum, wenhao, bumen from ") + laws +
+              " order by datum DESC";
+    } else {
+        CTreeNode node;
+        node.SetNodeId(id);
+        sql = std::string("select distinct v.lawid as lawid,l.topic as topic,l.datum as datum,"
+                          "l.wenhao as wenhao,l.bumen as bumen from (") +
+              links + " v left join " + laws + " l on v.lawid=l.lawid) where v.treeid>=" +
+              std::to_string(id) + " and v.treeid<" + std::to_string(node.GetRangeEnd()) +
+              " order by datum DESC";
+    }
+    CDbRecordset rs;
+    std::vector<int> ids;
+    EXPECT_TRUE(rs.Open(&db, sql)) << db.GetLastError();
+    while (!rs.IsEOF()) {
+        int lawid = 0;
+        rs.GetInt(lawid, "lawid");
+        ids.push_back(lawid);
+        rs.MoveNext();
+    }
+    return ids;
+}
+
+struct Category {
+    int id;
+    int parid;
+    int childs;
+};
+
+std::vector<Category> Categories(CDbConnection& db, const char* table) {
+    CDbRecordset rs;
+    std::vector<Category> out;
+    EXPECT_TRUE(rs.Open(&db, std::string("select * from ") + table));
+    while (!rs.IsEOF()) {
+        Category c{};
+        rs.GetInt(c.id, "id");
+        rs.GetInt(c.parid, "parid");
+        rs.GetInt(c.childs, "childs");
+        out.push_back(c);
+        rs.MoveNext();
+    }
+    return out;
+}
+
+// Every category's id lies in its parent's range, childs counts its children, and each law
+// is listed once under the root.
+void ExpectConsistentTree(CDbConnection& db, const char* prefix) {
+    const std::string p = prefix;
+    const auto categories = Categories(db, (p + "dorntree").c_str());
+    for (const Category& c : categories) {
+        CTreeNode parent;
+        parent.SetNodeId(c.parid);
+        EXPECT_GT(c.id, c.parid);
+        EXPECT_LT(c.id, parent.GetRangeEnd());
+        CTreeNode self;
+        self.SetNodeId(c.id);
+        EXPECT_EQ(self.GetLevel(), parent.GetLevel() + 1) << c.id;
+        int children = 0;
+        for (const Category& d : categories)
+            children += d.parid == c.id;
+        EXPECT_EQ(c.childs, children) << c.id;
+    }
+    const auto all = ListCategory(db, (p + "dornlawas").c_str(), (p + "dornlaws").c_str(), 0);
+    EXPECT_EQ(std::set<int>(all.begin(), all.end()).size(), all.size());
+}
+
+} // namespace
+
+TEST(Admin, CorpusImportListsEveryLawUnderItsCategories) {
+    const char* corpus = std::getenv("TOLVARIN_CORPUS");
+    if (!corpus || !std::filesystem::exists(corpus))
+        GTEST_SKIP() << "the shared corpus is not beside the project (TOLVARIN_CORPUS)";
+    CMessageRecorder boxes;
+    TestDb fixture;
+    {
+        CCollectionWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.Open(fixture.File(), error)) << error;
+        ASSERT_TRUE(writer.BeginEdition("", error)) << error;
+        EXPECT_EQ(CCorpusImporter::Import(corpus, writer, error), 1564) << error;
+        ASSERT_TRUE(writer.EndEdition(error)) << error;
+    }
+    CDbConnection db;
+    fixture.Connect(db);
+    EXPECT_EQ(ListCategory(db, "dornlawas", "dornlaws", 0).size(), 1564u);
+    size_t filedUnderTopLevel = 0;
+    for (const Category& c : Categories(db, "dorntree"))
+        if (c.parid == 0)
+            filedUnderTopLevel += ListCategory(db, "dornlawas", "dornlaws", c.id).size();
+    EXPECT_EQ(filedUnderTopLevel, 1564u) << "each law once, under its top-level category";
+    ExpectConsistentTree(db, "");
+    EXPECT_TRUE(boxes.Messages().empty());
+}
+
+TEST(Admin, DemoAndGeneratedCollectionsAreConsistent) {
+    CMessageRecorder boxes;
+    TestDb demo;
+    {
+        CCollectionWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.Open(demo.File(), error));
+        ASSERT_TRUE(CDemoCollection::Write(writer, error)) << error;
+    }
+    CDbConnection db;
+    demo.Connect(db);
+    for (const auto& [prefix, laws] : {std::pair{"", "dornlaws"}, std::pair{"en_", "en_dornlaws"}}) {
+        ExpectConsistentTree(db, prefix);
+        const std::string links = std::string(prefix) + "dornlawas";
+        EXPECT_GE(ListCategory(db, links.c_str(), laws, 0).size(), 24u);
+    }
+
+    TestDb generated;
+    {
+        CCollectionWriter writer;
+        std::string error;
+        CCollectionGenerator::Options options;
+        options.laws = 300;
+        options.categories = 150;
+        options.averageBodyChars = 300;
+        ASSERT_TRUE(writer.Open(generated.File(), error));
+        ASSERT_TRUE(writer.BeginEdition("", error));
+        ASSERT_TRUE(CCollectionGenerator::Generate(options, writer, error)) << error;
+        ASSERT_TRUE(writer.EndEdition(error));
+    }
+    CDbConnection gen;
+    generated.Connect(gen);
+    ExpectConsistentTree(gen, "");
+    int deepest = 0;
+    for (const Category& c : Categories(gen, "dorntree")) {
+        CTreeNode node;
+        node.SetNodeId(c.id);
+        deepest = std::max(deepest, node.GetLevel());
+    }
+    EXPECT_EQ(deepest, 5);
+    EXPECT_EQ(ListCategory(gen, "dornlawas", "dornlaws", 0).size(), 300u);
+    EXPECT_TRUE(boxes.Messages().empty());
+}
