@@ -1,0 +1,109 @@
+#include "search/AdvancedSearchDlg.h"
+
+#include "search/DialogExchange.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+CAdvancedSearchDlg::CAdvancedSearchDlg(QWidget* parent) : CExchangeDialog(IDD, parent) {
+    setWindowTitle(QStringLiteral("高级搜索"));
+
+    auto* fields = new QGridLayout;
+    auto addField = [&](int row, const QString& label, int controlId) {
+        QLineEdit* edit = CreateTextEdit(controlId, kMaxFieldBytes);
+        edit->setMinimumWidth(280);
+        auto* caption = new QLabel(label, this);
+        caption->setBuddy(edit);
+        fields->addWidget(caption, row, 0);
+        fields->addWidget(edit, row, 1);
+        return edit;
+    };
+    m_pTitleEdit = addField(0, QStringLiteral("标题:"), IDC_TITLE);
+    m_pWenhaoEdit = addField(1, QStringLiteral("文号："), IDC_WENHAO);
+    m_pBumenEdit = addField(2, QStringLiteral("部门:"), IDC_BUMEN);
+    m_pContentEdit = addField(3, QStringLiteral("内容:"), IDC_CONTENT);
+
+    auto* dates = new QGroupBox(QStringLiteral("日期"), this);
+    auto* dateGrid = new QGridLayout(dates);
+    const int ids[6] = {IDC_FROM_YEAR, IDC_FROM_MONTH, IDC_FROM_DAY,
+                        IDC_TO_YEAR,   IDC_TO_MONTH,   IDC_TO_DAY};
+    const QString units[3] = {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日")};
+    for (int row = 0; row < 2; ++row) {
+        dateGrid->addWidget(new QLabel(row == 0 ? QStringLiteral("从") : QStringLiteral("到"), dates),
+                            row, 0);
+        for (int k = 0; k < 3; ++k) {
+            QLineEdit* edit = CreateNumberEdit(ids[row * 3 + k]);
+            edit->setFixedWidth(k == 0 ? 60 : 40);
+            m_pDateEdits[row * 3 + k] = edit;
+            dateGrid->addWidget(edit, row, 1 + 2 * k);
+            dateGrid->addWidget(new QLabel(units[k], dates), row, 2 + 2 * k);
+        }
+    }
+    dateGrid->setColumnStretch(7, 1);
+
+    auto* scope = new QHBoxLayout;
+    m_pScopeGroup = CreateRadioGroup({{IDC_SCOPE_CURRENT, QStringLiteral("在当前分类中搜索")},
+                                      {IDC_SCOPE_ALL, QStringLiteral("在所有分类中搜索")}},
+                                     scope);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(dates);
+    layout->addLayout(scope);
+    layout->addWidget(CreateButtons(QStringLiteral("开始搜索"), QStringLiteral("取消")));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // The tab order follows the form: the four texts, the six date parts, the scope.
+    QWidget* previous = m_pTitleEdit;
+    for (QWidget* next : {static_cast<QWidget*>(m_pWenhaoEdit), static_cast<QWidget*>(m_pBumenEdit),
+                          static_cast<QWidget*>(m_pContentEdit)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    for (QLineEdit* edit : m_pDateEdits) {
+        setTabOrder(previous, edit);
+        previous = edit;
+    }
+}
+
+QLineEdit* CAdvancedSearchDlg::CreateNumberEdit(int controlId) {
+    auto* edit = new QLineEdit(this);
+    SetControlId(edit, controlId);
+    edit->setMaxLength(16);
+    edit->setAlignment(Qt::AlignRight);
+    return edit;
+}
+
+void CAdvancedSearchDlg::DoDataExchange(CDialogExchange& dx) {
+    dx.Text(m_pTitleEdit, m_strTitle, kMaxFieldBytes);
+    dx.Text(m_pWenhaoEdit, m_strWenhao, kMaxFieldBytes);
+    dx.Text(m_pBumenEdit, m_strBumen, kMaxFieldBytes);
+    dx.Text(m_pContentEdit, m_strContent, kMaxFieldBytes);
+    dx.Int(m_pDateEdits[0], m_nFromYear, 0, 3000);
+    dx.Int(m_pDateEdits[1], m_nFromMonth, 0, 12);
+    dx.Int(m_pDateEdits[2], m_nFromDay, 0, 31);
+    dx.Int(m_pDateEdits[3], m_nToYear, 0, 3000);
+    dx.Int(m_pDateEdits[4], m_nToMonth, 0, 12);
+    dx.Int(m_pDateEdits[5], m_nToDay, 0, 31);
+    dx.Radio(m_pScopeGroup, m_nScope);
+}
+
+QWidget* CAdvancedSearchDlg::FirstField() const { return m_pTitleEdit; }
+
+CAdvancedSearchValues CAdvancedSearchDlg::GetValues() const {
+    CAdvancedSearchValues values;
+    values.m_strTitle = m_strTitle;
+    values.m_strWenhao = m_strWenhao;
+    values.m_strBumen = m_strBumen;
+    values.m_strContent = m_strContent;
+    values.m_nFromYear = m_nFromYear;
+    values.m_nFromMonth = m_nFromMonth;
+    values.m_nFromDay = m_nFromDay;
+    values.m_nToYear = m_nToYear;
+    values.m_nToMonth = m_nToMonth;
+    values.m_nToDay = m_nToDay;
+    values.m_nScope = m_nScope;
+    return values;
+}
