@@ -1,0 +1,28 @@
+#include "ui/MakerInfo.h"
+
+#include <QSettings>
+
+const char* const CMakerInfo::kDefaultWebAddress = "https://www.morvexal.com";
+const char* const CMakerInfo::kDefaultMailAddress = "service@morvexal.com";
+const char* const CMakerInfo::kDefaultTelephone = "400-860-2718";
+const char* const CMakerInfo::kDefaultCopyright = "版权所有 (C) 2026 Morvexal";
+
+namespace {
+
+QString Value(QSettings& settings, const char* key, const char* fallback) {
+    const QString value = settings.value(QLatin1String(key)).toString().trimmed();
+    return value.isEmpty() ? QString::fromUtf8(fallback) : value;
+}
+
+} // namespace
+
+CMakerInfo CMakerInfo::Load() {
+    QSettings settings(QStringLiteral("morvexal"), QStringLiteral("tolvarin"));
+    settings.beginGroup(QStringLiteral("Maker"));
+    CMakerInfo info;
+    info.m_strWebAddress = Value(settings, "WebAddress", kDefaultWebAddress);
+    info.m_strMailAddress = Value(settings, "MailAddress", kDefaultMailAddress);
+    info.m_strTelephone = Value(settings, "Telephone", kDefaultTelephone);
+    info.m_strCopyright = Value(settings, "Copyright", kDefaultCopyright);
+    return info;
+}
