@@ -108,6 +108,25 @@ TEST_F(BodySearchTest, FindsTheWordsWindowByWindow) {
     EXPECT_TRUE(messages.Messages().empty());
 }
 
+TEST_F(BodySearchTest, KeepsTheFormsOtherConditionsInBothPasses) {
+    CAdvancedSearchValues values;
+    values.m_strTitle = "法";
+    values.m_nFromYear = 2000;
+    values.m_nScope = 1;
+    auto run = [&] {
+        CSqlSelect builder;
+        CSearchComposer("dornlawas", "dornlaws", 0).ComposeAdvancedSearch(builder, values);
+        CBodySearch search(db.Db(), "dornlaws", db.ConnectionString());
+        return Ids(search.Run(builder, {"当事人"}));
+    };
+    EXPECT_EQ(run(), (std::vector<int>{100, 250, 1000}));
+    values.m_strTitle = "合同";
+    EXPECT_EQ(run(), (std::vector<int>{100, 250}));
+    FailingLike like{"当事人"}; // fails exactly where the body conditions are tested
+    like.Install(db.Db());
+    EXPECT_EQ(run(), (std::vector<int>{100, 250}));
+}
+
 TEST_F(BodySearchTest, RowsCarryTheListColumns) {
     db.Exec("update dornlaws set datum='2007-06-29 08:15:00' where lawid=100");
     const std::vector<CLawRow> rows = Search("遵循公平");
