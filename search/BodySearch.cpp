@@ -6,8 +6,13 @@
 #include "search/SearchComposer.h"
 
 CBodySearch::CBodySearch(CDbConnection& db, std::string lawTable, std::string connectionString)
-    : m_db(db), m_strLawTable(std::move(lawTable)), m_strConnection(std::move(connectionString)) {
-}
+    : m_db(db), m_strLawTable(std::move(lawTable)),
+      m_connect([&db, connection = std::move(connectionString)] {
+          db.Connect(connection.c_str(), 0);
+      }) {}
+
+CBodySearch::CBodySearch(CDbConnection& db, std::string lawTable, std::function<void()> connect)
+    : m_db(db), m_strLawTable(std::move(lawTable)), m_connect(std::move(connect)) {}
 
 std::string CBodySearch::WindowCondition(long long start, const std::string& condition) {
     std::string text = "v.lawid>" + std::to_string(start) +
@@ -33,7 +38,8 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     for (long long i = 0; i < highest; i += kWindowSize) {
         ++m_nWindows;
         builder.SetWhere(WindowCondition(i, bodyCondition));
-        m_db.Connect(m_strConnection.c_str(), 0);
+        if (m_connect)
+            m_connect();
         if (ReadWindow(builder.BuildAgain(), rows, nullptr))
             continue;
         ++m_nSecondPasses;

@@ -3,6 +3,7 @@
 #include "app/AppConstants.h"
 #include "browse/LawRow.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ public:
     // `connectionString` (without forcing) before every window.
     CBodySearch(CDbConnection& db, std::string lawTable,
                 std::string connectionString = kConnectionString);
+    // The same with the owner's own way of connecting `db` before every window.
+    CBodySearch(CDbConnection& db, std::string lawTable, std::function<void()> connect);
+    CBodySearch(const CBodySearch&) = delete;
+    CBodySearch& operator=(const CBodySearch&) = delete;
 
     // Runs the search. `builder` is filled but not built; `words` is the body-search word
     // list. Returns the rows found, window by window in the order the statements deliver
@@ -50,7 +55,7 @@ private:
 
     CDbConnection& m_db;
     std::string m_strLawTable;
-    std::string m_strConnection;
+    std::function<void()> m_connect;
     int m_nWindows = 0;
     int m_nSecondPasses = 0;
 };

@@ -127,6 +127,13 @@ TEST_F(BodySearchTest, KeepsTheFormsOtherConditionsInBothPasses) {
     EXPECT_EQ(run(), (std::vector<int>{100, 250}));
 }
 
+TEST_F(BodySearchTest, ConnectsBeforeEveryWindow) {
+    int connects = 0;
+    CBodySearch search(db.Db(), "dornlaws", [&] { ++connects; });
+    EXPECT_EQ(Ids(Search("当事人", 0, 1, &search)), (std::vector<int>{100, 3, 250, 1000}));
+    EXPECT_EQ(connects, 10);
+}
+
 TEST_F(BodySearchTest, RowsCarryTheListColumns) {
     db.Exec("update dornlaws set datum='2007-06-29 08:15:00' where lawid=100");
     const std::vector<CLawRow> rows = Search("遵循公平");
