@@ -1,0 +1,308 @@
+// The frame's commands as actions: menu, toolbars, accelerators, status prompts, states.
+#include "app/CommandIds.h"
+#include "app/EditionConfig.h"
+#include "app/HelpCommands.h"
+#include "app/MainFrame.h"
+#include "app/TolvarinDoc.h"
+#include "browse/TolvarinView.h"
+#include "display/ShowLawView.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(QString::fromLatin1(name),
+                            QApplication::style()->standardIcon(fallback));
+}
+
+QIcon LargeIcon(const char* file) {
+    return QIcon(QStringLiteral(":/images/toolbar/") + QString::fromLatin1(file));
+}
+
+} // namespace
+
+QAction* CMainFrame::AddAction(int id, const QString& text, const QString& prompt,
+                               const QString& tip) {
+    auto* action = new QAction(text, this);
+    action->setData(id);
+    action->setObjectName(QStringLiteral("ID_%1").arg(id));
+    if (!prompt.isEmpty())
+        action->setStatusTip(prompt);
+    if (!tip.isEmpty())
+        action->setToolTip(tip);
+    m_actions[id] = action;
+    return action;
+}
+
+QAction* CMainFrame::Action(int id) const {
+    const auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+bool CMainFrame::ExecuteCommand(int id) {
+    UpdateCommandStates();
+    QAction* action = Action(id);
+    if (!action || !action->isEnabled())
+        return false;
+    action->trigger();
+    UpdateCommandStates();
+    return true;
+}
+
+void CMainFrame::CreateActions() {
+    // File.
+    AddAction(ID_FILE_NEW, QStringLiteral("新建"))->setEnabled(false);
+    AddAction(ID_FILE_OPEN, QStringLiteral("打开"))->setEnabled(false);
+    AddAction(ID_FILE_SAVE, QStringLiteral("保存"))->setEnabled(false);
+    QAction* print = AddAction(ID_FILE_PRINT, QStringLiteral("打印...\tCtrl+P"),
+                               QStringLiteral("打印当前法规"), QStringLiteral("打印"));
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(print, &QAction::triggered, this, &CMainFrame::OnFilePrint);
+    connect(AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("打印设置"),
+                      QStringLiteral("打印设置"), QStringLiteral("打印设置")),
+            &QAction::triggered, this, &CMainFrame::OnFilePrintSetup);
+    QAction* exit = AddAction(ID_APP_EXIT, QStringLiteral("退出(&x)"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    // Edit: what the panes give a meaning to.
+    AddAction(ID_EDIT_CUT, QStringLiteral("剪切"))->setEnabled(false);
+    QAction* copy = AddAction(ID_EDIT_COPY, QStringLiteral("复制"));
+    connect(copy, &QAction::triggered, this, &CMainFrame::OnEditCopy);
+    AddAction(ID_EDIT_PASTE, QStringLiteral("粘贴"))->setEnabled(false);
+
+    // Search.
+    connect(AddAction(ID_TITLE_SEARCH, QStringLiteral("标题查询"), QStringLiteral("标题查询"),
+                      QStringLiteral("标题查询")),
+            &QAction::triggered, this, &CMainFrame::OnTitleSearch);
+    connect(AddAction(ID_ADVANCED_SEARCH, QStringLiteral("高级查询"),
+                      QStringLiteral("高级查询"), QStringLiteral("高级查询")),
+            &QAction::triggered, this, &CMainFrame::OnAdvancedSearch);
+    connect(AddAction(ID_FIND_IN_TEXT, QStringLiteral("正文查找"), QStringLiteral("正文查找"),
+                      QStringLiteral("正文查找")),
+            &QAction::triggered, this, &CMainFrame::OnFindInText);
+
+    // View: bars.
+    QAction* toolbar = AddAction(ID_VIEW_TOOLBAR, QStringLiteral("工具栏(&T)"),
+                                 QStringLiteral("显示或隐藏工具栏"), QStringLiteral("工具栏"));
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    QAction* statusBarAction =
+        AddAction(ID_VIEW_STATUS_BAR, QStringLiteral("状态栏(&S)"),
+                  QStringLiteral("显示或隐藏状态栏"), QStringLiteral("状态栏"));
+    statusBarAction->setCheckable(true);
+    statusBarAction->setChecked(true);
+
+    // View styles of the law list.
+    m_pStyleGroup = new QActionGroup(this);
+    m_pStyleGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    const struct {
+        int id;
+        const char* text;
+        const char* theme;
+        QStyle::StandardPixmap fallback;
+    } styles[] = {
+        {ID_VIEW_LARGEICON, "大图标", "view-list-icons", QStyle::SP_FileDialogContentsView},
+        {ID_VIEW_SMALLICON, "小图标", "view-list-compact", QStyle::SP_FileDialogInfoView},
+        {ID_VIEW_LIST, "列表", "view-list-text", QStyle::SP_FileDialogListView},
+        {ID_VIEW_DETAILS, "详细资料", "view-list-details", QStyle::SP_FileDialogDetailedView},
+    };
+    for (const auto& style : styles) {
+        QAction* action = AddAction(style.id, QString::fromUtf8(style.text));
+        action->setToolTip(QString::fromUtf8(style.text));
+        action->setIcon(ThemeIcon(style.theme, style.fallback));
+        action->setCheckable(true);
+        m_pStyleGroup->addAction(action);
+        const int id = style.id;
+        connect(action, &QAction::triggered, this, [this, id] { OnViewStyle(id); });
+    }
+    Action(ID_VIEW_DETAILS)->setChecked(true);
+    connect(AddAction(ID_VIEW_LINEUP, QStringLiteral("排列图标")), &QAction::triggered, this,
+            [this] { OnViewStyle(ID_VIEW_LINEUP); });
+    AddAction(ID_VIEW_BYNAME, QStringLiteral("按名称排序"));
+
+    // Online update.
+    connect(AddAction(ID_SMART_UPDATE, QStringLiteral("智能更新"), QStringLiteral("智能更新"),
+                      QStringLiteral("智能更新")),
+            &QAction::triggered, this, [this] {
+                if (m_pDoc)
+                    m_pDoc->OnSmartUpdate();
+            });
+    QAction* stop = AddAction(ID_UPDATE_STOP, QStringLiteral("停止"));
+    stop->setToolTip(QStringLiteral("停止"));
+    connect(stop, &QAction::triggered, this, &CMainFrame::OnUpdateStop);
+
+    // Editions.
+    QAction* zh = AddAction(ID_EDITION_ZH, QStringLiteral("中文法规"));
+    QAction* en = AddAction(ID_EDITION_EN, QStringLiteral("英文法规"));
+    for (QAction* action : {zh, en}) {
+        action->setCheckable(true);
+        action->setToolTip(action->text());
+    }
+    connect(zh, &QAction::triggered, this, [this] { OnEdition(0); });
+    connect(en, &QAction::triggered, this, [this] { OnEdition(1); });
+
+    // Help.
+    connect(AddAction(ID_APP_ABOUT, QStringLiteral("关于 Tolvarin(&A)...")), &QAction::triggered,
+            this, [this] { OnAppAbout(this); });
+    Action(ID_APP_ABOUT)->setToolTip(QStringLiteral("关于"));
+    connect(AddAction(ID_HELP_CONTENTS, QStringLiteral("使用帮助")), &QAction::triggered, this,
+            [this] { OnHelpContents(this); });
+    Action(ID_HELP_CONTENTS)->setToolTip(QStringLiteral("帮助"));
+    Action(ID_HELP_CONTENTS)->setShortcut(QKeySequence::HelpContents);
+    connect(AddAction(ID_VISIT_WEBSITE, QStringLiteral("访问 Tolvarin 网站")),
+            &QAction::triggered, this, [this] { OnVisitWebSite(this); });
+    connect(AddAction(ID_SEND_SUGGESTION, QStringLiteral("投诉及建议")), &QAction::triggered,
+            this, [this] { OnSendSuggestion(this); });
+
+    // Panes.
+    QAction* next = AddAction(ID_NEXT_PANE, QStringLiteral("下一窗格"));
+    next->setShortcut(QKeySequence(Qt::Key_F6));
+    connect(next, &QAction::triggered, this, [this] { OnNextPane(true); });
+    QAction* previous = AddAction(ID_PREV_PANE, QStringLiteral("上一窗格"));
+    previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    connect(previous, &QAction::triggered, this, [this] { OnNextPane(false); });
+    for (QAction* action : {next, previous, print, Action(ID_HELP_CONTENTS)}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+}
+
+void CMainFrame::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    file->addAction(Action(ID_FILE_PRINT));
+    file->addAction(Action(ID_FILE_PRINT_SETUP));
+    file->addSeparator();
+    file->addAction(Action(ID_APP_EXIT));
+
+    QMenu* search = menuBar()->addMenu(QStringLiteral("查询(&S)"));
+    search->addAction(Action(ID_TITLE_SEARCH));
+    search->addAction(Action(ID_ADVANCED_SEARCH));
+    search->addAction(Action(ID_FIND_IN_TEXT));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+    view->addAction(Action(ID_VIEW_TOOLBAR));
+    view->addAction(Action(ID_VIEW_STATUS_BAR));
+
+    QMenu* update = menuBar()->addMenu(QStringLiteral("网络升级"));
+    update->addAction(Action(ID_SMART_UPDATE));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    help->addAction(Action(ID_APP_ABOUT));
+    help->addAction(Action(ID_HELP_CONTENTS));
+    help->addAction(Action(ID_VISIT_WEBSITE));
+    help->addAction(Action(ID_SEND_SUGGESTION));
+
+    for (QMenu* menu : {file, search, view, update, help})
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+}
+
+bool CMainFrame::CreateToolBars() {
+    m_pSmallToolBar = new QToolBar(QStringLiteral("标准"), this);
+    m_pSmallToolBar->setObjectName(QStringLiteral("ToolBar%1").arg(AFX_IDW_TOOLBAR_SMALL));
+    m_pSmallToolBar->setIconSize(QSize(16, 15));
+    Action(ID_FILE_NEW)->setIcon(ThemeIcon("document-new", QStyle::SP_FileIcon));
+    Action(ID_FILE_OPEN)->setIcon(ThemeIcon("document-open", QStyle::SP_DialogOpenButton));
+    Action(ID_FILE_SAVE)->setIcon(ThemeIcon("document-save", QStyle::SP_DialogSaveButton));
+    Action(ID_EDIT_CUT)->setIcon(ThemeIcon("edit-cut", QStyle::SP_TrashIcon));
+    Action(ID_EDIT_COPY)->setIcon(ThemeIcon("edit-copy", QStyle::SP_FileLinkIcon));
+    Action(ID_EDIT_PASTE)->setIcon(ThemeIcon("edit-paste", QStyle::SP_DialogApplyButton));
+    Action(ID_FILE_PRINT)->setIcon(ThemeIcon("document-print", QStyle::SP_ComputerIcon));
+    Action(ID_APP_ABOUT)->setIcon(ThemeIcon("help-about", QStyle::SP_MessageBoxInformation));
+    for (int id : std::initializer_list<int>{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY,
+                   ID_EDIT_PASTE, 0, ID_FILE_PRINT, 0, ID_VIEW_LARGEICON, ID_VIEW_SMALLICON,
+                   ID_VIEW_LIST, ID_VIEW_DETAILS, 0, ID_APP_ABOUT}) {
+        if (id == 0)
+            m_pSmallToolBar->addSeparator();
+        else
+            m_pSmallToolBar->addAction(Action(id));
+    }
+    addToolBar(Qt::TopToolBarArea, m_pSmallToolBar);
+    addToolBarBreak(Qt::TopToolBarArea);
+
+    m_pLargeToolBar = new QToolBar(QStringLiteral("工具栏"), this);
+    m_pLargeToolBar->setObjectName(QStringLiteral("ToolBar%1").arg(AFX_IDW_TOOLBAR_LARGE));
+    m_pLargeToolBar->setIconSize(QSize(42, 35));
+    m_pLargeToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    const struct {
+        int id;
+        const char* text;
+        const char* icon;
+    } buttons[] = {
+        {ID_TITLE_SEARCH, "标题查询", "title-search.png"},
+        {ID_ADVANCED_SEARCH, "高级查询", "advanced-search.png"},
+        {ID_EDITION_ZH, "中文法规", "edition-zh.png"},
+        {ID_EDITION_EN, "英文法规", "edition-en.png"},
+        {ID_SMART_UPDATE, "智能升级", "update.png"},
+        {ID_UPDATE_STOP, "停止", "stop.png"},
+        {ID_HELP_CONTENTS, "帮助", "help.png"},
+    };
+    for (const auto& button : buttons) {
+        QAction* action = Action(button.id);
+        action->setIcon(LargeIcon(button.icon));
+        // The button's text; the menu keeps the action's own text.
+        action->setIconText(QString::fromUtf8(button.text));
+        m_pLargeToolBar->addAction(action);
+    }
+    addToolBar(Qt::TopToolBarArea, m_pLargeToolBar);
+
+    QAction* toggle = Action(ID_VIEW_TOOLBAR);
+    connect(toggle, &QAction::toggled, m_pLargeToolBar, &QToolBar::setVisible);
+    connect(m_pLargeToolBar, &QToolBar::visibilityChanged, toggle, [this, toggle](bool) {
+        toggle->setChecked(!m_pLargeToolBar->isHidden());
+    });
+    return true;
+}
+
+bool CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar%1").arg(AFX_IDW_STATUS_BAR));
+    m_pReady = new QLabel(QStringLiteral("Ready"), bar);
+    bar->addWidget(m_pReady, 1);
+    QAction* toggle = Action(ID_VIEW_STATUS_BAR);
+    connect(toggle, &QAction::toggled, bar, &QStatusBar::setVisible);
+    return true;
+}
+
+QString CMainFrame::GetStatusText() const {
+    const QString message = statusBar()->currentMessage();
+    return message.isEmpty() ? m_pReady->text() : message;
+}
+
+void CMainFrame::UpdateCommandStates() {
+    const bool downloading = m_bDownloading.load() != 0;
+    Action(ID_SMART_UPDATE)->setEnabled(!downloading);
+    Action(ID_UPDATE_STOP)->setEnabled(downloading && m_bStopRequested.load() == 0);
+
+    const int edition = theEditionConfig.GetEdition();
+    Action(ID_EDITION_ZH)->setChecked(edition == 0);
+    Action(ID_EDITION_EN)->setChecked(edition == 1);
+
+    const bool haveList = m_pListView != nullptr;
+    for (int id : std::initializer_list<int>{ID_VIEW_LARGEICON, ID_VIEW_SMALLICON, ID_VIEW_LIST,
+                                             ID_VIEW_DETAILS,
+                   ID_VIEW_BYNAME})
+        Action(id)->setEnabled(haveList);
+    if (haveList) {
+        const CTolvarinView::Style style = m_pListView->GetStyle();
+        Action(ID_VIEW_LARGEICON)->setChecked(style == CTolvarinView::Style::LargeIcon);
+        Action(ID_VIEW_SMALLICON)->setChecked(style == CTolvarinView::Style::SmallIcon);
+        Action(ID_VIEW_LIST)->setChecked(style == CTolvarinView::Style::List);
+        Action(ID_VIEW_DETAILS)->setChecked(style == CTolvarinView::Style::Report);
+        Action(ID_VIEW_LINEUP)->setEnabled(style == CTolvarinView::Style::LargeIcon ||
+                                           style == CTolvarinView::Style::SmallIcon);
+    } else {
+        Action(ID_VIEW_LINEUP)->setEnabled(false);
+    }
+
+    const bool lawSelection = m_pLawView && m_pLawView->textCursor().hasSelection();
+    const bool listSelection = haveList && m_pListView->HasSelection();
+    Action(ID_EDIT_COPY)->setEnabled(lawSelection || listSelection);
+}

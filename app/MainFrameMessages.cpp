@@ -1,0 +1,127 @@
+// The frame's messages from worker threads, its close handling and its saved state.
+#include "app/EditionConfig.h"
+#include "app/FrameMessageEvent.h"
+#include "app/FrameMessageTarget.h"
+#include "app/MainFrame.h"
+#include "app/MessageService.h"
+#include "browse/LeftView.h"
+#include "browse/ListQueryJob.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+const char* const kBarStateKey = "Control Bar State/State";
+const char* const kStatusBarKey = "Control Bar State/StatusBar";
+const char* const kPlacementKey = "Settings/WindowPlacement";
+
+QString ProgressText(const char* what, std::intptr_t total, std::intptr_t done) {
+    return QString::fromUtf8(what) +
+           QStringLiteral(" ... ( %1/%2 )").arg(static_cast<qlonglong>(done)).arg(
+               static_cast<qlonglong>(total));
+}
+
+} // namespace
+
+bool CMainFrame::event(QEvent* e) {
+    if (e->type() == CFrameMessageEvent::EventType()) {
+        const auto* message = static_cast<CFrameMessageEvent*>(e);
+        OnFrameMessage(message->m_nMessage, message->m_wParam, message->m_lParam);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+void CMainFrame::OnFrameMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {
+    switch (message) {
+    case WM_UPDATE_FINISHED:
+        OnUpdateFinished();
+        break;
+    case WM_TREE_PROGRESS:
+        statusBar()->showMessage(ProgressText("正在下载目录信息", wParam, lParam));
+        break;
+    case WM_LAW_PROGRESS:
+        statusBar()->showMessage(ProgressText("正在下载法规信息", wParam, lParam));
+        break;
+    case WM_LINK_PROGRESS:
+        statusBar()->showMessage(ProgressText("正在下载分类信息", wParam, lParam));
+        break;
+    case WM_CLOSE:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::OnUpdateFinished() {
+    const int edition = theEditionConfig.GetEdition();
+    if (m_pLeftView) {
+        for (int e : {0, 1}) {
+            theEditionConfig.SetEdition(e);
+            m_pLeftView->ShowTree(e);
+            m_pLeftView->FillTree();
+        }
+    }
+    theEditionConfig.SetEdition(edition);
+    if (m_pLeftView)
+        m_pLeftView->ShowTree(edition);
+    statusBar()->showMessage(QStringLiteral("下载完成！ "));
+    m_bDownloading = 0;
+    m_bStopRequested = 0;
+    m_pStopEvent->Reset();
+    UpdateCommandStates();
+    AppMessageBox("下载完成!", MsgIcon::Information);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e) {
+    SaveFrameState();
+    if (m_bDownloading.load()) {
+        e->ignore();
+        AppMessageBox("正在下载中，请终止后再退出...", MsgIcon::Warning);
+        return;
+    }
+    if (RequestClose() > 0) {
+        // The last listing to end posts WM_CLOSE, which brings us back here.
+        StopListQuery();
+        e->ignore();
+        return;
+    }
+    e->accept();
+    emit frameClosed();
+}
+
+void CMainFrame::SaveFrameState() {
+    QSettings settings;
+    settings.setValue(QLatin1String(kBarStateKey), saveState());
+    settings.setValue(QLatin1String(kStatusBarKey), !statusBar()->isHidden());
+    settings.setValue(QLatin1String(kPlacementKey), saveGeometry());
+    settings.sync();
+}
+
+void CMainFrame::RestoreFrameState(int nCmdShow) {
+    Q_UNUSED(nCmdShow);
+    QSettings settings;
+    const QByteArray placement = settings.value(QLatin1String(kPlacementKey)).toByteArray();
+    if (placement.isEmpty() || !restoreGeometry(placement)) {
+        // First start: a sensible size in the middle of the screen.
+        QSize size(1024, 720);
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            size = size.boundedTo(area.size());
+            move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+        }
+        resize(size);
+    }
+    const QByteArray bars = settings.value(QLatin1String(kBarStateKey)).toByteArray();
+    if (!bars.isEmpty())
+        restoreState(bars);
+    statusBar()->setVisible(settings.value(QLatin1String(kStatusBarKey), true).toBool());
+    show();
+    UpdateCommandStates();
+}

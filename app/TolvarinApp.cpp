@@ -1,0 +1,100 @@
+#include "app/TolvarinApp.h"
+
+#include "app/MainFrame.h"
+#include "app/TolvarinDoc.h"
+#include "browse/ListQueryJob.h"
+#include "browse/TolvarinView.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QImageWriter>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// How long the screenshot waits for the first listing.
+constexpr int kScreenshotTimeoutMs = 60000;
+
+} // namespace
+
+CTolvarinApp::CTolvarinApp() = default;
+
+CTolvarinApp::~CTolvarinApp() {
+    m_pFrame.reset();
+    m_pDoc.reset();
+}
+
+void CTolvarinApp::SetRegistryKey() {
+    QCoreApplication::setOrganizationName(QStringLiteral("morvexal"));
+    QCoreApplication::setApplicationName(QStringLiteral("tolvarin"));
+}
+
+bool CTolvarinApp::InitInstance(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Tolvarin law collection reader"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                        QStringLiteral("Write the main window as PNG and exit."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption noSplash(QStringLiteral("nosplash"),
+                                      QStringLiteral("Start without the splash screen."));
+    parser.addOption(screenshot);
+    parser.addOption(noSplash);
+    parser.addHelpOption();
+    parser.process(arguments);
+    m_strScreenshot = parser.value(screenshot);
+    m_bShowSplash = !parser.isSet(noSplash) && m_strScreenshot.isEmpty();
+
+    SetRegistryKey();
+
+    m_pDoc = std::make_unique<CTolvarinDoc>();
+    m_pFrame = std::make_unique<CMainFrame>(m_pDoc.get());
+    if (!m_pFrame->Create()) {
+        m_pFrame.reset();
+        return false;
+    }
+    if (!m_pDoc->OnNewDocument())
+        return false;
+    m_pFrame->InitialUpdate();
+    m_pFrame->RestoreFrameState();
+    m_pFrame->update();
+    m_pFrame->setWindowTitle(QStringLiteral("Tolvarin"));
+
+    if (!m_strScreenshot.isEmpty()) {
+        CTolvarinView* list = m_pFrame->GetListView();
+        connect(list, &CTolvarinView::listingFinished, this, &CTolvarinApp::WriteScreenshot,
+                Qt::SingleShotConnection);
+        QTimer::singleShot(kScreenshotTimeoutMs, this, [this] {
+            std::fprintf(stderr, "tolvarin: the first listing did not finish in time\n");
+            QCoreApplication::exit(2);
+        });
+    }
+    return true;
+}
+
+void CTolvarinApp::WriteScreenshot() {
+    // Let the list and the page paint their last rows first.
+    QTimer::singleShot(200, this, [this] {
+        const QPixmap image = m_pFrame->grab();
+        QImageWriter writer(m_strScreenshot, "png");
+        if (!writer.write(image.toImage())) {
+            std::fprintf(stderr, "tolvarin: cannot write %s: %s\n",
+                         qPrintable(m_strScreenshot), qPrintable(writer.errorString()));
+            QCoreApplication::exit(1);
+            return;
+        }
+        QCoreApplication::exit(0);
+    });
+}
+
+int CTolvarinApp::ExitInstance(int exitCode) {
+    StopListQuery();
+    WaitForListQueriesIdle(std::chrono::seconds(30));
+    m_pFrame.reset();
+    m_pDoc.reset();
+    CloseListQueryConnection();
+    return exitCode;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class CMainFrame;
+class CTolvarinDoc;
+
+// The application: creates the one document and the main frame in start-up order, and
+// optionally renders the main window to a PNG once its first listing has filled.
+class CTolvarinApp : public QObject {
+    Q_OBJECT
+public:
+    CTolvarinApp();
+    ~CTolvarinApp() override;
+
+    // Start-up; false ends the process. A QApplication must exist.
+    bool InitInstance(const QStringList& arguments);
+    // Waits for the law-list workers and releases the document. Returns the exit code.
+    int ExitInstance(int exitCode);
+
+    CMainFrame* GetMainFrame() const { return m_pFrame.get(); }
+    CTolvarinDoc* GetDocument() const { return m_pDoc.get(); }
+
+    bool IsSplashEnabled() const { return m_bShowSplash; }
+    const QString& GetScreenshotFile() const { return m_strScreenshot; }
+
+    // Sets the organisation and application names under which the settings are kept.
+    static void SetRegistryKey();
+
+private:
+    void WriteScreenshot();
+
+    std::unique_ptr<CTolvarinDoc> m_pDoc;
+    std::unique_ptr<CMainFrame> m_pFrame;
+    bool m_bShowSplash = true;
+    QString m_strScreenshot;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "data/DbConnection.h"
+
+class CMainFrame;
+
+// The one document: an empty container whose only content is the GUI thread's database
+// connection. Nothing is opened or saved as a file.
+class CTolvarinDoc {
+public:
+    CTolvarinDoc() = default;
+    virtual ~CTolvarinDoc();
+    CTolvarinDoc(const CTolvarinDoc&) = delete;
+    CTolvarinDoc& operator=(const CTolvarinDoc&) = delete;
+
+    bool OnNewDocument() { return true; }
+
+    // Connects m_db with the program's connection string, reusing an open connection.
+    // True when the connection is open.
+    bool ConnectDatabase();
+
+    // Command 32777: starts the online update.
+    void OnSmartUpdate();
+
+    void SetFrame(CMainFrame* frame) { m_pFrame = frame; }
+    CMainFrame* GetFrame() const { return m_pFrame; }
+
+    CDbConnection m_db;
+
+private:
+    CMainFrame* m_pFrame = nullptr;
+};

@@ -1,0 +1,4 @@
+#include "app/TolvarinDoc.h"
+
+// Placeholder until the online update is in place.
+void CTolvarinDoc::OnSmartUpdate() {}

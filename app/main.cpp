@@ -1,0 +1,69 @@
+#include "app/MainFrame.h"
+#include "app/MessageService.h"
+#include "app/TolvarinApp.h"
+#include "ui/QtMessageService.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+bool WantsScreenshot(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "--screenshot", 12) == 0 ||
+            std::strncmp(argv[i], "-screenshot", 11) == 0)
+            return true;
+    return false;
+}
+
+bool WantsHelp(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h"))
+            return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!HasDisplay()) {
+        if (WantsScreenshot(argc, argv) || WantsHelp(argc, argv)) {
+            // A screenshot needs no screen.
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        } else {
+            std::fprintf(stderr,
+                         "tolvarin: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                         "Start it under a virtual display:\n"
+                         "  xvfb-run -a %s\n"
+                         "or write a picture of the window without one:\n"
+                         "  %s --screenshot tolvarin.png\n",
+                         argv[0], argv[0]);
+            return 1;
+        }
+    }
+    QApplication application(argc, argv);
+    CQtMessageService messages;
+    SetMessageService(&messages);
+
+    CTolvarinApp app;
+    if (!app.InitInstance(QApplication::arguments())) {
+        SetMessageService(nullptr);
+        return app.ExitInstance(1);
+    }
+    messages.SetOwner(app.GetMainFrame());
+    const int code = app.ExitInstance(QApplication::exec());
+    SetMessageService(nullptr);
+    return code;
+}

@@ -1,0 +1,191 @@
+#include "browse/LawListModel.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+const char* const kHeadings[] = {" ", "标题", "日期", "文号", "部门"};
+
+const std::string& Field(const CLawRow& row, int column) {
+    switch (column) {
+    case CLawListModel::ColDatum:
+        return row.m_strDatum;
+    case CLawListModel::ColWenhao:
+        return row.m_strWenhao;
+    case CLawListModel::ColBumen:
+        return row.m_strBumen;
+    default:
+        return row.m_strTopic;
+    }
+}
+
+// Year, month and day of a date text as one number; -1 when the text is not a date.
+long DateKey(std::string_view text) {
+    long parts[3] = {0, 0, 0};
+    int part = 0;
+    int digits = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            if (++digits > 4)
+                return -1;
+            parts[part] = parts[part] * 10 + (c - '0');
+        } else if ((c == '-' || c == '/' || c == '.') && digits > 0 && part < 2) {
+            ++part;
+            digits = 0;
+        } else if (c == ' ' && part == 2 && digits > 0) {
+            break; // a time of day follows
+        } else {
+            return -1;
+        }
+    }
+    if (part != 2 || digits == 0 || parts[1] < 1 || parts[1] > 12 || parts[2] < 1 ||
+        parts[2] > 31)
+        return -1;
+    return parts[0] * 10000 + parts[1] * 100 + parts[2];
+}
+
+} // namespace
+
+CLawListModel::CLawListModel(QObject* parent)
+    : QAbstractTableModel(parent), m_rowIcon(QStringLiteral(":/images/list/row.png")),
+      m_headerIcon(QStringLiteral(":/images/list/header.png")) {}
+
+int CLawListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int CLawListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant CLawListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const CLawRow& row = m_rows[static_cast<size_t>(index.row())];
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        if (column == ColIcon || (role == Qt::ToolTipRole && column != ColTopic))
+            return {};
+        return QString::fromStdString(Field(row, column));
+    case Qt::DecorationRole:
+        if (row.m_nLawId == 0)
+            return {};
+        if ((column == ColIcon && !m_bIconOnTopic) || (column == ColTopic && m_bIconOnTopic))
+            return m_rowIcon;
+        return {};
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    case LawIdRole:
+        return row.m_nLawId;
+    default:
+        return {};
+    }
+}
+
+QVariant CLawListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return section == ColIcon ? QString() : QString::fromUtf8(kHeadings[section]);
+    if (role == Qt::DecorationRole && section == ColIcon)
+        return m_headerIcon;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+int CLawListModel::CompareDates(std::string_view a, std::string_view b) {
+    const long ka = DateKey(a);
+    const long kb = DateKey(b);
+    return ka < kb ? -1 : ka > kb ? 1 : 0;
+}
+
+int CLawListModel::CompareTexts(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char ca = static_cast<unsigned char>(a[i]);
+        unsigned char cb = static_cast<unsigned char>(b[i]);
+        if (ca >= 'A' && ca <= 'Z')
+            ca = static_cast<unsigned char>(ca - 'A' + 'a');
+        if (cb >= 'A' && cb <= 'Z')
+            cb = static_cast<unsigned char>(cb - 'A' + 'a');
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+void CLawListModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= ColumnCount || m_rows.size() < 2)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<size_t> order_(m_rows.size());
+    std::iota(order_.begin(), order_.end(), size_t{0});
+    const bool descending = order == Qt::DescendingOrder;
+    std::stable_sort(order_.begin(), order_.end(), [&](size_t x, size_t y) {
+        const std::string& a = Field(m_rows[x], column);
+        const std::string& b = Field(m_rows[y], column);
+        const int c = column == ColDatum ? CompareDates(a, b) : CompareTexts(a, b);
+        return descending ? c > 0 : c < 0;
+    });
+    std::vector<CLawRow> sorted;
+    sorted.reserve(m_rows.size());
+    std::vector<int> newRowOf(m_rows.size());
+    for (size_t i = 0; i < order_.size(); ++i) {
+        newRowOf[order_[i]] = static_cast<int>(i);
+        sorted.push_back(std::move(m_rows[order_[i]]));
+    }
+    m_rows.swap(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after.push_back(this->index(newRowOf[static_cast<size_t>(index.row())], index.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CLawListModel::Clear() {
+    if (m_rows.empty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    endResetModel();
+}
+
+void CLawListModel::Append(std::vector<CLawRow>&& rows) {
+    if (rows.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    if (m_rows.empty())
+        m_rows = std::move(rows);
+    else
+        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
+                      std::make_move_iterator(rows.end()));
+    endInsertRows();
+}
+
+void CLawListModel::Append(const std::vector<CLawRow>& rows) {
+    std::vector<CLawRow> copy = rows;
+    Append(std::move(copy));
+}
+
+void CLawListModel::AddNoRecordsRow() {
+    CLawRow row;
+    row.m_strTopic = "没有发现记录";
+    Append(std::vector<CLawRow>{row});
+}
+
+void CLawListModel::SetIconOnTopic(bool on) {
+    if (m_bIconOnTopic == on)
+        return;
+    m_bIconOnTopic = on;
+    if (!m_rows.empty())
+        emit dataChanged(index(0, ColIcon), index(rowCount() - 1, ColTopic),
+                         {Qt::DecorationRole});
+}

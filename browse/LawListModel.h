@@ -1,0 +1,50 @@
+#pragma once
+
+#include "browse/LawRow.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+
+#include <string_view>
+#include <vector>
+
+// The rows of the law list: title, date, document number and department, with the lawid as
+// item data. Rows are appended in batches; sorting compares dates as dates.
+class CLawListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { ColIcon = 0, ColTopic, ColDatum, ColWenhao, ColBumen, ColumnCount };
+    static constexpr int LawIdRole = Qt::UserRole + 1;
+
+    explicit CLawListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    void sort(int column, Qt::SortOrder order) override;
+
+    void Clear();
+    void Append(std::vector<CLawRow>&& rows);
+    void Append(const std::vector<CLawRow>& rows);
+    // The row "没有发现记录" with lawid 0.
+    void AddNoRecordsRow();
+
+    const std::vector<CLawRow>& Rows() const { return m_rows; }
+    const CLawRow& Row(int row) const { return m_rows[static_cast<size_t>(row)]; }
+
+    // Shows the row icon on the title (the icon and list styles show only the title column).
+    void SetIconOnTopic(bool on);
+
+    // Orders two date texts as dates ("2003-1-5" before "2003-10-01"); a text that is not a
+    // date sorts before every date. Negative, zero or positive.
+    static int CompareDates(std::string_view a, std::string_view b);
+    // Case-insensitive for ASCII letters, byte order otherwise.
+    static int CompareTexts(std::string_view a, std::string_view b);
+
+private:
+    std::vector<CLawRow> m_rows;
+    QIcon m_rowIcon;
+    QIcon m_headerIcon;
+    bool m_bIconOnTopic = false;
+};

@@ -1,0 +1,30 @@
+#include "browse/ListQueryChannel.h"
+
+#include "browse/ListEvent.h"
+
+#include <QCoreApplication>
+
+void CListQueryChannel::Detach() {
+    std::lock_guard lock(m_mutex);
+    m_pReceiver = nullptr;
+}
+
+void CListQueryChannel::BeginListing(std::uint64_t token) {
+    std::lock_guard lock(m_mutex);
+    if (m_pReceiver)
+        QCoreApplication::postEvent(m_pReceiver, new CListEvent(CListEvent::Begin, token));
+}
+
+void CListQueryChannel::AppendRows(std::uint64_t token, std::vector<CLawRow>&& rows,
+                                   bool repaintNow) {
+    std::lock_guard lock(m_mutex);
+    if (m_pReceiver)
+        QCoreApplication::postEvent(
+            m_pReceiver, new CListEvent(CListEvent::Rows, token, std::move(rows), repaintNow));
+}
+
+void CListQueryChannel::EndListing(std::uint64_t token) {
+    std::lock_guard lock(m_mutex);
+    if (m_pReceiver)
+        QCoreApplication::postEvent(m_pReceiver, new CListEvent(CListEvent::End, token));
+}

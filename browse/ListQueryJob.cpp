@@ -1,0 +1,193 @@
+#include "browse/ListQueryJob.h"
+
+#include "app/AppConstants.h"
+#include "app/FrameMessageTarget.h"
+#include "app/SyncEvent.h"
+#include "data/DbConnection.h"
+#include "data/DbRecordset.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+
+namespace {
+
+// Automatic reset: a job that sees it consumes it.
+CSyncEvent g_listStopEvent(false);
+// Guards the job count, the close flag, every job's cancelled flag and every test or reset of
+// the stop event. Never held while waiting for the run lock.
+std::mutex g_listCounterLock;
+// Held by a worker from its start to its end: one worker on the list and the connection.
+std::mutex g_listRunLock;
+int g_nListJobs = 0;
+int g_bListClose = 0;
+// Threads not yet completely finished (their job destroyed, the run lock released).
+int g_nListThreads = 0;
+std::condition_variable g_listIdle;
+CDbConnection g_listConnection;
+std::atomic<std::uint64_t> g_nNextToken{0};
+
+// Rows of the first batches: the user sees the first 15 and the first 30 rows at once.
+constexpr size_t kFirstBatchRows = 15;
+constexpr size_t kFirstRepaintRows = 30;
+// Later batches: at most this many rows, or what came within the interval.
+constexpr size_t kBatchRows = 2000;
+constexpr auto kBatchInterval = std::chrono::milliseconds(40);
+
+bool JobStopped(CListQueryJob* job) {
+    std::lock_guard lock(g_listCounterLock);
+    if (job->m_bCancelled)
+        return true;
+    if (g_listStopEvent.TryConsume()) {
+        job->m_bCancelled = 1;
+        return true;
+    }
+    return false;
+}
+
+void Fill(CListQueryJob* job, CDbRecordset& rs) {
+    std::vector<CLawRow> batch;
+    size_t delivered = 0;
+    auto batchStart = std::chrono::steady_clock::now();
+    auto flush = [&] {
+        if (batch.empty())
+            return;
+        delivered += batch.size();
+        job->m_pList->AppendRows(job->m_nToken, std::move(batch),
+                                 delivered <= kFirstRepaintRows);
+        batch = {};
+        batchStart = std::chrono::steady_clock::now();
+    };
+    while (!rs.IsEOF() && !JobStopped(job)) {
+        CLawRow row;
+        rs.GetString(row.m_strTopic, "topic", -1);
+        rs.GetString(row.m_strDatum, "datum", 10);
+        rs.GetString(row.m_strWenhao, "wenhao", -1);
+        rs.GetString(row.m_strBumen, "bumen", -1);
+        rs.GetInt(row.m_nLawId, "lawid");
+        batch.push_back(std::move(row));
+        if (delivered < kFirstRepaintRows) {
+            if (batch.size() >= kFirstBatchRows)
+                flush();
+        } else if (batch.size() >= kBatchRows ||
+                   std::chrono::steady_clock::now() - batchStart >= kBatchInterval) {
+            flush();
+        }
+        rs.MoveNext();
+    }
+    flush();
+}
+
+void ThreadEnded() {
+    {
+        std::lock_guard lock(g_listCounterLock);
+        --g_nListThreads;
+    }
+    g_listIdle.notify_all();
+}
+
+} // namespace
+
+CListQueryJob::CListQueryJob(std::string statement, std::shared_ptr<CListQuerySink> list,
+                             std::uint64_t token)
+    : m_strStatement(std::move(statement)), m_pList(std::move(list)), m_nToken(token) {}
+
+CListQueryJob::~CListQueryJob() = default;
+
+std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQuerySink> list) {
+    const std::uint64_t token = ++g_nNextToken;
+    auto* job = new CListQueryJob(sql, std::move(list), token);
+    {
+        std::lock_guard lock(g_listCounterLock);
+        ++g_nListJobs;
+        ++g_nListThreads;
+        job->m_bCancelled = 0;
+    }
+    try {
+        std::thread worker(ListQueryThreadProc, job);
+        job->m_thread = worker.get_id();
+        worker.detach();
+    } catch (const std::system_error&) {
+        // No thread: the request ends as an empty listing.
+        job->m_pList->BeginListing(token);
+        job->m_pList->EndListing(token);
+        bool postClose = false;
+        {
+            std::lock_guard lock(g_listCounterLock);
+            --g_nListJobs;
+            postClose = g_nListJobs == 0 && g_bListClose;
+        }
+        delete job;
+        ThreadEnded();
+        if (postClose)
+            PostFrameMessage(WM_CLOSE, 0, 0);
+    }
+    return token;
+}
+
+unsigned ListQueryThreadProc(CListQueryJob* job) {
+    {
+        std::lock_guard lock(g_listCounterLock);
+        if (g_nListJobs > 1)
+            g_listStopEvent.Set();
+    }
+    {
+        std::lock_guard run(g_listRunLock);
+        job->m_pList->BeginListing(job->m_nToken);
+        // A job stopped before it got here has nothing to read.
+        if (!JobStopped(job)) {
+            g_listConnection.Connect(kConnectionString, 0);
+            CDbRecordset rs;
+            if (rs.Open(&g_listConnection, job->m_strStatement))
+                Fill(job, rs);
+            rs.Close();
+        }
+        job->m_pList->EndListing(job->m_nToken);
+        {
+            std::lock_guard lock(g_listCounterLock);
+            if (!job->m_bCancelled)
+                g_listStopEvent.Reset();
+            --g_nListJobs;
+            if (g_nListJobs == 0 && g_bListClose)
+                PostFrameMessage(WM_CLOSE, 0, 0);
+        }
+    }
+    delete job;
+    ThreadEnded();
+    return 0;
+}
+
+int RequestClose() {
+    std::lock_guard lock(g_listCounterLock);
+    g_bListClose = 1;
+    return g_nListJobs;
+}
+
+void StopListQuery() {
+    std::lock_guard lock(g_listCounterLock);
+    if (g_nListJobs > 0)
+        g_listStopEvent.Set();
+}
+
+void ResetListQueryClose() {
+    std::lock_guard lock(g_listCounterLock);
+    g_bListClose = 0;
+}
+
+int GetListQueryJobCount() {
+    std::lock_guard lock(g_listCounterLock);
+    return g_nListJobs;
+}
+
+bool WaitForListQueriesIdle(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(g_listCounterLock);
+    return g_listIdle.wait_for(lock, timeout, [] { return g_nListThreads == 0; });
+}
+
+void CloseListQueryConnection() {
+    std::lock_guard run(g_listRunLock);
+    g_listConnection.Close();
+}
+
+bool IsListQueryStopSignalled() { return g_listStopEvent.IsSet(); }

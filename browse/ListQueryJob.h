@@ -1,0 +1,57 @@
+#pragma once
+// The law-list query worker: each listing request runs on a short-lived thread with the one
+// worker connection. Workers run one at a time; a newer request stops the running one at
+// its next row, and a stop request the job did not consume never reaches the next job.
+// The worker delivers rows to a CListQuerySink and never touches a widget.
+
+#include "browse/ListQuerySink.h"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+class CListQueryJob {
+public:
+    CListQueryJob(std::string statement, std::shared_ptr<CListQuerySink> list,
+                  std::uint64_t token);
+    virtual ~CListQueryJob();
+    CListQueryJob(const CListQueryJob&) = delete;
+    CListQueryJob& operator=(const CListQueryJob&) = delete;
+
+    std::thread::id m_thread;               // the worker thread running the job
+    int m_bCancelled = 0;                   // guarded by the counter lock
+    const std::string m_strStatement;       // columns lawid, topic, datum, wenhao, bumen
+    const std::shared_ptr<CListQuerySink> m_pList;
+    const std::uint64_t m_nToken;           // tags everything the job delivers
+};
+
+// Registers a job for `sql` and starts its worker; returns the job's token (never 0).
+std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQuerySink> list);
+
+// The worker; takes ownership of the job and destroys it at its end. Returns 0.
+unsigned ListQueryThreadProc(CListQueryJob* job);
+
+// The main window wants to close: sets the close flag and answers the number of jobs still
+// registered. When that is above 0, the last job to end posts WM_CLOSE to the main window.
+int RequestClose();
+
+// Asks the running job to stop at its next row (when any job is registered).
+void StopListQuery();
+
+// A new main window starts without a pending close.
+void ResetListQueryClose();
+
+// Jobs started and not yet finished.
+int GetListQueryJobCount();
+
+// Waits until every worker thread has ended; false on timeout. For the end of the program
+// and for tests.
+bool WaitForListQueriesIdle(std::chrono::milliseconds timeout);
+
+// Closes the worker connection once no worker holds it (the next job connects again).
+void CloseListQueryConnection();
+
+// Test support: the stop event is signalled.
+bool IsListQueryStopSignalled();

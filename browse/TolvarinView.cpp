@@ -1,0 +1,291 @@
+#include "browse/TolvarinView.h"
+
+#include "app/EditionConfig.h"
+#include "app/MainFrame.h"
+#include "browse/CategoryStatement.h"
+#include "browse/LawListModel.h"
+#include "browse/ListEvent.h"
+#include "browse/ListQueryChannel.h"
+#include "browse/ListQueryJob.h"
+#include "display/ShowLawView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kColumnWidths[] = {25, 400, 100, 100, 150};
+constexpr int kMinColumnWidth = 15;
+
+} // namespace
+
+CTolvarinView::CTolvarinView(CTolvarinDoc* doc, CMainFrame* frame, QWidget* parent)
+    : QWidget(parent), m_pDoc(doc), m_pFrame(frame), m_pModel(new CLawListModel(this)),
+      m_pStack(new QStackedWidget(this)), m_pTable(new QTableView(m_pStack)),
+      m_pIcons(new QListView(m_pStack)),
+      m_pChannel(std::make_shared<CListQueryChannel>(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pStack);
+
+    m_pTable->setModel(m_pModel);
+    m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pTable->setShowGrid(false);
+    m_pTable->setWordWrap(false);
+    m_pTable->setTabKeyNavigation(false);
+    m_pTable->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_pTable->setIconSize(QSize(14, 14));
+    QHeaderView* rows = m_pTable->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(m_pTable->fontMetrics().height() + 6);
+    QHeaderView* header = m_pTable->horizontalHeader();
+    header->setHighlightSections(false);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(kMinColumnWidth);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < CLawListModel::ColumnCount; ++column)
+        header->resizeSection(column, kColumnWidths[column]);
+    header->setSectionResizeMode(CLawListModel::ColIcon, QHeaderView::Fixed);
+    connect(header, &QHeaderView::sectionClicked, this, &CTolvarinView::SortByColumn);
+
+    m_pIcons->setModel(m_pModel);
+    m_pIcons->setModelColumn(CLawListModel::ColTopic);
+    m_pIcons->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_pIcons->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pIcons->setUniformItemSizes(true);
+    m_pIcons->setLayoutMode(QListView::Batched);
+    m_pIcons->setBatchSize(500);
+    m_pIcons->setResizeMode(QListView::Adjust);
+
+    m_pStack->addWidget(m_pTable);
+    m_pStack->addWidget(m_pIcons);
+    m_pStack->setCurrentWidget(m_pTable);
+
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_pTable),
+                                    static_cast<QAbstractItemView*>(m_pIcons)}) {
+        connect(view, &QAbstractItemView::clicked, this,
+                [this](const QModelIndex& index) {
+                    if (index.row() != m_nLastShownRow)
+                        OnRowClicked(index.row());
+                });
+        connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex& current) {
+                    // Keyboard moves show the law as a click does.
+                    if (current.isValid() && current.row() != m_nLastShownRow)
+                        OnRowClicked(current.row());
+                });
+        view->installEventFilter(this);
+    }
+    setFocusProxy(m_pTable);
+}
+
+CTolvarinView::~CTolvarinView() {
+    m_pChannel->Detach();
+    if (m_nRequestedToken != 0)
+        StopListQuery();
+}
+
+void CTolvarinView::OnInitialUpdate() {
+    ShowCategory(0);
+    ResetSortArrow();
+}
+
+void CTolvarinView::ShowCategory(int categoryId) {
+    const std::string sql = CategoryStatement(theEditionConfig, categoryId);
+    ResetSortArrow();
+    RunQuery(sql);
+}
+
+void CTolvarinView::RunQuery(const std::string& sql) {
+    // Whatever an older request still delivers is dropped from now on.
+    m_pModel->Clear();
+    m_nLastShownRow = -1;
+    m_nShownToken = 0;
+    m_nRequestedToken = StartListQuery(sql, m_pChannel);
+}
+
+void CTolvarinView::ClearRows() {
+    if (m_nRequestedToken != 0) {
+        m_nRequestedToken = 0;
+        StopListQuery();
+    }
+    m_nShownToken = 0;
+    m_nLastShownRow = -1;
+    m_pModel->Clear();
+}
+
+void CTolvarinView::AppendRows(const std::vector<CLawRow>& rows) { m_pModel->Append(rows); }
+
+void CTolvarinView::AddNoRecordsRow() { m_pModel->AddNoRecordsRow(); }
+
+int CTolvarinView::GetRowCount() const { return m_pModel->rowCount(); }
+
+const CLawRow& CTolvarinView::GetRow(int row) const { return m_pModel->Row(row); }
+
+bool CTolvarinView::event(QEvent* e) {
+    if (e->type() == CListEvent::EventType()) {
+        OnListEvent(static_cast<CListEvent*>(e));
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void CTolvarinView::OnListEvent(CListEvent* e) {
+    if (e->m_nToken == 0 || e->m_nToken != m_nRequestedToken)
+        return; // a superseded request
+    switch (e->m_kind) {
+    case CListEvent::Begin:
+        m_nShownToken = e->m_nToken;
+        m_nLastShownRow = -1;
+        m_pModel->Clear();
+        break;
+    case CListEvent::Rows:
+        if (e->m_nToken != m_nShownToken)
+            return;
+        m_pModel->Append(std::move(e->m_rows));
+        if (e->m_bRepaintNow)
+            m_pStack->currentWidget()->repaint();
+        break;
+    case CListEvent::End:
+        if (m_pModel->rowCount() == 0)
+            m_pModel->AddNoRecordsRow();
+        m_nRequestedToken = 0;
+        m_pStack->currentWidget()->update();
+        emit listingFinished();
+        break;
+    }
+}
+
+void CTolvarinView::ResetSortArrow() {
+    m_pTable->horizontalHeader()->setSortIndicator(CLawListModel::ColDatum, Qt::DescendingOrder);
+}
+
+void CTolvarinView::SortByColumn(int column) {
+    if (column < 0 || column >= CLawListModel::ColumnCount)
+        return;
+    const bool ascending = column != m_nLastClickColumn || !m_bLastClickAscending;
+    m_nLastClickColumn = column;
+    m_bLastClickAscending = ascending;
+    const Qt::SortOrder order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+    m_pModel->sort(column, order);
+    m_nLastShownRow = -1;
+    m_pTable->horizontalHeader()->setSortIndicator(column, order);
+}
+
+int CTolvarinView::GetSortColumn() const {
+    return m_pTable->horizontalHeader()->sortIndicatorSection();
+}
+
+bool CTolvarinView::IsSortAscending() const {
+    return m_pTable->horizontalHeader()->sortIndicatorOrder() == Qt::AscendingOrder;
+}
+
+void CTolvarinView::SetStyle(Style style) {
+    m_style = style;
+    const bool hadFocus = GetFocusWidget()->hasFocus();
+    if (style == Style::Report) {
+        m_pModel->SetIconOnTopic(false);
+        m_pStack->setCurrentWidget(m_pTable);
+        setFocusProxy(m_pTable);
+    } else {
+        m_pModel->SetIconOnTopic(true);
+        if (style == Style::LargeIcon) {
+            m_pIcons->setViewMode(QListView::IconMode);
+            m_pIcons->setIconSize(QSize(32, 32));
+            m_pIcons->setGridSize(QSize(120, 72));
+            m_pIcons->setWordWrap(true);
+            m_pIcons->setFlow(QListView::LeftToRight);
+            m_pIcons->setWrapping(true);
+        } else {
+            m_pIcons->setViewMode(QListView::ListMode);
+            m_pIcons->setIconSize(QSize(14, 14));
+            m_pIcons->setGridSize(QSize());
+            m_pIcons->setWordWrap(false);
+            // Small icons run in rows, the list style in columns.
+            m_pIcons->setFlow(style == Style::SmallIcon ? QListView::LeftToRight
+                                                        : QListView::TopToBottom);
+            m_pIcons->setWrapping(true);
+        }
+        m_pIcons->setMovement(QListView::Static);
+        m_pStack->setCurrentWidget(m_pIcons);
+        setFocusProxy(m_pIcons);
+    }
+    if (hadFocus)
+        GetFocusWidget()->setFocus();
+}
+
+void CTolvarinView::ArrangeIcons() {
+    if (m_style == Style::LargeIcon || m_style == Style::SmallIcon)
+        m_pIcons->doItemsLayout();
+}
+
+QWidget* CTolvarinView::GetFocusWidget() const {
+    return m_style == Style::Report ? static_cast<QWidget*>(m_pTable)
+                                    : static_cast<QWidget*>(m_pIcons);
+}
+
+void CTolvarinView::OnRowClicked(int row) {
+    if (row < 0 || row >= m_pModel->rowCount())
+        return;
+    m_nLastShownRow = row;
+    const int lawid = m_pModel->Row(row).m_nLawId;
+    if (m_pFrame)
+        m_pFrame->ShowLaw(lawid);
+    theEditionConfig.SetCurLawId(lawid);
+}
+
+QList<int> CTolvarinView::SelectedRows() const {
+    const QAbstractItemView* view =
+        m_style == Style::Report ? static_cast<const QAbstractItemView*>(m_pTable)
+                                 : static_cast<const QAbstractItemView*>(m_pIcons);
+    QList<int> rows;
+    for (const QModelIndex& index : view->selectionModel()->selectedIndexes())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+bool CTolvarinView::HasSelection() const {
+    const QAbstractItemView* view =
+        m_style == Style::Report ? static_cast<const QAbstractItemView*>(m_pTable)
+                                 : static_cast<const QAbstractItemView*>(m_pIcons);
+    return view->selectionModel()->hasSelection();
+}
+
+bool CTolvarinView::CopySelection() {
+    const QList<int> rows = SelectedRows();
+    if (rows.isEmpty())
+        return false;
+    QString text;
+    for (int row : rows) {
+        const CLawRow& law = m_pModel->Row(row);
+        text += QString::fromStdString(law.m_strTopic) + '\t' +
+                QString::fromStdString(law.m_strDatum) + '\t' +
+                QString::fromStdString(law.m_strWenhao) + '\t' +
+                QString::fromStdString(law.m_strBumen) + '\n';
+    }
+    QApplication::clipboard()->setText(text);
+    return true;
+}
+
+bool CTolvarinView::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->matches(QKeySequence::Copy)) {
+        CopySelection();
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}

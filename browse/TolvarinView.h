@@ -1,0 +1,107 @@
+#pragma once
+
+#include "browse/LawRow.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CLawListModel;
+class CListQueryChannel;
+class CMainFrame;
+class CSqlSelect;
+class CTolvarinDoc;
+class QListView;
+class QStackedWidget;
+class QTableView;
+
+// The law list: one row per law (title, date, document number, department) over a model,
+// shown as a report or as icons. Category listings and search statements are filled by the
+// query worker; the list takes the worker's batches on the GUI thread and drops those of a
+// superseded request.
+class CTolvarinView : public QWidget {
+    Q_OBJECT
+public:
+    enum class Style { LargeIcon, SmallIcon, List, Report };
+
+    CTolvarinView(CTolvarinDoc* doc, CMainFrame* frame, QWidget* parent = nullptr);
+    ~CTolvarinView() override;
+
+    CTolvarinDoc* GetDocument() const { return m_pDoc; }
+
+    // First listing (all laws of the current edition) and the date order arrow.
+    void OnInitialUpdate();
+
+    // Lists the laws under a category of the current edition; 0 lists them all.
+    void ShowCategory(int categoryId);
+    // Hands a statement with the columns lawid, topic, datum, wenhao, bumen to the worker.
+    void RunQuery(const std::string& sql);
+    // The advanced search with words for the law text, on the GUI thread.
+    void SearchBody(CSqlSelect& builder, const std::string& words);
+
+    // Synchronous filling on the GUI thread. ClearRows also stops a running listing and
+    // drops whatever it still delivers.
+    void ClearRows();
+    void AppendRows(const std::vector<CLawRow>& rows);
+    void AddNoRecordsRow();
+    int GetRowCount() const;
+    const CLawRow& GetRow(int row) const;
+
+    // A worker listing has been requested and has not ended yet.
+    bool IsListing() const { return m_nRequestedToken != 0; }
+
+    // Header click: sorts by the column, ascending unless the previous click was on the same
+    // column, then the other way.
+    void SortByColumn(int column);
+    int GetSortColumn() const;
+    bool IsSortAscending() const;
+
+    void SetStyle(Style style);
+    Style GetStyle() const { return m_style; }
+    // Lines the icons up on their grid (icon styles only).
+    void ArrangeIcons();
+
+    // The click on a row: shows the law and remembers it as the edition's last law.
+    void OnRowClicked(int row);
+
+    bool HasSelection() const;
+    // Copies the selected rows as tab-separated text; false when none is selected.
+    bool CopySelection();
+
+    CLawListModel* GetModel() const { return m_pModel; }
+    QTableView* GetTable() const { return m_pTable; }
+    QListView* GetIconView() const { return m_pIcons; }
+    // The widget that has the keyboard focus in the current style.
+    QWidget* GetFocusWidget() const;
+
+signals:
+    // The current worker listing has ended and its rows are all shown.
+    void listingFinished();
+
+protected:
+    bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void OnListEvent(class CListEvent* e);
+    void ResetSortArrow();
+    QList<int> SelectedRows() const;
+
+    CTolvarinDoc* m_pDoc;
+    CMainFrame* m_pFrame;
+    CLawListModel* m_pModel;
+    QStackedWidget* m_pStack;
+    QTableView* m_pTable;
+    QListView* m_pIcons;
+    std::shared_ptr<CListQueryChannel> m_pChannel;
+    // The token of the listing the list waits for (0: none) and of the one it shows.
+    std::uint64_t m_nRequestedToken = 0;
+    std::uint64_t m_nShownToken = 0;
+    int m_nLastClickColumn = -1;
+    bool m_bLastClickAscending = true;
+    int m_nLastShownRow = -1;
+    Style m_style = Style::Report;
+};

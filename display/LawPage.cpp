@@ -1,0 +1,59 @@
+#include "display/LawPage.h"
+
+#include "app/TextUtil.h"
+#include "data/DbRecordset.h"
+
+std::string CLawPage::LawQuery(const char* lawTable, int lawid) {
+    return std::string("select law.topic as law_topic,law.bumen as law_bumen,law.wenhao as "
+                       "law_wenhao,law.datum as law_datum,law.body as law_body,law.reid as "
+                       "law_reid from ") +
+           lawTable + " law where law.lawid=" + std::to_string(lawid);
+}
+
+bool CLawPage::Load(CDbConnection& db, const char* lawTable, int lawid, CLawFields& out) {
+    CDbRecordset rs;
+    if (!rs.Open(&db, LawQuery(lawTable, lawid)))
+        return false;
+    if (rs.IsEOF()) {
+        rs.Close();
+        return false;
+    }
+    out = CLawFields{};
+    rs.GetString(out.m_strTopic, "law_topic", -1);
+    rs.GetString(out.m_strBumen, "law_bumen", -1);
+    rs.GetString(out.m_strWenhao, "law_wenhao", -1);
+    rs.GetString(out.m_strDatum, "law_datum", 10);
+    rs.GetMemo(out.m_strBody, "law_body");
+    rs.Close();
+    return true;
+}
+
+void CLawPage::ConvertBody(std::string& body) {
+    ReplaceAll(body, "\n", "<br>");
+    ReplaceAll(body, "\b", "<br>");
+    ReplaceAll(body, "  ", "\xE3\x80\x80"); // U+3000, the full-width blank
+}
+
+void CLawPage::Highlight(std::string& body, const std::vector<std::string>& words,
+                         const char* color) {
+    const std::string open = std::string("<font color=") + color + ">";
+    for (const std::string& word : words)
+        if (!word.empty())
+            ReplaceAll(body, word, open + word + "</font>");
+}
+
+std::string CLawPage::Render(const CLawFields& law, const std::string& pageTemplate,
+                             const std::vector<std::string>& searchWords,
+                             const std::vector<std::string>& findWords) {
+    std::string body = law.m_strBody;
+    ConvertBody(body);
+    Highlight(body, searchWords, kSearchColor);
+    Highlight(body, findWords, kFindColor);
+    std::string page = pageTemplate;
+    ReplaceAll(page, "{{标题}}", law.m_strTopic);
+    ReplaceAll(page, "{{文号}}", law.m_strWenhao);
+    ReplaceAll(page, "{{部门}}", law.m_strBumen);
+    ReplaceAll(page, "{{时间}}", law.m_strDatum);
+    ReplaceAll(page, "{{内容}}", body);
+    return page;
+}

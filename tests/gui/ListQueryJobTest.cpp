@@ -1,0 +1,248 @@
+#include "TestDatabase.h"
+
+#include "app/FrameMessageTarget.h"
+#include "app/MessageService.h"
+#include "browse/ListQueryJob.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records what each job delivers; a gate may hold the worker inside a call.
+class CRecordingSink : public CListQuerySink {
+public:
+    struct Listing {
+        bool begun = false;
+        bool ended = false;
+        std::vector<CLawRow> rows;
+        std::vector<size_t> batches;
+        std::vector<bool> repaints;
+    };
+
+    std::function<void(const char* what, std::uint64_t token)> m_gate;
+
+    void BeginListing(std::uint64_t token) override {
+        Gate("begin", token);
+        std::lock_guard lock(m_mutex);
+        m_listings[token].begun = true;
+    }
+    void AppendRows(std::uint64_t token, std::vector<CLawRow>&& rows, bool repaintNow) override {
+        Gate("rows", token);
+        std::lock_guard lock(m_mutex);
+        Listing& listing = m_listings[token];
+        listing.batches.push_back(rows.size());
+        listing.repaints.push_back(repaintNow);
+        for (auto& row : rows)
+            listing.rows.push_back(std::move(row));
+    }
+    void EndListing(std::uint64_t token) override {
+        Gate("end", token);
+        {
+            std::lock_guard lock(m_mutex);
+            m_listings[token].ended = true;
+        }
+        m_cv.notify_all();
+    }
+
+    Listing Get(std::uint64_t token) {
+        std::lock_guard lock(m_mutex);
+        return m_listings[token];
+    }
+    bool WaitEnded(std::uint64_t token) {
+        std::unique_lock lock(m_mutex);
+        return m_cv.wait_for(lock, 20s, [&] { return m_listings[token].ended; });
+    }
+
+private:
+    void Gate(const char* what, std::uint64_t token) {
+        if (m_gate)
+            m_gate(what, token);
+    }
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::map<std::uint64_t, Listing> m_listings;
+};
+
+class CCloseRecorder : public CFrameMessageTarget {
+public:
+    void Post(unsigned message, std::intptr_t, std::intptr_t) override {
+        std::lock_guard lock(m_mutex);
+        m_messages.push_back(message);
+    }
+    std::vector<unsigned> Messages() {
+        std::lock_guard lock(m_mutex);
+        return m_messages;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<unsigned> m_messages;
+};
+
+template <class Pred> bool Eventually(Pred pred) {
+    for (int i = 0; i < 4000 && !pred(); ++i)
+        std::this_thread::sleep_for(5ms);
+    return pred();
+}
+
+class ListQueryJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_db.Begin();
+        for (int i = 0; i < kLaws; ++i) {
+            char date[32];
+            std::snprintf(date, sizeof date, "%04d-%02d-%02d 00:00:00", 1950 + i % 70,
+                          1 + i % 12, 1 + i % 28);
+            m_db.AddLaw(0, "law " + std::to_string(i), date, "W" + std::to_string(i), "D");
+        }
+        m_db.Commit();
+    }
+    void TearDown() override {
+        EXPECT_TRUE(WaitForListQueriesIdle(30s));
+        CloseListQueryConnection();
+        ResetListQueryClose();
+        SetMainWindowTarget(nullptr);
+    }
+
+    static constexpr int kLaws = 3000;
+    static constexpr const char* kAll =
+        "select distinct lawid, topic, datum, wenhao, bumen from dornlaws order by datum DESC";
+    CMessageRecorder m_messages;
+    CTestDatabase m_db;
+};
+
+} // namespace
+
+TEST_F(ListQueryJobTest, DeliversEveryRowInOrderFirstRowsAtOnce) {
+    auto sink = std::make_shared<CRecordingSink>();
+    const auto token = StartListQuery(kAll, sink);
+    ASSERT_TRUE(sink->WaitEnded(token));
+    const auto listing = sink->Get(token);
+    EXPECT_TRUE(listing.begun);
+    ASSERT_EQ(listing.rows.size(), static_cast<size_t>(kLaws));
+    for (size_t i = 1; i < listing.rows.size(); ++i)
+        ASSERT_GE(listing.rows[i - 1].m_strDatum, listing.rows[i].m_strDatum);
+    EXPECT_EQ(listing.rows[0].m_strDatum.size(), 10u);
+    EXPECT_NE(listing.rows[0].m_nLawId, 0);
+    ASSERT_GE(listing.batches.size(), 3u);
+    EXPECT_EQ(listing.batches[0], 15u);
+    EXPECT_EQ(listing.batches[1], 15u);
+    EXPECT_TRUE(listing.repaints[0]);
+    EXPECT_TRUE(listing.repaints[1]);
+    EXPECT_FALSE(listing.repaints[2]);
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+TEST_F(ListQueryJobTest, FailingOrEmptyStatementDeliversNoRows) {
+    auto sink = std::make_shared<CRecordingSink>();
+    for (const char* sql : {"select lawid, topic, datum, wenhao, bumen from no_such_table",
+                            "select lawid, topic, datum, wenhao, bumen from dornlaws where 0"}) {
+        const auto token = StartListQuery(sql, sink);
+        ASSERT_TRUE(sink->WaitEnded(token)) << sql;
+        const auto listing = sink->Get(token);
+        EXPECT_TRUE(listing.begun);
+        EXPECT_TRUE(listing.rows.empty()) << sql;
+    }
+}
+
+TEST_F(ListQueryJobTest, NewerRequestStopsTheRunningOneAtItsNextRow) {
+    auto sink = std::make_shared<CRecordingSink>();
+    std::uint64_t first = 0;
+    std::mutex gateMutex;
+    std::condition_variable gateCv;
+    bool release = false;
+    std::atomic<bool> blocked{false};
+    // Hold the first job after its first batch until the second request has signalled.
+    sink->m_gate = [&](const char* what, std::uint64_t token) {
+        std::unique_lock lock(gateMutex);
+        if (token == first && std::string(what) == "rows") {
+            blocked = true;
+            gateCv.wait(lock, [&] { return release; });
+        }
+    };
+    {
+        std::lock_guard lock(gateMutex);
+        first = StartListQuery(kAll, sink);
+    }
+    ASSERT_TRUE(Eventually([&] { return blocked.load(); }));
+    const auto second = StartListQuery(kAll, sink);
+    ASSERT_TRUE(Eventually([] { return IsListQueryStopSignalled(); }));
+    {
+        std::lock_guard lock(gateMutex);
+        release = true;
+    }
+    gateCv.notify_all();
+    ASSERT_TRUE(sink->WaitEnded(first));
+    ASSERT_TRUE(sink->WaitEnded(second));
+    EXPECT_LT(sink->Get(first).rows.size(), 100u);
+    EXPECT_EQ(sink->Get(second).rows.size(), static_cast<size_t>(kLaws));
+}
+
+TEST_F(ListQueryJobTest, UnconsumedStopNeverReachesTheNextJob) {
+    auto sink = std::make_shared<CRecordingSink>();
+    std::uint64_t first = 0;
+    std::mutex gateMutex;
+    std::condition_variable gateCv;
+    bool release = false;
+    // The first job has delivered all its rows when the second request signals the stop.
+    sink->m_gate = [&](const char* what, std::uint64_t token) {
+        std::unique_lock lock(gateMutex);
+        if (token == first && std::string(what) == "end")
+            gateCv.wait(lock, [&] { return release; });
+    };
+    {
+        std::lock_guard lock(gateMutex);
+        first = StartListQuery(kAll, sink);
+    }
+    ASSERT_TRUE(Eventually([&] { return sink->Get(first).rows.size() == kLaws; }));
+    const auto second = StartListQuery(kAll, sink);
+    ASSERT_TRUE(Eventually([] { return IsListQueryStopSignalled(); }));
+    {
+        std::lock_guard lock(gateMutex);
+        release = true;
+    }
+    gateCv.notify_all();
+    ASSERT_TRUE(sink->WaitEnded(second));
+    EXPECT_EQ(sink->Get(first).rows.size(), static_cast<size_t>(kLaws));
+    EXPECT_EQ(sink->Get(second).rows.size(), static_cast<size_t>(kLaws));
+    EXPECT_FALSE(IsListQueryStopSignalled());
+}
+
+TEST_F(ListQueryJobTest, DeferredCloseIsPostedByTheLastJob) {
+    CCloseRecorder frame;
+    SetMainWindowTarget(&frame);
+    auto sink = std::make_shared<CRecordingSink>();
+    std::mutex gateMutex;
+    std::condition_variable gateCv;
+    bool release = false;
+    sink->m_gate = [&](const char* what, std::uint64_t) {
+        if (std::string(what) == "rows") {
+            std::unique_lock lock(gateMutex);
+            gateCv.wait(lock, [&] { return release; });
+        }
+    };
+    const auto token = StartListQuery(kAll, sink);
+    ASSERT_TRUE(Eventually([&] { return GetListQueryJobCount() == 1; }));
+    ASSERT_EQ(RequestClose(), 1);
+    StopListQuery();
+    EXPECT_TRUE(frame.Messages().empty());
+    {
+        std::lock_guard lock(gateMutex);
+        release = true;
+    }
+    gateCv.notify_all();
+    ASSERT_TRUE(sink->WaitEnded(token));
+    ASSERT_TRUE(Eventually([&] { return !frame.Messages().empty(); }));
+    EXPECT_EQ(frame.Messages(), std::vector<unsigned>{WM_CLOSE});
+    EXPECT_LT(sink->Get(token).rows.size(), 100u);
+    EXPECT_EQ(RequestClose(), 0);
+}
