@@ -18,8 +18,12 @@
 
 namespace {
 
-QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
-    return QIcon::fromTheme(QString::fromLatin1(name),
+// The program's own small image, else the desktop theme's, else the style's.
+QIcon SmallIcon(const char* file, const char* theme, QStyle::StandardPixmap fallback) {
+    const QIcon own(QStringLiteral(":/images/small/") + QString::fromLatin1(file));
+    if (!own.pixmap(QSize(16, 15)).isNull())
+        return own;
+    return QIcon::fromTheme(QString::fromLatin1(theme),
                             QApplication::style()->standardIcon(fallback));
 }
 
@@ -106,18 +110,22 @@ void CMainFrame::CreateActions() {
     const struct {
         int id;
         const char* text;
+        const char* file;
         const char* theme;
         QStyle::StandardPixmap fallback;
     } styles[] = {
-        {ID_VIEW_LARGEICON, "大图标", "view-list-icons", QStyle::SP_FileDialogContentsView},
-        {ID_VIEW_SMALLICON, "小图标", "view-list-compact", QStyle::SP_FileDialogInfoView},
-        {ID_VIEW_LIST, "列表", "view-list-text", QStyle::SP_FileDialogListView},
-        {ID_VIEW_DETAILS, "详细资料", "view-list-details", QStyle::SP_FileDialogDetailedView},
+        {ID_VIEW_LARGEICON, "大图标", "large-icons.png", "view-list-icons",
+         QStyle::SP_FileDialogContentsView},
+        {ID_VIEW_SMALLICON, "小图标", "small-icons.png", "view-list-compact",
+         QStyle::SP_FileDialogInfoView},
+        {ID_VIEW_LIST, "列表", "list.png", "view-list-text", QStyle::SP_FileDialogListView},
+        {ID_VIEW_DETAILS, "详细资料", "details.png", "view-list-details",
+         QStyle::SP_FileDialogDetailedView},
     };
     for (const auto& style : styles) {
         QAction* action = AddAction(style.id, QString::fromUtf8(style.text));
         action->setToolTip(QString::fromUtf8(style.text));
-        action->setIcon(ThemeIcon(style.theme, style.fallback));
+        action->setIcon(SmallIcon(style.file, style.theme, style.fallback));
         action->setCheckable(true);
         m_pStyleGroup->addAction(action);
         const int id = style.id;
@@ -208,14 +216,19 @@ bool CMainFrame::CreateToolBars() {
     m_pSmallToolBar = new QToolBar(QStringLiteral("标准"), this);
     m_pSmallToolBar->setObjectName(QStringLiteral("ToolBar%1").arg(AFX_IDW_TOOLBAR_SMALL));
     m_pSmallToolBar->setIconSize(QSize(16, 15));
-    Action(ID_FILE_NEW)->setIcon(ThemeIcon("document-new", QStyle::SP_FileIcon));
-    Action(ID_FILE_OPEN)->setIcon(ThemeIcon("document-open", QStyle::SP_DialogOpenButton));
-    Action(ID_FILE_SAVE)->setIcon(ThemeIcon("document-save", QStyle::SP_DialogSaveButton));
-    Action(ID_EDIT_CUT)->setIcon(ThemeIcon("edit-cut", QStyle::SP_TrashIcon));
-    Action(ID_EDIT_COPY)->setIcon(ThemeIcon("edit-copy", QStyle::SP_FileLinkIcon));
-    Action(ID_EDIT_PASTE)->setIcon(ThemeIcon("edit-paste", QStyle::SP_DialogApplyButton));
-    Action(ID_FILE_PRINT)->setIcon(ThemeIcon("document-print", QStyle::SP_ComputerIcon));
-    Action(ID_APP_ABOUT)->setIcon(ThemeIcon("help-about", QStyle::SP_MessageBoxInformation));
+    Action(ID_FILE_NEW)->setIcon(SmallIcon("new.png", "document-new", QStyle::SP_FileIcon));
+    Action(ID_FILE_OPEN)->setIcon(
+        SmallIcon("open.png", "document-open", QStyle::SP_DialogOpenButton));
+    Action(ID_FILE_SAVE)->setIcon(
+        SmallIcon("save.png", "document-save", QStyle::SP_DialogSaveButton));
+    Action(ID_EDIT_CUT)->setIcon(SmallIcon("cut.png", "edit-cut", QStyle::SP_TrashIcon));
+    Action(ID_EDIT_COPY)->setIcon(SmallIcon("copy.png", "edit-copy", QStyle::SP_FileLinkIcon));
+    Action(ID_EDIT_PASTE)->setIcon(
+        SmallIcon("paste.png", "edit-paste", QStyle::SP_DialogApplyButton));
+    Action(ID_FILE_PRINT)->setIcon(
+        SmallIcon("print.png", "document-print", QStyle::SP_ComputerIcon));
+    Action(ID_APP_ABOUT)->setIcon(
+        SmallIcon("about.png", "help-about", QStyle::SP_MessageBoxInformation));
     for (int id : std::initializer_list<int>{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY,
                    ID_EDIT_PASTE, 0, ID_FILE_PRINT, 0, ID_VIEW_LARGEICON, ID_VIEW_SMALLICON,
                    ID_VIEW_LIST, ID_VIEW_DETAILS, 0, ID_APP_ABOUT}) {
