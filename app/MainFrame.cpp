@@ -8,6 +8,8 @@
 #include "browse/ListQueryJob.h"
 #include "browse/TolvarinView.h"
 #include "display/ShowLawView.h"
+#include "ui/AppIcon.h"
+#include "ui/SplashWnd.h"
 
 #include <QCoreApplication>
 #include <QIcon>
@@ -39,7 +41,7 @@ CMainFrame::CMainFrame(CTolvarinDoc* doc, QWidget* parent)
       m_stopEvent(std::make_unique<CSyncEvent>(true)) {
     m_pStopEvent = m_stopEvent.get();
     setObjectName(QStringLiteral("MainFrame"));
-    setWindowIcon(QIcon(QStringLiteral(":/images/app/tolvarin.png")));
+    setWindowIcon(AppIcon());
     if (m_pDoc)
         m_pDoc->SetFrame(this);
 }
@@ -52,6 +54,7 @@ CMainFrame::~CMainFrame() {
 
 bool CMainFrame::Create() {
     // The splash screen is shown over the frame here, before the bars and panes are made.
+    CSplashWnd::ShowSplashScreen(this);
 
     m_pTarget = std::make_unique<CFramePoster>(this);
     SetMainWindowTarget(m_pTarget.get());

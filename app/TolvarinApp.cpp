@@ -1,9 +1,11 @@
 #include "app/TolvarinApp.h"
 
+#include "app/AppConstants.h"
 #include "app/MainFrame.h"
 #include "app/TolvarinDoc.h"
 #include "browse/ListQueryJob.h"
 #include "browse/TolvarinView.h"
+#include "ui/SplashWnd.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -34,6 +36,7 @@ void CTolvarinApp::SetRegistryKey() {
 }
 
 bool CTolvarinApp::InitInstance(const QStringList& arguments) {
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kProductVersion));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Tolvarin law collection reader"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
@@ -44,9 +47,11 @@ bool CTolvarinApp::InitInstance(const QStringList& arguments) {
     parser.addOption(screenshot);
     parser.addOption(noSplash);
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.process(arguments);
     m_strScreenshot = parser.value(screenshot);
     m_bShowSplash = !parser.isSet(noSplash) && m_strScreenshot.isEmpty();
+    CSplashWnd::EnableSplashScreen(m_bShowSplash);
 
     SetRegistryKey();
 

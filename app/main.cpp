@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 #include "app/MessageService.h"
 #include "app/TolvarinApp.h"
+#include "ui/AppIcon.h"
 #include "ui/QtMessageService.h"
 
 #include <QApplication>
@@ -30,7 +31,8 @@ bool WantsScreenshot(int argc, char** argv) {
 
 bool WantsHelp(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h"))
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h") ||
+            !std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-v"))
             return true;
     return false;
 }
@@ -54,6 +56,9 @@ int main(int argc, char** argv) {
         }
     }
     QApplication application(argc, argv);
+    // The desktop matches the running program with its menu entry and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tolvarin"));
+    QApplication::setWindowIcon(AppIcon());
     CQtMessageService messages;
     SetMessageService(&messages);
 

@@ -9,7 +9,8 @@
 
 #include <cstring>
 
-bool CSplashWnd::c_bShowSplashWnd = true;
+// Off until start-up enables it: a frame made anywhere else (a test, a tool) shows no splash.
+bool CSplashWnd::c_bShowSplashWnd = false;
 CSplashWnd* CSplashWnd::c_pSplashWnd = nullptr;
 
 CSplashWnd::CSplashWnd(QWidget* pParentWnd)

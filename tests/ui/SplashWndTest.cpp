@@ -67,7 +67,7 @@ protected:
         CSplashWnd::HideSplashScreen();
         m_frame.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        CSplashWnd::EnableSplashScreen(true);
+        CSplashWnd::EnableSplashScreen(false);
     }
     void ShowSplash() {
         CSplashWnd::ShowSplashScreen(m_frame.get());
