@@ -315,6 +315,9 @@ void CMainFrame::UpdateCommandStates() {
         Action(ID_VIEW_LINEUP)->setEnabled(false);
     }
 
+    Action(ID_VIEW_TOOLBAR)->setChecked(m_pLargeToolBar && !m_pLargeToolBar->isHidden());
+    Action(ID_VIEW_STATUS_BAR)->setChecked(!statusBar()->isHidden());
+
     const bool lawSelection = m_pLawView && m_pLawView->textCursor().hasSelection();
     const bool listSelection = haveList && m_pListView->HasSelection();
     Action(ID_EDIT_COPY)->setEnabled(lawSelection || listSelection);

@@ -97,7 +97,9 @@ void CTolvarinApp::WriteScreenshot() {
 
 int CTolvarinApp::ExitInstance(int exitCode) {
     StopListQuery();
-    WaitForListQueriesIdle(std::chrono::seconds(30));
+    // A worker may still wait for a message box, which needs the event loop.
+    for (int i = 0; i < 600 && !WaitForListQueriesIdle(std::chrono::milliseconds(50)); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     m_pFrame.reset();
     m_pDoc.reset();
     CloseListQueryConnection();

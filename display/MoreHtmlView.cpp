@@ -1,14 +1,18 @@
 #include "display/MoreHtmlView.h"
 
 #include "display/LocalDocument.h"
+#include "display/LocalImageHandler.h"
 #include "display/ProgramResources.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QTimer>
 
 CMoreHtmlView::CMoreHtmlView(QWidget* parent) : QTextBrowser(parent) {
     InitProgramResources();
     setDocument(new CLocalDocument(this));
+    m_pImageHandler = new CLocalImageHandler(this);
+    InstallImageHandler();
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setUndoRedoEnabled(false);
@@ -23,6 +27,10 @@ QVariant CMoreHtmlView::loadResource(int type, const QUrl& name) {
     return QTextBrowser::loadResource(type, name);
 }
 
+void CMoreHtmlView::InstallImageHandler() {
+    document()->documentLayout()->registerHandler(QTextFormat::ImageObject, m_pImageHandler);
+}
+
 void CMoreHtmlView::Navigate2(const QUrl& url) {
     // The page arrives later, as a browser's navigation does.
     QTimer::singleShot(0, this, [this, url] { LoadPage(url); });
@@ -34,6 +42,7 @@ void CMoreHtmlView::LoadPage(const QUrl& url) {
     QFile file(':' + url.path());
     if (!file.open(QIODevice::ReadOnly))
         return;
+    InstallImageHandler();
     document()->setHtml(QString::fromUtf8(file.readAll()));
     m_bLoaded = true;
     OnDownloadComplete();
@@ -108,6 +117,7 @@ void CMoreHtmlView::Render() {
             attributes += ' ' + attrName + "=\"" +
                           QString::fromStdString(value).toHtmlEscaped() + '"';
     }
+    InstallImageHandler();
     const QString html = "<html><head><title>" +
                          QString::fromStdString(m_strTitle).toHtmlEscaped() +
                          "</title></head><body" + attributes + '>' +

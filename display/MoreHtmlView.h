@@ -48,6 +48,7 @@ protected:
 
 private:
     void LoadPage(const QUrl& url);
+    void InstallImageHandler();
     void Render();
 
     std::string m_strCharset;
@@ -57,4 +58,5 @@ private:
     std::string m_strScript;
     std::string m_strBodyHtml;
     bool m_bLoaded = false;
+    class CLocalImageHandler* m_pImageHandler = nullptr;
 };

@@ -1,0 +1,205 @@
+#include "GuiTestUtil.h"
+#include "TestDatabase.h"
+
+#include "app/EditionConfig.h"
+#include "app/MainFrame.h"
+#include "app/MessageService.h"
+#include "app/TolvarinApp.h"
+#include "browse/LawListModel.h"
+#include "browse/LeftView.h"
+#include "browse/ListQueryJob.h"
+#include "browse/TolvarinView.h"
+#include "display/ShowLawView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QSettings>
+#include <QTableView>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+constexpr int kCatA = 0x2000000;
+constexpr int kCatA1 = kCatA + 0x80000;
+constexpr int kCatA1x = kCatA1 + 0x2000;
+constexpr int kCatB = 0x4000000;
+
+class LawListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        theEditionConfig = CEditionConfig();
+        QSettings().clear();
+    }
+    void TearDown() override {
+        m_app.reset();
+        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
+        CloseListQueryConnection();
+        theEditionConfig = CEditionConfig();
+    }
+    CMainFrame* Start() {
+        m_app = std::make_unique<CTolvarinApp>();
+        EXPECT_TRUE(m_app->InitInstance({QStringLiteral("tolvarin")}));
+        CMainFrame* frame = m_app->GetMainFrame();
+        EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
+        EXPECT_TRUE(WaitFor([&] { return frame->GetLawView()->HasDocument(); }));
+        return frame;
+    }
+    void SelectId(CMainFrame* frame, int id) {
+        QTreeWidget* tree = frame->GetLeftView()->GetCurrentTree();
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            if ((*it)->data(0, Qt::UserRole).toInt() == id) {
+                tree->setCurrentItem(*it);
+                return;
+            }
+        FAIL() << "no category " << id;
+    }
+
+    CMessageRecorder m_messages;
+    std::unique_ptr<CTolvarinApp> m_app;
+};
+
+std::multiset<std::string> TopicSet(CTolvarinView* list) {
+    std::multiset<std::string> topics;
+    for (int i = 0; i < list->GetRowCount(); ++i)
+        topics.insert(list->GetRow(i).m_strTopic);
+    return topics;
+}
+
+} // namespace
+
+TEST_F(LawListTest, CategoryListsExactlyItsSubtreeOnce) {
+    CTestDatabase db;
+    db.AddCategory(0, kCatA, 0, "A", 2, 1);
+    db.AddCategory(0, kCatA1, kCatA, "A1", 1, 1);
+    db.AddCategory(0, kCatA1x, kCatA1, "A1x", 1, 0);
+    db.AddCategory(0, kCatB, 0, "B", 1, 0);
+    db.AddCategory(0, 0x6000000, 0, "Empty", 0, 0);
+    const int a = db.AddLaw(0, "a", "2001-01-01 00:00:00");
+    const int a1 = db.AddLaw(0, "a1", "2002-01-01 00:00:00");
+    const int a1x = db.AddLaw(0, "a1x", "2003-01-01 00:00:00");
+    const int b = db.AddLaw(0, "b", "2004-01-01 00:00:00");
+    db.Link(0, a, kCatA);
+    db.Link(0, a1, kCatA1);
+    db.Link(0, a1x, kCatA1x);
+    db.Link(0, a1x, kCatA); // twice in A's subtree
+    db.Link(0, b, kCatB);
+    db.Link(0, a, kCatB); // also in B
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    const std::map<int, std::multiset<std::string>> expected = {
+        {kCatA, {"a", "a1", "a1x"}},
+        {kCatA1, {"a1", "a1x"}},
+        {kCatA1x, {"a1x"}},
+        {kCatB, {"a", "b"}},
+        {0, {"a", "a1", "a1x", "b"}},
+    };
+    for (const auto& [id, topics] : expected) {
+        SelectId(frame, id);
+        ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+        EXPECT_EQ(TopicSet(list), topics) << id;
+        EXPECT_EQ(theEditionConfig.GetCurTreeId(), id);
+    }
+    // Newest first.
+    EXPECT_EQ(list->GetRow(0).m_strTopic, "b");
+
+    // A category without laws: the no-records row, whose click shows nothing.
+    theEditionConfig.SetCurLawId(a);
+    SelectId(frame, 0x6000000);
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+    ASSERT_EQ(list->GetRowCount(), 1);
+    EXPECT_EQ(list->GetRow(0).m_strTopic, "没有发现记录");
+    list->OnRowClicked(0);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), 0);
+}
+
+TEST_F(LawListTest, ASecondSelectionDuringALongListingLeavesOnlyItsRows) {
+    CTestDatabase db;
+    db.AddCategory(0, kCatA, 0, "A", 2, 0);
+    db.AddCategory(0, kCatB, 0, "B", 1, 0);
+    db.Begin();
+    for (int i = 0; i < 40000; ++i)
+        db.Link(0, db.AddLaw(0, "a" + std::to_string(i), "2001-01-01 00:00:00"), kCatA);
+    for (int i = 0; i < 20; ++i)
+        db.Link(0, db.AddLaw(0, "b" + std::to_string(i), "2002-01-01 00:00:00"), kCatB);
+    db.Commit();
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    SelectId(frame, kCatA);
+    // Let some of A's rows arrive, then choose B.
+    WaitFor([&] { return list->GetRowCount() > 0; }, 5000);
+    SelectId(frame, kCatB);
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+    Pump(200); // anything A still had queued
+    ASSERT_EQ(list->GetRowCount(), 20);
+    for (int i = 0; i < list->GetRowCount(); ++i)
+        EXPECT_EQ(list->GetRow(i).m_strTopic[0], 'b');
+}
+
+TEST_F(LawListTest, ClickShowsTheLawAndHeaderClicksSort) {
+    CTestDatabase db;
+    db.AddLaw(0, "Beta", "2003-10-01 00:00:00", "W2");
+    db.AddLaw(0, "alpha", "2003-09-30 00:00:00", "W1");
+    db.AddLaw(0, "Gamma", "1999-12-31 00:00:00", "W3");
+    const int undated = db.AddLaw(0, "delta", "", "W0");
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    ASSERT_EQ(list->GetRowCount(), 4);
+
+    auto topics = [&] {
+        std::vector<std::string> out;
+        for (int i = 0; i < list->GetRowCount(); ++i)
+            out.push_back(list->GetRow(i).m_strTopic);
+        return out;
+    };
+    // First click on the date: ascending by date; again: descending.
+    list->SortByColumn(2);
+    EXPECT_EQ(topics(), (std::vector<std::string>{"delta", "Gamma", "alpha", "Beta"}));
+    EXPECT_EQ(list->GetSortColumn(), 2);
+    EXPECT_TRUE(list->IsSortAscending());
+    list->SortByColumn(2);
+    EXPECT_EQ(topics(), (std::vector<std::string>{"Beta", "alpha", "Gamma", "delta"}));
+    EXPECT_FALSE(list->IsSortAscending());
+    // Another column starts ascending again; text ignores ASCII case.
+    list->SortByColumn(1);
+    EXPECT_EQ(topics(), (std::vector<std::string>{"alpha", "Beta", "delta", "Gamma"}));
+    EXPECT_EQ(list->GetSortColumn(), 1);
+    EXPECT_TRUE(list->IsSortAscending());
+
+    // Column widths: the bitmap column is fixed, none narrower than 15.
+    QHeaderView* header = list->GetTable()->horizontalHeader();
+    EXPECT_EQ(header->sectionResizeMode(0), QHeaderView::Fixed);
+    EXPECT_EQ(header->minimumSectionSize(), 15);
+    EXPECT_EQ(header->sectionSize(1), 400);
+    EXPECT_EQ(header->sectionSize(4), 150);
+    EXPECT_EQ(list->GetModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "标题");
+
+    // A click shows the law and remembers it.
+    int row = -1;
+    for (int i = 0; i < list->GetRowCount(); ++i)
+        if (list->GetRow(i).m_nLawId == undated)
+            row = i;
+    list->OnRowClicked(row);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), undated);
+    EXPECT_NE(frame->GetLawView()->toPlainText().indexOf("delta"), -1);
+
+    // Copying the selected rows.
+    list->GetTable()->selectRow(row);
+    EXPECT_TRUE(list->CopySelection());
+    EXPECT_EQ(QApplication::clipboard()->text(), "delta\t\tW0\t\n");
+}
+
+TEST(LawListModel, DatesCompareAsDates) {
+    EXPECT_LT(CLawListModel::CompareDates("2003-1-5", "2003-10-01"), 0);
+    EXPECT_GT(CLawListModel::CompareDates("2003-10-01", "2003-9-30"), 0);
+    EXPECT_EQ(CLawListModel::CompareDates("2003-01-05", "2003-1-5"), 0);
+    EXPECT_LT(CLawListModel::CompareDates("", "1900-01-01"), 0);
+    EXPECT_LT(CLawListModel::CompareDates("garbage", "1900-01-01"), 0);
+    EXPECT_LT(CLawListModel::CompareTexts("abc", "ABD"), 0);
+    EXPECT_EQ(CLawListModel::CompareTexts("abc", "ABC"), 0);
+}

@@ -15,6 +15,7 @@
 #include "display/ShowLawView.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QSettings>
 #include <QSplitter>
@@ -25,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -185,4 +187,153 @@ TEST_F(MainWindowTest, LayoutBarsAndCommands) {
     EXPECT_FALSE(frame->Action(ID_VIEW_LINEUP)->isEnabled());
     EXPECT_TRUE(frame->ExecuteCommand(ID_VIEW_DETAILS));
     EXPECT_EQ(frame->GetListView()->GetStyle(), CTolvarinView::Style::Report);
+}
+
+TEST_F(MainWindowTest, WithoutDatabaseTheWindowOpensEmpty) {
+    CTestDatabase dir(false);
+    CMainFrame* frame = Start();
+    EXPECT_TRUE(frame->isVisible());
+    for (int edition : {0, 1}) {
+        QTreeWidget* tree = frame->GetLeftView()->GetTree(edition);
+        ASSERT_EQ(tree->topLevelItemCount(), 1);
+        EXPECT_EQ(tree->topLevelItem(0)->childCount(), 0);
+    }
+    CTolvarinView* list = frame->GetListView();
+    ASSERT_EQ(list->GetRowCount(), 1);
+    EXPECT_EQ(list->GetRow(0).m_strTopic, "没有发现记录");
+    EXPECT_EQ(list->GetRow(0).m_nLawId, 0);
+    // The connection boxes: one per tree and one of the worker.
+    const auto boxes = m_messages.Messages();
+    ASSERT_GE(boxes.size(), 3u);
+    for (const auto& box : boxes)
+        EXPECT_EQ(box.caption, "连接失败");
+    // Nothing was created in the directory.
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.Dir() + "/db1.mdb")));
+}
+
+TEST_F(MainWindowTest, SwitchingEditionsKeepsEachEditionsCategory) {
+    CTestDatabase db;
+    FillSmallCollection(db);
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    Select(frame, "乙类");
+    EXPECT_EQ(Topics(list), std::vector<std::string>{"乙法"});
+    EXPECT_EQ(theEditionConfig.GetCurTreeId(), kCatB);
+
+    // The English edition lists all its laws the first time.
+    ASSERT_TRUE(frame->ExecuteCommand(ID_EDITION_EN));
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+    EXPECT_EQ(frame->GetLeftView()->GetCurrentTree(), frame->GetLeftView()->GetTree(1));
+    EXPECT_EQ(Topics(list), std::vector<std::string>{"Civil Code"});
+    EXPECT_TRUE(frame->Action(ID_EDITION_EN)->isChecked());
+    EXPECT_FALSE(frame->Action(ID_EDITION_ZH)->isChecked());
+
+    // Back to Chinese: its category again.
+    ASSERT_TRUE(frame->ExecuteCommand(ID_EDITION_ZH));
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+    EXPECT_EQ(Topics(list), std::vector<std::string>{"乙法"});
+    EXPECT_TRUE(FindItem(frame->GetLeftView()->GetCurrentTree(), "乙类")->isSelected());
+
+    // Pressing the current edition again changes nothing, not even the list.
+    list->ClearRows();
+    ASSERT_TRUE(frame->ExecuteCommand(ID_EDITION_ZH));
+    EXPECT_FALSE(list->IsListing());
+    EXPECT_EQ(list->GetRowCount(), 0);
+}
+
+TEST_F(MainWindowTest, ProgressMessagesAndTheUpdateEnd) {
+    CTestDatabase db;
+    FillSmallCollection(db);
+    CMainFrame* frame = Start();
+    const struct {
+        unsigned message;
+        const char* text;
+    } cases[] = {
+        {WM_TREE_PROGRESS, "正在下载目录信息 ... ( 5/20 )"},
+        {WM_LAW_PROGRESS, "正在下载法规信息 ... ( 5/20 )"},
+        {WM_LINK_PROGRESS, "正在下载分类信息 ... ( 5/20 )"},
+    };
+    for (const auto& c : cases) {
+        // Posted from another thread, as the update's workers do.
+        std::thread([&] { EXPECT_TRUE(CMainFrame::PostMessage(c.message, 20, 5)); }).join();
+        ASSERT_TRUE(WaitFor([&] { return frame->GetStatusText() == QString::fromUtf8(c.text); }))
+            << c.text << " got " << frame->GetStatusText().toStdString();
+    }
+
+    // The update end refills both trees, keeps the user's edition and clears the run's state.
+    ASSERT_TRUE(frame->ExecuteCommand(ID_EDITION_EN));
+    db.AddCategory(0, 0x6000000, 0, "新类", 0, 0);
+    db.AddCategory(1, 0x4000000, 0, "Criminal", 0, 0);
+    frame->m_bDownloading = 1;
+    frame->m_bStopRequested = 1;
+    frame->m_pStopEvent->Set();
+    ASSERT_TRUE(CMainFrame::PostMessage(WM_UPDATE_FINISHED, 0, 0));
+    ASSERT_TRUE(WaitFor([&] { return frame->m_bDownloading.load() == 0; }));
+    EXPECT_EQ(frame->GetStatusText(), "下载完成！ ");
+    EXPECT_EQ(frame->m_bStopRequested.load(), 0);
+    EXPECT_FALSE(frame->m_pStopEvent->IsSet());
+    EXPECT_EQ(theEditionConfig.GetEdition(), 1);
+    EXPECT_EQ(frame->GetLeftView()->GetCurrentTree(), frame->GetLeftView()->GetTree(1));
+    EXPECT_EQ(frame->GetLeftView()->GetTree(0)->topLevelItem(0)->childCount(), 3);
+    EXPECT_EQ(frame->GetLeftView()->GetTree(1)->topLevelItem(0)->childCount(), 2);
+    const auto boxes = m_messages.Messages();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "下载完成!");
+}
+
+TEST_F(MainWindowTest, CloseIsRefusedWhileDownloading) {
+    CTestDatabase db;
+    CMainFrame* frame = Start();
+    frame->m_bDownloading = 1;
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    const auto boxes = m_messages.Messages();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "正在下载中，请终止后再退出...");
+    frame->m_bDownloading = 0;
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->isVisible());
+}
+
+TEST_F(MainWindowTest, CloseDuringAListingClosesWhenItHasStopped) {
+    CTestDatabase db;
+    db.Begin();
+    for (int i = 0; i < 60000; ++i)
+        db.AddLaw(0, "law " + std::to_string(i), "2001-01-01 00:00:00");
+    db.Commit();
+    CMainFrame* frame = Start();
+    bool closed = false;
+    QObject::connect(frame, &CMainFrame::frameClosed, [&] { closed = true; });
+    frame->GetListView()->ShowCategory(0);
+    EXPECT_GE(GetListQueryJobCount(), 1);
+    frame->close();
+    // No second action: the worker stops and the window closes by itself.
+    ASSERT_TRUE(WaitFor([&] { return closed; }));
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_LT(frame->GetListView()->GetRowCount(), 60000);
+}
+
+TEST_F(MainWindowTest, PlacementAndBarsAreRestored) {
+    CTestDatabase db;
+    {
+        CMainFrame* frame = Start();
+        frame->setGeometry(40, 50, 777, 555);
+        ASSERT_TRUE(frame->ExecuteCommand(ID_VIEW_TOOLBAR)); // hides the large toolbar
+        ASSERT_TRUE(frame->ExecuteCommand(ID_VIEW_STATUS_BAR));
+        frame->m_bDownloading = 1; // a refused close saves too
+        frame->close();
+        ASSERT_TRUE(frame->isVisible());
+        frame->m_bDownloading = 0;
+        m_app.reset();
+        WaitForListQueriesIdle(std::chrono::seconds(30));
+    }
+    CMainFrame* frame = Start();
+    EXPECT_EQ(frame->size(), QSize(777, 555));
+    auto* large = frame->findChild<QToolBar*>(QStringLiteral("ToolBar59392"));
+    ASSERT_NE(large, nullptr);
+    EXPECT_TRUE(large->isHidden());
+    EXPECT_TRUE(frame->statusBar()->isHidden());
+    frame->UpdateCommandStates();
+    EXPECT_FALSE(frame->Action(ID_VIEW_TOOLBAR)->isChecked());
+    EXPECT_FALSE(frame->Action(ID_VIEW_STATUS_BAR)->isChecked());
 }
