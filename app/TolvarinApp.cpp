@@ -7,6 +7,7 @@
 #include "browse/TolvarinView.h"
 #include "ui/SplashWnd.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -81,6 +82,21 @@ bool CTolvarinApp::InitInstance(const QStringList& arguments) {
 }
 
 void CTolvarinApp::WriteScreenshot() {
+    // The picture shows a law too, selected as a click would select it: the first one that
+    // carries a document number, as a typical law does, or else the first one.
+    CTolvarinView* list = m_pFrame->GetListView();
+    auto* table = list ? list->findChild<QAbstractItemView*>() : nullptr;
+    if (table && table->model() && list->GetRowCount() > 0 && list->GetRow(0).m_nLawId != 0) {
+        int row = 0;
+        for (int i = 0; i < list->GetRowCount(); ++i) {
+            if (!list->GetRow(i).m_strWenhao.empty()) {
+                row = i;
+                break;
+            }
+        }
+        table->setFocus();
+        table->setCurrentIndex(table->model()->index(row, 1));
+    }
     // Let the list and the page paint their last rows first.
     QTimer::singleShot(200, this, [this] {
         const QPixmap image = m_pFrame->grab();
