@@ -130,7 +130,7 @@ int CCollectionWriter::Category(const std::vector<std::string>& path, std::strin
         if (id <= 0)
             return parent; // no room: file under the deepest category there is
         // Siblings list by xh descending: the first one seen comes first.
-        const int xh = 100000 - m_childCount[parent];
+        const int xh = 100000 - m_childCount[parent]++;
         sqlite3_bind_int(m_pInsertCategory, 1, id);
         sqlite3_bind_int(m_pInsertCategory, 2, parent);
         const std::string oldid = std::to_string(id);
