@@ -7,7 +7,6 @@
 #include <QScreen>
 #include <QTimerEvent>
 
-#include <cstring>
 
 // Off until start-up enables it: a frame made anywhere else (a test, a tool) shows no splash.
 bool CSplashWnd::c_bShowSplashWnd = false;
@@ -28,22 +27,6 @@ CSplashWnd::~CSplashWnd() {
 
 void CSplashWnd::EnableSplashScreen(bool bEnable) {
     c_bShowSplashWnd = bEnable;
-}
-
-bool CSplashWnd::TakeNoSplashSwitch(int& argc, char** argv) {
-    bool found = false;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--nosplash") == 0 || std::strcmp(argv[i], "-nosplash") == 0)
-            found = true;
-        else
-            argv[kept++] = argv[i];
-    }
-    if (argc > 0) {
-        argc = kept;
-        argv[argc] = nullptr;
-    }
-    return found;
 }
 
 void CSplashWnd::ShowSplashScreen(QWidget* pParentWnd) {

@@ -26,10 +26,6 @@ public:
 
     // The splash while it is up, otherwise nullptr.
     static CSplashWnd* Current() { return c_pSplashWnd; }
-    // Whether the command line asks for no splash ("--nosplash"); the switch is taken out of
-    // argv so that the rest of the command line reaches Qt's own parsing unchanged.
-    static bool TakeNoSplashSwitch(int& argc, char** argv);
-
     static constexpr int kTimeoutMs = 750;
 
 protected:

@@ -12,8 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -184,34 +182,6 @@ TEST_F(SplashWndTest, FrameClosedUnderTheSplashTakesItAlong) {
     EXPECT_EQ(CSplashWnd::Current(), nullptr);
     QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
     EXPECT_FALSE(CSplashWnd::PreTranslateAppMessage(qApp, &key));
-}
-
-TEST(SplashCommandLine, NoSplashSwitchIsTakenOutAndTheRestKept) {
-    struct Case {
-        std::vector<std::string> args;
-        bool noSplash;
-        std::vector<std::string> rest;
-    };
-    const Case cases[] = {
-        {{"tolvarin"}, false, {"tolvarin"}},
-        {{"tolvarin", "--nosplash"}, true, {"tolvarin"}},
-        {{"tolvarin", "-style", "fusion", "-nosplash", "--screenshot", "a.png"},
-         true,
-         {"tolvarin", "-style", "fusion", "--screenshot", "a.png"}},
-        {{"tolvarin", "--nosplashes"}, false, {"tolvarin", "--nosplashes"}},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> storage = c.args;
-        std::vector<char*> argv;
-        for (std::string& a : storage)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int argc = static_cast<int>(storage.size());
-        EXPECT_EQ(CSplashWnd::TakeNoSplashSwitch(argc, argv.data()), c.noSplash);
-        std::vector<std::string> rest(argv.begin(), argv.begin() + argc);
-        EXPECT_EQ(rest, c.rest);
-        EXPECT_EQ(argv[static_cast<size_t>(argc)], nullptr);
-    }
 }
 
 } // namespace
