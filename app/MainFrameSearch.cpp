@@ -1,6 +1,48 @@
 #include "app/MainFrame.h"
 
-// Placeholders until the search commands are in place.
-void CMainFrame::OnTitleSearch() {}
-void CMainFrame::OnAdvancedSearch() {}
-void CMainFrame::OnFindInText() {}
+#include "app/EditionConfig.h"
+#include "app/TextUtil.h"
+#include "browse/TolvarinView.h"
+#include "data/SqlSelect.h"
+#include "display/ShowLawView.h"
+#include "search/AdvancedSearchDlg.h"
+#include "search/FindDlg.h"
+#include "search/SearchComposer.h"
+#include "search/TitleSearchDlg.h"
+
+void CMainFrame::OnTitleSearch() {
+    CTitleSearchDlg dlg(this);
+    dlg.m_strTitle = m_strLastTitleSearch;
+    dlg.m_nScope = CSearchComposer::kScopeCurrent;
+    if (dlg.DoModal() != QDialog::Accepted)
+        return;
+    CSqlSelect builder;
+    CSearchComposer::FromEdition(theEditionConfig)
+        .ComposeTitleSearch(builder, dlg.m_strTitle, dlg.m_nScope);
+    m_strLastTitleSearch = dlg.m_strTitle;
+    GetListView()->RunQuery(builder.Build());
+}
+
+void CMainFrame::OnAdvancedSearch() {
+    CAdvancedSearchDlg dlg(this);
+    dlg.m_nScope = CSearchComposer::kScopeCurrent;
+    if (dlg.DoModal() != QDialog::Accepted)
+        return;
+    CSqlSelect builder;
+    CSearchComposer::FromEdition(theEditionConfig).ComposeAdvancedSearch(builder, dlg.GetValues());
+    if (dlg.m_strContent.empty())
+        GetListView()->RunQuery(builder.Build());
+    else
+        GetListView()->SearchBody(builder, dlg.m_strContent);
+}
+
+void CMainFrame::OnFindInText() {
+    CFindDlg dlg(this);
+    std::vector<std::string>& findWords = theEditionConfig.GetFindWords();
+    if (dlg.DoModal() == QDialog::Accepted)
+        findWords = SplitWords(dlg.m_strWords);
+    // Cancelling renders the law again too: that is how the marks of a find are removed.
+    if (const int lawid = theEditionConfig.GetCurLawId(); lawid != 0)
+        GetLawView()->ShowLaw(lawid);
+    findWords.clear();
+}

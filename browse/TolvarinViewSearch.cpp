@@ -1,4 +1,26 @@
 #include "browse/TolvarinView.h"
 
-// Placeholder until the body-text search is in place.
-void CTolvarinView::SearchBody(CSqlSelect&, const std::string&) {}
+#include "app/EditionConfig.h"
+#include "app/TextUtil.h"
+#include "app/TolvarinDoc.h"
+#include "search/BodySearch.h"
+
+#include <QApplication>
+#include <QCursor>
+
+void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {
+    ClearRows();
+    std::vector<std::string>& searchWords = theEditionConfig.GetSearchWords();
+    searchWords = SplitWords(words);
+
+    // The search runs here on the GUI thread, one statement per window of laws.
+    if (CTolvarinDoc* doc = GetDocument()) {
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        CBodySearch search(doc->m_db, theEditionConfig.GetLawTable(),
+                           [doc] { doc->ConnectDatabase(); });
+        AppendRows(search.Run(builder, searchWords));
+        QApplication::restoreOverrideCursor();
+    }
+    if (GetRowCount() == 0)
+        AddNoRecordsRow();
+}

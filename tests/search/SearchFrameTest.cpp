@@ -1,0 +1,292 @@
+// The search commands in the main window: dialogs, statements on the law list, the body
+// search and the highlighting of the law page.
+#include "../gui/GuiTestUtil.h"
+#include "../gui/TestDatabase.h"
+
+#include "app/CommandIds.h"
+#include "app/EditionConfig.h"
+#include "app/MainFrame.h"
+#include "app/MessageService.h"
+#include "app/TolvarinApp.h"
+#include "browse/LeftView.h"
+#include "browse/ListQueryJob.h"
+#include "browse/TolvarinView.h"
+#include "display/ShowLawView.h"
+#include "search/AdvancedSearchDlg.h"
+#include "search/FindDlg.h"
+#include "search/TitleSearchDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace {
+
+constexpr int kCatA = 0x2000000;
+constexpr int kCatA1 = kCatA + 0x80000;
+constexpr int kCatB = 2 * 0x2000000;
+
+const char* const kBlue = "<font color=#0033FF>";
+const char* const kRed = "<font color=#FF1500>";
+
+// Acts on the modal dialog of type Dlg as soon as it runs. A dialog that does not appear
+// fails the test; one the action leaves open is cancelled after a while.
+template <class Dlg>
+void WhenDialogOpens(std::function<void(Dlg&)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* dlg = qobject_cast<Dlg*>(QApplication::activeModalWidget());
+        EXPECT_NE(dlg, nullptr) << "the dialog did not open";
+        if (dlg)
+            act(*dlg);
+    });
+    QTimer::singleShot(5000, [] {
+        if (auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            ADD_FAILURE() << "the dialog stayed open";
+            dlg->reject();
+        }
+    });
+}
+
+void SetText(CExchangeDialog& dlg, int id, const char* text) {
+    auto* edit = qobject_cast<QLineEdit*>(dlg.GetDlgItem(id));
+    ASSERT_NE(edit, nullptr) << id;
+    edit->setText(QString::fromUtf8(text));
+}
+
+void Click(CExchangeDialog& dlg, int id) {
+    auto* button = qobject_cast<QAbstractButton*>(dlg.GetDlgItem(id));
+    ASSERT_NE(button, nullptr) << id;
+    button->click();
+}
+
+class SearchFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        theEditionConfig = CEditionConfig();
+        QSettings().clear();
+        db.AddCategory(0, kCatA, 0, "民商法", 2, 1);
+        db.AddCategory(0, kCatA1, kCatA, "合同类", 1, 0);
+        db.AddCategory(0, kCatB, 0, "行政法", 1, 0);
+        m_nContract = db.AddLaw(0, "中华人民共和国合同法", "1999-03-15 00:00:00", "主席令第15号",
+                                "全国人民代表大会",
+                                "第一条 为了保护合同当事人的合法权益。\n第二条 合同是平等主体之间的协议。");
+        m_nBrien = db.AddLaw(0, "O'Brien 合同 案", "2004-01-01 00:00:00", "", "", "Contract between parties.");
+        m_nLicence = db.AddLaw(0, "行政许可法", "2003-08-27 00:00:00", "主席令第7号",
+                               "全国人民代表大会常务委员会", "行政机关 当事人 许可");
+        db.Link(0, m_nContract, kCatA1);
+        db.Link(0, m_nBrien, kCatB);
+        db.Link(0, m_nLicence, kCatB);
+
+        app = std::make_unique<CTolvarinApp>();
+        ASSERT_TRUE(app->InitInstance({QStringLiteral("tolvarin")}));
+        frame = app->GetMainFrame();
+        ASSERT_TRUE(WaitFor([&] { return !List()->IsListing(); }));
+        ASSERT_TRUE(WaitFor([&] { return frame->GetLawView()->HasDocument(); }));
+    }
+    void TearDown() override {
+        app.reset();
+        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
+        CloseListQueryConnection();
+        theEditionConfig = CEditionConfig();
+    }
+
+    void SelectCategory(const char* name) {
+        QTreeWidget* tree = frame->GetLeftView()->GetCurrentTree();
+        const auto items =
+            tree->findItems(QString::fromUtf8(name), Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_FALSE(items.isEmpty()) << name;
+        tree->setCurrentItem(items.front());
+        ASSERT_TRUE(WaitFor([&] { return !List()->IsListing(); }));
+    }
+
+    CTolvarinView* List() { return frame->GetListView(); }
+
+    std::vector<int> ListedIds() {
+        EXPECT_TRUE(WaitFor([&] { return !List()->IsListing(); }));
+        std::vector<int> ids;
+        for (int row = 0; row < List()->GetRowCount(); ++row)
+            ids.push_back(List()->GetRow(row).m_nLawId);
+        return ids;
+    }
+
+    std::string Page() { return frame->GetLawView()->GetBodyHtml(); }
+
+    CMessageRecorder messages;
+    CTestDatabase db;
+    std::unique_ptr<CTolvarinApp> app;
+    CMainFrame* frame = nullptr;
+    int m_nContract = 0;
+    int m_nBrien = 0;
+    int m_nLicence = 0;
+};
+
+TEST_F(SearchFrameTest, TitleSearchListsTheLawsAndRemembersItsText) {
+    theEditionConfig.GetSearchWords() = {"当事人"};
+    WhenDialogOpens<CTitleSearchDlg>([](CTitleSearchDlg& dlg) {
+        EXPECT_TRUE(qobject_cast<QLineEdit*>(dlg.GetDlgItem(1004))->text().isEmpty());
+        EXPECT_TRUE(qobject_cast<QAbstractButton*>(dlg.GetDlgItem(1014))->isChecked());
+        SetText(dlg, 1004, "合同");
+        Click(dlg, CExchangeDialog::IDOK);
+    });
+    EXPECT_TRUE(frame->ExecuteCommand(ID_TITLE_SEARCH));
+    EXPECT_EQ(ListedIds(), (std::vector<int>{m_nBrien, m_nContract}));
+    EXPECT_EQ(frame->m_strLastTitleSearch, "合同");
+    // The title search leaves the body-search words alone.
+    EXPECT_EQ(theEditionConfig.GetSearchWords(), std::vector<std::string>{"当事人"});
+
+    // Cancelled: the next dialog still shows the last search that was started.
+    WhenDialogOpens<CTitleSearchDlg>([](CTitleSearchDlg& dlg) {
+        EXPECT_EQ(qobject_cast<QLineEdit*>(dlg.GetDlgItem(1004))->text(), QStringLiteral("合同"));
+        SetText(dlg, 1004, "行政");
+        Click(dlg, CExchangeDialog::IDCANCEL);
+    });
+    frame->OnTitleSearch();
+    EXPECT_EQ(frame->m_strLastTitleSearch, "合同");
+    EXPECT_EQ(ListedIds(), (std::vector<int>{m_nBrien, m_nContract}));
+
+    WhenDialogOpens<CTitleSearchDlg>([](CTitleSearchDlg& dlg) {
+        EXPECT_EQ(qobject_cast<QLineEdit*>(dlg.GetDlgItem(1004))->text(), QStringLiteral("合同"));
+        SetText(dlg, 1004, "o'brien");
+        Click(dlg, CExchangeDialog::IDOK);
+    });
+    frame->OnTitleSearch();
+    EXPECT_EQ(ListedIds(), std::vector<int>{m_nBrien});
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST_F(SearchFrameTest, ScopeFollowsTheSelectedCategory) {
+    SelectCategory("民商法");
+    ASSERT_EQ(theEditionConfig.GetCurTreeId(), kCatA);
+    auto search = [&](int scopeId) {
+        WhenDialogOpens<CTitleSearchDlg>([scopeId](CTitleSearchDlg& dlg) {
+            Click(dlg, scopeId);
+            Click(dlg, CExchangeDialog::IDOK);
+        });
+        frame->OnTitleSearch();
+        return ListedIds();
+    };
+    EXPECT_EQ(search(1014), std::vector<int>{m_nContract});
+    EXPECT_EQ(search(1015), (std::vector<int>{m_nBrien, m_nLicence, m_nContract}));
+}
+
+TEST_F(SearchFrameTest, AdvancedSearchWithoutContentRunsTheStatement) {
+    WhenDialogOpens<CAdvancedSearchDlg>([](CAdvancedSearchDlg& dlg) {
+        SetText(dlg, 1008, "2000");
+        SetText(dlg, 1006, "全国人民代表大会");
+        Click(dlg, CExchangeDialog::IDOK);
+    });
+    EXPECT_TRUE(frame->ExecuteCommand(ID_ADVANCED_SEARCH));
+    EXPECT_EQ(ListedIds(), std::vector<int>{m_nLicence});
+    EXPECT_TRUE(theEditionConfig.GetSearchWords().empty());
+
+    // An impossible day is refused by the database: the list shows the no-records row.
+    WhenDialogOpens<CAdvancedSearchDlg>([](CAdvancedSearchDlg& dlg) {
+        SetText(dlg, 1008, "2003");
+        SetText(dlg, 1009, "2");
+        SetText(dlg, 1010, "31");
+        Click(dlg, CExchangeDialog::IDOK);
+    });
+    frame->OnAdvancedSearch();
+    EXPECT_EQ(ListedIds(), std::vector<int>{0});
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST_F(SearchFrameTest, InvalidNumberKeepsTheFormOpen) {
+    WhenDialogOpens<CAdvancedSearchDlg>([this](CAdvancedSearchDlg& dlg) {
+        SetText(dlg, 1012, "13");
+        Click(dlg, CExchangeDialog::IDOK);
+        EXPECT_TRUE(dlg.isVisible());
+        ASSERT_EQ(messages.Messages().size(), 1U);
+        EXPECT_EQ(messages.Messages()[0].text, "Please enter an integer between 0 and 12.");
+        EXPECT_EQ(dlg.focusWidget(), dlg.GetDlgItem(1012));
+        SetText(dlg, 1012, "1");
+        SetText(dlg, 1011, "2004");
+        Click(dlg, CExchangeDialog::IDOK);
+    });
+    frame->OnAdvancedSearch();
+    EXPECT_EQ(ListedIds(), (std::vector<int>{m_nLicence, m_nContract}));
+}
+
+TEST_F(SearchFrameTest, BodySearchHighlightsItsWordsUntilTheNextTreeSelection) {
+    WhenDialogOpens<CAdvancedSearchDlg>([](CAdvancedSearchDlg& dlg) {
+        SetText(dlg, 1007, "当事人");
+        Click(dlg, CExchangeDialog::IDOK);
+    });
+    frame->OnAdvancedSearch();
+    EXPECT_FALSE(List()->IsListing());
+    EXPECT_EQ(ListedIds(), (std::vector<int>{m_nLicence, m_nContract}));
+    EXPECT_EQ(theEditionConfig.GetSearchWords(), std::vector<std::string>{"当事人"});
+
+    List()->OnRowClicked(1);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), m_nContract);
+    EXPECT_NE(Page().find(std::string(kBlue) + "当事人</font>"), std::string::npos);
+    List()->OnRowClicked(0);
+    EXPECT_NE(Page().find(std::string(kBlue) + "当事人</font>"), std::string::npos);
+
+    // The next tree selection ends the highlighting.
+    SelectCategory("行政法");
+    EXPECT_TRUE(theEditionConfig.GetSearchWords().empty());
+    List()->OnRowClicked(1);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), m_nLicence);
+    EXPECT_NE(Page().find("当事人"), std::string::npos);
+    EXPECT_EQ(Page().find(kBlue), std::string::npos);
+
+    // Words found nowhere: the no-records row.
+    WhenDialogOpens<CAdvancedSearchDlg>([](CAdvancedSearchDlg& dlg) {
+        SetText(dlg, 1007, "刑法 罪名");
+        Click(dlg, CExchangeDialog::IDOK);
+    });
+    frame->OnAdvancedSearch();
+    EXPECT_EQ(ListedIds(), std::vector<int>{0});
+    EXPECT_EQ(theEditionConfig.GetSearchWords(), (std::vector<std::string>{"刑法", "罪名"}));
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST_F(SearchFrameTest, FindMarksOneRenderingAndCancelRemovesTheMarks) {
+    SelectCategory("合同类");
+    theEditionConfig.GetSearchWords() = {"合同"};
+    ASSERT_EQ(ListedIds(), std::vector<int>{m_nContract});
+    List()->OnRowClicked(0);
+    ASSERT_EQ(theEditionConfig.GetCurLawId(), m_nContract);
+
+    WhenDialogOpens<CFindDlg>([](CFindDlg& dlg) {
+        SetText(dlg, 1004, "合同  协议");
+        Click(dlg, CExchangeDialog::IDOK);
+    });
+    EXPECT_TRUE(frame->ExecuteCommand(ID_FIND_IN_TEXT));
+    // Red inside blue for a word of both lists.
+    EXPECT_NE(Page().find(std::string(kBlue) + kRed + "合同</font></font>"), std::string::npos);
+    EXPECT_NE(Page().find(std::string(kRed) + "协议</font>"), std::string::npos);
+    EXPECT_TRUE(theEditionConfig.GetFindWords().empty());
+
+    WhenDialogOpens<CFindDlg>([](CFindDlg& dlg) {
+        EXPECT_TRUE(qobject_cast<QLineEdit*>(dlg.GetDlgItem(1004))->text().isEmpty());
+        SetText(dlg, 1004, "协议");
+        Click(dlg, CExchangeDialog::IDCANCEL);
+    });
+    frame->OnFindInText();
+    EXPECT_EQ(Page().find(kRed), std::string::npos);
+    EXPECT_NE(Page().find(std::string(kBlue) + "合同</font>"), std::string::npos);
+}
+
+TEST_F(SearchFrameTest, FindWithoutALawChangesNothing) {
+    const std::string before = Page();
+    WhenDialogOpens<CFindDlg>([](CFindDlg& dlg) {
+        SetText(dlg, 1004, "合同");
+        Click(dlg, CExchangeDialog::IDOK);
+    });
+    frame->OnFindInText();
+    EXPECT_EQ(Page(), before);
+    EXPECT_TRUE(theEditionConfig.GetFindWords().empty());
+}
+
+} // namespace
