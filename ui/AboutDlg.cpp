@@ -17,7 +17,8 @@ namespace {
 struct DialogUnits {
     explicit DialogUnits(const QFont& font) {
         const QFontMetricsF fm(font);
-        const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        const QString letters =
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
         x = fm.horizontalAdvance(letters) / letters.size() / 4.0;
         y = fm.height() / 8.0;
     }
@@ -50,8 +51,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* product = PlainLabel(QString::fromUtf8(kProductLine), this);
     auto* notice = PlainLabel(maker.m_strCopyright, this);
-    auto* service =
-        PlainLabel(QString::fromUtf8(kServiceLinePrefix) + maker.m_strTelephone, this);
+    auto* service = PlainLabel(QString::fromUtf8(kServiceLinePrefix) + maker.m_strTelephone, this);
     m_pMailLink = new CLinkLabel(QStringLiteral("mailto:") + maker.m_strMailAddress, this);
     m_pWebLink = new CLinkLabel(maker.m_strWebAddress, this);
     m_pOkButton = new QPushButton(QStringLiteral("确定"), this);
@@ -95,7 +95,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
 void CAboutDlg::OnInitDialog() {
     const QPixmap hand(QStringLiteral(":/images/cursor/link.png"));
-    const QCursor linkCursor = hand.isNull() ? QCursor(Qt::PointingHandCursor) : QCursor(hand, 5, 0);
+    const QCursor linkCursor =
+        hand.isNull() ? QCursor(Qt::PointingHandCursor) : QCursor(hand, 5, 0);
     for (CLinkLabel* link : {m_pWebLink, m_pMailLink}) {
         link->SetLink(true)
             .SetLinkTextColor(QColor(0, 0, 255))

@@ -7,7 +7,6 @@
 #include <QScreen>
 #include <QTimerEvent>
 
-
 // Off until start-up enables it: a frame made anywhere else (a test, a tool) shows no splash.
 bool CSplashWnd::c_bShowSplashWnd = false;
 CSplashWnd* CSplashWnd::c_pSplashWnd = nullptr;
@@ -66,7 +65,8 @@ void CSplashWnd::CenterOverOwner() {
     if (screen) {
         const QRect avail = screen->availableGeometry();
         if (avail.width() >= placed.width() && avail.height() >= placed.height()) {
-            placed.moveLeft(qBound(avail.left(), placed.left(), avail.right() - placed.width() + 1));
+            placed.moveLeft(
+                qBound(avail.left(), placed.left(), avail.right() - placed.width() + 1));
             placed.moveTop(qBound(avail.top(), placed.top(), avail.bottom() - placed.height() + 1));
         }
     }

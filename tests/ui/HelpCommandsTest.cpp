@@ -41,7 +41,8 @@ TEST_F(HelpCommandsTest, CommandsOpenTheHelpFileWebSiteAndMail) {
     const Case cases[] = {
         {"help", OnHelpContents, QUrl::fromLocalFile(QDir(m_dir.path()).filePath("tolvarin.chm"))},
         {"web site", OnVisitWebSite, QUrl(CMakerInfo::kDefaultWebAddress)},
-        {"suggestion", OnSendSuggestion, QUrl(QString("mailto:") + CMakerInfo::kDefaultMailAddress)},
+        {"suggestion", OnSendSuggestion,
+         QUrl(QString("mailto:") + CMakerInfo::kDefaultMailAddress)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -122,8 +122,9 @@ TEST_F(SplashWndTest, ClickOnTheSplashItselfClosesIt) {
 
 TEST_F(SplashWndTest, MouseMoveReachesTheWindowAndLeavesTheSplashUp) {
     ShowSplash();
-    QMouseEvent move(QEvent::MouseMove, QPointF(30, 30), m_frame->m_pPad->mapToGlobal(QPointF(30, 30)),
-                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(30, 30),
+                     m_frame->m_pPad->mapToGlobal(QPointF(30, 30)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(m_frame->m_pPad, &move);
     EXPECT_EQ(m_frame->m_pPad->m_nMoves, 1);
     EXPECT_NE(CSplashWnd::Current(), nullptr);
