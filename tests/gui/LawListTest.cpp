@@ -44,7 +44,7 @@ protected:
     }
     CMainFrame* Start() {
         m_app = std::make_unique<CTolvarinApp>();
-        EXPECT_TRUE(m_app->InitInstance({QStringLiteral("tolvarin")}));
+        EXPECT_TRUE(m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
         CMainFrame* frame = m_app->GetMainFrame();
         EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
         EXPECT_TRUE(WaitFor([&] { return frame->GetLawView()->HasDocument(); }));

@@ -79,7 +79,7 @@ protected:
     // Starts the program in the current directory and waits for the first listing.
     CMainFrame* Start() {
         m_app = std::make_unique<CTolvarinApp>();
-        EXPECT_TRUE(m_app->InitInstance({QStringLiteral("tolvarin")}));
+        EXPECT_TRUE(m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
         CMainFrame* frame = m_app->GetMainFrame();
         EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
         EXPECT_TRUE(WaitFor([&] { return frame->GetLawView()->HasDocument(); }));
