@@ -60,7 +60,10 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("tolvarin"));
     QApplication::setWindowIcon(AppIcon());
     CQtMessageService messages;
-    SetMessageService(&messages);
+    // A screenshot runs unattended: its boxes go to standard error instead of waiting for OK.
+    const bool screenshot = WantsScreenshot(argc, argv);
+    if (!screenshot)
+        SetMessageService(&messages);
 
     CTolvarinApp app;
     if (!app.InitInstance(QApplication::arguments())) {

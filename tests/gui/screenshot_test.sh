@@ -18,3 +18,12 @@ if env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tolvarin" 2>"$dir/err"
   exit 1
 fi
 grep -q "xvfb-run" "$dir/err"
+# Without a database it still writes the window (root-only trees, the no-records row) and
+# reports the connection failure on standard error instead of waiting for a box.
+mkdir "$dir/empty"
+cd "$dir/empty"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$dir/config" \
+    timeout 60 "$tolvarin" --screenshot "$dir/empty.png" 2>"$dir/err2"
+[ -s "$dir/empty.png" ]
+grep -q "连接失败" "$dir/err2"
+[ ! -e "$dir/empty/db1.mdb" ]
