@@ -1,5 +1,8 @@
 #include "browse/LawListModel.h"
 
+#include <QCollator>
+#include <QCollatorSortKey>
+
 #include <algorithm>
 #include <numeric>
 
@@ -43,6 +46,16 @@ long DateKey(std::string_view text) {
         parts[2] > 31)
         return -1;
     return parts[0] * 10000 + parts[1] * 100 + parts[2];
+}
+
+// Chinese order (pinyin for Han characters), ASCII case ignored.
+QCollator& TextCollator() {
+    static QCollator collator = [] {
+        QCollator c(QLocale(QLocale::Chinese, QLocale::China));
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
 }
 
 } // namespace
@@ -104,18 +117,8 @@ int CLawListModel::CompareDates(std::string_view a, std::string_view b) {
 }
 
 int CLawListModel::CompareTexts(std::string_view a, std::string_view b) {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        unsigned char ca = static_cast<unsigned char>(a[i]);
-        unsigned char cb = static_cast<unsigned char>(b[i]);
-        if (ca >= 'A' && ca <= 'Z')
-            ca = static_cast<unsigned char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z')
-            cb = static_cast<unsigned char>(cb - 'A' + 'a');
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+    return TextCollator().compare(QString::fromUtf8(a.data(), static_cast<qsizetype>(a.size())),
+                                  QString::fromUtf8(b.data(), static_cast<qsizetype>(b.size())));
 }
 
 void CLawListModel::sort(int column, Qt::SortOrder order) {
@@ -125,12 +128,24 @@ void CLawListModel::sort(int column, Qt::SortOrder order) {
     std::vector<size_t> order_(m_rows.size());
     std::iota(order_.begin(), order_.end(), size_t{0});
     const bool descending = order == Qt::DescendingOrder;
-    std::stable_sort(order_.begin(), order_.end(), [&](size_t x, size_t y) {
-        const std::string& a = Field(m_rows[x], column);
-        const std::string& b = Field(m_rows[y], column);
-        const int c = column == ColDatum ? CompareDates(a, b) : CompareTexts(a, b);
-        return descending ? c > 0 : c < 0;
-    });
+    if (column == ColDatum) {
+        std::vector<long> keys(m_rows.size());
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            keys[i] = DateKey(m_rows[i].m_strDatum);
+        std::stable_sort(order_.begin(), order_.end(), [&](size_t x, size_t y) {
+            return descending ? keys[x] > keys[y] : keys[x] < keys[y];
+        });
+    } else {
+        // One collation key per row, then plain key comparisons.
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(m_rows.size());
+        for (const CLawRow& row : m_rows)
+            keys.push_back(TextCollator().sortKey(QString::fromStdString(Field(row, column))));
+        std::stable_sort(order_.begin(), order_.end(), [&](size_t x, size_t y) {
+            const int c = keys[x].compare(keys[y]);
+            return descending ? c > 0 : c < 0;
+        });
+    }
     std::vector<CLawRow> sorted;
     sorted.reserve(m_rows.size());
     std::vector<int> newRowOf(m_rows.size());

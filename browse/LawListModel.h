@@ -39,7 +39,7 @@ public:
     // Orders two date texts as dates ("2003-1-5" before "2003-10-01"); a text that is not a
     // date sorts before every date. Negative, zero or positive.
     static int CompareDates(std::string_view a, std::string_view b);
-    // Case-insensitive for ASCII letters, byte order otherwise.
+    // Chinese collation: Han characters by pinyin, letters without regard to case.
     static int CompareTexts(std::string_view a, std::string_view b);
 
 private:

@@ -180,7 +180,12 @@ void CTolvarinView::SortByColumn(int column) {
     m_nLastClickColumn = column;
     m_bLastClickAscending = ascending;
     const Qt::SortOrder order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+    const bool large = m_pModel->rowCount() > 20000;
+    if (large)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
     m_pModel->sort(column, order);
+    if (large)
+        QApplication::restoreOverrideCursor();
     m_nLastShownRow = -1;
     m_pTable->horizontalHeader()->setSortIndicator(column, order);
 }

@@ -202,4 +202,7 @@ TEST(LawListModel, DatesCompareAsDates) {
     EXPECT_LT(CLawListModel::CompareDates("garbage", "1900-01-01"), 0);
     EXPECT_LT(CLawListModel::CompareTexts("abc", "ABD"), 0);
     EXPECT_EQ(CLawListModel::CompareTexts("abc", "ABC"), 0);
+    // Han characters by pinyin: 阿 (a) before 波 (bo) before 中 (zhong).
+    EXPECT_LT(CLawListModel::CompareTexts("阿", "波"), 0);
+    EXPECT_LT(CLawListModel::CompareTexts("波", "中"), 0);
 }
