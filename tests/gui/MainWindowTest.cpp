@@ -14,7 +14,11 @@
 #include "browse/TolvarinView.h"
 #include "display/ShowLawView.h"
 
+#include <QTableView>
+
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLabel>
 #include <QSettings>
@@ -336,4 +340,31 @@ TEST_F(MainWindowTest, PlacementAndBarsAreRestored) {
     frame->UpdateCommandStates();
     EXPECT_FALSE(frame->Action(ID_VIEW_TOOLBAR)->isChecked());
     EXPECT_FALSE(frame->Action(ID_VIEW_STATUS_BAR)->isChecked());
+}
+
+TEST_F(MainWindowTest, F6MovesBetweenThePanesAndCopyTakesTheFocusedPane) {
+    CTestDatabase db;
+    FillSmallCollection(db);
+    CMainFrame* frame = Start();
+    frame->activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == frame; }, 5000));
+    QWidget* tree = frame->GetLeftView()->GetCurrentTree();
+    QWidget* list = frame->GetListView()->GetFocusWidget();
+    QWidget* law = frame->GetLawView();
+    tree->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return tree->hasFocus(); }, 5000));
+    for (QWidget* expected : {list, law, tree}) {
+        frame->OnNextPane(true);
+        EXPECT_TRUE(expected->hasFocus());
+    }
+    frame->OnNextPane(false);
+    EXPECT_TRUE(law->hasFocus());
+
+    // With the list focused and a row selected, copy takes the row.
+    frame->GetListView()->GetTable()->selectRow(0);
+    list->setFocus();
+    frame->UpdateCommandStates();
+    ASSERT_TRUE(frame->Action(ID_EDIT_COPY)->isEnabled());
+    EXPECT_TRUE(frame->ExecuteCommand(ID_EDIT_COPY));
+    EXPECT_EQ(QApplication::clipboard()->text(), "甲一法\t2010-05-05\t二号\t国务院\n");
 }
