@@ -290,3 +290,41 @@ TEST_F(SearchFrameTest, FindWithoutALawChangesNothing) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SearchFrameWithoutDatabase, SearchesEndWithTheNoRecordsRow) {
+    theEditionConfig = CEditionConfig();
+    QSettings().clear();
+    CMessageRecorder messages;
+    CTestDatabase db(false);
+    {
+        CTolvarinApp app;
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("tolvarin")}));
+        CMainFrame* frame = app.GetMainFrame();
+        CTolvarinView* list = frame->GetListView();
+        ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+        WhenDialogOpens<CAdvancedSearchDlg>([](CAdvancedSearchDlg& dlg) {
+            SetText(dlg, 1007, "合同");
+            Click(dlg, CExchangeDialog::IDOK);
+        });
+        frame->OnAdvancedSearch();
+        ASSERT_EQ(list->GetRowCount(), 1);
+        EXPECT_EQ(list->GetRow(0).m_nLawId, 0);
+
+        WhenDialogOpens<CTitleSearchDlg>([](CTitleSearchDlg& dlg) {
+            SetText(dlg, 1004, "合同");
+            Click(dlg, CExchangeDialog::IDOK);
+        });
+        frame->OnTitleSearch();
+        ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+        ASSERT_EQ(list->GetRowCount(), 1);
+        EXPECT_EQ(list->GetRow(0).m_nLawId, 0);
+    }
+    EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
+    CloseListQueryConnection();
+    EXPECT_FALSE(messages.Messages().empty()); // the connection's own boxes
+    theEditionConfig = CEditionConfig();
+}
+
+} // namespace
