@@ -5,8 +5,8 @@
 //
 //   cmake --build build --target search-bench
 //   build/tools/admin/tolvarin-admin import ../shared/corpus/laws-zh.jsonl corpus.mdb
-//   build/tools/admin/tolvarin-admin generate --laws 200000 --corpus ../shared/corpus/laws-zh.jsonl big.mdb
-//   build/bench/search-bench corpus.mdb [--repeat N] [--category ID]
+//   build/tools/admin/tolvarin-admin generate --laws 200000 --corpus ../shared/corpus/laws-zh.jsonl
+//   big.mdb build/bench/search-bench corpus.mdb [--repeat N] [--category ID]
 //   build/bench/search-bench big.mdb --repeat 3
 //
 // Exits 1 when a body search's laws differ from the single statement's.
@@ -32,7 +32,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // Reads a statement's rows the way the law list fills itself; the number of rows, -1 when
 // the statement fails.
@@ -169,8 +171,9 @@ int main(int argc, char** argv) {
         for (const CLawRow& row : rows)
             found.insert(row.m_nLawId);
         const bool same = expected == found && found.size() == rows.size();
-        std::printf("%-46s %s (%zu laws, %d windows)\n", "  same laws as one statement:",
-                    same ? "yes" : "NO", expected.size(), search.GetWindowCount());
+        std::printf("%-46s %s (%zu laws, %d windows)\n",
+                    "  same laws as one statement:", same ? "yes" : "NO", expected.size(),
+                    search.GetWindowCount());
         failures += same ? 0 : 1;
     }
     return failures == 0 ? 0 : 1;

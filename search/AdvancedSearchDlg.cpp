@@ -31,8 +31,8 @@ CAdvancedSearchDlg::CAdvancedSearchDlg(QWidget* parent) : CExchangeDialog(IDD, p
                         IDC_TO_YEAR,   IDC_TO_MONTH,   IDC_TO_DAY};
     const QString units[3] = {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日")};
     for (int row = 0; row < 2; ++row) {
-        dateGrid->addWidget(new QLabel(row == 0 ? QStringLiteral("从") : QStringLiteral("到"), dates),
-                            row, 0);
+        dateGrid->addWidget(
+            new QLabel(row == 0 ? QStringLiteral("从") : QStringLiteral("到"), dates), row, 0);
         for (int k = 0; k < 3; ++k) {
             QLineEdit* edit = CreateNumberEdit(ids[row * 3 + k]);
             edit->setFixedWidth(k == 0 ? 60 : 40);
@@ -90,7 +90,9 @@ void CAdvancedSearchDlg::DoDataExchange(CDialogExchange& dx) {
     dx.Radio(m_pScopeGroup, m_nScope);
 }
 
-QWidget* CAdvancedSearchDlg::FirstField() const { return m_pTitleEdit; }
+QWidget* CAdvancedSearchDlg::FirstField() const {
+    return m_pTitleEdit;
+}
 
 CAdvancedSearchValues CAdvancedSearchDlg::GetValues() const {
     CAdvancedSearchValues values;

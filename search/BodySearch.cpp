@@ -7,16 +7,15 @@
 
 CBodySearch::CBodySearch(CDbConnection& db, std::string lawTable, std::string connectionString)
     : m_db(db), m_strLawTable(std::move(lawTable)),
-      m_connect([&db, connection = std::move(connectionString)] {
-          db.Connect(connection.c_str(), 0);
-      }) {}
+      m_connect(
+          [&db, connection = std::move(connectionString)] { db.Connect(connection.c_str(), 0); }) {}
 
 CBodySearch::CBodySearch(CDbConnection& db, std::string lawTable, std::function<void()> connect)
     : m_db(db), m_strLawTable(std::move(lawTable)), m_connect(std::move(connect)) {}
 
 std::string CBodySearch::WindowCondition(long long start, const std::string& condition) {
-    std::string text = "v.lawid>" + std::to_string(start) +
-                       " and v.lawid<=" + std::to_string(start + kWindowSize);
+    std::string text =
+        "v.lawid>" + std::to_string(start) + " and v.lawid<=" + std::to_string(start + kWindowSize);
     if (!condition.empty())
         text += " and " + condition;
     return text;

@@ -31,4 +31,6 @@ void CFindDlg::DoDataExchange(CDialogExchange& dx) {
     dx.Text(m_pWordsEdit, m_strWords, kMaxWordsBytes);
 }
 
-QWidget* CFindDlg::FirstField() const { return m_pWordsEdit; }
+QWidget* CFindDlg::FirstField() const {
+    return m_pWordsEdit;
+}

@@ -58,12 +58,13 @@ void CSearchComposer::AddWordConditions(CSqlSelect& builder, const char* column,
         builder.AddCondition(" and ", column, " like ", LikeValue(word));
 }
 
-void CSearchComposer::AddDateBound(CSqlSelect& builder, const char* comparison, int year,
-                                   int month, int day) {
+void CSearchComposer::AddDateBound(CSqlSelect& builder, const char* comparison, int year, int month,
+                                   int day) {
     char date[48];
-    std::snprintf(date, sizeof date, "%d-%d-%d", year, month == 0 ? 1 : month,
-                  day == 0 ? 1 : day);
+    std::snprintf(date, sizeof date, "%d-%d-%d", year, month == 0 ? 1 : month, day == 0 ? 1 : day);
     builder.AddDelimitedCondition(" and ", "law.datum", comparison, date, "#");
 }
 
-std::string CSearchComposer::LikeValue(const std::string& word) { return "%" + word + "%"; }
+std::string CSearchComposer::LikeValue(const std::string& word) {
+    return "%" + word + "%";
+}

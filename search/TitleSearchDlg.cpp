@@ -31,4 +31,6 @@ void CTitleSearchDlg::DoDataExchange(CDialogExchange& dx) {
     dx.Radio(m_pScopeGroup, m_nScope);
 }
 
-QWidget* CTitleSearchDlg::FirstField() const { return m_pTitleEdit; }
+QWidget* CTitleSearchDlg::FirstField() const {
+    return m_pTitleEdit;
+}

@@ -59,10 +59,12 @@ protected:
         // Laws spread over several windows of 100 lawids, window edges included.
         db.AddLaw(3, "合同法", "1999-03-15", "主席令第15号", "全国人民代表大会",
                   "第一条 为了保护合同当事人的合法权益，维护社会经济秩序，制定本法。");
-        db.AddLaw(99, "担保法", "1995-06-30", {}, {}, "第一条 为促进资金融通和商品流通，保障债权的实现。");
+        db.AddLaw(99, "担保法", "1995-06-30", {}, {},
+                  "第一条 为促进资金融通和商品流通，保障债权的实现。");
         db.AddLaw(100, "劳动合同法", "2007-06-29", {}, "全国人民代表大会常务委员会",
                   "合同当事人应当遵循公平原则。\n劳动者");
-        db.AddLaw(101, "物权法", "2007-03-16", {}, {}, "为了维护国家基本经济制度，保护权利人的物权。");
+        db.AddLaw(101, "物权法", "2007-03-16", {}, {},
+                  "为了维护国家基本经济制度，保护权利人的物权。");
         db.AddLaw(250, "合同监督办法", "2003-01-01", {}, {}, "合同当事人 Contract 当事人");
         db.AddLaw(251, "未归类", "2003-01-02", {}, {}, "合同当事人"); // filed nowhere
         db.AddLaw(420, "民法通则", "1986-04-12", {}, {}, "公民的合法权益受法律保护 contract");
@@ -222,14 +224,14 @@ TEST_F(BodySearchTest, LawTextCheck) {
         bool expected;
     };
     const Case cases[] = {
-        {3, {"第一条"}, true},            // at the very start of the text
-        {3, {"制定本法。"}, true},        // at its end
-        {3, {"第一条", "刑法"}, false},   // every word must occur
-        {100, {"。\n劳动"}, true},        // across a line feed
-        {250, {"contract"}, false},       // case-sensitive
-        {3, {}, false},                   // an empty list matches nothing
-        {3, {""}, true},                  // an empty word occurs everywhere
-        {77, {"合同"}, false},            // no such law
+        {3, {"第一条"}, true},          // at the very start of the text
+        {3, {"制定本法。"}, true},      // at its end
+        {3, {"第一条", "刑法"}, false}, // every word must occur
+        {100, {"。\n劳动"}, true},      // across a line feed
+        {250, {"contract"}, false},     // case-sensitive
+        {3, {}, false},                 // an empty list matches nothing
+        {3, {""}, true},                // an empty word occurs everywhere
+        {77, {"合同"}, false},          // no such law
     };
     for (const Case& c : cases)
         EXPECT_EQ(search.LawContainsWords(c.lawid, c.words), c.expected) << c.lawid;

@@ -7,11 +7,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QKeyEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -54,7 +54,8 @@ TEST(SearchDialogs, CarryTheirTextsAndControlIds) {
     CTitleSearchDlg title;
     EXPECT_EQ(title.GetResourceId(), 148);
     EXPECT_EQ(title.windowTitle(), QStringLiteral("标题搜索对话框"));
-    EXPECT_TRUE(HasLabel(title, QStringLiteral("请输入标题中所包含的关键词（多关键词请用空格分隔）")));
+    EXPECT_TRUE(
+        HasLabel(title, QStringLiteral("请输入标题中所包含的关键词（多关键词请用空格分隔）")));
     Edit(title, 1004);
     EXPECT_EQ(Button(title, 1014)->text(), QStringLiteral("在当前分类中搜索"));
     EXPECT_EQ(Button(title, 1015)->text(), QStringLiteral("在所有分类中搜索"));
@@ -108,8 +109,8 @@ TEST(SearchDialogs, ExchangeValuesBothWays) {
     EXPECT_EQ(advanced.focusWidget(), Edit(advanced, 1004));
 
     const std::pair<int, const char*> typed[] = {
-        {1004, "合同"}, {1005, "令"}, {1006, "国务院"}, {1007, "当事人 权益"}, {1008, "2003"},
-        {1009, " 2 "}, {1010, "+28"}, {1011, "2004"}, {1012, "12"}, {1013, "31"}};
+        {1004, "合同"}, {1005, "令"},  {1006, "国务院"}, {1007, "当事人 权益"}, {1008, "2003"},
+        {1009, " 2 "},  {1010, "+28"}, {1011, "2004"},   {1012, "12"},          {1013, "31"}};
     for (const auto& [id, text] : typed)
         Edit(advanced, id)->setText(QString::fromUtf8(text));
     Button(advanced, 1015)->setChecked(true);
@@ -286,8 +287,12 @@ TEST(SearchDialogs, EnterStartsAndEscapeCancels) {
 }
 
 TEST(SearchDialogs, ParseIntFollowsTheFrameworkRules) {
-    const std::pair<const char*, int> good[] = {{"0", 0},      {" 12", 12},   {"12 ", 12},
-                                                {"+7", 7},     {"-7", -7},    {"007", 7},
+    const std::pair<const char*, int> good[] = {{"0", 0},
+                                                {" 12", 12},
+                                                {"12 ", 12},
+                                                {"+7", 7},
+                                                {"-7", -7},
+                                                {"007", 7},
                                                 {"2147483647", 2147483647}};
     for (const auto& [text, expected] : good) {
         int value = -99;

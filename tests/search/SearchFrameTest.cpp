@@ -40,8 +40,7 @@ const char* const kRed = "<font color=#FF1500>";
 
 // Acts on the modal dialog of type Dlg as soon as it runs. A dialog that does not appear
 // fails the test; one the action leaves open is cancelled after a while.
-template <class Dlg>
-void WhenDialogOpens(std::function<void(Dlg&)> act) {
+template <class Dlg> void WhenDialogOpens(std::function<void(Dlg&)> act) {
     QTimer::singleShot(0, [act] {
         auto* dlg = qobject_cast<Dlg*>(QApplication::activeModalWidget());
         EXPECT_NE(dlg, nullptr) << "the dialog did not open";
@@ -76,10 +75,11 @@ protected:
         db.AddCategory(0, kCatA, 0, "民商法", 2, 1);
         db.AddCategory(0, kCatA1, kCatA, "合同类", 1, 0);
         db.AddCategory(0, kCatB, 0, "行政法", 1, 0);
-        m_nContract = db.AddLaw(0, "中华人民共和国合同法", "1999-03-15 00:00:00", "主席令第15号",
-                                "全国人民代表大会",
-                                "第一条 为了保护合同当事人的合法权益。\n第二条 合同是平等主体之间的协议。");
-        m_nBrien = db.AddLaw(0, "O'Brien 合同 案", "2004-01-01 00:00:00", "", "", "Contract between parties.");
+        m_nContract = db.AddLaw(
+            0, "中华人民共和国合同法", "1999-03-15 00:00:00", "主席令第15号", "全国人民代表大会",
+            "第一条 为了保护合同当事人的合法权益。\n第二条 合同是平等主体之间的协议。");
+        m_nBrien = db.AddLaw(0, "O'Brien 合同 案", "2004-01-01 00:00:00", "", "",
+                             "Contract between parties.");
         m_nLicence = db.AddLaw(0, "行政许可法", "2003-08-27 00:00:00", "主席令第7号",
                                "全国人民代表大会常务委员会", "行政机关 当事人 许可");
         db.Link(0, m_nContract, kCatA1);
