@@ -116,6 +116,37 @@ TEST_F(SearchComposerTest, TitleSearchFindsTheLawsOfScopeAndWords) {
     EXPECT_TRUE(messages.Messages().empty());
 }
 
+TEST_F(SearchComposerTest, TypedTextNeverLeavesItsLiteral) {
+    db.AddLaw(9, "#2003-1-1# [x] \\ 'a'' -- ;", "2001-01-01");
+    db.AddLink(9, kCatB);
+    struct Case {
+        const char* text;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {"'; delete from dornlaws; --", {}},
+        {"' or '1'='1", {}},
+        {"#2003-1-1#", {9}},
+        {"[x]", {9}},
+        {"\\", {9}},
+        {"'a''", {9}},
+        {"-- ;", {9}},
+        {"'", {4, 9}},
+    };
+    for (const Case& c : cases) {
+        bool ok = false;
+        EXPECT_EQ(db.LawIds(TitleStatement(0, c.text, 1), &ok), c.expected) << c.text;
+        EXPECT_TRUE(ok) << c.text;
+        CAdvancedSearchValues values;
+        values.m_strBumen = c.text;
+        values.m_strWenhao = c.text;
+        EXPECT_TRUE(db.LawIds(AdvancedStatement(0, values), &ok).empty()) << c.text;
+        EXPECT_TRUE(ok) << c.text;
+    }
+    EXPECT_EQ(db.LawIds("select lawid from dornlaws order by lawid").size(), 9U);
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
 TEST_F(SearchComposerTest, AdvancedSearchStatementOrdersItsConditions) {
     CAdvancedSearchValues values;
     values.m_strTitle = "合同";

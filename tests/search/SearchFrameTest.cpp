@@ -39,19 +39,18 @@ const char* const kBlue = "<font color=#0033FF>";
 const char* const kRed = "<font color=#FF1500>";
 
 // Acts on the modal dialog of type Dlg as soon as it runs. A dialog that does not appear
-// fails the test; one the action leaves open is cancelled after a while.
+// fails the test; one the action leaves open fails it too and is cancelled after a while.
 template <class Dlg> void WhenDialogOpens(std::function<void(Dlg&)> act) {
     QTimer::singleShot(0, [act] {
         auto* dlg = qobject_cast<Dlg*>(QApplication::activeModalWidget());
         EXPECT_NE(dlg, nullptr) << "the dialog did not open";
-        if (dlg)
-            act(*dlg);
-    });
-    QTimer::singleShot(5000, [] {
-        if (auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        if (!dlg)
+            return;
+        QTimer::singleShot(10000, dlg, [dlg] {
             ADD_FAILURE() << "the dialog stayed open";
             dlg->reject();
-        }
+        });
+        act(*dlg);
     });
 }
 
