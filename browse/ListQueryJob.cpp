@@ -105,8 +105,9 @@ std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQueryS
         job->m_bCancelled = 0;
     }
     try {
+        // The job belongs to the worker from here on: it may end and destroy the job before
+        // this thread runs again, so the worker records its own id.
         std::thread worker(ListQueryThreadProc, job);
-        job->m_thread = worker.get_id();
         worker.detach();
     } catch (const std::system_error&) {
         // No thread: the request ends as an empty listing.
@@ -127,6 +128,7 @@ std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQueryS
 }
 
 unsigned ListQueryThreadProc(CListQueryJob* job) {
+    job->m_thread = std::this_thread::get_id();
     {
         std::lock_guard lock(g_listCounterLock);
         if (g_nListJobs > 1)
