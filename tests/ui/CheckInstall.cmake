@@ -1,6 +1,8 @@
 # Installs the build into a scratch prefix and checks what the desktop needs of it: the
 # programs, the desktop entry naming an installed program and icon, the icon in every size.
-#   cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAMS=a;b -DWITH_DESKTOP=ON -P CheckInstall.cmake
+# The installed programs named in ANSWERING must answer --version and --help.
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAMS=a;b -DANSWERING=a -DWITH_DESKTOP=ON
+#         -DVERSION=1.0.0 -P CheckInstall.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
@@ -37,7 +39,21 @@ if(WITH_DESKTOP)
   endif()
 endif()
 
+foreach(program ${ANSWERING})
+  foreach(option --version --help)
+    execute_process(COMMAND "${PREFIX}/bin/${program}" ${option} RESULT_VARIABLE rc
+                    OUTPUT_VARIABLE out ERROR_VARIABLE err TIMEOUT 60)
+    if(NOT rc EQUAL 0)
+      list(APPEND missing "${program} ${option} (exit ${rc}: ${err})")
+    elseif(option STREQUAL "--version" AND NOT out MATCHES "${VERSION}")
+      list(APPEND missing "${program} --version naming ${VERSION} (said: ${out})")
+    elseif(option STREQUAL "--help" AND NOT out MATCHES "Usage")
+      list(APPEND missing "${program} --help with its usage (said: ${out})")
+    endif()
+  endforeach()
+endforeach()
+
 if(missing)
   string(REPLACE ";" "\n  " missing "${missing}")
-  message(FATAL_ERROR "not installed:\n  ${missing}")
+  message(FATAL_ERROR "install check failed:\n  ${missing}")
 endif()
