@@ -62,6 +62,21 @@ TEST_F(AboutDlgTest, MakersValuesComeFromTheSettingsProfile) {
     EXPECT_TRUE(texts.contains("<b>(C) 2030 Example</b>"));
 }
 
+TEST_F(AboutDlgTest, BoxGrowsToShowALongAddressWhole) {
+    const QString longAddress =
+        "https://laws.example.org/a/rather/long/path/to/the/makers/service/pages/index.html";
+    QSettings("morvexal", "tolvarin").setValue("Maker/WebAddress", longAddress);
+    CAboutDlg dlg;
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    EXPECT_GE(dlg.WebLink()->width(), dlg.WebLink()->sizeHint().width());
+    EXPECT_TRUE(dlg.rect().contains(dlg.OkButton()->geometry()));
+
+    QSettings("morvexal", "tolvarin").remove("Maker");
+    CAboutDlg usual;
+    EXPECT_LT(usual.width(), dlg.width());
+}
+
 TEST_F(AboutDlgTest, LinksAreBlueUnderlinedWithTheProgramsHandCursor) {
     CAboutDlg dlg;
     dlg.show();
