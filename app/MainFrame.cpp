@@ -117,7 +117,9 @@ void CMainFrame::ShowLaw(int lawid) {
         m_pLawView->ShowLaw(lawid);
 }
 
-void CMainFrame::ShowCurrentLaw() { ShowLaw(theEditionConfig.GetCurLawId()); }
+void CMainFrame::ShowCurrentLaw() {
+    ShowLaw(theEditionConfig.GetCurLawId());
+}
 
 bool CMainFrame::PostMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam) {
     return PostFrameMessage(message, wParam, lParam);

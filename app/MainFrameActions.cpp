@@ -70,8 +70,8 @@ void CMainFrame::CreateActions() {
                                QStringLiteral("打印当前法规"), QStringLiteral("打印"));
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(print, &QAction::triggered, this, &CMainFrame::OnFilePrint);
-    connect(AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("打印设置"),
-                      QStringLiteral("打印设置"), QStringLiteral("打印设置")),
+    connect(AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("打印设置"), QStringLiteral("打印设置"),
+                      QStringLiteral("打印设置")),
             &QAction::triggered, this, &CMainFrame::OnFilePrintSetup);
     QAction* exit = AddAction(ID_APP_EXIT, QStringLiteral("退出(&x)"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -86,8 +86,8 @@ void CMainFrame::CreateActions() {
     connect(AddAction(ID_TITLE_SEARCH, QStringLiteral("标题查询"), QStringLiteral("标题查询"),
                       QStringLiteral("标题查询")),
             &QAction::triggered, this, &CMainFrame::OnTitleSearch);
-    connect(AddAction(ID_ADVANCED_SEARCH, QStringLiteral("高级查询"),
-                      QStringLiteral("高级查询"), QStringLiteral("高级查询")),
+    connect(AddAction(ID_ADVANCED_SEARCH, QStringLiteral("高级查询"), QStringLiteral("高级查询"),
+                      QStringLiteral("高级查询")),
             &QAction::triggered, this, &CMainFrame::OnAdvancedSearch);
     connect(AddAction(ID_FIND_IN_TEXT, QStringLiteral("正文查找"), QStringLiteral("正文查找"),
                       QStringLiteral("正文查找")),
@@ -165,10 +165,10 @@ void CMainFrame::CreateActions() {
             [this] { OnHelpContents(this); });
     Action(ID_HELP_CONTENTS)->setToolTip(QStringLiteral("帮助"));
     Action(ID_HELP_CONTENTS)->setShortcut(QKeySequence::HelpContents);
-    connect(AddAction(ID_VISIT_WEBSITE, QStringLiteral("访问 Tolvarin 网站")),
-            &QAction::triggered, this, [this] { OnVisitWebSite(this); });
-    connect(AddAction(ID_SEND_SUGGESTION, QStringLiteral("投诉及建议")), &QAction::triggered,
-            this, [this] { OnSendSuggestion(this); });
+    connect(AddAction(ID_VISIT_WEBSITE, QStringLiteral("访问 Tolvarin 网站")), &QAction::triggered,
+            this, [this] { OnVisitWebSite(this); });
+    connect(AddAction(ID_SEND_SUGGESTION, QStringLiteral("投诉及建议")), &QAction::triggered, this,
+            [this] { OnSendSuggestion(this); });
 
     // Panes.
     QAction* next = AddAction(ID_NEXT_PANE, QStringLiteral("下一窗格"));
@@ -217,21 +217,22 @@ bool CMainFrame::CreateToolBars() {
     m_pSmallToolBar->setObjectName(QStringLiteral("ToolBar%1").arg(AFX_IDW_TOOLBAR_SMALL));
     m_pSmallToolBar->setIconSize(QSize(16, 15));
     Action(ID_FILE_NEW)->setIcon(SmallIcon("new.png", "document-new", QStyle::SP_FileIcon));
-    Action(ID_FILE_OPEN)->setIcon(
-        SmallIcon("open.png", "document-open", QStyle::SP_DialogOpenButton));
-    Action(ID_FILE_SAVE)->setIcon(
-        SmallIcon("save.png", "document-save", QStyle::SP_DialogSaveButton));
+    Action(ID_FILE_OPEN)
+        ->setIcon(SmallIcon("open.png", "document-open", QStyle::SP_DialogOpenButton));
+    Action(ID_FILE_SAVE)
+        ->setIcon(SmallIcon("save.png", "document-save", QStyle::SP_DialogSaveButton));
     Action(ID_EDIT_CUT)->setIcon(SmallIcon("cut.png", "edit-cut", QStyle::SP_TrashIcon));
     Action(ID_EDIT_COPY)->setIcon(SmallIcon("copy.png", "edit-copy", QStyle::SP_FileLinkIcon));
-    Action(ID_EDIT_PASTE)->setIcon(
-        SmallIcon("paste.png", "edit-paste", QStyle::SP_DialogApplyButton));
-    Action(ID_FILE_PRINT)->setIcon(
-        SmallIcon("print.png", "document-print", QStyle::SP_ComputerIcon));
-    Action(ID_APP_ABOUT)->setIcon(
-        SmallIcon("about.png", "help-about", QStyle::SP_MessageBoxInformation));
-    for (int id : std::initializer_list<int>{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY,
-                   ID_EDIT_PASTE, 0, ID_FILE_PRINT, 0, ID_VIEW_LARGEICON, ID_VIEW_SMALLICON,
-                   ID_VIEW_LIST, ID_VIEW_DETAILS, 0, ID_APP_ABOUT}) {
+    Action(ID_EDIT_PASTE)
+        ->setIcon(SmallIcon("paste.png", "edit-paste", QStyle::SP_DialogApplyButton));
+    Action(ID_FILE_PRINT)
+        ->setIcon(SmallIcon("print.png", "document-print", QStyle::SP_ComputerIcon));
+    Action(ID_APP_ABOUT)
+        ->setIcon(SmallIcon("about.png", "help-about", QStyle::SP_MessageBoxInformation));
+    for (int id : std::initializer_list<int>{ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0,
+                                             ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
+                                             ID_FILE_PRINT, 0, ID_VIEW_LARGEICON, ID_VIEW_SMALLICON,
+                                             ID_VIEW_LIST, ID_VIEW_DETAILS, 0, ID_APP_ABOUT}) {
         if (id == 0)
             m_pSmallToolBar->addSeparator();
         else
@@ -268,9 +269,8 @@ bool CMainFrame::CreateToolBars() {
 
     QAction* toggle = Action(ID_VIEW_TOOLBAR);
     connect(toggle, &QAction::toggled, m_pLargeToolBar, &QToolBar::setVisible);
-    connect(m_pLargeToolBar, &QToolBar::visibilityChanged, toggle, [this, toggle](bool) {
-        toggle->setChecked(!m_pLargeToolBar->isHidden());
-    });
+    connect(m_pLargeToolBar, &QToolBar::visibilityChanged, toggle,
+            [this, toggle](bool) { toggle->setChecked(!m_pLargeToolBar->isHidden()); });
     return true;
 }
 
@@ -300,8 +300,7 @@ void CMainFrame::UpdateCommandStates() {
 
     const bool haveList = m_pListView != nullptr;
     for (int id : std::initializer_list<int>{ID_VIEW_LARGEICON, ID_VIEW_SMALLICON, ID_VIEW_LIST,
-                                             ID_VIEW_DETAILS,
-                   ID_VIEW_BYNAME})
+                                             ID_VIEW_DETAILS, ID_VIEW_BYNAME})
         Action(id)->setEnabled(haveList);
     if (haveList) {
         const CTolvarinView::Style style = m_pListView->GetStyle();
@@ -309,8 +308,9 @@ void CMainFrame::UpdateCommandStates() {
         Action(ID_VIEW_SMALLICON)->setChecked(style == CTolvarinView::Style::SmallIcon);
         Action(ID_VIEW_LIST)->setChecked(style == CTolvarinView::Style::List);
         Action(ID_VIEW_DETAILS)->setChecked(style == CTolvarinView::Style::Report);
-        Action(ID_VIEW_LINEUP)->setEnabled(style == CTolvarinView::Style::LargeIcon ||
-                                           style == CTolvarinView::Style::SmallIcon);
+        Action(ID_VIEW_LINEUP)
+            ->setEnabled(style == CTolvarinView::Style::LargeIcon ||
+                         style == CTolvarinView::Style::SmallIcon);
     } else {
         Action(ID_VIEW_LINEUP)->setEnabled(false);
     }

@@ -21,9 +21,9 @@ const char* const kStatusBarKey = "Control Bar State/StatusBar";
 const char* const kPlacementKey = "Settings/WindowPlacement";
 
 QString ProgressText(const char* what, std::intptr_t total, std::intptr_t done) {
-    return QString::fromUtf8(what) +
-           QStringLiteral(" ... ( %1/%2 )").arg(static_cast<qlonglong>(done)).arg(
-               static_cast<qlonglong>(total));
+    return QString::fromUtf8(what) + QStringLiteral(" ... ( %1/%2 )")
+                                         .arg(static_cast<qlonglong>(done))
+                                         .arg(static_cast<qlonglong>(total));
 }
 
 } // namespace

@@ -102,8 +102,8 @@ void CTolvarinApp::WriteScreenshot() {
         const QPixmap image = m_pFrame->grab();
         QImageWriter writer(m_strScreenshot, "png");
         if (!writer.write(image.toImage())) {
-            std::fprintf(stderr, "tolvarin: cannot write %s: %s\n",
-                         qPrintable(m_strScreenshot), qPrintable(writer.errorString()));
+            std::fprintf(stderr, "tolvarin: cannot write %s: %s\n", qPrintable(m_strScreenshot),
+                         qPrintable(writer.errorString()));
             QCoreApplication::exit(1);
             return;
         }

@@ -2,6 +2,10 @@
 
 #include "app/AppConstants.h"
 
-CTolvarinDoc::~CTolvarinDoc() { m_db.Close(); }
+CTolvarinDoc::~CTolvarinDoc() {
+    m_db.Close();
+}
 
-bool CTolvarinDoc::ConnectDatabase() { return m_db.Connect(kConnectionString, 0) == 1; }
+bool CTolvarinDoc::ConnectDatabase() {
+    return m_db.Connect(kConnectionString, 0) == 1;
+}

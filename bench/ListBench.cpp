@@ -32,7 +32,9 @@
 
 namespace {
 
-double Ms(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }
+double Ms(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
 
 long PeakRssMb() {
     rusage usage{};
@@ -175,8 +177,8 @@ int main(int argc, char** argv) {
             }
         }
         if (biggest)
-            std::printf("largest top-level category (%d rows): listed in %.1f ms\n",
-                        biggestRows, biggestMs);
+            std::printf("largest top-level category (%d rows): listed in %.1f ms\n", biggestRows,
+                        biggestMs);
         list->ShowCategory(0);
         Spin([&] { return !list->IsListing(); });
         for (int column : {1, 2}) {

@@ -13,8 +13,8 @@ std::vector<CCategoryItem> CCategoryLoader::LoadChildren(int parid) {
 
 void CCategoryLoader::Fill(int parid, std::vector<CCategoryItem>& out, std::vector<int>& path) {
     CDbRecordset rs;
-    const std::string sql = "select * from " + m_strTable + " where parid=" +
-                            std::to_string(parid) + " order by xh DESC";
+    const std::string sql = "select * from " + m_strTable +
+                            " where parid=" + std::to_string(parid) + " order by xh DESC";
     if (!rs.Open(&m_db, sql))
         return;
     while (!rs.IsEOF()) {

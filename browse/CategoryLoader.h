@@ -16,7 +16,8 @@ struct CCategoryItem {
 // ("select * from <table> where parid=<id> order by xh DESC"), siblings in descending xh.
 class CCategoryLoader {
 public:
-    CCategoryLoader(CDbConnection& db, std::string table) : m_db(db), m_strTable(std::move(table)) {}
+    CCategoryLoader(CDbConnection& db, std::string table)
+        : m_db(db), m_strTable(std::move(table)) {}
 
     // The children of `parid` with their subtrees. A query that fails leaves that category
     // without children. A category that lists itself (or an ancestor) as parent, or a chain

@@ -42,8 +42,7 @@ long DateKey(std::string_view text) {
             return -1;
         }
     }
-    if (part != 2 || digits == 0 || parts[1] < 1 || parts[1] > 12 || parts[2] < 1 ||
-        parts[2] > 31)
+    if (part != 2 || digits == 0 || parts[1] < 1 || parts[1] > 12 || parts[2] < 1 || parts[2] > 31)
         return -1;
     return parts[0] * 10000 + parts[1] * 100 + parts[2];
 }
@@ -201,6 +200,5 @@ void CLawListModel::SetIconOnTopic(bool on) {
         return;
     m_bIconOnTopic = on;
     if (!m_rows.empty())
-        emit dataChanged(index(0, ColIcon), index(rowCount() - 1, ColTopic),
-                         {Qt::DecorationRole});
+        emit dataChanged(index(0, ColIcon), index(rowCount() - 1, ColTopic), {Qt::DecorationRole});
 }

@@ -15,7 +15,9 @@ namespace {
 
 constexpr int kIdRole = Qt::UserRole;
 
-QIcon RootIcon() { return QIcon(QStringLiteral(":/images/tree/root.png")); }
+QIcon RootIcon() {
+    return QIcon(QStringLiteral(":/images/tree/root.png"));
+}
 
 QIcon CategoryIcon() {
     QIcon icon;

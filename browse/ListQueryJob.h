@@ -14,17 +14,16 @@
 
 class CListQueryJob {
 public:
-    CListQueryJob(std::string statement, std::shared_ptr<CListQuerySink> list,
-                  std::uint64_t token);
+    CListQueryJob(std::string statement, std::shared_ptr<CListQuerySink> list, std::uint64_t token);
     virtual ~CListQueryJob();
     CListQueryJob(const CListQueryJob&) = delete;
     CListQueryJob& operator=(const CListQueryJob&) = delete;
 
-    std::thread::id m_thread;               // the worker thread running the job
-    int m_bCancelled = 0;                   // guarded by the counter lock
-    const std::string m_strStatement;       // columns lawid, topic, datum, wenhao, bumen
+    std::thread::id m_thread;         // the worker thread running the job
+    int m_bCancelled = 0;             // guarded by the counter lock
+    const std::string m_strStatement; // columns lawid, topic, datum, wenhao, bumen
     const std::shared_ptr<CListQuerySink> m_pList;
-    const std::uint64_t m_nToken;           // tags everything the job delivers
+    const std::uint64_t m_nToken; // tags everything the job delivers
 };
 
 // Registers a job for `sql` and starts its worker; returns the job's token (never 0).

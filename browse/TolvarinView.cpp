@@ -30,8 +30,7 @@ constexpr int kMinColumnWidth = 15;
 CTolvarinView::CTolvarinView(CTolvarinDoc* doc, CMainFrame* frame, QWidget* parent)
     : QWidget(parent), m_pDoc(doc), m_pFrame(frame), m_pModel(new CLawListModel(this)),
       m_pStack(new QStackedWidget(this)), m_pTable(new QTableView(m_pStack)),
-      m_pIcons(new QListView(m_pStack)),
-      m_pChannel(std::make_shared<CListQueryChannel>(this)) {
+      m_pIcons(new QListView(m_pStack)), m_pChannel(std::make_shared<CListQueryChannel>(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pStack);
@@ -74,13 +73,12 @@ CTolvarinView::CTolvarinView(CTolvarinDoc* doc, CMainFrame* frame, QWidget* pare
     m_pStack->addWidget(m_pIcons);
     m_pStack->setCurrentWidget(m_pTable);
 
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_pTable),
-                                    static_cast<QAbstractItemView*>(m_pIcons)}) {
-        connect(view, &QAbstractItemView::clicked, this,
-                [this](const QModelIndex& index) {
-                    if (index.row() != m_nLastShownRow)
-                        OnRowClicked(index.row());
-                });
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(m_pTable), static_cast<QAbstractItemView*>(m_pIcons)}) {
+        connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+            if (index.row() != m_nLastShownRow)
+                OnRowClicked(index.row());
+        });
         connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this](const QModelIndex& current) {
                     // Keyboard moves show the law as a click does.
@@ -127,13 +125,21 @@ void CTolvarinView::ClearRows() {
     m_pModel->Clear();
 }
 
-void CTolvarinView::AppendRows(const std::vector<CLawRow>& rows) { m_pModel->Append(rows); }
+void CTolvarinView::AppendRows(const std::vector<CLawRow>& rows) {
+    m_pModel->Append(rows);
+}
 
-void CTolvarinView::AddNoRecordsRow() { m_pModel->AddNoRecordsRow(); }
+void CTolvarinView::AddNoRecordsRow() {
+    m_pModel->AddNoRecordsRow();
+}
 
-int CTolvarinView::GetRowCount() const { return m_pModel->rowCount(); }
+int CTolvarinView::GetRowCount() const {
+    return m_pModel->rowCount();
+}
 
-const CLawRow& CTolvarinView::GetRow(int row) const { return m_pModel->Row(row); }
+const CLawRow& CTolvarinView::GetRow(int row) const {
+    return m_pModel->Row(row);
+}
 
 bool CTolvarinView::event(QEvent* e) {
     if (e->type() == CListEvent::EventType()) {
@@ -253,9 +259,9 @@ void CTolvarinView::OnRowClicked(int row) {
 }
 
 QList<int> CTolvarinView::SelectedRows() const {
-    const QAbstractItemView* view =
-        m_style == Style::Report ? static_cast<const QAbstractItemView*>(m_pTable)
-                                 : static_cast<const QAbstractItemView*>(m_pIcons);
+    const QAbstractItemView* view = m_style == Style::Report
+                                        ? static_cast<const QAbstractItemView*>(m_pTable)
+                                        : static_cast<const QAbstractItemView*>(m_pIcons);
     QList<int> rows;
     for (const QModelIndex& index : view->selectionModel()->selectedIndexes())
         rows.push_back(index.row());
@@ -265,9 +271,9 @@ QList<int> CTolvarinView::SelectedRows() const {
 }
 
 bool CTolvarinView::HasSelection() const {
-    const QAbstractItemView* view =
-        m_style == Style::Report ? static_cast<const QAbstractItemView*>(m_pTable)
-                                 : static_cast<const QAbstractItemView*>(m_pIcons);
+    const QAbstractItemView* view = m_style == Style::Report
+                                        ? static_cast<const QAbstractItemView*>(m_pTable)
+                                        : static_cast<const QAbstractItemView*>(m_pIcons);
     return view->selectionModel()->hasSelection();
 }
 

@@ -35,8 +35,8 @@ QSizeF CLocalImageHandler::intrinsicSize(QTextDocument* doc, int, const QTextFor
     if (size.width() > 0 && size.height() > 0)
         return size;
     const QImage own = OwnImage(doc, format);
-    const QSizeF natural = own.isNull() ? QSizeF(kPlaceholderSize, kPlaceholderSize)
-                                        : QSizeF(own.size());
+    const QSizeF natural =
+        own.isNull() ? QSizeF(kPlaceholderSize, kPlaceholderSize) : QSizeF(own.size());
     if (size.width() > 0 && natural.width() > 0)
         return QSizeF(size.width(), natural.height() * size.width() / natural.width());
     if (size.height() > 0 && natural.height() > 0)
@@ -44,8 +44,8 @@ QSizeF CLocalImageHandler::intrinsicSize(QTextDocument* doc, int, const QTextFor
     return natural;
 }
 
-void CLocalImageHandler::drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc,
-                                    int, const QTextFormat& format) {
+void CLocalImageHandler::drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int,
+                                    const QTextFormat& format) {
     const QImage own = OwnImage(doc, format);
     if (!own.isNull()) {
         painter->drawImage(rect, own);

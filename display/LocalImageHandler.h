@@ -12,10 +12,9 @@ class CLocalImageHandler : public QObject, public QTextObjectInterface {
 public:
     explicit CLocalImageHandler(QObject* parent = nullptr) : QObject(parent) {}
 
-    QSizeF intrinsicSize(QTextDocument* doc, int posInDocument,
-                         const QTextFormat& format) override;
-    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc,
-                    int posInDocument, const QTextFormat& format) override;
+    QSizeF intrinsicSize(QTextDocument* doc, int posInDocument, const QTextFormat& format) override;
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int posInDocument,
+                    const QTextFormat& format) override;
 
 private:
     static QImage OwnImage(QTextDocument* doc, const QTextFormat& format);

@@ -114,8 +114,8 @@ void CMoreHtmlView::Render() {
         for (QChar c : attrName)
             plain = plain && (c.isLetterOrNumber() || c == '-' || c == '_');
         if (plain)
-            attributes += ' ' + attrName + "=\"" +
-                          QString::fromStdString(value).toHtmlEscaped() + '"';
+            attributes +=
+                ' ' + attrName + "=\"" + QString::fromStdString(value).toHtmlEscaped() + '"';
     }
     InstallImageHandler();
     const QString html = "<html><head><title>" +

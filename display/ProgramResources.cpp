@@ -5,7 +5,9 @@
 #include <mutex>
 
 // The resources live in a static library, so they are registered by hand.
-static void InitTolvarinQrc() { Q_INIT_RESOURCE(tolvarin); }
+static void InitTolvarinQrc() {
+    Q_INIT_RESOURCE(tolvarin);
+}
 
 void InitProgramResources() {
     static std::once_flag once;

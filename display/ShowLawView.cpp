@@ -10,7 +10,9 @@
 CShowLawView::CShowLawView(CTolvarinDoc* doc, QWidget* parent)
     : CMoreHtmlView(parent), m_pDoc(doc) {}
 
-QUrl CShowLawView::BlankPageUrl() { return QUrl(QStringLiteral("qrc:/html/145.html")); }
+QUrl CShowLawView::BlankPageUrl() {
+    return QUrl(QStringLiteral("qrc:/html/145.html"));
+}
 
 void CShowLawView::OnInitialUpdate() {
     m_bPageRequested = true;
@@ -35,4 +37,6 @@ void CShowLawView::OnFilePrint() {
         PrintTo(&m_printer);
 }
 
-void CShowLawView::PrintTo(QPrinter* printer) { document()->print(printer); }
+void CShowLawView::PrintTo(QPrinter* printer) {
+    document()->print(printer);
+}

@@ -30,5 +30,5 @@ public:
 
 private:
     CTolvarinDoc* m_pDoc;
-    QPrinter m_printer;
+    QPrinter m_printer{QPrinter::HighResolution};
 };

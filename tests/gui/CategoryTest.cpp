@@ -20,9 +20,9 @@ TEST(CategoryStatement, RootAndSubtreeStatements) {
               "v.lawid=l.lawid) where v.treeid>=33554432 and v.treeid<67108864 order by datum "
               "DESC");
     config.SetEdition(1);
-    EXPECT_NE(CategoryStatement(config, 0x2080000).find(
-                  "(en_dornlawas v left join en_dornlaws l on v.lawid=l.lawid) where "
-                  "v.treeid>=34078720 and v.treeid<34603008"),
+    EXPECT_NE(CategoryStatement(config, 0x2080000)
+                  .find("(en_dornlawas v left join en_dornlaws l on v.lawid=l.lawid) where "
+                        "v.treeid>=34078720 and v.treeid<34603008"),
               std::string::npos);
 }
 
@@ -33,7 +33,7 @@ TEST(CategoryLoader, DepthFirstInDescendingOrder) {
     db.AddCategory(0, a, 0, "A", 1, 2);
     db.AddCategory(0, b, 0, "B", 2, 0);
     db.AddCategory(0, a1, a, "A1", 5, 0);
-    db.AddCategory(0, a2, a, "A2", 7, 1); // childs > 0 but no child rows
+    db.AddCategory(0, a2, a, "A2", 7, 1);          // childs > 0 but no child rows
     db.AddCategory(0, b + 0x80000, b, "B1", 1, 0); // childs of B is 0: not read
     // A row with id 0 lists itself among the root's children: it must not loop.
     db.AddCategory(0, 0, 0, "Zero", -5, 1);

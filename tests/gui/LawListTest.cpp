@@ -44,7 +44,8 @@ protected:
     }
     CMainFrame* Start() {
         m_app = std::make_unique<CTolvarinApp>();
-        EXPECT_TRUE(m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
+        EXPECT_TRUE(
+            m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
         CMainFrame* frame = m_app->GetMainFrame();
         EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
         EXPECT_TRUE(WaitFor([&] { return frame->GetLawView()->HasDocument(); }));
@@ -93,11 +94,8 @@ TEST_F(LawListTest, CategoryListsExactlyItsSubtreeOnce) {
     CMainFrame* frame = Start();
     CTolvarinView* list = frame->GetListView();
     const std::map<int, std::multiset<std::string>> expected = {
-        {kCatA, {"a", "a1", "a1x"}},
-        {kCatA1, {"a1", "a1x"}},
-        {kCatA1x, {"a1x"}},
-        {kCatB, {"a", "b"}},
-        {0, {"a", "a1", "a1x", "b"}},
+        {kCatA, {"a", "a1", "a1x"}}, {kCatA1, {"a1", "a1x"}},      {kCatA1x, {"a1x"}},
+        {kCatB, {"a", "b"}},         {0, {"a", "a1", "a1x", "b"}},
     };
     for (const auto& [id, topics] : expected) {
         SelectId(frame, id);

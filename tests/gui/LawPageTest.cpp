@@ -55,8 +55,7 @@ TEST(LawPage, HighlightingRunsOverEarlierMarkup) {
     law.m_strBody = "x\ny";
     // "br" is wrapped inside the converted line break; a find word matching the blue
     // markup is wrapped there too.
-    EXPECT_EQ(CLawPage::Render(law, "{{内容}}", {"br"}, {}),
-              "x<<font color=#0033FF>br</font>>y");
+    EXPECT_EQ(CLawPage::Render(law, "{{内容}}", {"br"}, {}), "x<<font color=#0033FF>br</font>>y");
     EXPECT_EQ(CLawPage::Render(law, "{{内容}}", {"x"}, {"0033"}),
               "<font color=#<font color=#FF1500>0033</font>FF>x</font><br>y");
     // Empty words replace nothing.
@@ -71,7 +70,8 @@ TEST(LawPage, TemplatePlaceholders) {
     // Placeholders are filled one after another over the whole page: the body placeholder
     // in the title is filled too; a placeholder twice is filled twice; a missing one leaves
     // its field out.
-    EXPECT_EQ(CLawPage::Render(law, "{{标题}} {{时间}}{{时间}}", {}, {}), "TB 2004-05-062004-05-06");
+    EXPECT_EQ(CLawPage::Render(law, "{{标题}} {{时间}}{{时间}}", {}, {}),
+              "TB 2004-05-062004-05-06");
     law.m_strTopic = "<b>&amp;</b>";
     EXPECT_EQ(CLawPage::Render(law, "{{标题}}", {}, {}), "<b>&amp;</b>");
 }
@@ -109,4 +109,66 @@ TEST(LawPage, LoadsTheLawFromTheDatabase) {
     EXPECT_FALSE(CLawPage::Load(conn, "dornlaws", id + 1, law));
     EXPECT_FALSE(CLawPage::Load(conn, "no_such_table", id, law));
     EXPECT_TRUE(recorder.Messages().empty());
+}
+
+namespace {
+
+bool ValidUtf8(const std::string& s) {
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const size_t n = c < 0x80         ? 1
+                         : (c >> 5) == 6  ? 2
+                         : (c >> 4) == 14 ? 3
+                         : (c >> 3) == 30 ? 4
+                                          : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
+} // namespace
+
+// Random bodies, fields and words built from the pieces that interact (line breaks, blanks,
+// markup, placeholders, multibyte characters, pieces of characters' encodings): the page is
+// always valid UTF-8, and without words the body part is the plain conversion.
+TEST(LawPage, RandomInputsKeepCharactersWhole) {
+    const char* const pieces[] = {"\n",           "\b",      " ",    "  ", "\r",       "合",
+                                  "同",           "<br>",    "b",    "r",  "{{内容}}", "{{标题}}",
+                                  "\xE3\x80\x80", "#0033FF", "font", "<"};
+    unsigned state = 12345;
+    auto next = [&](unsigned bound) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % bound;
+    };
+    auto text = [&](unsigned maxPieces) {
+        std::string s;
+        for (unsigned n = next(maxPieces + 1); n > 0; --n)
+            s += pieces[next(std::size(pieces))];
+        return s;
+    };
+    for (int i = 0; i < 3000; ++i) {
+        CLawFields law;
+        law.m_strTopic = text(4);
+        law.m_strBody = text(20);
+        std::vector<std::string> search, find;
+        for (unsigned n = next(3); n > 0; --n)
+            search.push_back(text(2));
+        for (unsigned n = next(3); n > 0; --n)
+            find.push_back(text(2));
+        // A word made of the middle byte of a character never matches inside it.
+        search.push_back("\x80");
+        const std::string page = CLawPage::Render(law, "<{{标题}}|{{内容}}>", search, find);
+        ASSERT_TRUE(ValidUtf8(page)) << i;
+        std::string plain = law.m_strBody;
+        CLawPage::ConvertBody(plain);
+        EXPECT_TRUE(ValidUtf8(plain));
+        if (law.m_strTopic.find("{{") == std::string::npos) {
+            EXPECT_EQ(CLawPage::Render(law, "{{内容}}", {}, {}), plain);
+        }
+    }
 }

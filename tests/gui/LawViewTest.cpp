@@ -37,7 +37,8 @@ TEST_F(LawViewTest, TheBlankPageResourceIsExact) {
 
 TEST_F(LawViewTest, ShowsTheLawOnlyOnceThePageHasLoaded) {
     CTestDatabase db;
-    const int id = db.AddLaw(0, "某法", "2003-04-05 10:20:30", "令第1号", "国务院", "第一条\n第二条");
+    const int id =
+        db.AddLaw(0, "某法", "2003-04-05 10:20:30", "令第1号", "国务院", "第一条\n第二条");
     const int en = db.AddLaw(1, "Some Law", "2004-01-02 00:00:00", "No. 9", "NPC", "Art. 1");
     CTolvarinDoc doc;
     ASSERT_TRUE(doc.ConnectDatabase());
@@ -89,9 +90,9 @@ TEST_F(LawViewTest, LawTextsLoadNothing) {
     view.show();
     view.document()->size();
     view.grab();
-    for (const QString& url : {QStringLiteral("file://") + imagePath, imagePath,
-                               QStringLiteral("http://127.0.0.1:9/x.png"),
-                               QStringLiteral("secret.png")}) {
+    for (const QString& url :
+         {QStringLiteral("file://") + imagePath, imagePath,
+          QStringLiteral("http://127.0.0.1:9/x.png"), QStringLiteral("secret.png")}) {
         EXPECT_FALSE(view.document()->resource(QTextDocument::ImageResource, QUrl(url)).isValid())
             << url.toStdString();
         EXPECT_FALSE(view.loadResource(QTextDocument::ImageResource, QUrl(url)).isValid());
@@ -100,7 +101,8 @@ TEST_F(LawViewTest, LawTextsLoadNothing) {
     EXPECT_FALSE(view.openLinks());
     EXPECT_FALSE(view.openExternalLinks());
     // The program's own page is reachable.
-    EXPECT_TRUE(view.loadResource(QTextDocument::HtmlResource, CShowLawView::BlankPageUrl()).isValid());
+    EXPECT_TRUE(
+        view.loadResource(QTextDocument::HtmlResource, CShowLawView::BlankPageUrl()).isValid());
 }
 
 TEST_F(LawViewTest, DocumentSettingsEmptyTheBody) {

@@ -100,8 +100,8 @@ protected:
         m_db.Begin();
         for (int i = 0; i < kLaws; ++i) {
             char date[32];
-            std::snprintf(date, sizeof date, "%04d-%02d-%02d 00:00:00", 1950 + i % 70,
-                          1 + i % 12, 1 + i % 28);
+            std::snprintf(date, sizeof date, "%04d-%02d-%02d 00:00:00", 1950 + i % 70, 1 + i % 12,
+                          1 + i % 28);
             m_db.AddLaw(0, "law " + std::to_string(i), date, "W" + std::to_string(i), "D");
         }
         m_db.Commit();

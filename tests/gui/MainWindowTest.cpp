@@ -45,7 +45,8 @@ void FillSmallCollection(CTestDatabase& db) {
     db.AddCategory(0, kCatB, 0, "乙类", 1, 0);
     db.AddCategory(1, kCatA, 0, "Civil", 1, 0);
     const int l1 = db.AddLaw(0, "甲法", "2001-01-01 00:00:00", "一号", "人大", "甲法正文");
-    const int l2 = db.AddLaw(0, "甲一法", "2010-05-05 00:00:00", "二号", "国务院", "第一条\n第二条");
+    const int l2 =
+        db.AddLaw(0, "甲一法", "2010-05-05 00:00:00", "二号", "国务院", "第一条\n第二条");
     const int l3 = db.AddLaw(0, "乙法", "1999-09-09 00:00:00", "三号", "部委", "乙");
     db.Link(0, l1, kCatA);
     db.Link(0, l2, kCatA1);
@@ -83,7 +84,8 @@ protected:
     // Starts the program in the current directory and waits for the first listing.
     CMainFrame* Start() {
         m_app = std::make_unique<CTolvarinApp>();
-        EXPECT_TRUE(m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
+        EXPECT_TRUE(
+            m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
         CMainFrame* frame = m_app->GetMainFrame();
         EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
         EXPECT_TRUE(WaitFor([&] { return frame->GetLawView()->HasDocument(); }));

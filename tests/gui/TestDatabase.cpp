@@ -11,7 +11,9 @@
 
 namespace {
 
-std::string Prefix(int edition) { return edition == 1 ? "en_" : ""; }
+std::string Prefix(int edition) {
+    return edition == 1 ? "en_" : "";
+}
 
 } // namespace
 

@@ -24,8 +24,7 @@ public:
     int AddLaw(int edition, const std::string& topic, const std::string& datum,
                const std::string& wenhao = "", const std::string& bumen = "",
                const std::string& body = "");
-    void AddCategory(int edition, int id, int parid, const std::string& name, int xh,
-                     int childs);
+    void AddCategory(int edition, int id, int parid, const std::string& name, int xh, int childs);
     void Link(int edition, int lawid, int treeid);
 
 private:
