@@ -54,7 +54,8 @@ void Fill(CListQueryJob* job, CDbRecordset& rs) {
         if (batch.empty())
             return;
         delivered += batch.size();
-        job->m_pList->AppendRows(job->m_nToken, std::move(batch), delivered <= kFirstRepaintRows);
+        job->m_pList->AppendRows(job->m_nToken, std::move(batch),
+                                 delivered <= kFirstRepaintRows);
         batch = {};
         batchStart = std::chrono::steady_clock::now();
     };
@@ -191,6 +192,4 @@ void CloseListQueryConnection() {
     g_listConnection.Close();
 }
 
-bool IsListQueryStopSignalled() {
-    return g_listStopEvent.IsSet();
-}
+bool IsListQueryStopSignalled() { return g_listStopEvent.IsSet(); }
