@@ -79,11 +79,11 @@ void Fill(CListQueryJob* job, CDbRecordset& rs) {
     flush();
 }
 
+// The thread's last touch of anything shared. Notifying under the lock keeps a waiter that
+// ends the program from destroying the condition before the notification is done.
 void ThreadEnded() {
-    {
-        std::lock_guard lock(g_listCounterLock);
-        --g_nListThreads;
-    }
+    std::lock_guard lock(g_listCounterLock);
+    --g_nListThreads;
     g_listIdle.notify_all();
 }
 
