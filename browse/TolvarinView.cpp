@@ -113,12 +113,15 @@ void CTolvarinView::RunQuery(const std::string& sql) {
     m_nLastShownRow = -1;
     m_nShownToken = 0;
     m_nRequestedToken = StartListQuery(sql, m_pChannel);
+    // The list stays usable; the cursor says that rows are still coming.
+    m_pStack->setCursor(Qt::BusyCursor);
 }
 
 void CTolvarinView::ClearRows() {
     if (m_nRequestedToken != 0) {
         m_nRequestedToken = 0;
         StopListQuery();
+        m_pStack->unsetCursor();
     }
     m_nShownToken = 0;
     m_nLastShownRow = -1;
@@ -169,6 +172,7 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
         if (m_pModel->rowCount() == 0)
             m_pModel->AddNoRecordsRow();
         m_nRequestedToken = 0;
+        m_pStack->unsetCursor();
         m_pStack->currentWidget()->update();
         emit listingFinished();
         break;
