@@ -2,6 +2,7 @@
 
 #include "app/MessageService.h"
 #include "data/JetSql.h"
+#include "data/LikeFunction.h"
 #include "data/RecordsetHandle.h"
 
 #include <cstring>
@@ -106,6 +107,11 @@ int CDbConnection::Connect(const char* connectionString, int force) {
     }
     sqlite3_busy_timeout(db, 10000);
     sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+    // The same like, matched faster: the law-text search reads every law through it.
+    CLikeFunction::Register(db);
+    // Pages read straight from the file's mapping instead of copied in by read calls (the
+    // engine caps the size at what it was built for).
+    sqlite3_exec(db, "PRAGMA mmap_size=2147418112", nullptr, nullptr, nullptr);
     m_pDb = db;
     m_strLastError.clear();
     return 1;
