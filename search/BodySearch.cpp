@@ -5,6 +5,9 @@
 #include "data/SqlSelect.h"
 #include "search/SearchComposer.h"
 
+#include <atomic>
+#include <thread>
+
 CBodySearch::CBodySearch(CDbConnection& db, std::string lawTable, std::string connectionString)
     : m_db(db), m_strLawTable(std::move(lawTable)),
       m_connect(
@@ -32,8 +35,40 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
 
     std::vector<CLawRow> rows;
     const int highest = HighestLawId();
+    const int workers =
+        m_nWorkers > 0 ? m_nWorkers : static_cast<int>(std::thread::hardware_concurrency());
     // Wide arithmetic: a lawid near the top of the integer range must not overflow the
     // window's upper bound.
+    const long long windows = (static_cast<long long>(highest) + kWindowSize - 1) / kWindowSize;
+    if (workers > 1 && windows > 1 && m_db.IsOpen() && !m_db.GetConnectionString().empty()) {
+        // All first passes at once, then the windows in order, each failed one searched
+        // again here as a single run would.
+        std::vector<std::string> statements;
+        for (long long i = 0; i < highest; i += kWindowSize) {
+            builder.SetWhere(WindowCondition(i, bodyCondition));
+            statements.push_back(builder.BuildAgain());
+        }
+        std::vector<std::vector<CLawRow>> found(statements.size());
+        std::vector<char> done(statements.size(), 0);
+        RunFirstPasses(statements, workers, found, done);
+        for (size_t w = 0; w < statements.size(); ++w) {
+            ++m_nWindows;
+            const long long i = static_cast<long long>(w) * kWindowSize;
+            if (done[w]) {
+                for (CLawRow& row : found[w])
+                    rows.push_back(std::move(row));
+                continue;
+            }
+            if (m_connect)
+                m_connect();
+            if (ReadWindow(statements[w], rows, nullptr))
+                continue;
+            ++m_nSecondPasses;
+            builder.SetWhere(WindowCondition(i, baseCondition));
+            ReadWindow(builder.BuildAgain(), rows, &words);
+        }
+        return rows;
+    }
     for (long long i = 0; i < highest; i += kWindowSize) {
         ++m_nWindows;
         builder.SetWhere(WindowCondition(i, bodyCondition));
@@ -46,6 +81,32 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         ReadWindow(builder.BuildAgain(), rows, &words);
     }
     return rows;
+}
+
+void CBodySearch::RunFirstPasses(const std::vector<std::string>& statements, int workers,
+                                 std::vector<std::vector<CLawRow>>& found,
+                                 std::vector<char>& done) {
+    std::atomic<size_t> next{0};
+    const std::string connection = m_db.GetConnectionString();
+    auto helper = [&] {
+        CDbConnection db;
+        if (!db.Connect(connection.c_str(), 0))
+            return;
+        CBodySearch own(db, m_strLawTable, std::function<void()>());
+        for (size_t w; (w = next.fetch_add(1)) < statements.size();)
+            done[w] = static_cast<char>(own.ReadWindow(statements[w], found[w], nullptr));
+    };
+    std::vector<std::thread> helpers;
+    for (int k = 1; k < workers; ++k)
+        helpers.emplace_back(helper);
+    // This thread takes its share on the owner's connection, connected before each window.
+    for (size_t w; (w = next.fetch_add(1)) < statements.size();) {
+        if (m_connect)
+            m_connect();
+        done[w] = static_cast<char>(ReadWindow(statements[w], found[w], nullptr));
+    }
+    for (std::thread& t : helpers)
+        t.join();
 }
 
 int CBodySearch::HighestLawId() {

@@ -39,6 +39,12 @@ public:
     // list matches no law, nor does a law that cannot be read.
     bool LawContainsWords(int lawid, const std::vector<std::string>& words);
 
+    // Windows searched at once: each helper beyond the first reads its windows on a
+    // connection of its own to the same database, opened for the run; the rows still come
+    // window by window in order, and a window that fails on a helper is searched again on
+    // `db` as above. 1 (the default) searches every window on `db`; 0 one per processor.
+    void SetWorkers(int workers) { m_nWorkers = workers; }
+
     // Figures of the last Run: windows searched and windows searched a second time.
     int GetWindowCount() const { return m_nWindows; }
     int GetSecondPassCount() const { return m_nSecondPasses; }
@@ -52,10 +58,15 @@ private:
     // rows it had delivered are then not kept.
     int ReadWindow(const std::string& sql, std::vector<CLawRow>& rows,
                    const std::vector<std::string>* checkWords);
+    // The first pass of every window, shared among helper threads; `done[i]` tells whether
+    // window i was searched (its rows in `found[i]`).
+    void RunFirstPasses(const std::vector<std::string>& statements, int workers,
+                        std::vector<std::vector<CLawRow>>& found, std::vector<char>& done);
 
     CDbConnection& m_db;
     std::string m_strLawTable;
     std::function<void()> m_connect;
+    int m_nWorkers = 1;
     int m_nWindows = 0;
     int m_nSecondPasses = 0;
 };

@@ -1,0 +1,127 @@
+// The body search with its windows shared among threads finds exactly the laws of one plain
+// LIKE statement on the engine's own like, in the same order as the search on one thread.
+#include "TestDb.h"
+
+#include "app/MessageService.h"
+#include "app/TextUtil.h"
+#include "data/SqlSelect.h"
+#include "search/BodySearch.h"
+#include "search/SearchComposer.h"
+#include "tools/admin/CollectionWriter.h"
+#include "tools/admin/CorpusImporter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sqlite3.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<int> Ids(const std::vector<CLawRow>& rows) {
+    std::vector<int> ids;
+    for (const CLawRow& row : rows)
+        ids.push_back(row.m_nLawId);
+    return ids;
+}
+
+class ParallelBodySearch : public ::testing::Test {
+protected:
+    // The search of the advanced form with only words for the law text.
+    std::vector<CLawRow> Search(const std::string& words, int workers, int treeId = 0,
+                                int scope = 1) {
+        CSqlSelect builder;
+        CAdvancedSearchValues values;
+        values.m_nScope = scope;
+        CSearchComposer("dornlawas", "dornlaws", treeId).ComposeAdvancedSearch(builder, values);
+        CBodySearch search(m_db, "dornlaws", m_file.ConnectionString());
+        search.SetWorkers(workers);
+        return search.Run(builder, SplitWords(words));
+    }
+
+    // The laws of the same search as one statement on a connection without our like.
+    std::set<int> Plain(const std::string& words) {
+        CSqlSelect builder;
+        CAdvancedSearchValues values;
+        values.m_nScope = 1;
+        CSearchComposer("dornlawas", "dornlaws", 0).ComposeAdvancedSearch(builder, values);
+        for (const std::string& w : SplitWords(words))
+            builder.AddCondition(" and ", "law.body", " like ", CSearchComposer::LikeValue(w));
+        sqlite3* db = nullptr;
+        std::set<int> ids;
+        EXPECT_EQ(sqlite3_open_v2(m_file.File().c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
+                  SQLITE_OK);
+        sqlite3_stmt* stmt = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, builder.Build().c_str(), -1, &stmt, nullptr), SQLITE_OK);
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            ids.insert(sqlite3_column_int(stmt, 0));
+        sqlite3_finalize(stmt);
+        sqlite3_close(db);
+        return ids;
+    }
+
+    CMessageRecorder m_messages;
+    TestDb m_file;
+    CDbConnection m_db;
+};
+
+TEST_F(ParallelBodySearch, SameLawsAsOnePlainStatementOverTheCorpus) {
+    const char* corpus = std::getenv("TOLVARIN_CORPUS");
+    if (!corpus || !std::ifstream(corpus))
+        GTEST_SKIP() << "the shared corpus is not beside the project (TOLVARIN_CORPUS)";
+    {
+        CCollectionWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.Open(m_file.File(), error)) << error;
+        ASSERT_TRUE(writer.BeginEdition("", error)) << error;
+        ASSERT_EQ(CCorpusImporter::Import(corpus, writer, error), 1564) << error;
+        ASSERT_TRUE(writer.EndEdition(error)) << error;
+    }
+    m_file.Connect(m_db);
+    // Words of 1 to 6 characters, Chinese and Latin in both cases, with the wildcards, and
+    // two words at once.
+    for (const std::string words :
+         {"法", "合同", "劳动者", "人民法院", "国务院令第", "人民代表大会", "WTO", "wto", "a",
+          "第_条", "合%同", "100%", "合同 当事人", "PM 时"}) {
+        const std::vector<CLawRow> one = Search(words, 1);
+        const std::vector<CLawRow> two = Search(words, 2);
+        const std::vector<CLawRow> four = Search(words, 4);
+        EXPECT_EQ(Ids(two), Ids(one)) << words;
+        EXPECT_EQ(Ids(four), Ids(one)) << words;
+        const std::vector<int> ids = Ids(two);
+        EXPECT_EQ(std::set<int>(ids.begin(), ids.end()), Plain(words)) << words;
+        EXPECT_EQ(std::set<int>(ids.begin(), ids.end()).size(), ids.size()) << words;
+    }
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+TEST_F(ParallelBodySearch, RowsKeepTheWindowOrderAndTheirColumns) {
+    m_file.Connect(m_db);
+    // Laws spread over many windows, each filed once; the newest first within a window.
+    for (int i = 1; i <= 1000; ++i) {
+        const std::string sql = "insert into dornlaws (lawid, topic, datum, body) values (" +
+                                std::to_string(i * 7) + ", 'T" + std::to_string(i) +
+                                "', '2001-01-" + std::to_string(1 + i % 28) + "', '" +
+                                (i % 3 == 0 ? "甲合同乙" : "甲乙") + "')";
+        ASSERT_EQ(m_db.Execute(sql.c_str()), 1);
+        ASSERT_EQ(m_db.Execute(("insert into dornlawas (lawid, treeid) values (" +
+                                std::to_string(i * 7) + ", 33554432)")
+                                   .c_str()),
+                  1);
+    }
+    const std::vector<CLawRow> one = Search("合同", 1);
+    const std::vector<CLawRow> two = Search("合同", 2);
+    ASSERT_EQ(one.size(), 333U);
+    ASSERT_EQ(two.size(), one.size());
+    for (size_t i = 0; i < one.size(); ++i) {
+        EXPECT_EQ(two[i].m_nLawId, one[i].m_nLawId);
+        EXPECT_EQ(two[i].m_strTopic, one[i].m_strTopic);
+        EXPECT_EQ(two[i].m_strDatum, one[i].m_strDatum);
+    }
+    EXPECT_TRUE(Search("合同", 2, 2 * 33554432, 0).empty());
+}
+
+} // namespace
