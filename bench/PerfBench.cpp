@@ -1,0 +1,391 @@
+// The collection's operations against their peers, measured in the same run: listings and
+// searches against the sqlite3 command-line program running the same statement, the body
+// search against grep over the law texts dumped to a file and against one plain LIKE
+// statement, the import against a bulk insert of the same rows. Prints table rows:
+//
+//   | operation | ours (ms) | ours CPU | peer | peer (ms) | peer CPU | ratio | goal | met |
+//
+//   perf-bench DB [--repeat N] [--workers N] [--dump TEXTS] [--sqlite3 CLI] [--only GROUP]
+//              [--import CORPUS --admin TOLVARIN-ADMIN --scratch DIR]
+//
+// Every figure is the median of N runs after one warm-up run. TEXTS is the law texts of DB,
+// one law after another (bench/run writes it with the sqlite3 program). Exits 1 when a body
+// search finds other laws than the plain statement.
+
+#include "app/EditionConfig.h"
+#include "app/MessageService.h"
+#include "app/TextUtil.h"
+#include "browse/CategoryStatement.h"
+#include "data/DbConnection.h"
+#include "data/DbRecordset.h"
+#include "data/JetSql.h"
+#include "data/SqlSelect.h"
+#include "search/BodySearch.h"
+#include "search/SearchComposer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <sqlite3.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+int theRepeat = 5;
+
+// Processor time of this process (all its threads) and of the programs it waited for.
+double CpuMs() {
+    rusage self{}, children{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(self.ru_utime) + ms(self.ru_stime) + ms(children.ru_utime) + ms(children.ru_stime);
+}
+
+// Medians of wall-clock and processor time: on a loaded machine the processor time shows
+// the work done while the wall clock also counts the wait for a core.
+struct Figure {
+    double wall = -1;
+    double cpu = -1;
+};
+
+// Medians of `theRepeat` runs after one warm-up run; -1 when a run fails.
+Figure Median(const std::function<bool()>& run) {
+    if (!run())
+        return {};
+    std::vector<double> walls, cpus;
+    for (int i = 0; i < theRepeat; ++i) {
+        const double cpu = CpuMs();
+        const auto start = Clock::now();
+        if (!run())
+            return {};
+        walls.push_back(Ms(Clock::now() - start));
+        cpus.push_back(CpuMs() - cpu);
+    }
+    std::sort(walls.begin(), walls.end());
+    std::sort(cpus.begin(), cpus.end());
+    return {walls[walls.size() / 2], cpus[cpus.size() / 2]};
+}
+
+// Runs a program with its output to /dev/null (or to the file `out`); true when it exits with 0 (or
+// with 1, grep's answer for "not found").
+bool RunProgram(const std::vector<std::string>& args, const char* out = "/dev/null") {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int fd = open(out, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd >= 0) {
+            dup2(fd, 1);
+            close(fd);
+        }
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) < 0 || !WIFEXITED(status))
+        return false;
+    return WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == 1;
+}
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, value < 0 ? "—" : "%.1f", value);
+    return text;
+}
+
+void Row(const std::string& operation, Figure ours, const std::string& peer, Figure peerFig,
+         const std::string& goal, int met) {
+    char ratio[32] = "—";
+    if (ours.wall >= 0 && peerFig.wall > 0)
+        std::snprintf(ratio, sizeof ratio, "%.2f", ours.wall / peerFig.wall);
+    std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", operation.c_str(),
+                ours.wall < 0 ? "failed" : Number(ours.wall).c_str(), Number(ours.cpu).c_str(),
+                peer.c_str(), Number(peerFig.wall).c_str(), Number(peerFig.cpu).c_str(), ratio,
+                goal.c_str(), met < 0 ? "—" : (met ? "yes" : "**no**"));
+    std::fflush(stdout);
+}
+
+// Ratio goal: ours at most `factor` times the peer.
+int RatioMet(Figure ours, Figure peer, double factor) {
+    return ours.wall >= 0 && peer.wall > 0 ? ours.wall <= factor * peer.wall : -1;
+}
+
+int WithinMs(Figure ours, double limit) {
+    return ours.wall >= 0 && ours.wall <= limit;
+}
+
+// Reads a statement's rows the way the law list fills itself; the number of rows, -1 when it
+// fails. `limit` stops after that many rows.
+long ReadRows(CDbConnection& db, const std::string& sql, long limit = -1,
+              std::set<int>* ids = nullptr) {
+    CDbRecordset rs;
+    if (!rs.Open(&db, sql))
+        return -1;
+    long n = 0;
+    std::string topic, datum, wenhao, bumen;
+    while (!rs.IsEOF() && n != limit) {
+        int lawid = 0;
+        rs.GetString(topic, "topic", -1);
+        rs.GetString(datum, "datum", 10);
+        rs.GetString(wenhao, "wenhao", -1);
+        rs.GetString(bumen, "bumen", -1);
+        rs.GetInt(lawid, "lawid");
+        if (ids)
+            ids->insert(lawid);
+        ++n;
+        rs.MoveNext();
+    }
+    return n;
+}
+
+// The lawids a statement finds on a plain engine connection: nothing of ours registered.
+bool PlainLawIds(const std::string& file, const std::string& sql, std::set<int>& ids) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    bool ok = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
+    int rc = SQLITE_DONE;
+    while (ok && (rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        ids.insert(sqlite3_column_int(stmt, 0));
+    ok = ok && rc == SQLITE_DONE;
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return ok;
+}
+
+std::string Translated(const std::string& jet) {
+    std::string out, error;
+    CJetSql::Translate(jet, out, error);
+    return out;
+}
+
+struct Options {
+    std::string db;
+    std::string dump;
+    std::string cli = "sqlite3";
+    std::string corpus;
+    std::string admin;
+    std::string scratch = "/tmp";
+    int workers = 0;
+    std::string only; // import, listings or body: that group alone
+};
+
+int Scalar(CDbConnection& db, const std::string& sql) {
+    CDbRecordset rs;
+    int value = 0;
+    if (rs.Open(&db, sql) && !rs.IsEOF())
+        rs.GetInt(value, "n");
+    return value;
+}
+
+void Listings(CDbConnection& db, const Options& o) {
+    auto cli = [&](const std::string& sql) {
+        return Median([&] { return RunProgram({o.cli, o.db, Translated(sql)}); });
+    };
+    const std::string root = CategoryStatement(theEditionConfig, 0);
+    long rows = 0;
+    const Figure first = Median([&] { return ReadRows(db, root, 30) >= 0; });
+    Row("root listing: first 30 rows", first, "—", {}, "≤ 100 ms", WithinMs(first, 100));
+    const Figure all = Median([&] { return (rows = ReadRows(db, root)) >= 0; });
+    const Figure allCli = cli(root);
+    Row("root listing: all " + std::to_string(rows) + " rows", all, "sqlite3 CLI", allCli,
+        "≤ 1.5× CLI", RatioMet(all, allCli, 1.5));
+
+    // The level-2 category with the most links.
+    const int category =
+        Scalar(db, "select c.id as n from dorntree c, dorntree p where c.parid=p.id and "
+                   "p.parid=0 order by (select count(*) from dornlawas v where v.treeid>=c.id "
+                   "and v.treeid<c.id+524288) DESC");
+    if (category != 0) {
+        const std::string sql = CategoryStatement(theEditionConfig, category);
+        const Figure ours = Median([&] { return (rows = ReadRows(db, sql)) >= 0; });
+        const Figure peer = cli(sql);
+        Row("category listing (level 2, " + std::to_string(rows) + " rows)", ours, "sqlite3 CLI",
+            peer, "≤ 1.5× CLI", RatioMet(ours, peer, 1.5));
+    }
+
+    CSearchComposer all0("dornlawas", "dornlaws", 0);
+    auto search = [&](const std::string& name, const std::function<void(CSqlSelect&)>& compose) {
+        CSqlSelect b;
+        compose(b);
+        const std::string sql = b.Build();
+        const Figure ours = Median([&] { return (rows = ReadRows(db, sql)) >= 0; });
+        const Figure peer = cli(sql);
+        Row(name + " (" + std::to_string(rows) + " rows)", ours, "sqlite3 CLI", peer, "≤ 1.5× CLI",
+            RatioMet(ours, peer, 1.5));
+    };
+    search("title search 合同", [&](CSqlSelect& b) { all0.ComposeTitleSearch(b, "合同", 1); });
+    search("title search Law 办法",
+           [&](CSqlSelect& b) { all0.ComposeTitleSearch(b, "Law 办法", 1); });
+    CAdvancedSearchValues range;
+    range.m_strTitle = "规定";
+    range.m_nFromYear = 2000;
+    range.m_nToYear = 2010;
+    range.m_nToMonth = 6;
+    range.m_nScope = 1;
+    search("advanced search 规定, 2000-1-1 to 2010-6-1",
+           [&](CSqlSelect& b) { all0.ComposeAdvancedSearch(b, range); });
+}
+
+int BodySearches(CDbConnection& db, const Options& o) {
+    int failures = 0;
+    CSearchComposer all("dornlawas", "dornlaws", 0);
+    const std::string connection = "Data Source=" + o.db;
+    for (const char* word : {"合同", "劳动者", "人民代表大会", "Contract"}) {
+        auto compose = [&](CSqlSelect& b) {
+            CAdvancedSearchValues values;
+            values.m_nScope = 1;
+            all.ComposeAdvancedSearch(b, values);
+        };
+        CBodySearch search(db, "dornlaws", connection);
+        search.SetWorkers(o.workers);
+        std::vector<CLawRow> rows;
+        const Figure ours = Median([&] {
+            CSqlSelect b;
+            compose(b);
+            rows = search.Run(b, SplitWords(word));
+            return true;
+        });
+        CSqlSelect reference;
+        compose(reference);
+        reference.AddCondition(" and ", "law.body", " like ", CSearchComposer::LikeValue(word));
+        const std::string sql = Translated(reference.Build());
+        const Figure like = Median([&] { return RunProgram({o.cli, o.db, sql}); });
+        Figure grep;
+        if (!o.dump.empty())
+            // Not to /dev/null: grep then stops at the first line found.
+            grep = Median([&] {
+                return RunProgram({"grep", "-F", "-c", word, o.dump},
+                                  (o.scratch + "/grep.out").c_str());
+            });
+        std::set<int> expected, found;
+        const bool plain = PlainLawIds(o.db, sql, expected);
+        for (const CLawRow& row : rows)
+            found.insert(row.m_nLawId);
+        const bool same = plain && expected == found && found.size() == rows.size();
+        failures += same ? 0 : 1;
+        const std::string name =
+            std::string("body search ") + word + " (" + std::to_string(rows.size()) + " laws, " +
+            (same ? "same as plain LIKE" : "**differs from plain LIKE**") + ")";
+        Row(name, ours, "grep -F -c", grep, "≤ 1 s", WithinMs(ours, 1000) && same);
+        Row(std::string("body search ") + word + " against one plain LIKE", ours,
+            "sqlite3 CLI, one LIKE", like, "≤ 1 s", WithinMs(ours, 1000) && same);
+    }
+    return failures;
+}
+
+void Import(const Options& o) {
+    namespace fs = std::filesystem;
+    const std::string ours = o.scratch + "/import-ours.mdb";
+    const std::string bulk = o.scratch + "/import-bulk.mdb";
+    auto fresh = [&](const std::string& file) {
+        std::error_code ec;
+        for (const char* suffix : {"", "-wal", "-shm"})
+            fs::remove(file + suffix, ec);
+    };
+    const Figure importMs = Median([&] {
+        fresh(ours);
+        return RunProgram({o.admin, "import", o.corpus, ours});
+    });
+    // The same rows inserted in one transaction into the same empty tables.
+    const std::string sql = "attach '" + ours +
+                            "' as src; begin; insert into dorntree select * from src.dorntree; "
+                            "insert into dornlaws select * from src.dornlaws; insert into "
+                            "dornlawas select * from src.dornlawas; commit;";
+    std::vector<double> walls, cpus;
+    const Figure bulkMs = [&]() -> Figure {
+        for (int i = 0; i <= theRepeat; ++i) {
+            fresh(bulk);
+            if (!RunProgram({o.admin, "init", bulk}))
+                return {};
+            const double cpu = CpuMs();
+            const auto start = Clock::now();
+            if (!RunProgram({o.cli, bulk, sql}))
+                return {};
+            if (i > 0) {
+                walls.push_back(Ms(Clock::now() - start));
+                cpus.push_back(CpuMs() - cpu);
+            }
+        }
+        std::sort(walls.begin(), walls.end());
+        std::sort(cpus.begin(), cpus.end());
+        return {walls[walls.size() / 2], cpus[cpus.size() / 2]};
+    }();
+    Row("import of the shared corpus", importMs, "SQLite bulk insert, one transaction", bulkMs,
+        "≤ 2× bulk insert", RatioMet(importMs, bulkMs, 2.0));
+    fresh(ours);
+    fresh(bulk);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: perf-bench DB [--repeat N] [--workers N] [--dump TEXTS] "
+                             "[--sqlite3 CLI] [--import CORPUS --admin TOOL --scratch DIR]\n");
+        return 2;
+    }
+    Options o;
+    o.db = argv[1];
+    for (int i = 2; i + 1 < argc; i += 2) {
+        const std::string a = argv[i];
+        const std::string v = argv[i + 1];
+        if (a == "--repeat")
+            theRepeat = std::max(1, std::atoi(v.c_str()));
+        else if (a == "--workers")
+            o.workers = std::atoi(v.c_str());
+        else if (a == "--dump")
+            o.dump = v;
+        else if (a == "--sqlite3")
+            o.cli = v;
+        else if (a == "--import")
+            o.corpus = v;
+        else if (a == "--admin")
+            o.admin = v;
+        else if (a == "--scratch")
+            o.scratch = v;
+        else if (a == "--only")
+            o.only = v;
+    }
+    CMessageRecorder messages;
+    CDbConnection db;
+    const std::string connection = "Data Source=" + o.db;
+    if (!db.Connect(connection.c_str(), 0)) {
+        std::fprintf(stderr, "perf-bench: cannot open %s\n", o.db.c_str());
+        return 1;
+    }
+    theEditionConfig.SetEdition(0);
+    int failures = 0;
+    auto wanted = [&](const char* group) { return o.only.empty() || o.only == group; };
+    if (!o.corpus.empty() && !o.admin.empty() && wanted("import"))
+        Import(o);
+    if (wanted("listings"))
+        Listings(db, o);
+    if (wanted("body"))
+        failures += BodySearches(db, o);
+    if (!messages.Messages().empty())
+        std::fprintf(stderr, "perf-bench: %zu message boxes\n", messages.Messages().size());
+    return failures == 0 ? 0 : 1;
+}
