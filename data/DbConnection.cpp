@@ -94,6 +94,9 @@ int CDbConnection::Connect(const char* connectionString, int force) {
         ReportErrors(ErrConnect);
         return 0;
     }
+    // Another connection opening or writing the file holds its locks for a moment: wait for
+    // them, also while the schema is read below.
+    sqlite3_busy_timeout(db, 10000);
     // Reading the schema proves the file is a database at all.
     char* err = nullptr;
     if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, &err) !=
@@ -105,7 +108,6 @@ int CDbConnection::Connect(const char* connectionString, int force) {
         ReportErrors(ErrConnect);
         return 0;
     }
-    sqlite3_busy_timeout(db, 10000);
     sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     // The same like, matched faster: the law-text search reads every law through it.
     CLikeFunction::Register(db);

@@ -95,7 +95,8 @@ TEST_F(ParallelBodySearch, SameLawsAsOnePlainStatementOverTheCorpus) {
         EXPECT_EQ(std::set<int>(ids.begin(), ids.end()), Plain(words)) << words;
         EXPECT_EQ(std::set<int>(ids.begin(), ids.end()).size(), ids.size()) << words;
     }
-    EXPECT_TRUE(m_messages.Messages().empty());
+    for (const auto& message : m_messages.Messages())
+        ADD_FAILURE() << message.caption << ": " << message.text;
 }
 
 TEST_F(ParallelBodySearch, RowsKeepTheWindowOrderAndTheirColumns) {
