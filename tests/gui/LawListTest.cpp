@@ -204,3 +204,31 @@ TEST(LawListModel, DatesCompareAsDates) {
     EXPECT_LT(CLawListModel::CompareTexts("阿", "波"), 0);
     EXPECT_LT(CLawListModel::CompareTexts("波", "中"), 0);
 }
+
+// What the body search does on the GUI thread while a worker listing still runs: the
+// worker's rows never mix into the rows filled synchronously.
+TEST_F(LawListTest, SynchronousFillSupersedesARunningListing) {
+    CTestDatabase db;
+    db.Begin();
+    for (int i = 0; i < 40000; ++i)
+        db.AddLaw(0, "worker " + std::to_string(i), "2001-01-01 00:00:00");
+    db.Commit();
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    list->ShowCategory(0);
+    WaitFor([&] { return list->GetRowCount() > 0; }, 5000);
+    list->ClearRows();
+    EXPECT_FALSE(list->IsListing());
+    CLawRow row;
+    row.m_nLawId = 7;
+    row.m_strTopic = "found";
+    list->AppendRows({row});
+    ASSERT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
+    Pump(200);
+    ASSERT_EQ(list->GetRowCount(), 1);
+    EXPECT_EQ(list->GetRow(0).m_strTopic, "found");
+    list->ClearRows();
+    list->AddNoRecordsRow();
+    ASSERT_EQ(list->GetRowCount(), 1);
+    EXPECT_EQ(list->GetRow(0).m_strTopic, "没有发现记录");
+}
