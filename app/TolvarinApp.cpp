@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -114,10 +115,15 @@ void CTolvarinApp::WriteScreenshot() {
 int CTolvarinApp::ExitInstance(int exitCode) {
     StopListQuery();
     // A worker may still wait for a message box, which needs the event loop.
-    for (int i = 0; i < 600 && !WaitForListQueriesIdle(std::chrono::milliseconds(50)); ++i)
+    bool idle = false;
+    for (int i = 0; i < 600 && !(idle = WaitForListQueriesIdle(std::chrono::milliseconds(50))); ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     m_pFrame.reset();
     m_pDoc.reset();
-    CloseListQueryConnection();
+    if (idle)
+        CloseListQueryConnection();
+    else
+        // A worker that never ended: leave without waiting for it.
+        std::_Exit(exitCode);
     return exitCode;
 }
