@@ -16,6 +16,9 @@ CMoreHtmlView::CMoreHtmlView(QWidget* parent) : QTextBrowser(parent) {
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setUndoRedoEnabled(false);
+    // A scroll bar that comes and goes changes the page's width, and a long law would be laid
+    // out twice: once without it and once again with it.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTextInteractionFlags(Qt::TextBrowserInteraction);
 }
 
