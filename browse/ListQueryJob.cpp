@@ -71,7 +71,8 @@ void Fill(CListQueryJob* job, CDbRecordset& rs) {
             if (batch.size() >= kFirstBatchRows)
                 flush();
         } else if (batch.size() >= kBatchRows ||
-                   std::chrono::steady_clock::now() - batchStart >= kBatchInterval) {
+                   (batch.size() % 64 == 0 &&
+                    std::chrono::steady_clock::now() - batchStart >= kBatchInterval)) {
             flush();
         }
         rs.MoveNext();

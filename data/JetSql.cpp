@@ -236,9 +236,20 @@ bool CJetSql::CanonicalDate(std::string_view text, std::string& out) {
     if (y < 100 || mo < 1 || mo > 12 || d < 1 || d > DaysInMonth(y, mo) || h > 23 || mi > 59 ||
         se > 59)
         return false;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, se);
-    out = buf;
+    // "%04d-%02d-%02d %02d:%02d:%02d" (every field has at most its width of digits), written
+    // by hand: this runs for every date of every row a listing reads.
+    char buf[20] = "0000-00-00 00:00:00";
+    auto put = [&buf](size_t end, int value, int width) {
+        for (int k = 0; k < width; ++k, value /= 10)
+            buf[end - static_cast<size_t>(k)] = static_cast<char>('0' + value % 10);
+    };
+    put(3, y, 4);
+    put(6, mo, 2);
+    put(9, d, 2);
+    put(12, h, 2);
+    put(15, mi, 2);
+    put(18, se, 2);
+    out.assign(buf, 19);
     return true;
 }
 
