@@ -6,6 +6,8 @@
 #include "data/DbConnection.h"
 #include "data/DbRecordset.h"
 
+#include <sqlite3.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -141,6 +143,11 @@ unsigned ListQueryThreadProc(CListQueryJob* job) {
         // A job stopped before it got here has nothing to read.
         if (!JobStopped(job)) {
             g_listConnection.Connect(kConnectionString, 0);
+            // A listing looks laws up all over the file: through a memory mapping each lookup
+            // would leave a run of the file's pages in this process's resident set (gigabytes
+            // for a large category) without being any faster than plain reads.
+            if (sqlite3* db = g_listConnection.GetConnectionHandle())
+                sqlite3_exec(db, "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
             CDbRecordset rs;
             if (rs.Open(&g_listConnection, job->m_strStatement))
                 Fill(job, rs);
