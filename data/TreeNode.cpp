@@ -1,6 +1,10 @@
 #include "data/TreeNode.h"
 
+#include "data/DbConnection.h"
 #include "data/DbRecordset.h"
+#include "data/SqlInsert.h"
+#include "data/SqlStatement.h"
+#include "data/SqlUpdate.h"
 #include "data/TreeLevels.h"
 
 int CTreeNode::LevelOf(int id) {
@@ -48,4 +52,47 @@ int CTreeNode::FindFreeChildId() {
         rs.MoveNext();
     }
     return -1;
+}
+
+bool CTreeNode::ExistsByOldId(const std::string& oldid) {
+    std::string sql = "select id from " + m_strTable + " where oldid=";
+    QuoteText(sql, oldid);
+    CDbRecordset rs;
+    return m_pConnection && rs.Open(m_pConnection, sql) && !rs.IsEOF();
+}
+
+int CTreeNode::WriteChild(const std::string& name, int xh, const std::string& oldid,
+                          const std::string& /*stamp*/) {
+    if (!m_pConnection)
+        return 0;
+    if (ExistsByOldId(oldid)) {
+        // A known category keeps its id and parent; only its texts change. No free slot is
+        // needed for that.
+        CSqlUpdate update;
+        update.SetTable(m_strTable.c_str());
+        update.AddValue("name", name);
+        update.AddValue("xh", xh);
+        update.AddValue("updatetime", "");
+        update.AddCondition(nullptr, "oldid", "=", oldid);
+        return m_pConnection->Execute(update.Build().c_str());
+    }
+    const int id = FindFreeChildId();
+    if (id <= 0)
+        return 0;
+    CSqlInsert insert;
+    insert.SetTable(m_strTable.c_str());
+    insert.AddValue("id", id);
+    insert.AddValue("parid", m_nNodeId);
+    insert.AddValue("oldid", oldid);
+    insert.AddValue("name", name);
+    insert.AddValue("xh", xh);
+    insert.AddValue("updatetime", "");
+    if (!m_pConnection->Execute(insert.Build().c_str()))
+        return 0;
+    if (m_nNodeId != 0) {
+        const std::string raise = "update " + m_strTable + " set childs=childs+1 where id=" +
+                                  std::to_string(m_nNodeId);
+        m_pConnection->Execute(raise.c_str());
+    }
+    return 1;
 }

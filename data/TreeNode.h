@@ -21,6 +21,15 @@ public:
     // no slot is free.
     int FindFreeChildId();
 
+    // Whether a category with this server id is stored ("select id from <table> where
+    // oldid=<quoted oldid>").
+    bool ExistsByOldId(const std::string& oldid);
+    // Inserts a category under the node, or updates the one with the same server id; the
+    // stamp is left NULL (the end of the reply stamps it). Answers 1 when a statement was
+    // written, 0 when nothing was (no free id under the node, or a refused statement).
+    int WriteChild(const std::string& name, int xh, const std::string& oldid,
+                   const std::string& stamp);
+
     void SetTable(const std::string& table) { m_strTable = table; }
     void SetConnection(CDbConnection* connection) { m_pConnection = connection; }
 

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+// The publisher's update server: serves the six update pages of both editions from a
+// collection database (the program's own schema; its ids are the server ids).
+//
+// For a request it answers the records newer than `updatetime`:
+//  - laws: stamp later than `updatetime`, or equal and server id above `lawid`, in the
+//    order (stamp, id); at most --max-records of them;
+//  - categories: stamp later than `updatetime`, parents before children; the header stamp
+//    is the newest stamp the reply covers, which the client stores for every category of
+//    the reply (so no id is needed to go on from there); a newer ancestor of a category
+//    in the reply always comes with it;
+//  - links: stamp later than `updatetime`, in stamp order.
+// A limit never cuts categories or links of one stamp apart: the client goes on from the
+// stamp alone. Rows without a stamp count as stamped kBaseStamp.
+struct CPublisherOptions {
+    std::string m_strDatabase;
+    std::string m_strListen = "127.0.0.1";
+    int m_nPort = 8642; // 0: any free port
+    std::string m_strCharset = "GBK";
+    int m_nMaxRecords = 0; // 0: no limit
+    int m_nThreads = 64;
+};
+
+class CPublisher {
+public:
+    static constexpr const char* kBaseStamp = "2000-01-01 00:00:00";
+
+    explicit CPublisher(CPublisherOptions options);
+    ~CPublisher();
+    CPublisher(const CPublisher&) = delete;
+    CPublisher& operator=(const CPublisher&) = delete;
+
+    // Checks the database, binds the address and listens (connections wait from then on).
+    // Answers the port, or -1 with `error`.
+    int Bind(std::string& error);
+    // Serves until Stop (blocking).
+    void Serve();
+    void Stop();
+
+    // The whole reply of one page (path as "/demolaws/law.asp") for the given parameters,
+    // encoded in the wire charset. For tests and tools; the server streams the same text.
+    std::string Reply(const std::string& path, const std::string& updatetime,
+                      const std::string& id);
+
+    const CPublisherOptions& Options() const { return m_options; }
+
+private:
+    struct Impl;
+    CPublisherOptions m_options;
+    std::unique_ptr<Impl> m_pImpl;
+};

@@ -1,0 +1,94 @@
+// tolvarin-publish: serves the update pages of a law collection over HTTP.
+#include "tools/publish/Publisher.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <pthread.h>
+#include <string>
+#include <thread>
+
+namespace {
+
+void Usage() {
+    std::cerr << "usage: tolvarin-publish --db FILE [--listen ADDRESS] [--port N] "
+                 "[--charset NAME] [--max-records N] [--threads N]\n"
+                 "Serves the six update pages of FILE (a collection made by tolvarin-admin).\n"
+                 "Listens on 127.0.0.1:8642 by default; the charset of the replies is GBK.\n";
+}
+
+bool ParseInt(const char* text, int& out) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (!*text || *end || value < 0 || value > 1000000000)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CPublisherOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        bool ok = true;
+        if (arg == "--help" || arg == "-h") {
+            Usage();
+            return 0;
+        } else if (arg == "--db" && value) {
+            options.m_strDatabase = value;
+        } else if (arg == "--listen" && value) {
+            options.m_strListen = value;
+        } else if (arg == "--port" && value) {
+            ok = ParseInt(value, options.m_nPort) && options.m_nPort <= 65535;
+        } else if (arg == "--charset" && value) {
+            options.m_strCharset = value;
+        } else if (arg == "--max-records" && value) {
+            ok = ParseInt(value, options.m_nMaxRecords);
+        } else if (arg == "--threads" && value) {
+            ok = ParseInt(value, options.m_nThreads) && options.m_nThreads > 0;
+        } else {
+            ok = false;
+            value = nullptr;
+        }
+        if (!ok || !value) {
+            std::cerr << "tolvarin-publish: bad argument " << arg << "\n";
+            Usage();
+            return 2;
+        }
+        ++i;
+    }
+    if (options.m_strDatabase.empty()) {
+        Usage();
+        return 2;
+    }
+    // Ctrl+C and SIGTERM end the server from a thread of their own.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    CPublisher publisher(options);
+    std::string error;
+    const int port = publisher.Bind(error);
+    if (port < 0) {
+        std::cerr << "tolvarin-publish: " << error << "\n";
+        return 1;
+    }
+    std::thread waiter([&publisher, signals] {
+        int signal = 0;
+        sigwait(&signals, &signal);
+        publisher.Stop();
+    });
+    waiter.detach();
+    std::cout << "tolvarin-publish: serving " << options.m_strDatabase << " on http://"
+              << options.m_strListen << ":" << port << " (" << options.m_strCharset << ")"
+              << std::endl;
+    publisher.Serve();
+    return 0;
+}

@@ -1,0 +1,121 @@
+#include "update/InternetSession.h"
+
+#include "app/AppConstants.h"
+#include "app/SyncEvent.h"
+#include "update/InternetOnline.h"
+
+#include <curl/curl.h>
+
+namespace {
+// How long a worker waits for a connection, and how long a reply may stall.
+constexpr long kConnectTimeoutSeconds = 30;
+constexpr long kStallSeconds = 120;
+constexpr int kPollMilliseconds = 100;
+} // namespace
+
+CInternetSession::CInternetSession() {
+    SetInternetOnline();
+    m_pMulti = curl_multi_init();
+    m_pEasy = curl_easy_init();
+}
+
+CInternetSession::~CInternetSession() { Close(); }
+
+void CInternetSession::Close() {
+    if (m_pEasy)
+        curl_easy_cleanup(static_cast<CURL*>(m_pEasy));
+    if (m_pMulti)
+        curl_multi_cleanup(static_cast<CURLM*>(m_pMulti));
+    m_pEasy = nullptr;
+    m_pMulti = nullptr;
+}
+
+size_t CInternetSession::OnWrite(char* data, size_t size, size_t count, void* self) {
+    auto* session = static_cast<CInternetSession*>(self);
+    session->m_bOpened = true;
+    const size_t bytes = size * count;
+    if (!(*session->m_pReceiver)(data, bytes)) {
+        session->m_bRefused = true;
+        return bytes == 0 ? 1 : 0; // anything but `bytes` ends the transfer
+    }
+    return bytes;
+}
+
+size_t CInternetSession::OnHeader(char* data, size_t size, size_t count, void* self) {
+    auto* session = static_cast<CInternetSession*>(self);
+    const size_t bytes = size * count;
+    // The blank line after the header fields: the reply is open.
+    if (bytes <= 2 && (bytes == 0 || data[0] == '\r' || data[0] == '\n'))
+        session->m_bOpened = true;
+    return bytes;
+}
+
+CInternetSession::Result
+CInternetSession::Fetch(const std::string& url,
+                        const std::function<bool(const char*, size_t)>& receiver,
+                        CSyncEvent* stopEvent, std::string& error) {
+    error.clear();
+    auto* multi = static_cast<CURLM*>(m_pMulti);
+    auto* easy = static_cast<CURL*>(m_pEasy);
+    if (!multi || !easy) {
+        error = "HTTP client could not be started";
+        return Result::OpenFailed;
+    }
+    m_pReceiver = &receiver;
+    m_bOpened = false;
+    m_bRefused = false;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    const std::string agent = std::string(kProductName) + "/" + kProductVersion;
+    curl_easy_reset(easy);
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CInternetSession::OnWrite);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CInternetSession::OnHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+
+    curl_multi_add_handle(multi, easy);
+    bool stopped = false;
+    int running = 1;
+    while (running) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK)
+            break;
+        if (stopEvent && stopEvent->IsSet()) {
+            stopped = true;
+            break;
+        }
+        if (running && curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK)
+            break;
+    }
+    CURLcode code = CURLE_OK;
+    bool finished = false;
+    int queued = 0;
+    while (CURLMsg* msg = curl_multi_info_read(multi, &queued)) {
+        if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy) {
+            code = msg->data.result;
+            finished = true;
+        }
+    }
+    curl_multi_remove_handle(multi, easy);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
+    m_pReceiver = nullptr;
+
+    if (m_bRefused)
+        return Result::Refused;
+    if (stopped && !finished)
+        return Result::Stopped;
+    if (finished && code == CURLE_OK)
+        return Result::Done;
+    if (!finished)
+        code = CURLE_RECV_ERROR;
+    error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
+    return m_bOpened ? Result::ReadFailed : Result::OpenFailed;
+}

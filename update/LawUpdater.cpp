@@ -1,0 +1,149 @@
+#include "update/LawUpdater.h"
+
+#include "app/EditionConfig.h"
+#include "app/TextUtil.h"
+#include "data/DbRecordset.h"
+#include "data/SqlInsert.h"
+#include "data/SqlSelect.h"
+#include "data/SqlUpdate.h"
+#include "update/UpdateProgressSink.h"
+
+void CLawUpdater::BeginEdition() {
+    m_nCount = 0;
+    m_strTag = "0";
+}
+
+std::string CLawUpdater::GetNewestStamp() {
+    m_strNewestOldId.clear();
+    CDbRecordset rs;
+    const std::string sql = std::string("select top 1 updatetime,oldid,lawid from ") +
+                            theUpdateEditionConfig.GetLawTable() +
+                            " order by updatetime DESC,lawid DESC";
+    std::string stamp;
+    if (rs.Open(&m_db, sql) && !rs.IsEOF()) {
+        rs.GetString(stamp, "updatetime", 19);
+        rs.GetString(m_strNewestOldId, "oldid", -1);
+    }
+    return stamp;
+}
+
+void CLawUpdater::DecodeEntities(std::string& text) {
+    ReplaceAll(text, "&rt;", ">");
+    ReplaceAll(text, "&amp;", "&");
+}
+
+void CLawUpdater::ClearRecord() {
+    m_strUpdateTime.clear();
+    m_strLawId.clear();
+    m_strTopic.clear();
+    m_strBumen.clear();
+    m_strWenhao.clear();
+    m_strDatum.clear();
+    m_strBody.clear();
+    m_strHangye.clear();
+}
+
+std::string* CLawUpdater::Field(const std::string& tag) {
+    if (tag == "lawid")
+        return &m_strLawId;
+    if (tag == "topic")
+        return &m_strTopic;
+    if (tag == "bumen")
+        return &m_strBumen;
+    if (tag == "wenhao")
+        return &m_strWenhao;
+    if (tag == "datum")
+        return &m_strDatum;
+    if (tag == "body")
+        return &m_strBody;
+    if (tag == "hangye")
+        return &m_strHangye;
+    if (tag == "updatetime")
+        return &m_strUpdateTime;
+    return nullptr;
+}
+
+void CLawUpdater::FeedLine(const std::string& line) {
+    // Closing style: a line is an element line outside any element or when it ends in ">".
+    const bool element = m_strTag == "0" || (!line.empty() && line.back() == '>');
+    if (!element) {
+        if (m_strTag == "topic") {
+            if (m_strTopic.empty())
+                m_strTopic = line;
+        } else if (m_strTag == "body") {
+            if (!m_strBody.empty()) {
+                m_strBody += '\n';
+                m_strBody += line;
+            } else {
+                m_strBody = line;
+            }
+        } else if (std::string* field = Field(m_strTag)) {
+            *field = line;
+        }
+        return;
+    }
+    if (line.size() < 3 || line.back() != '>')
+        return;
+    if (line[0] == '<' && line[1] == '/') {
+        m_strTag = "0";
+        if (line == "</tree>")
+            MergeRecord();
+        return;
+    }
+    if (line == "<tree>") {
+        ClearRecord();
+        m_strTag = "0";
+        return;
+    }
+    if (line.front() == '<') {
+        const std::string name = line.substr(1, line.size() - 2);
+        if (Field(name))
+            m_strTag = name;
+    }
+}
+
+void CLawUpdater::MergeRecord() {
+    ++m_nCount;
+    if (m_strLawId.empty())
+        return;
+    std::string topic = m_strTopic, bumen = m_strBumen, wenhao = m_strWenhao, body = m_strBody;
+    DecodeEntities(topic);
+    DecodeEntities(bumen);
+    DecodeEntities(wenhao);
+    DecodeEntities(body);
+    const char* table = theUpdateEditionConfig.GetLawTable();
+
+    BeginRecord();
+    CSqlSelect select;
+    select.AddColumn("lawid");
+    select.SetTable(table);
+    select.AddCondition(nullptr, "oldid", "=", m_strLawId);
+    CDbRecordset rs;
+    const bool exists = rs.Open(&m_db, select.Build()) && !rs.IsEOF();
+    rs.Close();
+    if (exists) {
+        CSqlUpdate update;
+        update.SetTable(table);
+        update.AddValue("topic", topic);
+        update.AddValue("bumen", bumen);
+        update.AddValue("wenhao", wenhao);
+        update.AddValue("body", body);
+        update.AddValue("datum", m_strDatum);
+        update.AddValue("updatetime", m_strUpdateTime);
+        update.AddCondition(nullptr, "oldid", "=", m_strLawId);
+        m_db.Execute(update.Build().c_str());
+    } else {
+        CSqlInsert insert;
+        insert.SetTable(table);
+        insert.AddValue("topic", topic);
+        insert.AddValue("bumen", bumen);
+        insert.AddValue("wenhao", wenhao);
+        insert.AddValue("body", body);
+        insert.AddValue("datum", m_strDatum);
+        insert.AddValue("updatetime", m_strUpdateTime);
+        insert.AddValue("oldid", m_strLawId);
+        m_db.Execute(insert.Build().c_str());
+    }
+    EndRecord();
+    Post(UpdateMsg::kLawProgress);
+}

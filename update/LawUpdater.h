@@ -1,0 +1,34 @@
+#pragma once
+
+#include "update/UpdaterBase.h"
+
+#include <string>
+
+// Merges the law reply of one edition into that edition's law table: a law whose server
+// id is stored already is updated in place, any other law is inserted.
+class CLawUpdater : public CUpdaterBase {
+public:
+    void BeginEdition();
+    std::string GetNewestStamp();
+    const std::string& GetNewestOldId() const { return m_strNewestOldId; }
+
+    void FeedLine(const std::string& line) override;
+
+    // Turns "&rt;" into ">" and then "&amp;" into "&", each once over the whole text.
+    static void DecodeEntities(std::string& text);
+
+private:
+    void ClearRecord();
+    void MergeRecord();
+    std::string* Field(const std::string& tag);
+
+    std::string m_strNewestOldId;
+    std::string m_strUpdateTime;
+    std::string m_strLawId;
+    std::string m_strTopic;
+    std::string m_strBumen;
+    std::string m_strWenhao;
+    std::string m_strDatum;
+    std::string m_strBody;
+    std::string m_strHangye;
+};

@@ -1,0 +1,133 @@
+#include "update/LinkUpdater.h"
+
+#include "app/EditionConfig.h"
+#include "data/DbRecordset.h"
+#include "data/SqlInsert.h"
+#include "data/SqlSelect.h"
+#include "data/SqlUpdate.h"
+#include "update/UpdateProgressSink.h"
+
+namespace {
+
+void LoadMap(CDbConnection& db, const std::string& sql, const char* idColumn,
+             std::map<std::string, int>& map) {
+    CDbRecordset rs;
+    if (!rs.Open(&db, sql))
+        return;
+    while (!rs.IsEOF()) {
+        std::string oldid;
+        int id = 0;
+        rs.GetString(oldid, "oldid", -1);
+        rs.GetInt(id, idColumn);
+        // A row without a server id cannot be named by a server link.
+        if (!oldid.empty())
+            map[oldid] = id;
+        rs.MoveNext();
+    }
+}
+
+} // namespace
+
+void CLinkUpdater::BeginEdition() {
+    LoadIdMaps();
+    m_nCount = 0;
+    m_strTag = "0";
+}
+
+void CLinkUpdater::LoadIdMaps() {
+    // Emptied first: an English link must never be translated through a Chinese row.
+    m_mapTreeIds.clear();
+    m_mapLawIds.clear();
+    LoadMap(m_db, std::string("select oldid,id from ") + theUpdateEditionConfig.GetTreeTable(),
+            "id", m_mapTreeIds);
+    LoadMap(m_db, std::string("select oldid,lawid from ") + theUpdateEditionConfig.GetLawTable(),
+            "lawid", m_mapLawIds);
+}
+
+std::string CLinkUpdater::GetNewestStamp() {
+    CDbRecordset rs;
+    const std::string sql = std::string("select top 1 updatetime from ") +
+                            theUpdateEditionConfig.GetLinkTable() + " order by updatetime DESC";
+    std::string stamp;
+    if (rs.Open(&m_db, sql) && !rs.IsEOF())
+        rs.GetString(stamp, "updatetime", 19);
+    return stamp;
+}
+
+std::string* CLinkUpdater::Field(const std::string& tag) {
+    if (tag == "lawid")
+        return &m_strLawId;
+    if (tag == "treeid")
+        return &m_strTreeId;
+    if (tag == "updatetime")
+        return &m_strUpdateTime;
+    return nullptr;
+}
+
+void CLinkUpdater::FeedLine(const std::string& line) {
+    // Closing style, every field keeps its last value line.
+    const bool element = m_strTag == "0" || (!line.empty() && line.back() == '>');
+    if (!element) {
+        if (std::string* field = Field(m_strTag))
+            *field = line;
+        return;
+    }
+    if (line.size() < 3 || line.back() != '>')
+        return;
+    if (line[0] == '<' && line[1] == '/') {
+        m_strTag = "0";
+        if (line == "</tree>")
+            MergeRecord();
+        return;
+    }
+    if (line == "<tree>") {
+        m_strUpdateTime.clear();
+        m_strLawId.clear();
+        m_strTreeId.clear();
+        m_strTag = "0";
+        return;
+    }
+    if (line.front() == '<') {
+        const std::string name = line.substr(1, line.size() - 2);
+        if (Field(name))
+            m_strTag = name;
+    }
+}
+
+void CLinkUpdater::MergeRecord() {
+    const auto law = m_mapLawIds.find(m_strLawId);
+    const auto tree = m_mapTreeIds.find(m_strTreeId);
+    const int lawId = law == m_mapLawIds.end() ? 0 : law->second;
+    const int treeId = tree == m_mapTreeIds.end() ? 0 : tree->second;
+    ++m_nCount;
+    if (lawId == 0 || treeId == 0)
+        return;
+    const char* table = theUpdateEditionConfig.GetLinkTable();
+
+    BeginRecord();
+    CSqlSelect select;
+    select.AddColumn("lawid");
+    select.SetTable(table);
+    select.AddCondition(nullptr, "treeid", "=", treeId);
+    select.AddCondition(" and ", "lawid", "=", lawId);
+    CDbRecordset rs;
+    const bool exists = rs.Open(&m_db, select.Build()) && !rs.IsEOF();
+    rs.Close();
+    if (exists) {
+        CSqlUpdate update;
+        update.SetTable(table);
+        update.AddValue("updatetime", m_strUpdateTime);
+        update.AddCondition(nullptr, "treeid", "=", treeId);
+        update.AddCondition(" and ", "lawid", "=", lawId);
+        m_db.Execute(update.Build().c_str());
+    } else {
+        CSqlInsert insert;
+        insert.SetTable(table);
+        insert.AddValue("lawid", lawId);
+        insert.AddValue("treeid", treeId);
+        insert.AddValue("updatetime", m_strUpdateTime);
+        m_db.Execute(insert.Build().c_str());
+    }
+    EndRecord();
+    Post(UpdateMsg::kLinkProgress);
+}

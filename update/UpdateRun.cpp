@@ -1,0 +1,147 @@
+#include "update/UpdateRun.h"
+
+#include "app/EditionConfig.h"
+#include "app/GbkCodec.h"
+#include "app/MessageService.h"
+#include "app/SyncEvent.h"
+#include "update/FetchReply.h"
+#include "update/InternetOnline.h"
+#include "update/InternetSession.h"
+#include "update/LawUpdater.h"
+#include "update/LinkUpdater.h"
+#include "update/TreeUpdater.h"
+#include "update/UpdateRequest.h"
+#include "update/UpdateRunHost.h"
+
+#include <memory>
+
+CUpdateRun::CUpdateRun(std::atomic<int>& downloading, std::atomic<int>& updateFailed,
+                       std::atomic<int>& stopRequested, CSyncEvent& stopEvent)
+    : m_bDownloading(downloading), m_bUpdateFailed(updateFailed),
+      m_bStopRequested(stopRequested), m_stopEvent(stopEvent) {}
+
+CUpdateRun::~CUpdateRun() { Wait(); }
+
+bool CUpdateRun::Start(CUpdateRunHost& host, const CUpdateSettings& settings) {
+    if (m_bDownloading.load())
+        return false;
+    // The workers of an earlier run have cleared the flag as their last step.
+    Wait();
+    m_pHost = &host;
+    m_settings = settings;
+    m_bDownloading = 1;
+    m_bUpdateFailed = 0;
+    m_bStopRequested = 0;
+    m_stopEvent.Reset();
+    SetInternetOnline();
+    // Each handle is stored before the next worker starts: the next one waits on it.
+    m_hTreeThread = std::thread(&CUpdateRun::Worker, this, Stage::Tree);
+    m_hLawThread = std::thread(&CUpdateRun::Worker, this, Stage::Law);
+    m_hLinkThread = std::thread(&CUpdateRun::Worker, this, Stage::Link);
+    return true;
+}
+
+void CUpdateRun::Stop() {
+    if (m_bDownloading.load())
+        m_stopEvent.Set();
+    m_bStopRequested = 1;
+}
+
+void CUpdateRun::Wait() {
+    // The law worker joins the category worker and the link worker the law worker.
+    if (m_hLinkThread.joinable())
+        m_hLinkThread.join();
+    if (m_hLawThread.joinable())
+        m_hLawThread.join();
+    if (m_hTreeThread.joinable())
+        m_hTreeThread.join();
+}
+
+template <class TUpdater>
+void CUpdateRun::RunStage(Stage stage, TUpdater& updater, std::string& error, bool& goOn) {
+    CInternetSession session;
+    CGbkCodec codec(m_settings.m_strCharset);
+    CUpdateRequest request(&codec);
+    const int message = stage == Stage::Tree  ? UpdateMsg::kTreeProgress
+                        : stage == Stage::Law ? UpdateMsg::kLawProgress
+                                              : UpdateMsg::kLinkProgress;
+    SetInternetOnline();
+    for (int edition = 0; edition < 2 && goOn && error.empty(); ++edition) {
+        theUpdateEditionConfig.SetEdition(edition);
+        updater.BeginEdition();
+        request.Empty();
+        std::string page = m_settings.ServerBase();
+        if (stage == Stage::Tree)
+            page += theUpdateEditionConfig.GetTreeUrl();
+        else if (stage == Stage::Law)
+            page += theUpdateEditionConfig.GetLawUrl();
+        else
+            page += theUpdateEditionConfig.GetLinkUrl();
+        request.SetPage(page);
+        request.AddParam("updatetime", updater.GetNewestStamp());
+        if constexpr (std::is_same_v<TUpdater, CTreeUpdater>)
+            request.AddParam("id", updater.GetNewestOldId());
+        else if constexpr (std::is_same_v<TUpdater, CLawUpdater>)
+            request.AddParam("lawid", updater.GetNewestOldId());
+        updater.SetNotifyWindow(m_pHost);
+        m_pHost->StageEdition(message, edition);
+        FetchReply(session, request, updater, &m_stopEvent, &codec, error, goOn);
+        updater.EndEdition();
+    }
+    session.Close();
+}
+
+void CUpdateRun::Worker(Stage stage) {
+    std::string error;
+    bool goOn = true;
+    // The stage gate: the law worker waits for the category worker, the link worker for the
+    // law worker; after a failed or given-up stage the run ends there.
+    if (stage != Stage::Tree) {
+        std::thread& previous = stage == Stage::Law ? m_hTreeThread : m_hLawThread;
+        if (previous.joinable())
+            previous.join();
+        if (m_bUpdateFailed.load()) {
+            m_bDownloading = 0;
+            if (stage == Stage::Link)
+                m_pHost->RunEnded(false);
+            return;
+        }
+    }
+    {
+        std::unique_ptr<CUpdaterBase> updater;
+        if (stage == Stage::Tree)
+            updater = std::make_unique<CTreeUpdater>();
+        else if (stage == Stage::Law)
+            updater = std::make_unique<CLawUpdater>();
+        else
+            updater = std::make_unique<CLinkUpdater>();
+        // Without its database (the box has been shown) the stage cannot merge anything.
+        if (!updater->Connection().IsOpen())
+            goOn = false;
+        if (goOn && stage == Stage::Tree && !m_pHost->ConfirmUpdate()) {
+            m_bUpdateFailed = 1;
+            return;
+        }
+        if (goOn) {
+            if (stage == Stage::Tree)
+                RunStage(stage, static_cast<CTreeUpdater&>(*updater), error, goOn);
+            else if (stage == Stage::Law)
+                RunStage(stage, static_cast<CLawUpdater&>(*updater), error, goOn);
+            else
+                RunStage(stage, static_cast<CLinkUpdater&>(*updater), error, goOn);
+        }
+        if (!goOn || !error.empty()) {
+            if (stage != Stage::Link)
+                m_bUpdateFailed = 1;
+            if (!error.empty())
+                AppMessageBox(error);
+        }
+    }
+    if (stage == Stage::Link) {
+        const bool success = goOn && error.empty();
+        m_bDownloading = 0;
+        if (success)
+            m_pHost->UpdateFinished();
+        m_pHost->RunEnded(success);
+    }
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "data/DbConnection.h"
+
+#include <chrono>
+#include <string>
+
+class CUpdateProgressSink;
+
+// The common base of the three updaters: the reply sink that FetchReply feeds, the
+// progress report, the updater's own database connection and the batching of its writes.
+//
+// Writes are committed in batches; a batch never spans two editions and is committed at
+// the end of every reply, so what was merged before a failure or a stop stays. A killed
+// process loses at most the open batch, and the newest stored stamps never run ahead of
+// what is stored, so the next run asks for the lost records again.
+class CUpdaterBase {
+public:
+    CUpdaterBase();
+    virtual ~CUpdaterBase();
+    CUpdaterBase(const CUpdaterBase&) = delete;
+    CUpdaterBase& operator=(const CUpdaterBase&) = delete;
+
+    void SetNotifyWindow(CUpdateProgressSink* sink) { m_hNotifyWnd = sink; }
+
+    // The decimal value of the line: optional leading white space and sign, then the
+    // leading digits; 0 without digits.
+    virtual void SetHeaderCount(const std::string& line);
+    // Whether the reply header carries a stamp line after the count (categories).
+    virtual bool HasHeaderStamp() const { return false; }
+    virtual void SetHeaderStamp(const std::string& /*line*/) {}
+    virtual void FeedLine(const std::string& line) = 0;
+    // The reply ended normally (only the category stream acts on it).
+    virtual void FinishReply() {}
+    // The reply of the edition is over, however it ended: commits what was merged.
+    void EndEdition();
+
+    // True once a database failure has thrown away an open batch; the reply must not go on,
+    // or later records would move the stored stamps past the lost ones.
+    bool IsBroken() const { return m_bBroken; }
+
+    int GetTotal() const { return m_nTotal; }
+    int GetCount() const { return m_nCount; }
+    CDbConnection& Connection() { return m_db; }
+
+    // Decimal value of a text as SetHeaderCount reads it.
+    static int ParseLeadingInt(const std::string& text);
+
+protected:
+    // Before a record's statements: opens a batch when none is open.
+    void BeginRecord();
+    // After a record's statements: notices a batch the database threw away, and commits the
+    // batch when it is large or old enough.
+    void EndRecord();
+    void CommitBatch();
+    void Post(int message);
+
+    CDbConnection m_db;
+    CUpdateProgressSink* m_hNotifyWnd = nullptr;
+    std::string m_strTag = "0";
+    int m_nTotal = 0;
+    int m_nCount = 0;
+
+private:
+    bool m_bInBatch = false;
+    bool m_bBroken = false;
+    int m_nBatched = 0;
+    std::chrono::steady_clock::time_point m_batchStart;
+};
