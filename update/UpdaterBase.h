@@ -47,6 +47,10 @@ public:
     static int ParseLeadingInt(const std::string& text);
 
 protected:
+    // For an updater that only reads replies (tests of the reply grammar): no database.
+    struct NoDatabase {};
+    explicit CUpdaterBase(NoDatabase) {}
+
     // Before a record's statements: opens a batch when none is open.
     void BeginRecord();
     // After a record's statements: notices a batch the database threw away, and commits the

@@ -1,0 +1,181 @@
+#include "tests/update/UpdateTestSupport.h"
+
+#include "app/GbkCodec.h"
+#include "data/Schema.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+CScratchDir::CScratchDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tolvarin-update-XXXXXX").string();
+    m_strPath = mkdtemp(pattern.data());
+    m_strPrevious = std::filesystem::current_path().string();
+    std::filesystem::current_path(m_strPath);
+    CreateCollection(File("db1.mdb"));
+}
+
+CScratchDir::~CScratchDir() {
+    std::error_code ec;
+    std::filesystem::current_path(m_strPrevious, ec);
+    std::filesystem::remove_all(m_strPath, ec);
+}
+
+void CreateCollection(const std::string& path) {
+    std::string error;
+    ASSERT_TRUE(CSchema::CreateDatabase(path, true, error)) << error;
+}
+
+void Exec(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_busy_timeout(db, 10000);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+    const std::string text = error ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK) << text << "\n" << sql;
+}
+
+Rows Query(const std::string& path, const std::string& sql) {
+    Rows rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << "cannot open " << path;
+        sqlite3_close(db);
+        return rows;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << sqlite3_errmsg(db) << "\n" << sql;
+        sqlite3_close(db);
+        return rows;
+    }
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        std::vector<std::string> row;
+        for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            row.emplace_back(text ? text : "<null>");
+        }
+        rows.push_back(std::move(row));
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
+
+void CTestHost::PostProgress(int message, int total, int count) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_log.push_back({message, total, count});
+    }
+    if (m_onProgress)
+        m_onProgress(message, total, count);
+}
+
+bool CTestHost::ConfirmUpdate() {
+    ++m_nConfirmations;
+    return m_bConfirm;
+}
+
+void CTestHost::UpdateFinished() { ++m_nFinished; }
+
+void CTestHost::RunEnded(bool) { m_bEnded = true; }
+
+std::vector<CTestHost::Progress> CTestHost::ProgressLog() const {
+    std::lock_guard lock(m_mutex);
+    return m_log;
+}
+
+void CRunFixture::RunTo(const std::string& server, CTestHost& host, const std::string& charset) {
+    CUpdateSettings settings;
+    settings.m_strServer = server;
+    settings.m_strCharset = charset;
+    ASSERT_TRUE(m_run.Start(host, settings));
+    m_run.Wait();
+    EXPECT_EQ(m_bDownloading.load(), 0);
+}
+
+CPublisherThread::CPublisherThread(const std::string& database, int maxRecords) {
+    CPublisherOptions options;
+    options.m_strDatabase = database;
+    options.m_nPort = 0;
+    options.m_nMaxRecords = maxRecords;
+    options.m_nThreads = 8;
+    m_pPublisher = std::make_unique<CPublisher>(options);
+    std::string error;
+    m_nPort = m_pPublisher->Bind(error);
+    EXPECT_GT(m_nPort, 0) << error;
+    m_thread = std::thread([this] { m_pPublisher->Serve(); });
+}
+
+CPublisherThread::~CPublisherThread() {
+    m_pPublisher->Stop();
+    m_thread.join();
+}
+
+CScriptedServer::CScriptedServer() : m_pServer(std::make_unique<httplib::Server>()) {
+    m_pServer->set_write_timeout(60, 0);
+    m_pServer->set_pre_routing_handler(
+        [this](const httplib::Request& request, httplib::Response& response) {
+            Handler handler;
+            {
+                std::lock_guard lock(m_mutex);
+                m_requests.push_back(request.target);
+                const auto it = m_handlers.find(request.path);
+                if (it != m_handlers.end())
+                    handler = it->second;
+            }
+            if (!handler) {
+                response.status = 404;
+                response.set_content("<html><body>Not Found</body></html>", "text/html");
+            } else {
+                handler(request, response);
+            }
+            return httplib::Server::HandlerResponse::Handled;
+        });
+    m_nPort = m_pServer->bind_to_any_port("127.0.0.1");
+    EXPECT_GT(m_nPort, 0);
+    m_thread = std::thread([this] { m_pServer->listen_after_bind(); });
+}
+
+CScriptedServer::~CScriptedServer() {
+    m_pServer->stop();
+    m_thread.join();
+}
+
+void CScriptedServer::SetReply(const std::string& path, const std::string& bytes) {
+    SetHandler(path, [bytes](const httplib::Request&, httplib::Response& response) {
+        response.set_content(bytes, "text/plain; charset=GBK");
+    });
+}
+
+void CScriptedServer::SetHandler(const std::string& path, Handler handler) {
+    std::lock_guard lock(m_mutex);
+    m_handlers[path] = std::move(handler);
+}
+
+std::vector<std::string> CScriptedServer::Requests() const {
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+int CScriptedServer::RequestCount(const std::string& path) const {
+    std::lock_guard lock(m_mutex);
+    int count = 0;
+    for (const std::string& target : m_requests)
+        if (target.compare(0, path.size(), path) == 0 &&
+            (target.size() == path.size() || target[path.size()] == '?'))
+            ++count;
+    return count;
+}
+
+std::string Gbk(const std::string& utf8) {
+    CGbkCodec codec("GBK");
+    return codec.FromUtf8(utf8);
+}
