@@ -3,11 +3,13 @@
 #include "app/GbkCodec.h"
 #include "data/Schema.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <sqlite3.h>
+#include <thread>
 #include <unistd.h>
 
 CScratchDir::CScratchDir() {
@@ -112,6 +114,8 @@ CPublisherThread::CPublisherThread(const std::string& database, int maxRecords) 
     m_nPort = m_pPublisher->Bind(error);
     EXPECT_GT(m_nPort, 0) << error;
     m_thread = std::thread([this] { m_pPublisher->Serve(); });
+    while (!m_pPublisher->IsRunning())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 CPublisherThread::~CPublisherThread() {
@@ -142,6 +146,9 @@ CScriptedServer::CScriptedServer() : m_pServer(std::make_unique<httplib::Server>
     m_nPort = m_pServer->bind_to_any_port("127.0.0.1");
     EXPECT_GT(m_nPort, 0);
     m_thread = std::thread([this] { m_pServer->listen_after_bind(); });
+    // Stopping a server that is not listening yet would not stop it.
+    while (!m_pServer->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 CScriptedServer::~CScriptedServer() {

@@ -301,7 +301,6 @@ bool CReplyStream::SelectLinks(std::string& error) {
         row.stamp = ColumnText(stmt.Get(), 2);
         m_links.push_back(std::move(row));
     }
-    m_links.resize(CutAtStamp(m_links, m_nMaxRecords, &LinkRow::stamp));
     return true;
 }
 
@@ -463,6 +462,8 @@ int CPublisher::Bind(std::string& error) {
         error = "cannot listen on " + m_options.m_strListen + ":" + std::to_string(m_options.m_nPort);
     return port;
 }
+
+bool CPublisher::IsRunning() const { return m_pImpl->server.is_running(); }
 
 void CPublisher::Serve() { m_pImpl->server.listen_after_bind(); }
 

@@ -14,14 +14,18 @@
 //    the reply (so no id is needed to go on from there); a newer ancestor of a category
 //    in the reply always comes with it;
 //  - links: stamp later than `updatetime`, in stamp order.
-// A limit never cuts categories or links of one stamp apart: the client goes on from the
-// stamp alone. Rows without a stamp count as stamped kBaseStamp.
+// A limit never cuts categories of one stamp apart: the client goes on from the stamp
+// alone. Rows without a stamp count as stamped kBaseStamp.
 struct CPublisherOptions {
     std::string m_strDatabase;
     std::string m_strListen = "127.0.0.1";
     int m_nPort = 8642; // 0: any free port
     std::string m_strCharset = "GBK";
-    int m_nMaxRecords = 0; // 0: no limit
+    // At most this many categories or laws in one reply (0: no limit), for publishers
+    // that hand out a large collection over several runs. Links are always sent whole:
+    // the client skips a link whose law has not arrived yet for good, so the last run
+    // should be made without a limit.
+    int m_nMaxRecords = 0;
     int m_nThreads = 64;
 };
 
@@ -40,6 +44,7 @@ public:
     // Serves until Stop (blocking).
     void Serve();
     void Stop();
+    bool IsRunning() const;
 
     // The whole reply of one page (path as "/demolaws/law.asp") for the given parameters,
     // encoded in the wire charset. For tests and tools; the server streams the same text.
