@@ -1,4 +1,61 @@
+// The online update as the document starts it (command 32777).
+#include "app/MainFrame.h"
 #include "app/TolvarinDoc.h"
+#include "update/FrameUpdateHost.h"
+#include "update/UpdateRun.h"
+#include "update/UpdateSettings.h"
 
-// Placeholder until the online update is in place.
-void CTolvarinDoc::OnSmartUpdate() {}
+#include <QObject>
+#include <QSettings>
+
+#include <memory>
+
+namespace {
+
+const char* const kRunObjectName = "tolvarinUpdateRun";
+
+// The run of a frame lives as long as the frame. The frame refuses to close while a run is
+// in progress; once it has closed, the last worker's few remaining steps are waited for.
+class CUpdateRunHolder : public QObject {
+public:
+    explicit CUpdateRunHolder(CMainFrame* frame)
+        : QObject(frame), m_host(frame, frame->m_pStopEvent),
+          m_run(frame->m_bDownloading, frame->m_bUpdateFailed, frame->m_bStopRequested,
+                *frame->m_pStopEvent) {
+        setObjectName(QString::fromLatin1(kRunObjectName));
+        connect(frame, &CMainFrame::frameClosed, this, [this] { m_run.Wait(); });
+    }
+    CFrameUpdateHost m_host;
+    CUpdateRun m_run;
+};
+
+// The server and the wire charset: the settings profile, overridden by the environment.
+CUpdateSettings ReadUpdateSettings() {
+    CUpdateSettings settings;
+    QSettings profile;
+    settings.m_strServer =
+        profile.value(QStringLiteral("Update/Server"), QString::fromUtf8(settings.m_strServer.c_str()))
+            .toString()
+            .toStdString();
+    settings.m_strCharset =
+        profile.value(QStringLiteral("Update/Charset"),
+                      QString::fromUtf8(settings.m_strCharset.c_str()))
+            .toString()
+            .toStdString();
+    settings.ApplyEnvironment();
+    return settings;
+}
+
+} // namespace
+
+void CTolvarinDoc::OnSmartUpdate() {
+    CMainFrame* frame = GetFrame();
+    if (!frame || frame->m_bDownloading.load())
+        return;
+    auto* holder = static_cast<CUpdateRunHolder*>(frame->findChild<QObject*>(
+        QString::fromLatin1(kRunObjectName), Qt::FindDirectChildrenOnly));
+    if (!holder)
+        holder = new CUpdateRunHolder(frame);
+    holder->m_run.Start(holder->m_host, ReadUpdateSettings());
+    frame->UpdateCommandStates();
+}
