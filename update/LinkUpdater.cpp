@@ -32,6 +32,7 @@ void CLinkUpdater::BeginEdition() {
     LoadIdMaps();
     m_nCount = 0;
     m_strTag = "0";
+    m_strGroupStamp.clear();
 }
 
 void CLinkUpdater::LoadIdMaps() {
@@ -104,6 +105,11 @@ void CLinkUpdater::MergeRecord() {
         return;
     const char* table = theUpdateEditionConfig.GetLinkTable();
 
+    // The records of the stamps before this one are complete: they may be stored for good.
+    if (m_strUpdateTime != m_strGroupStamp) {
+        CommitBatch();
+        m_strGroupStamp = m_strUpdateTime;
+    }
     BeginRecord();
     CSqlSelect select;
     select.AddColumn("lawid");

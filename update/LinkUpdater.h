@@ -10,6 +10,8 @@
 // them into local ids.
 class CLinkUpdater : public CUpdaterBase {
 public:
+    CLinkUpdater() { m_bWholeStampGroups = true; }
+
     // Loads the maps of the current edition and resets the count.
     void BeginEdition();
     std::string GetNewestStamp();
@@ -32,4 +34,5 @@ private:
     std::string m_strUpdateTime;
     std::string m_strLawId;
     std::string m_strTreeId;
+    std::string m_strGroupStamp; // stamp of the records in the open batch
 };

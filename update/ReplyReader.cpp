@@ -71,6 +71,7 @@ void CReplyReader::EndOfData() {
         m_bGoOn = false;
         break;
     case State::Records:
+        m_updater.ReplyEnded();
         m_updater.FinishReply();
         break;
     case State::Done:

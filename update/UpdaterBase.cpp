@@ -59,6 +59,8 @@ void CUpdaterBase::EndRecord() {
         m_bBroken = true;
         return;
     }
+    if (m_bWholeStampGroups)
+        return;
     if (++m_nBatched >= kBatchRecords || std::chrono::steady_clock::now() - m_batchStart >= kBatchTime)
         CommitBatch();
 }
@@ -78,7 +80,21 @@ void CUpdaterBase::CommitBatch() {
     }
 }
 
-void CUpdaterBase::EndEdition() { CommitBatch(); }
+void CUpdaterBase::RollbackBatch() {
+    if (!m_bInBatch)
+        return;
+    m_bInBatch = false;
+    if (m_db.InTransaction())
+        m_db.RollbackTrans();
+}
+
+void CUpdaterBase::EndEdition() {
+    if (m_bWholeStampGroups && !m_bReplyEnded)
+        RollbackBatch();
+    else
+        CommitBatch();
+    m_bReplyEnded = false;
+}
 
 void CUpdaterBase::Post(int message) {
     if (m_hNotifyWnd)

@@ -32,7 +32,10 @@ public:
     virtual void FeedLine(const std::string& line) = 0;
     // The reply ended normally (only the category stream acts on it).
     virtual void FinishReply() {}
-    // The reply of the edition is over, however it ended: commits what was merged.
+    // Called by the reader before FinishReply when the reply ended normally.
+    void ReplyEnded() { m_bReplyEnded = true; }
+    // The reply of the edition is over, however it ended: commits what was merged (but see
+    // m_bWholeStampGroups).
     void EndEdition();
 
     // True once a database failure has thrown away an open batch; the reply must not go on,
@@ -57,7 +60,15 @@ protected:
     // batch when it is large or old enough.
     void EndRecord();
     void CommitBatch();
+    void RollbackBatch();
     void Post(int message);
+
+    // A stream whose requests go on from the newest stored stamp alone (the links) must not
+    // store part of a group of records with one stamp: the rest of the group would never be
+    // asked for again. With this set, a batch is committed only when the stamp changes or
+    // the reply has ended normally; a reply that breaks off drops its unfinished group,
+    // which the next run then brings again.
+    bool m_bWholeStampGroups = false;
 
     CDbConnection m_db;
     CUpdateProgressSink* m_hNotifyWnd = nullptr;
@@ -67,6 +78,7 @@ protected:
 
 private:
     bool m_bInBatch = false;
+    bool m_bReplyEnded = false;
     bool m_bBroken = false;
     int m_nBatched = 0;
     std::chrono::steady_clock::time_point m_batchStart;

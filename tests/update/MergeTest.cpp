@@ -220,17 +220,30 @@ TEST_F(MergeTest, LinksTranslateServerIdsOfTheirOwnEditionOnly) {
     auto again = link5;
     again[8] = "2004-06-01 00:00:00";
     Feed(updater, again);
+    updater.ReplyEnded();
     updater.EndEdition();
     // The category read last wins; the same link sent twice is one row with the newer stamp.
     EXPECT_EQ(Query(Db(), "select lawid,treeid,updatetime from dornlawas"),
               (Rows{{"1", "67108864", "2004-06-01 00:00:00"}}));
     EXPECT_EQ(m_progress.m_log, "106:4/1 106:4/4");
 
+    // A reply that breaks off keeps the complete stamp groups and drops the last one, which
+    // the next request (from the newest stored stamp) brings again.
+    updater.BeginEdition();
+    auto first = link5, second = link5;
+    first[8] = "2004-07-01 00:00:00";
+    second[8] = "2004-08-01 00:00:00";
+    Feed(updater, first);
+    Feed(updater, second);
+    updater.EndEdition();
+    EXPECT_EQ(updater.GetNewestStamp(), "2004-07-01 00:00:00");
+
     // English: law 5 exists only in the Chinese tables, so the link is skipped.
     theUpdateEditionConfig.SetEdition(1);
     updater.BeginEdition();
     EXPECT_EQ(updater.LawIds().count("5"), 0u);
     Feed(updater, link5);
+    updater.ReplyEnded();
     updater.EndEdition();
     EXPECT_EQ(Query(Db(), "select count(*) from en_dornlawas"), (Rows{{"0"}}));
     theUpdateEditionConfig.SetEdition(0);

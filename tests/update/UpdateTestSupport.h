@@ -9,6 +9,7 @@
 #include "update/UpdateRunHost.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -123,6 +124,14 @@ private:
     std::map<std::string, Handler> m_handlers;
     std::vector<std::string> m_requests;
 };
+
+// A publisher collection of both editions: categories on three levels, laws whose texts
+// need the entities, a title with a quote, links to every level.
+void FillPublisher(const std::string& db);
+// Everything a client database stores, for comparisons.
+Rows Snapshot(const std::string& db);
+// Makes `server` relay the publisher's replies in 64-byte pieces with a pause before each.
+void RelaySlowly(CScriptedServer& server, CPublisher& source, std::chrono::milliseconds pause);
 
 // Wire text of a UTF-8 text (GB18030).
 std::string Gbk(const std::string& utf8);
