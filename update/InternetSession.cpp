@@ -61,6 +61,8 @@ CInternetSession::Fetch(const std::string& url,
         error = "HTTP client could not be started";
         return Result::OpenFailed;
     }
+    if (stopEvent && stopEvent->IsSet())
+        return Result::Stopped;
     m_pReceiver = &receiver;
     m_bOpened = false;
     m_bRefused = false;

@@ -1,0 +1,149 @@
+// The update run in the main window: command, confirmation dialog, progress, stop and the
+// update end, against the publisher on loopback.
+#include "GuiTestUtil.h"
+#include "tests/update/UpdateTestSupport.h"
+
+#include "app/CommandIds.h"
+#include "app/EditionConfig.h"
+#include "app/MainFrame.h"
+#include "app/TolvarinApp.h"
+#include "app/TolvarinDoc.h"
+#include "browse/LeftView.h"
+#include "browse/ListQueryJob.h"
+#include "browse/TolvarinView.h"
+#include "update/UpdateConfirmDlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+#include <QSettings>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class UpdateWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        theEditionConfig = CEditionConfig();
+        QSettings().clear();
+        CreateCollection(m_dir.File("publisher.db"));
+        FillPublisher(m_dir.File("publisher.db"));
+    }
+    void TearDown() override {
+        m_app.reset();
+        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
+        CloseListQueryConnection();
+        theEditionConfig = CEditionConfig();
+        unsetenv("TOLVARIN_UPDATE_SERVER");
+    }
+    CMainFrame* Start(const std::string& server) {
+        setenv("TOLVARIN_UPDATE_SERVER", server.c_str(), 1);
+        m_app = std::make_unique<CTolvarinApp>();
+        EXPECT_TRUE(m_app->InitInstance({QStringLiteral("tolvarin")}));
+        CMainFrame* frame = m_app->GetMainFrame();
+        EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
+        return frame;
+    }
+    // Presses a button of the confirmation once it shows; the dialog runs its own event
+    // loop, so a timer inside that loop does the pressing.
+    void Answer(const QString& button) {
+        bool pressed = false;
+        QTimer timer;
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* dlg = qobject_cast<CUpdateConfirmDlg*>(QApplication::activeModalWidget());
+            if (!dlg || pressed)
+                return;
+            EXPECT_EQ(dlg->windowTitle(), QStringLiteral("数据更新"));
+            const auto buttons = dlg->findChildren<QPushButton*>();
+            EXPECT_EQ(buttons.size(), 2);
+            for (QPushButton* b : buttons) {
+                if (b->text() == button) {
+                    pressed = true;
+                    b->click();
+                }
+            }
+        });
+        timer.start();
+        ASSERT_TRUE(WaitFor([&] { return pressed; }));
+    }
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> texts;
+        for (const auto& m : m_messages.Messages())
+            texts.push_back(m.text);
+        return texts;
+    }
+
+    CScratchDir m_dir;
+    CMessageRecorder m_messages;
+    std::unique_ptr<CTolvarinApp> m_app;
+};
+
+} // namespace
+
+TEST_F(UpdateWindowTest, ARunFillsBothTreesAndEndsWithItsMessage) {
+    CPublisherThread publisher(m_dir.File("publisher.db"));
+    CMainFrame* frame = Start(publisher.Url());
+    ASSERT_TRUE(frame->ExecuteCommand(ID_SMART_UPDATE));
+    EXPECT_EQ(frame->m_bDownloading.load(), 1);
+    EXPECT_FALSE(frame->Action(ID_SMART_UPDATE)->isEnabled());
+    // A second command while the run is on does nothing.
+    frame->GetDocument()->OnSmartUpdate();
+    Answer(QStringLiteral("确定"));
+    ASSERT_TRUE(WaitFor([&] { return !Boxes().empty(); }));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"下载完成!"});
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("下载完成！ "));
+    EXPECT_EQ(frame->m_bDownloading.load(), 0);
+    frame->UpdateCommandStates();
+    EXPECT_TRUE(frame->Action(ID_SMART_UPDATE)->isEnabled());
+    EXPECT_FALSE(frame->Action(ID_UPDATE_STOP)->isEnabled());
+    QTreeWidget* tree = frame->GetLeftView()->GetCurrentTree();
+    EXPECT_FALSE(
+        tree->findItems(QStringLiteral("刑法修正案"), Qt::MatchExactly | Qt::MatchRecursive)
+            .isEmpty());
+    EXPECT_EQ(Query(m_dir.File("db1.mdb"), "select count(*) from en_dornlaws"), (Rows{{"1"}}));
+}
+
+TEST_F(UpdateWindowTest, GivingUpEndsTheRunSilently) {
+    CPublisherThread publisher(m_dir.File("publisher.db"));
+    CMainFrame* frame = Start(publisher.Url());
+    ASSERT_TRUE(frame->ExecuteCommand(ID_SMART_UPDATE));
+    Answer(QStringLiteral("放弃"));
+    ASSERT_TRUE(WaitFor([&] { return frame->m_bDownloading.load() == 0; }));
+    Pump(100);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Query(m_dir.File("db1.mdb"), "select count(*) from dorntree"), (Rows{{"0"}}));
+    frame->UpdateCommandStates();
+    EXPECT_TRUE(frame->Action(ID_SMART_UPDATE)->isEnabled());
+}
+
+TEST_F(UpdateWindowTest, TheStopCommandEndsTheRunAndANewRunCanStart) {
+    CPublisherOptions options;
+    options.m_strDatabase = m_dir.File("publisher.db");
+    CPublisher source(options);
+    CScriptedServer server;
+    RelaySlowly(server, source, std::chrono::milliseconds(5));
+    CMainFrame* frame = Start(server.Url());
+    ASSERT_TRUE(frame->ExecuteCommand(ID_SMART_UPDATE));
+    Answer(QStringLiteral("确定"));
+    ASSERT_TRUE(WaitFor([&] { return server.RequestCount(kTreePage) > 0; }));
+    frame->UpdateCommandStates();
+    ASSERT_TRUE(frame->ExecuteCommand(ID_UPDATE_STOP));
+    ASSERT_TRUE(WaitFor([&] { return frame->m_bDownloading.load() == 0; }));
+    Pump(100);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(server.RequestCount(kLinkPage), 0);
+    frame->UpdateCommandStates();
+    EXPECT_TRUE(frame->Action(ID_SMART_UPDATE)->isEnabled());
+
+    // The next run offers the stop command again.
+    ASSERT_TRUE(frame->ExecuteCommand(ID_SMART_UPDATE));
+    frame->UpdateCommandStates();
+    EXPECT_TRUE(frame->Action(ID_UPDATE_STOP)->isEnabled());
+    Answer(QStringLiteral("确定"));
+    ASSERT_TRUE(WaitFor([&] { return !Boxes().empty(); }, 60000));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"下载完成!"});
+}
