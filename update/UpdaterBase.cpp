@@ -14,7 +14,7 @@ constexpr auto kBatchTime = std::chrono::milliseconds(500);
 
 CUpdaterBase::CUpdaterBase() { m_db.Connect(kConnectionString, 0); }
 
-CUpdaterBase::~CUpdaterBase() { CommitBatch(); }
+CUpdaterBase::~CUpdaterBase() { EndEdition(); }
 
 int CUpdaterBase::ParseLeadingInt(const std::string& text) {
     size_t i = 0;

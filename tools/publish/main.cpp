@@ -1,4 +1,5 @@
 // tolvarin-publish: serves the update pages of a law collection over HTTP.
+#include "app/AppConstants.h"
 #include "tools/publish/Publisher.h"
 
 #include <csignal>
@@ -11,8 +12,8 @@
 
 namespace {
 
-void Usage() {
-    std::cerr << "usage: tolvarin-publish --db FILE [--listen ADDRESS] [--port N] "
+void Usage(std::ostream& out) {
+    out << "Usage: tolvarin-publish --db FILE [--listen ADDRESS] [--port N] "
                  "[--charset NAME] [--max-records N] [--threads N]\n"
                  "Serves the six update pages of FILE (a collection made by tolvarin-admin).\n"
                  "Listens on 127.0.0.1:8642 by default; the charset of the replies is GBK.\n";
@@ -35,8 +36,11 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool ok = true;
-        if (arg == "--help" || arg == "-h") {
-            Usage();
+        if (arg == "--version") {
+            std::cout << "tolvarin-publish " << kProductVersion << "\n";
+            return 0;
+        } else if (arg == "--help" || arg == "-h") {
+            Usage(std::cout);
             return 0;
         } else if (arg == "--db" && value) {
             options.m_strDatabase = value;
@@ -56,13 +60,13 @@ int main(int argc, char** argv) {
         }
         if (!ok || !value) {
             std::cerr << "tolvarin-publish: bad argument " << arg << "\n";
-            Usage();
+            Usage(std::cerr);
             return 2;
         }
         ++i;
     }
     if (options.m_strDatabase.empty()) {
-        Usage();
+        Usage(std::cerr);
         return 2;
     }
     // Ctrl+C and SIGTERM end the server from a thread of their own.

@@ -1,5 +1,6 @@
 // tolvarin-update: the online update without a window. Brings db1.mdb of the working
 // directory up to date from the publisher's server.
+#include "app/AppConstants.h"
 #include "app/MessageService.h"
 #include "app/SyncEvent.h"
 #include "update/UpdateRun.h"
@@ -172,8 +173,8 @@ private:
     std::chrono::steady_clock::time_point m_lastDraw;
 };
 
-void Usage() {
-    std::cerr << "usage: tolvarin-update [--yes] [--server URL] [--charset NAME]\n"
+void Usage(std::ostream& out) {
+    out << "Usage: tolvarin-update [--yes] [--server URL] [--charset NAME]\n"
                  "Brings db1.mdb of the working directory up to date from the publisher's\n"
                  "server (categories, laws and their links, Chinese and English editions).\n"
                  "  --yes          do not ask before the download\n"
@@ -198,12 +199,15 @@ int main(int argc, char** argv) {
             settings.m_strServer = argv[++i];
         } else if (arg == "--charset" && i + 1 < argc) {
             settings.m_strCharset = argv[++i];
+        } else if (arg == "--version") {
+            std::cout << "tolvarin-update " << kProductVersion << "\n";
+            return 0;
         } else if (arg == "--help" || arg == "-h") {
-            Usage();
+            Usage(std::cout);
             return 0;
         } else {
             std::cerr << "tolvarin-update: bad argument " << arg << "\n";
-            Usage();
+            Usage(std::cerr);
             return 2;
         }
     }
