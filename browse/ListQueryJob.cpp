@@ -23,6 +23,8 @@ std::mutex g_listCounterLock;
 // Held by a worker from its start to its end: one worker on the list and the connection.
 std::mutex g_listRunLock;
 int g_nListJobs = 0;
+// Registered jobs that have not taken a stop request: the ones a stop request is meant for.
+int g_nListLive = 0;
 int g_bListClose = 0;
 // Threads not yet completely finished (their job destroyed, the run lock released).
 int g_nListThreads = 0;
@@ -43,6 +45,7 @@ bool JobStopped(CListQueryJob* job) {
         return true;
     if (g_listStopEvent.TryConsume()) {
         job->m_bCancelled = 1;
+        --g_nListLive;
         return true;
     }
     return false;
@@ -56,8 +59,7 @@ void Fill(CListQueryJob* job, CDbRecordset& rs) {
         if (batch.empty())
             return;
         delivered += batch.size();
-        job->m_pList->AppendRows(job->m_nToken, std::move(batch),
-                                 delivered <= kFirstRepaintRows);
+        job->m_pList->AppendRows(job->m_nToken, std::move(batch), delivered <= kFirstRepaintRows);
         batch = {};
         batchStart = std::chrono::steady_clock::now();
     };
@@ -82,6 +84,13 @@ void Fill(CListQueryJob* job, CDbRecordset& rs) {
     flush();
 }
 
+// Called by SQLite every few thousand steps of a statement on the worker connection: a stop
+// request makes the statement end as if it had failed. The request is taken by the job itself.
+int StopInterrupts(void*) {
+    return g_listStopEvent.IsSet() ? 1 : 0;
+}
+constexpr int kProgressSteps = 10000;
+
 // The thread's last touch of anything shared. Notifying under the lock keeps a waiter that
 // ends the program from destroying the condition before the notification is done.
 void ThreadEnded() {
@@ -104,6 +113,7 @@ std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQueryS
     {
         std::lock_guard lock(g_listCounterLock);
         ++g_nListJobs;
+        ++g_nListLive;
         ++g_nListThreads;
         job->m_bCancelled = 0;
     }
@@ -120,6 +130,7 @@ std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQueryS
         {
             std::lock_guard lock(g_listCounterLock);
             --g_nListJobs;
+            --g_nListLive;
             postClose = g_nListJobs == 0 && g_bListClose;
         }
         delete job;
@@ -134,7 +145,9 @@ unsigned ListQueryThreadProc(CListQueryJob* job) {
     job->m_thread = std::this_thread::get_id();
     {
         std::lock_guard lock(g_listCounterLock);
-        if (g_nListJobs > 1)
+        // An older job that has not stopped yet is told to stop. One that already took a
+        // stop request is on its way out: a second signal would find only this job.
+        if (g_nListLive > 1)
             g_listStopEvent.Set();
     }
     {
@@ -146,18 +159,26 @@ unsigned ListQueryThreadProc(CListQueryJob* job) {
             // A listing looks laws up all over the file: through a memory mapping each lookup
             // would leave a run of the file's pages in this process's resident set (gigabytes
             // for a large category) without being any faster than plain reads.
-            if (sqlite3* db = g_listConnection.GetConnectionHandle())
+            if (sqlite3* db = g_listConnection.GetConnectionHandle()) {
                 sqlite3_exec(db, "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
+                // A statement that sorts a large category runs a long time before its first
+                // row: a stop request interrupts it there too, not only between rows.
+                sqlite3_progress_handler(db, kProgressSteps, StopInterrupts, nullptr);
+            }
             CDbRecordset rs;
             if (rs.Open(&g_listConnection, job->m_strStatement))
                 Fill(job, rs);
             rs.Close();
+            // Take the stop request that interrupted the statement, if one did.
+            JobStopped(job);
         }
         job->m_pList->EndListing(job->m_nToken);
         {
             std::lock_guard lock(g_listCounterLock);
-            if (!job->m_bCancelled)
+            if (!job->m_bCancelled) {
                 g_listStopEvent.Reset();
+                --g_nListLive;
+            }
             --g_nListJobs;
             if (g_nListJobs == 0 && g_bListClose)
                 PostFrameMessage(WM_CLOSE, 0, 0);
@@ -176,7 +197,7 @@ int RequestClose() {
 
 void StopListQuery() {
     std::lock_guard lock(g_listCounterLock);
-    if (g_nListJobs > 0)
+    if (g_nListLive > 0)
         g_listStopEvent.Set();
 }
 
@@ -200,4 +221,6 @@ void CloseListQueryConnection() {
     g_listConnection.Close();
 }
 
-bool IsListQueryStopSignalled() { return g_listStopEvent.IsSet(); }
+bool IsListQueryStopSignalled() {
+    return g_listStopEvent.IsSet();
+}

@@ -246,3 +246,24 @@ TEST_F(ListQueryJobTest, DeferredCloseIsPostedByTheLastJob) {
     EXPECT_LT(sink->Get(token).rows.size(), 100u);
     EXPECT_EQ(RequestClose(), 0);
 }
+
+TEST_F(ListQueryJobTest, StopInterruptsAStatementBeforeItsFirstRow) {
+    // Minutes of work before the first (and only) row.
+    const std::string slow =
+        "with recursive c(x) as (select 1 union all select x+1 from c where x < 2000000000) "
+        "select x as lawid, 't' as topic, '' as datum, '' as wenhao, '' as bumen from c "
+        "where x = 2000000000";
+    auto sink = std::make_shared<CRecordingSink>();
+    const auto token = StartListQuery(slow, sink);
+    ASSERT_TRUE(Eventually([&] { return sink->Get(token).begun; }));
+    StopListQuery();
+    ASSERT_TRUE(sink->WaitEnded(token));
+    EXPECT_TRUE(sink->Get(token).rows.empty());
+    // The interrupted job took the stop request with it, and a request made while it is still
+    // on its way out is not stopped by the signal meant for it: the next listing is complete.
+    EXPECT_FALSE(IsListQueryStopSignalled());
+    const auto next = StartListQuery(kAll, sink);
+    ASSERT_TRUE(sink->WaitEnded(next));
+    EXPECT_EQ(sink->Get(next).rows.size(), static_cast<size_t>(kLaws));
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
