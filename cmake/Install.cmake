@@ -1,14 +1,11 @@
-# cmake --install: the programs under bin/, and the desktop entry and the application icon
+# cmake --install: the program under bin/, and the desktop entry and the application icon
 # under the freedesktop.org (XDG) paths, so that Tolvarin appears in the desktop's menu.
+# The tools (tolvarin-admin, tolvarin-update, tolvarin-publish) install themselves from their
+# own directories.
 include(GNUInstallDirs)
 
-foreach(program tolvarin tolvarin-admin tolvarin-update)
-  if(TARGET ${program})
-    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  endif()
-endforeach()
-
 if(TARGET tolvarin)
+  install(TARGETS tolvarin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/res/tolvarin.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   foreach(size 16 22 24 32 48 64 128 256 512)
