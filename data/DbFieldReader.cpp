@@ -15,22 +15,38 @@ namespace {
 
 enum class FieldType { Integer, Date, Text, Other };
 
-FieldType TypeOf(sqlite3_stmt* stmt, int column) {
-    if (const char* decl = sqlite3_column_decltype(stmt, column)) {
-        const std::string t = AsciiLower(decl);
-        if (t.find("date") != std::string::npos || t.find("time") != std::string::npos)
-            return FieldType::Date;
-        if (t == "smallint" || t == "tinyint" || t == "bit" || t == "boolean" || t == "byte" ||
-            t == "yesno")
-            return FieldType::Other;
-        if (t.find("int") != std::string::npos || t == "long" || t == "counter" ||
-            t == "autoincrement" || t == "decimal" || t == "numeric")
-            return FieldType::Integer;
-        if (t.find("char") != std::string::npos || t.find("text") != std::string::npos ||
-            t.find("clob") != std::string::npos || t == "memo")
-            return FieldType::Text;
-        return FieldType::Other;
-    }
+constexpr signed char kByValue = 4; // no declared type: the value's own type decides
+
+// The reading of a declared column type; kByValue when the column has none.
+signed char DeclaredType(sqlite3_stmt* stmt, int column) {
+    const char* decl = sqlite3_column_decltype(stmt, column);
+    if (!decl)
+        return kByValue;
+    const std::string t = AsciiLower(decl);
+    if (t.find("date") != std::string::npos || t.find("time") != std::string::npos)
+        return static_cast<signed char>(FieldType::Date);
+    if (t == "smallint" || t == "tinyint" || t == "bit" || t == "boolean" || t == "byte" ||
+        t == "yesno")
+        return static_cast<signed char>(FieldType::Other);
+    if (t.find("int") != std::string::npos || t == "long" || t == "counter" ||
+        t == "autoincrement" || t == "decimal" || t == "numeric")
+        return static_cast<signed char>(FieldType::Integer);
+    if (t.find("char") != std::string::npos || t.find("text") != std::string::npos ||
+        t.find("clob") != std::string::npos || t == "memo")
+        return static_cast<signed char>(FieldType::Text);
+    return static_cast<signed char>(FieldType::Other);
+}
+
+// The declared type is the same on every row, so it is worked out once per column.
+FieldType TypeOf(CRecordsetHandle& handle, int column) {
+    sqlite3_stmt* stmt = handle.m_pStmt;
+    if (handle.m_arrFieldTypes.size() != handle.m_arrColumns.size())
+        handle.m_arrFieldTypes.assign(handle.m_arrColumns.size(), -1);
+    signed char& known = handle.m_arrFieldTypes[static_cast<size_t>(column)];
+    if (known < 0)
+        known = DeclaredType(stmt, column);
+    if (known != kByValue)
+        return static_cast<FieldType>(known);
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_INTEGER:
         return FieldType::Integer;
@@ -40,6 +56,19 @@ FieldType TypeOf(sqlite3_stmt* stmt, int column) {
     default:
         return FieldType::Other;
     }
+}
+
+// "%Y-%m-%d %H:%M:%S" digit for digit: the canonical reading of such a text is the text
+// itself (or, for an impossible date, the text unchanged all the same).
+bool IsCanonicalShape(std::string_view text) {
+    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != sizeof kShape - 1)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (kShape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i]))
+                             : text[i] != kShape[i])
+            return false;
+    return true;
 }
 
 std::string_view ColumnText(sqlite3_stmt* stmt, int column) {
@@ -80,7 +109,7 @@ int CDbFieldReader::GetText(std::string& out, const char* field, int limit) {
     sqlite3_stmt* stmt = m_pRecordset->m_pStmt;
     if (sqlite3_column_type(stmt, column) == SQLITE_NULL)
         return 1;
-    switch (TypeOf(stmt, column)) {
+    switch (TypeOf(*m_pRecordset, column)) {
     case FieldType::Integer: {
         const sqlite3_int64 v = sqlite3_column_int64(stmt, column);
         out = std::to_string(static_cast<int>(v));
@@ -89,14 +118,17 @@ int CDbFieldReader::GetText(std::string& out, const char* field, int limit) {
     case FieldType::Date: {
         const std::string_view raw = ColumnText(stmt, column);
         std::string canonical;
-        std::string text = CJetSql::CanonicalDate(raw, canonical) ? canonical : std::string(raw);
-        out = limit > 0 ? std::string(Utf8Prefix(text, static_cast<size_t>(limit))) : text;
+        // A stored date is already in the canonical form, which reads as it is.
+        const std::string_view text =
+            IsCanonicalShape(raw) || !CJetSql::CanonicalDate(raw, canonical)
+                ? raw
+                : std::string_view(canonical);
+        out.assign(limit > 0 ? Utf8Prefix(text, static_cast<size_t>(limit)) : text);
         break;
     }
     case FieldType::Text: {
         const std::string_view text = ColumnText(stmt, column);
-        out = limit > 0 ? std::string(Utf8Prefix(text, static_cast<size_t>(limit)))
-                        : std::string(text);
+        out.assign(limit > 0 ? Utf8Prefix(text, static_cast<size_t>(limit)) : text);
         break;
     }
     case FieldType::Other:

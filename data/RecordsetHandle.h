@@ -23,4 +23,6 @@ public:
     bool m_bEOF = true;
     std::string m_strError; // the engine's text of a failed step, if any
     std::vector<std::string> m_arrColumns;
+    // Per column, how its declared type reads (kept by the field reader; -1 not yet known).
+    std::vector<signed char> m_arrFieldTypes;
 };
