@@ -226,7 +226,8 @@ void ShowLongestLaw(const std::string& dir) {
         "</body></html>";
     QTextDocument bare;
     bare.setDefaultFont(view.document()->defaultFont());
-    bare.setTextWidth(view.document()->textWidth());
+    bare.setTextWidth(view.viewport()->width());
+    bare.setDocumentMargin(view.document()->documentMargin());
     const double peer = Time([&] {
         bare.setHtml(page);
         bare.documentLayout()->documentSize();

@@ -20,6 +20,9 @@ CMoreHtmlView::CMoreHtmlView(QWidget* parent) : QTextBrowser(parent) {
     // out twice: once without it and once again with it.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTextInteractionFlags(Qt::TextBrowserInteraction);
+    // The vertical scroll bar stays, as the browser control's did: a law longer than the
+    // window is then laid out once, not again for the narrower width once the bar appears.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 CMoreHtmlView::~CMoreHtmlView() = default;
