@@ -125,4 +125,28 @@ TEST_F(ParallelBodySearch, RowsKeepTheWindowOrderAndTheirColumns) {
     EXPECT_TRUE(Search("合同", 2, 2 * 33554432, 0).empty());
 }
 
+TEST(NewDatabase, HoldsALawTextOfAverageLengthInItsRowsPage) {
+    TestDb file;
+    CDbConnection db;
+    file.Connect(db);
+    // About 5,400 Chinese characters, the collections' average.
+    std::string body;
+    while (body.size() < 16200)
+        body += "第一条 为了保护合同当事人的合法权益。";
+    ASSERT_EQ(
+        db.Execute(("insert into dornlaws (topic, body) values ('T', '" + body + "')").c_str()), 1);
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(file.File().c_str(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw,
+                                 "select count(*) from dbstat where name='dornlaws' and "
+                                 "pagetype='overflow'",
+                                 -1, &stmt, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(stmt, 0), 0);
+    sqlite3_finalize(stmt);
+    sqlite3_close(raw);
+}
+
 } // namespace
