@@ -12,6 +12,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QImageWriter>
+#include <QItemSelectionModel>
 #include <QPixmap>
 #include <QTimer>
 
@@ -83,33 +84,47 @@ bool CTolvarinApp::InitInstance(const QStringList& arguments) {
 }
 
 void CTolvarinApp::WriteScreenshot() {
+    // Let the list and the page paint their last rows first; the law page has taken its blank
+    // page by then, so that the law chosen below can be shown on it.
+    QTimer::singleShot(200, this, [this] {
+        SelectScreenshotLaw();
+        QTimer::singleShot(200, this, [this] {
+            const QPixmap image = m_pFrame->grab();
+            QImageWriter writer(m_strScreenshot, "png");
+            if (!writer.write(image.toImage())) {
+                std::fprintf(stderr, "tolvarin: cannot write %s: %s\n", qPrintable(m_strScreenshot),
+                             qPrintable(writer.errorString()));
+                QCoreApplication::exit(1);
+                return;
+            }
+            QCoreApplication::exit(0);
+        });
+    });
+}
+
+void CTolvarinApp::SelectScreenshotLaw() {
     // The picture shows a law too, selected as a click would select it: the first one that
     // carries a document number, as a typical law does, or else the first one.
     CTolvarinView* list = m_pFrame->GetListView();
-    auto* table = list ? list->findChild<QAbstractItemView*>() : nullptr;
-    if (table && table->model() && list->GetRowCount() > 0 && list->GetRow(0).m_nLawId != 0) {
-        int row = 0;
-        for (int i = 0; i < list->GetRowCount(); ++i) {
-            if (!list->GetRow(i).m_strWenhao.empty()) {
-                row = i;
-                break;
-            }
-        }
-        table->setFocus();
-        table->setCurrentIndex(table->model()->index(row, 1));
+    QAbstractItemView* table = nullptr;
+    if (list) {
+        for (QAbstractItemView* view : list->findChildren<QAbstractItemView*>())
+            if (view->isVisible())
+                table = view;
     }
-    // Let the list and the page paint their last rows first.
-    QTimer::singleShot(200, this, [this] {
-        const QPixmap image = m_pFrame->grab();
-        QImageWriter writer(m_strScreenshot, "png");
-        if (!writer.write(image.toImage())) {
-            std::fprintf(stderr, "tolvarin: cannot write %s: %s\n", qPrintable(m_strScreenshot),
-                         qPrintable(writer.errorString()));
-            QCoreApplication::exit(1);
-            return;
+    if (!table || !table->model() || list->GetRowCount() == 0 || list->GetRow(0).m_nLawId == 0)
+        return;
+    int row = 0;
+    for (int i = 0; i < list->GetRowCount(); ++i) {
+        if (!list->GetRow(i).m_strWenhao.empty()) {
+            row = i;
+            break;
         }
-        QCoreApplication::exit(0);
-    });
+    }
+    table->setFocus();
+    table->selectionModel()->setCurrentIndex(table->model()->index(row, 1),
+                                             QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
 }
 
 int CTolvarinApp::ExitInstance(int exitCode) {

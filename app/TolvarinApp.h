@@ -32,6 +32,7 @@ public:
 
 private:
     void WriteScreenshot();
+    void SelectScreenshotLaw();
 
     std::unique_ptr<CTolvarinDoc> m_pDoc;
     std::unique_ptr<CMainFrame> m_pFrame;
