@@ -5,9 +5,12 @@
 //  3. N clients at once each fetching the whole collection (categories, laws, links of the
 //     Chinese edition) from the publisher: time, and that every reply came whole.
 //
-//   update-bench [CORPUS.jsonl] [--clients N] [--admin PATH]
+//   update-bench [CORPUS.jsonl] [--clients N] [--admin PATH] [--row]
 //
-// CORPUS defaults to $TOLVARIN_CORPUS, else ../shared/corpus/laws-zh.jsonl.
+// CORPUS defaults to $TOLVARIN_CORPUS, else ../shared/corpus/laws-zh.jsonl. With --row the
+// figures are printed as the table rows of bench/run (the details go to standard error).
+// The update's processor time counts the client and the publisher, which run in this
+// process.
 #include "app/MessageService.h"
 #include "app/SyncEvent.h"
 #include "tools/publish/Publisher.h"
@@ -21,6 +24,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -49,9 +53,22 @@ long long Count(const std::string& db, const std::string& sql) {
     return value;
 }
 
-int RunProgram(const std::vector<std::string>& args) {
+double CpuMs(const rusage& usage) {
+    return (static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3);
+}
+
+double SelfCpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return CpuMs(usage);
+}
+
+// Runs a program and waits for it; `cpuMs` receives its processor time.
+int RunProgram(const std::vector<std::string>& args, double* cpuMs = nullptr) {
     const pid_t pid = fork();
     if (pid == 0) {
+        dup2(STDERR_FILENO, STDOUT_FILENO); // the tools' chatter never mixes with the figures
         std::vector<char*> argv;
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -60,7 +77,10 @@ int RunProgram(const std::vector<std::string>& args) {
         _exit(127);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    if (cpuMs)
+        *cpuMs = CpuMs(usage);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -78,15 +98,20 @@ int main(int argc, char** argv) {
     std::string corpus;
     std::string admin = TOLVARIN_ADMIN_BINARY;
     int clients = 50;
+    bool row = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--clients" && i + 1 < argc)
+        if (arg == "--row")
+            row = true;
+        else if (arg == "--clients" && i + 1 < argc)
             clients = std::atoi(argv[++i]);
         else if (arg == "--admin" && i + 1 < argc)
             admin = argv[++i];
         else
             corpus = arg;
     }
+    // With --row, the details go to standard error and only the rows to standard output.
+    FILE* out = row ? stderr : stdout;
     if (corpus.empty()) {
         const char* env = std::getenv("TOLVARIN_CORPUS");
         corpus = env && *env ? env : "../shared/corpus/laws-zh.jsonl";
@@ -103,7 +128,8 @@ int main(int argc, char** argv) {
 
     // 1. The yardstick: tolvarin-admin import.
     auto start = Clock::now();
-    if (RunProgram({admin, "import", corpus, "--force", publisherDb}) != 0) {
+    double importCpu = 0;
+    if (RunProgram({admin, "import", corpus, "--force", publisherDb}, &importCpu) != 0) {
         std::fprintf(stderr, "update-bench: %s import failed\n", admin.c_str());
         return 1;
     }
@@ -111,8 +137,8 @@ int main(int argc, char** argv) {
     const long long laws = Count(publisherDb, "select count(*) from dornlaws");
     const long long categories = Count(publisherDb, "select count(*) from dorntree");
     const long long links = Count(publisherDb, "select count(*) from dornlawas");
-    std::printf("corpus: %lld laws, %lld categories, %lld links\n", laws, categories, links);
-    std::printf("tolvarin-admin import:       %8.2f s\n", importSeconds);
+    std::fprintf(out, "corpus: %lld laws, %lld categories, %lld links\n", laws, categories, links);
+    std::fprintf(out, "tolvarin-admin import:       %8.2f s\n", importSeconds);
 
     CPublisherOptions options;
     options.m_strDatabase = publisherDb;
@@ -139,31 +165,35 @@ int main(int argc, char** argv) {
     CSyncEvent stopEvent(true);
     CBenchHost host;
     double updateSeconds = 0;
+    double updateCpu = 0;
     {
         CUpdateRun run(downloading, failed, stopRequested, stopEvent);
         CUpdateSettings settings;
         settings.m_strServer = url;
+        const double cpuBefore = SelfCpuMs();
         start = Clock::now();
         run.Start(host, settings);
         run.Wait();
         updateSeconds = Seconds(start);
+        updateCpu = SelfCpuMs() - cpuBefore;
     }
     std::filesystem::current_path(previous);
     const long long received = Count(clientDir + "/db1.mdb", "select count(*) from dornlaws");
     const long long receivedLinks =
         Count(clientDir + "/db1.mdb", "select count(*) from dornlawas");
-    std::printf("full update over loopback:   %8.2f s  (%.0f laws/s; %lld laws, %lld links; "
+    std::fprintf(out, "full update over loopback:   %8.2f s  (%.0f laws/s; %lld laws, %lld links; "
                 "%s)\n",
                 updateSeconds, static_cast<double>(received) / updateSeconds, received,
                 receivedLinks, host.m_bFinished ? "finished" : "NOT finished");
-    std::printf("update / import:             %8.2f    (goal: 3.00 or less)\n",
+    std::fprintf(out, "update / import:             %8.2f    (goal: 3.00 or less)\n",
                 updateSeconds / importSeconds);
     for (const auto& message : messages.Messages())
-        std::printf("  message: %s\n", message.text.c_str());
+        std::fprintf(out, "  message: %s\n", message.text.c_str());
 
     // 3. Many clients at once.
     std::atomic<int> errors{0};
     std::atomic<long long> bytes{0};
+    const double concurrentCpuBefore = SelfCpuMs();
     start = Clock::now();
     std::vector<std::thread> threads;
     for (int c = 0; c < clients; ++c) {
@@ -197,9 +227,21 @@ int main(int argc, char** argv) {
     for (auto& thread : threads)
         thread.join();
     const double concurrentSeconds = Seconds(start);
-    std::printf("%d clients, whole collection each: %8.2f s  (%.1f MB served, %d errors)\n",
+    const double concurrentCpu = SelfCpuMs() - concurrentCpuBefore;
+    std::fprintf(out, "%d clients, whole collection each: %8.2f s  (%.1f MB served, %d errors)\n",
                 clients, concurrentSeconds, static_cast<double>(bytes) / 1e6, errors.load());
 
+    if (row) {
+        const double ratio = updateSeconds / importSeconds;
+        std::printf("| full update from tolvarin-publish over loopback (%lld laws, %lld links) | "
+                    "%.0f | %.0f | tolvarin-admin import | %.0f | %.0f | %.2f | ≤ 3× | %s |\n",
+                    received, receivedLinks, updateSeconds * 1e3, updateCpu, importSeconds * 1e3,
+                    importCpu, ratio, ratio <= 3.0 && host.m_bFinished ? "yes" : "**no**");
+        std::printf("| tolvarin-publish: %d clients at once, each the whole collection | %.0f | %.0f "
+                    "| — | — | — | — | no errors | %s |\n",
+                    clients, concurrentSeconds * 1e3, concurrentCpu,
+                    errors.load() == 0 ? "yes" : "**no**");
+    }
     publisher.Stop();
     server.join();
     std::filesystem::remove_all(dir);

@@ -8,6 +8,11 @@
 #include "data/SqlUpdate.h"
 #include "update/UpdateProgressSink.h"
 
+namespace {
+// No law text comes near this; a body beyond it is a broken or hostile reply.
+constexpr size_t kMaxBody = size_t(256) << 20;
+} // namespace
+
 void CLawUpdater::BeginEdition() {
     m_nCount = 0;
     m_strTag = "0";
@@ -71,6 +76,10 @@ void CLawUpdater::FeedLine(const std::string& line) {
             if (m_strTopic.empty())
                 m_strTopic = line;
         } else if (m_strTag == "body") {
+            if (m_strBody.size() + line.size() >= kMaxBody) {
+                m_bOverlong = true;
+                return;
+            }
             if (!m_strBody.empty()) {
                 m_strBody += '\n';
                 m_strBody += line;

@@ -122,7 +122,9 @@ void CReplyReader::Line(std::string raw) {
         break;
     case State::Records:
         m_updater.FeedLine(line);
-        if (m_updater.IsBroken()) {
+        if (m_updater.IsOverlong()) {
+            Fail(kFormatErrorText);
+        } else if (m_updater.IsBroken()) {
             m_bGoOn = false;
             m_state = State::Done;
         } else if (m_pStopEvent && m_pStopEvent->IsSet()) {

@@ -41,6 +41,9 @@ public:
     // True once a database failure has thrown away an open batch; the reply must not go on,
     // or later records would move the stored stamps past the lost ones.
     bool IsBroken() const { return m_bBroken; }
+    // True when a record has grown beyond what any law can hold (a field of many lines);
+    // the reply ends with a format error instead of exhausting the memory.
+    bool IsOverlong() const { return m_bOverlong; }
 
     int GetTotal() const { return m_nTotal; }
     int GetCount() const { return m_nCount; }
@@ -69,6 +72,7 @@ protected:
     // the reply has ended normally; a reply that breaks off drops its unfinished group,
     // which the next run then brings again.
     bool m_bWholeStampGroups = false;
+    bool m_bOverlong = false;
 
     CDbConnection m_db;
     CUpdateProgressSink* m_hNotifyWnd = nullptr;

@@ -112,9 +112,10 @@ public:
         : m_strDatabase(database), m_kind(kind), m_strPrefix(edition == 1 ? "en_" : ""),
           m_codec(std::move(charset)), m_nMaxRecords(maxRecords) {}
     ~CReplyStream() {
+        m_pLawStmt.reset(); // statements go before their connection
         if (m_pDb) {
             sqlite3_exec(m_pDb, "COMMIT", nullptr, nullptr, nullptr);
-            sqlite3_close(m_pDb);
+            sqlite3_close_v2(m_pDb);
         }
     }
     CReplyStream(const CReplyStream&) = delete;
