@@ -9,7 +9,8 @@
 CCollectionWriter::~CCollectionWriter() { FinalizeAll(); }
 
 void CCollectionWriter::FinalizeAll() {
-    for (sqlite3_stmt** stmt : {&m_pInsertCategory, &m_pRaiseChilds, &m_pInsertLaw, &m_pInsertLink}) {
+    for (sqlite3_stmt** stmt :
+         {&m_pInsertCategory, &m_pRaiseChilds, &m_pInsertLaw, &m_pInsertLink, &m_pSetOldId}) {
         sqlite3_finalize(*stmt);
         *stmt = nullptr;
     }
@@ -78,6 +79,10 @@ bool CCollectionWriter::BeginEdition(const std::string& prefix, std::string& err
                    error) &&
            Prepare(&m_pInsertLink,
                    "insert into " + prefix + "dornlawas (lawid,treeid,updatetime) values(?,?,?)",
+                   error) &&
+           // The collection's own ids are its server ids; set while the new row's page is
+           // at hand rather than by a second pass over every law text.
+           Prepare(&m_pSetOldId, "update " + prefix + "dornlaws set oldid=lawid where lawid=?",
                    error);
 }
 
@@ -167,6 +172,9 @@ long long CCollectionWriter::AddLaw(const Law& law, const std::vector<int>& cate
     if (!Step(m_pDb, m_pInsertLaw, error))
         return 0;
     const long long lawid = sqlite3_last_insert_rowid(m_pDb);
+    sqlite3_bind_int64(m_pSetOldId, 1, lawid);
+    if (!Step(m_pDb, m_pSetOldId, error))
+        return 0;
     for (int category : categories) {
         if (category <= 0)
             continue;

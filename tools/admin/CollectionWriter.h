@@ -56,6 +56,7 @@ private:
     sqlite3_stmt* m_pRaiseChilds = nullptr;
     sqlite3_stmt* m_pInsertLaw = nullptr;
     sqlite3_stmt* m_pInsertLink = nullptr;
+    sqlite3_stmt* m_pSetOldId = nullptr;
     std::map<std::pair<int, std::string>, int> m_categories; // (parent, name) -> id
     std::map<int, int> m_childCount;                          // parent -> children so far
 };
