@@ -316,8 +316,26 @@ void Import(const Options& o) {
         fresh(ours);
         return RunProgram({o.admin, "import", o.corpus, ours});
     });
-    // The same rows inserted in one transaction into the same empty tables.
-    const std::string sql = "attach '" + ours +
+    // The same rows inserted in one transaction into the same tables, which the sqlite3
+    // program creates first from the imported file's own schema, as the import creates them.
+    std::string schema = "PRAGMA page_size=65536; PRAGMA journal_mode=WAL; ";
+    {
+        sqlite3* src = nullptr;
+        sqlite3_stmt* stmt = nullptr;
+        fresh(ours);
+        RunProgram({o.admin, "import", o.corpus, ours});
+        if (sqlite3_open_v2(ours.c_str(), &src, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+            sqlite3_prepare_v2(src,
+                               "select sql from sqlite_master where sql is not null and name "
+                               "not like 'sqlite_%' order by type='index', rowid",
+                               -1, &stmt, nullptr) == SQLITE_OK)
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                schema +=
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)) + std::string("; ");
+        sqlite3_finalize(stmt);
+        sqlite3_close(src);
+    }
+    const std::string sql = schema + "attach '" + ours +
                             "' as src; begin; insert into dorntree select * from src.dorntree; "
                             "insert into dornlaws select * from src.dornlaws; insert into "
                             "dornlawas select * from src.dornlawas; commit;";
@@ -325,8 +343,6 @@ void Import(const Options& o) {
     const Figure bulkMs = [&]() -> Figure {
         for (int i = 0; i <= theRepeat; ++i) {
             fresh(bulk);
-            if (!RunProgram({o.admin, "init", bulk}))
-                return {};
             const double cpu = CpuMs();
             const auto start = Clock::now();
             if (!RunProgram({o.cli, bulk, sql}))
