@@ -78,8 +78,9 @@ TEST(CorpusLine, ReadsWhatTheJsonParserReads) {
         Reading plain;
         plain.ok = CCorpusLine::ReadPlain(c.line, plain.path, plain.law);
         EXPECT_EQ(plain.ok, c.plain) << c.line;
-        if (plain.ok)
+        if (plain.ok) {
             EXPECT_EQ(plain, General(c.line)) << c.line;
+        }
         EXPECT_EQ(Full(c.line), General(c.line)) << c.line;
     }
 }
@@ -97,8 +98,9 @@ TEST(CorpusLine, EveryCorpusLineReadsAsTheJsonParserReadsIt) {
         fast.ok = CCorpusLine::ReadPlain(line, fast.path, fast.law);
         plain += fast.ok ? 1 : 0;
         EXPECT_EQ(Full(line), General(line)) << lines;
-        if (fast.ok)
+        if (fast.ok) {
             EXPECT_EQ(fast, General(line)) << lines;
+        }
     }
     EXPECT_EQ(plain, lines); // the corpus is all plain lines
 }
