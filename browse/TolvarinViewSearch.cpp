@@ -18,6 +18,8 @@ void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {
         QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
         CBodySearch search(doc->m_db, theEditionConfig.GetLawTable(),
                            [doc] { doc->ConnectDatabase(); });
+        // The windows are shared among the processors; the rows still come in window order.
+        search.SetWorkers(0);
         AppendRows(search.Run(builder, searchWords));
         QApplication::restoreOverrideCursor();
     }
