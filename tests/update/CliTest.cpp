@@ -102,6 +102,14 @@ TEST_F(Cli, ExitsZeroOnlyWhenTheWholeRunSucceeded) {
 
     const CliResult badArgument = RunCli(m_dir.Path(), {"--bogus"});
     EXPECT_EQ(badArgument.status, 2);
+
+    // No database in the working directory: said so, nothing is asked of the server.
+    const std::string empty = m_dir.File("empty");
+    std::filesystem::create_directory(empty);
+    const CliResult noDatabase = RunCli(empty, {"--yes", "--server", publisher.Url()});
+    EXPECT_EQ(noDatabase.status, 1);
+    EXPECT_TRUE(Contains(noDatabase.err, "db1.mdb")) << noDatabase.err;
+    EXPECT_FALSE(std::filesystem::exists(empty + "/db1.mdb"));
 }
 
 TEST_F(Cli, AsksBeforeTheDownload) {

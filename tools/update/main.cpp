@@ -62,6 +62,7 @@ public:
     void StageEdition(int stage, int edition) override {
         std::lock_guard lock(g_outputLock);
         Flush(true);
+        CloseProgressLine(); // each stage and edition keeps its own finished bar
         m_nStage = stage;
         m_nEdition = edition;
         m_nTotal = m_nCount = 0;
@@ -147,7 +148,7 @@ private:
             std::string bar;
             for (int i = 0; i < kWidth; ++i)
                 bar += i < filled ? "#" : "-";
-            std::fprintf(stderr, "\r%s（%s） [%s] %d/%d ", StageText(m_nStage),
+            std::fprintf(stderr, "\r%s（%s） [%s] %d/%d\x1b[K", StageText(m_nStage),
                          EditionText(m_nEdition), bar.c_str(), m_nCount, m_nTotal);
             g_bLineOpen = true;
         } else {
@@ -212,6 +213,11 @@ int main(int argc, char** argv) {
         }
     }
     g_bTerminal = isatty(STDERR_FILENO) != 0;
+    if (access(kDatabaseFileName, F_OK) != 0) {
+        std::cerr << "tolvarin-update: there is no " << kDatabaseFileName
+                  << " in the working directory (tolvarin-admin init makes an empty one)\n";
+        return 1;
+    }
 
     // Ctrl+C and SIGTERM act like the stop command, from a thread of their own.
     sigset_t signals;
