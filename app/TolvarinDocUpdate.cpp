@@ -34,14 +34,15 @@ CUpdateSettings ReadUpdateSettings() {
     CUpdateSettings settings;
     QSettings profile;
     settings.m_strServer =
-        profile.value(QStringLiteral("Update/Server"), QString::fromUtf8(settings.m_strServer.c_str()))
+        profile
+            .value(QStringLiteral("Update/Server"), QString::fromUtf8(settings.m_strServer.c_str()))
             .toString()
             .toStdString();
-    settings.m_strCharset =
-        profile.value(QStringLiteral("Update/Charset"),
-                      QString::fromUtf8(settings.m_strCharset.c_str()))
-            .toString()
-            .toStdString();
+    settings.m_strCharset = profile
+                                .value(QStringLiteral("Update/Charset"),
+                                       QString::fromUtf8(settings.m_strCharset.c_str()))
+                                .toString()
+                                .toStdString();
     settings.ApplyEnvironment();
     return settings;
 }

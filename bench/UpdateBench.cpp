@@ -24,8 +24,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -179,14 +179,14 @@ int main(int argc, char** argv) {
     }
     std::filesystem::current_path(previous);
     const long long received = Count(clientDir + "/db1.mdb", "select count(*) from dornlaws");
-    const long long receivedLinks =
-        Count(clientDir + "/db1.mdb", "select count(*) from dornlawas");
-    std::fprintf(out, "full update over loopback:   %8.2f s  (%.0f laws/s; %lld laws, %lld links; "
-                "%s)\n",
-                updateSeconds, static_cast<double>(received) / updateSeconds, received,
-                receivedLinks, host.m_bFinished ? "finished" : "NOT finished");
+    const long long receivedLinks = Count(clientDir + "/db1.mdb", "select count(*) from dornlawas");
+    std::fprintf(out,
+                 "full update over loopback:   %8.2f s  (%.0f laws/s; %lld laws, %lld links; "
+                 "%s)\n",
+                 updateSeconds, static_cast<double>(received) / updateSeconds, received,
+                 receivedLinks, host.m_bFinished ? "finished" : "NOT finished");
     std::fprintf(out, "update / import:             %8.2f    (goal: 3.00 or less)\n",
-                updateSeconds / importSeconds);
+                 updateSeconds / importSeconds);
     for (const auto& message : messages.Messages())
         std::fprintf(out, "  message: %s\n", message.text.c_str());
 
@@ -199,9 +199,9 @@ int main(int argc, char** argv) {
     for (int c = 0; c < clients; ++c) {
         threads.emplace_back([&] {
             CInternetSession session;
-            for (const char* page : {"/demolaws/lawtrees.asp?updatetime=&id=",
-                                     "/demolaws/law.asp?updatetime=&lawid=",
-                                     "/demolaws/lawas.asp?updatetime="}) {
+            for (const char* page :
+                 {"/demolaws/lawtrees.asp?updatetime=&id=", "/demolaws/law.asp?updatetime=&lawid=",
+                  "/demolaws/lawas.asp?updatetime="}) {
                 std::string tail;
                 long long got = 0;
                 std::string why;
@@ -216,8 +216,8 @@ int main(int argc, char** argv) {
                     },
                     nullptr, why);
                 bytes += got;
-                if (result != CInternetSession::Result::Done ||
-                    tail.size() < 8 || tail.compare(tail.size() - 8, 8, "</tree>\n") != 0) {
+                if (result != CInternetSession::Result::Done || tail.size() < 8 ||
+                    tail.compare(tail.size() - 8, 8, "</tree>\n") != 0) {
                     ++errors;
                     std::fprintf(stderr, "client error on %s: %s\n", page, why.c_str());
                 }
@@ -229,7 +229,7 @@ int main(int argc, char** argv) {
     const double concurrentSeconds = Seconds(start);
     const double concurrentCpu = SelfCpuMs() - concurrentCpuBefore;
     std::fprintf(out, "%d clients, whole collection each: %8.2f s  (%.1f MB served, %d errors)\n",
-                clients, concurrentSeconds, static_cast<double>(bytes) / 1e6, errors.load());
+                 clients, concurrentSeconds, static_cast<double>(bytes) / 1e6, errors.load());
 
     if (row) {
         const double ratio = updateSeconds / importSeconds;
@@ -237,10 +237,10 @@ int main(int argc, char** argv) {
                     "%.0f | %.0f | tolvarin-admin import | %.0f | %.0f | %.2f | ≤ 3× | %s |\n",
                     received, receivedLinks, updateSeconds * 1e3, updateCpu, importSeconds * 1e3,
                     importCpu, ratio, ratio <= 3.0 && host.m_bFinished ? "yes" : "**no**");
-        std::printf("| tolvarin-publish: %d clients at once, each the whole collection | %.0f | %.0f "
-                    "| — | — | — | — | no errors | %s |\n",
-                    clients, concurrentSeconds * 1e3, concurrentCpu,
-                    errors.load() == 0 ? "yes" : "**no**");
+        std::printf(
+            "| tolvarin-publish: %d clients at once, each the whole collection | %.0f | %.0f "
+            "| — | — | — | — | no errors | %s |\n",
+            clients, concurrentSeconds * 1e3, concurrentCpu, errors.load() == 0 ? "yes" : "**no**");
     }
     publisher.Stop();
     server.join();

@@ -28,8 +28,7 @@ void CTreeNode::SetNodeId(int id) {
 
 int CTreeNode::GetRangeEnd() const {
     // Computed wide: a negative id counts as the root and must not overflow.
-    const long long end =
-        static_cast<long long>(m_nNodeId) + g_treeLevels[m_nLevel].nStep;
+    const long long end = static_cast<long long>(m_nNodeId) + g_treeLevels[m_nLevel].nStep;
     return static_cast<int>(end);
 }
 
@@ -38,9 +37,8 @@ int CTreeNode::FindFreeChildId() {
         return -1;
     const TreeLevel& row = g_treeLevels[m_nLevel + 1];
     CDbRecordset rs;
-    const std::string sql =
-        "select id from " + m_strTable + " where parid=" + std::to_string(m_nNodeId) +
-        " order by id ASC";
+    const std::string sql = "select id from " + m_strTable +
+                            " where parid=" + std::to_string(m_nNodeId) + " order by id ASC";
     if (!m_pConnection || !rs.Open(m_pConnection, sql))
         return 0;
     long long candidate = m_nNodeId;
@@ -90,8 +88,8 @@ int CTreeNode::WriteChild(const std::string& name, int xh, const std::string& ol
     if (!m_pConnection->Execute(insert.Build().c_str()))
         return 0;
     if (m_nNodeId != 0) {
-        const std::string raise = "update " + m_strTable + " set childs=childs+1 where id=" +
-                                  std::to_string(m_nNodeId);
+        const std::string raise =
+            "update " + m_strTable + " set childs=childs+1 where id=" + std::to_string(m_nNodeId);
         m_pConnection->Execute(raise.c_str());
     }
     return 1;

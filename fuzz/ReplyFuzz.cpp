@@ -46,8 +46,8 @@ void CheckTree(const char* table) {
         node.SetNodeId(sqlite3_column_int(stmt, 0));
         const int childs = sqlite3_column_int(stmt, 1);
         sqlite3_stmt* count = nullptr;
-        const std::string q = std::string("select count(*),sum(id<=?1 or id>=?2) from ") + table +
-                              " where parid=?1";
+        const std::string q =
+            std::string("select count(*),sum(id<=?1 or id>=?2) from ") + table + " where parid=?1";
         FUZZ_CHECK(sqlite3_prepare_v2(db, q.c_str(), -1, &count, nullptr) == SQLITE_OK);
         sqlite3_bind_int(count, 1, node.GetNodeId());
         sqlite3_bind_int(count, 2, node.GetRangeEnd());

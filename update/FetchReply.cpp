@@ -10,8 +10,9 @@ void FetchReply(CInternetSession& session, CUpdateRequest& request, CUpdaterBase
     CReplyReader reader(updater, stopEvent, codec);
     std::string transportError;
     const auto result = session.Fetch(
-        request.GetUrl(), [&reader](const char* data, size_t size) { return reader.Feed(data, size); },
-        stopEvent, transportError);
+        request.GetUrl(),
+        [&reader](const char* data, size_t size) { return reader.Feed(data, size); }, stopEvent,
+        transportError);
     switch (result) {
     case CInternetSession::Result::Done:
         reader.EndOfData();

@@ -19,7 +19,9 @@ CInternetSession::CInternetSession() {
     m_pEasy = curl_easy_init();
 }
 
-CInternetSession::~CInternetSession() { Close(); }
+CInternetSession::~CInternetSession() {
+    Close();
+}
 
 void CInternetSession::Close() {
     if (m_pEasy)

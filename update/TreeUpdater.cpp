@@ -5,7 +5,9 @@
 #include "data/SqlStatement.h"
 #include "update/UpdateProgressSink.h"
 
-CTreeUpdater::CTreeUpdater() { m_node.SetConnection(&m_db); }
+CTreeUpdater::CTreeUpdater() {
+    m_node.SetConnection(&m_db);
+}
 
 void CTreeUpdater::BeginEdition() {
     m_node.SetTable(theUpdateEditionConfig.GetTreeTable());
@@ -78,8 +80,8 @@ void CTreeUpdater::MergeRecord() {
     BeginRecord();
     int parent = 0;
     if (!m_strParId.empty()) {
-        std::string sql =
-            std::string("select id from ") + theUpdateEditionConfig.GetTreeTable() + " where oldid=";
+        std::string sql = std::string("select id from ") + theUpdateEditionConfig.GetTreeTable() +
+                          " where oldid=";
         QuoteText(sql, m_strParId);
         CDbRecordset rs;
         if (rs.Open(&m_db, sql) && !rs.IsEOF())
@@ -96,8 +98,8 @@ void CTreeUpdater::FinishReply() {
     if (m_strStamp.empty())
         return;
     BeginRecord();
-    std::string sql = std::string("update ") + theUpdateEditionConfig.GetTreeTable() +
-                      " set updatetime=";
+    std::string sql =
+        std::string("update ") + theUpdateEditionConfig.GetTreeTable() + " set updatetime=";
     QuoteText(sql, m_strStamp);
     sql += " where updatetime is null";
     m_db.Execute(sql.c_str());

@@ -15,7 +15,9 @@ void CUpdateRequest::AddParam(const std::string& name, const std::string& value)
     m_strQuery += EscapeValue(m_pCodec ? m_pCodec->FromUtf8(value) : value);
 }
 
-std::string CUpdateRequest::GetUrl() const { return m_strPage + "?" + m_strQuery; }
+std::string CUpdateRequest::GetUrl() const {
+    return m_strPage + "?" + m_strQuery;
+}
 
 std::string CUpdateRequest::EscapeValue(const std::string& wireBytes) {
     static const char kHex[] = "0123456789ABCDEF";

@@ -14,13 +14,16 @@
 #include "update/UpdateRunHost.h"
 
 #include <memory>
+#include <type_traits>
 
 CUpdateRun::CUpdateRun(std::atomic<int>& downloading, std::atomic<int>& updateFailed,
                        std::atomic<int>& stopRequested, CSyncEvent& stopEvent)
-    : m_bDownloading(downloading), m_bUpdateFailed(updateFailed),
-      m_bStopRequested(stopRequested), m_stopEvent(stopEvent) {}
+    : m_bDownloading(downloading), m_bUpdateFailed(updateFailed), m_bStopRequested(stopRequested),
+      m_stopEvent(stopEvent) {}
 
-CUpdateRun::~CUpdateRun() { Wait(); }
+CUpdateRun::~CUpdateRun() {
+    Wait();
+}
 
 bool CUpdateRun::Start(CUpdateRunHost& host, const CUpdateSettings& settings) {
     if (m_bDownloading.load())

@@ -33,8 +33,8 @@ public:
 private:
     enum class Stage { Tree, Law, Link };
     void Worker(Stage stage);
-    template <class TUpdater> void RunStage(Stage stage, TUpdater& updater, std::string& error,
-                                            bool& goOn);
+    template <class TUpdater>
+    void RunStage(Stage stage, TUpdater& updater, std::string& error, bool& goOn);
 
     std::atomic<int>& m_bDownloading;
     std::atomic<int>& m_bUpdateFailed;

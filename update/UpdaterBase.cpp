@@ -12,9 +12,13 @@ constexpr int kBatchRecords = 500;
 constexpr auto kBatchTime = std::chrono::milliseconds(500);
 } // namespace
 
-CUpdaterBase::CUpdaterBase() { m_db.Connect(kConnectionString, 0); }
+CUpdaterBase::CUpdaterBase() {
+    m_db.Connect(kConnectionString, 0);
+}
 
-CUpdaterBase::~CUpdaterBase() { EndEdition(); }
+CUpdaterBase::~CUpdaterBase() {
+    EndEdition();
+}
 
 int CUpdaterBase::ParseLeadingInt(const std::string& text) {
     size_t i = 0;
@@ -36,7 +40,9 @@ int CUpdaterBase::ParseLeadingInt(const std::string& text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-void CUpdaterBase::SetHeaderCount(const std::string& line) { m_nTotal = ParseLeadingInt(line); }
+void CUpdaterBase::SetHeaderCount(const std::string& line) {
+    m_nTotal = ParseLeadingInt(line);
+}
 
 void CUpdaterBase::BeginRecord() {
     if (m_bInBatch || !m_db.IsOpen())
@@ -61,7 +67,8 @@ void CUpdaterBase::EndRecord() {
     }
     if (m_bWholeStampGroups)
         return;
-    if (++m_nBatched >= kBatchRecords || std::chrono::steady_clock::now() - m_batchStart >= kBatchTime)
+    if (++m_nBatched >= kBatchRecords ||
+        std::chrono::steady_clock::now() - m_batchStart >= kBatchTime)
         CommitBatch();
 }
 

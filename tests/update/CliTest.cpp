@@ -15,8 +15,8 @@
 namespace {
 
 struct CliResult {
-    int status = -1;   // exit status, or -signal
-    std::string err;   // standard error
+    int status = -1; // exit status, or -signal
+    std::string err; // standard error
 };
 
 // Runs tolvarin-update in `dir` with `input` on standard input. `during` is called every
@@ -133,8 +133,8 @@ void AddLaws(const std::string& db) {
     std::string sql = "begin;";
     for (int i = 10; i < 310; ++i) {
         const std::string id = std::to_string(i);
-        sql += "insert into dornlaws(lawid,topic,body,oldid,updatetime) values(" + id +
-               ",'law " + id + "','text\n' || '" + id + "','" + id +
+        sql += "insert into dornlaws(lawid,topic,body,oldid,updatetime) values(" + id + ",'law " +
+               id + "','text\n' || '" + id + "','" + id +
                "','2004-05-01 10:20:30');insert into dornlawas values(" + id +
                ",34078720,'2004-05-01 10:20:30');";
     }
@@ -210,9 +210,8 @@ TEST_F(Cli, AKilledRunFollowedByANewRunEndsLikeOneUninterruptedRun) {
         EXPECT_EQ(got.size(), want.size());
         for (size_t i = 0; i < std::min(got.size(), want.size()); ++i) {
             if (got[i] != want[i]) {
-                ADD_FAILURE() << "row " << i << " differs: "
-                              << ::testing::PrintToString(got[i]) << " instead of "
-                              << ::testing::PrintToString(want[i]);
+                ADD_FAILURE() << "row " << i << " differs: " << ::testing::PrintToString(got[i])
+                              << " instead of " << ::testing::PrintToString(want[i]);
                 break;
             }
         }

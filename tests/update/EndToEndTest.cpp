@@ -128,8 +128,8 @@ TEST_F(EndToEnd, APublisherLimitSpreadsCategoriesAndLawsOverRuns) {
     EXPECT_GT(runs, 3);
     for (const char* prefix : {"", "en_"}) {
         const std::string p = prefix;
-        EXPECT_EQ(Query(Client(), "select oldid,topic,body,updatetime from " + p +
-                                      "dornlaws order by oldid"),
+        EXPECT_EQ(Query(Client(),
+                        "select oldid,topic,body,updatetime from " + p + "dornlaws order by oldid"),
                   Query(Pub(), "select oldid,topic,body,updatetime from " + p +
                                    "dornlaws order by oldid"));
         EXPECT_EQ(Query(Client(), "select oldid,name from " + p + "dorntree order by oldid"),
@@ -151,15 +151,15 @@ TEST_F(EndToEnd, TheWireCharsetIsConfigurable) {
     utf8.m_strCharset = "UTF-8";
     CPublisher relay(utf8);
     for (const char* page : {kTreePage, kEnTreePage, kLawPage, kEnLawPage, kLinkPage, kEnLinkPage})
-        server.SetHandler(page, [&relay](const httplib::Request& request,
-                                         httplib::Response& response) {
-            response.set_content(relay.Reply(request.path, request.get_param_value("updatetime"),
-                                             request.get_param_value(
-                                                 request.path.find("law.asp") != std::string::npos
-                                                     ? "lawid"
-                                                     : "id")),
-                                 "text/plain; charset=UTF-8");
-        });
+        server.SetHandler(
+            page, [&relay](const httplib::Request& request, httplib::Response& response) {
+                response.set_content(
+                    relay.Reply(
+                        request.path, request.get_param_value("updatetime"),
+                        request.get_param_value(
+                            request.path.find("law.asp") != std::string::npos ? "lawid" : "id")),
+                    "text/plain; charset=UTF-8");
+            });
     CTestHost host;
     m_fixture.RunTo(server.Url(), host, "UTF-8");
     EXPECT_EQ(host.Finished(), 1);
@@ -174,13 +174,12 @@ TEST_F(EndToEnd, RequestsCarryTheNewestLocalValuesEscaped) {
         server.SetReply(page, "<header>\n0\n</header>\n");
     CTestHost host;
     m_fixture.RunTo(server.Url(), host);
-    EXPECT_EQ(server.Requests(),
-              (std::vector<std::string>{"/demolaws/lawtrees.asp?updatetime=&id=",
-                                        "/demolaws/en_lawtrees.asp?updatetime=&id=",
-                                        "/demolaws/law.asp?updatetime=&lawid=",
-                                        "/demolaws/en_law.asp?updatetime=&lawid=",
-                                        "/demolaws/lawas.asp?updatetime=",
-                                        "/demolaws/en_lawas.asp?updatetime="}));
+    EXPECT_EQ(
+        server.Requests(),
+        (std::vector<std::string>{
+            "/demolaws/lawtrees.asp?updatetime=&id=", "/demolaws/en_lawtrees.asp?updatetime=&id=",
+            "/demolaws/law.asp?updatetime=&lawid=", "/demolaws/en_law.asp?updatetime=&lawid=",
+            "/demolaws/lawas.asp?updatetime=", "/demolaws/en_lawas.asp?updatetime="}));
 
     Exec(Client(), "insert into dorntree(id,parid,name,oldid,updatetime) values"
                    "(33554432,0,'a','c 1','2004-05-01 10:20:30');"
@@ -242,8 +241,10 @@ TEST_F(EndToEnd, CrLfRepliesAreReadLikeLfReplies) {
     EXPECT_EQ(host.Finished(), 1);
     for (const char* prefix : {"", "en_"})
         EXPECT_EQ(Query(Client(), std::string("select t.name,l.topic from ") + prefix +
-                                      "dornlawas v join " + prefix + "dorntree t on t.id=v.treeid "
-                                      "join " + prefix + "dornlaws l on l.lawid=v.lawid"),
+                                      "dornlawas v join " + prefix +
+                                      "dorntree t on t.id=v.treeid "
+                                      "join " +
+                                      prefix + "dornlaws l on l.lawid=v.lawid"),
                   (Rows{{"A", "T"}}));
 }
 
@@ -256,13 +257,25 @@ TEST_F(EndToEnd, FailedRepliesEndTheRunWithTheirMessage) {
         std::vector<const char*> notRequested;
         int categoriesKept;
     } const cases[] = {
-        {"server error on the categories", kTreePage, Gbk("<error>\n服务器维护中\n"),
-         {"服务器维护中"}, {kEnTreePage, kLawPage, kLinkPage}, 0},
+        {"server error on the categories",
+         kTreePage,
+         Gbk("<error>\n服务器维护中\n"),
+         {"服务器维护中"},
+         {kEnTreePage, kLawPage, kLinkPage},
+         0},
         {"error element without text", kTreePage, "<error>\n", {}, {kEnTreePage, kLawPage}, 0},
-        {"bad header of the laws", kLawPage, "<header>\n1\n<tree>\n", {"格式错误!"},
-         {kEnLawPage, kLinkPage, kEnLinkPage}, 2},
-        {"an html page for the English laws", kEnLawPage, "<html>\n</html>\n", {"下载失败！"},
-         {kLinkPage, kEnLinkPage}, 2},
+        {"bad header of the laws",
+         kLawPage,
+         "<header>\n1\n<tree>\n",
+         {"格式错误!"},
+         {kEnLawPage, kLinkPage, kEnLinkPage},
+         2},
+        {"an html page for the English laws",
+         kEnLawPage,
+         "<html>\n</html>\n",
+         {"下载失败！"},
+         {kLinkPage, kEnLinkPage},
+         2},
         {"an empty link reply", kLinkPage, "", {"下载失败！"}, {kEnLinkPage}, 2},
     };
     for (const Case& c : cases) {
@@ -283,9 +296,10 @@ TEST_F(EndToEnd, FailedRepliesEndTheRunWithTheirMessage) {
         EXPECT_EQ(boxes, c.boxes);
         for (const char* page : c.notRequested)
             EXPECT_EQ(server.RequestCount(page), 0) << page;
-        EXPECT_EQ(Query(dir.File("db1.mdb"),
-                        "select (select count(*) from dorntree)+(select count(*) from en_dorntree)"),
-                  (Rows{{std::to_string(c.categoriesKept)}}));
+        EXPECT_EQ(
+            Query(dir.File("db1.mdb"),
+                  "select (select count(*) from dorntree)+(select count(*) from en_dorntree)"),
+            (Rows{{std::to_string(c.categoriesKept)}}));
     }
 }
 

@@ -28,9 +28,12 @@ void Feed(CUpdaterBase& updater, const std::vector<std::string>& lines) {
 // The lines of one category record in the opening style.
 std::vector<std::string> Category(const std::string& id, const std::string& name,
                                   const std::string& parid, const std::string& xh) {
-    return {"<tree>", "<id>",    id,       "</id>",        "<name>",     name, "</name>",
-            "<parid>", parid,    "</parid>", "<xh>",       xh,           "</xh>", "<updatetime>",
-            "2004-05-01 10:20:30", "</updatetime>", "</tree>"};
+    return {"<tree>",        "<id>",         id,
+            "</id>",         "<name>",       name,
+            "</name>",       "<parid>",      parid,
+            "</parid>",      "<xh>",         xh,
+            "</xh>",         "<updatetime>", "2004-05-01 10:20:30",
+            "</updatetime>", "</tree>"};
 }
 
 class MergeTest : public ::testing::Test {
@@ -67,9 +70,11 @@ TEST_F(MergeTest, CategoriesGetTheFirstFreeIdUnderTheirParent) {
     // Children at node + 1 step and node + 3 steps: the next one takes node + 2 steps.
     Exec(Db(), "insert into dorntree(id,parid,name,oldid,updatetime) values (" +
                    std::to_string(kTop + kLevel2) + "," + std::to_string(kTop) +
-                   ",'a','20','2004-05-01 10:20:30'),(" + std::to_string(kTop + 3 * kLevel2) +
-                   "," + std::to_string(kTop) + ",'c','21','2004-05-01 10:20:30');"
-                   "update dorntree set childs=2 where id=" + std::to_string(kTop));
+                   ",'a','20','2004-05-01 10:20:30'),(" + std::to_string(kTop + 3 * kLevel2) + "," +
+                   std::to_string(kTop) +
+                   ",'c','21','2004-05-01 10:20:30');"
+                   "update dorntree set childs=2 where id=" +
+                   std::to_string(kTop));
     MergeCategories({Category("22", "b", "12", "1"), Category("23", "Y", "", "x")});
     EXPECT_EQ(Query(Db(), "select id,parid,name,xh from dorntree where oldid in ('22','23') "
                           "order by id"),
@@ -80,8 +85,8 @@ TEST_F(MergeTest, CategoriesGetTheFirstFreeIdUnderTheirParent) {
 }
 
 TEST_F(MergeTest, AKnownCategoryChangesOnlyItsTextsAndStamp) {
-    MergeCategories({Category("1", "A", "0", "1"), Category("2", "B", "1", "1"),
-                     Category("3", "C", "0", "1")});
+    MergeCategories(
+        {Category("1", "A", "0", "1"), Category("2", "B", "1", "1"), Category("3", "C", "0", "1")});
     const Rows before = Query(Db(), "select id,parid,childs from dorntree order by id");
     // Sent again with a new name, a new ordering number and (ignored) a new parent.
     MergeCategories({Category("2", "B2", "3", "9")}, "2005-01-01 00:00:00");
@@ -97,8 +102,8 @@ TEST_F(MergeTest, AFullParentDropsNewChildrenButStillUpdatesKnownOnes) {
     std::string sql = "begin;";
     for (int k = 1; k <= 62; ++k)
         sql += "insert into dorntree(id,parid,name,oldid,updatetime) values (" +
-               std::to_string(k * kTop) + ",0,'n" + std::to_string(k) + "','" +
-               std::to_string(k) + "','2004-01-01 00:00:00');";
+               std::to_string(k * kTop) + ",0,'n" + std::to_string(k) + "','" + std::to_string(k) +
+               "','2004-01-01 00:00:00');";
     Exec(Db(), sql + "commit;");
     MergeCategories({Category("99", "new", "0", "1"), Category("7", "renamed", "0", "4")});
     EXPECT_EQ(Query(Db(), "select count(*) from dorntree"), (Rows{{"62"}}));
@@ -137,8 +142,7 @@ TEST_F(MergeTest, ServerTextsWithQuotesNeverReachSqlUnquoted) {
               (Rows{{"1", "O'Brien"}}));
     // A header stamp with a quote: refused as a date, nothing else is touched.
     MergeCategories({Category("3", "Z", "0", "1")}, "2004-05-01 10:20:30' or 'a'='a");
-    EXPECT_EQ(Query(Db(), "select count(*) from dorntree where updatetime is null"),
-              (Rows{{"1"}}));
+    EXPECT_EQ(Query(Db(), "select count(*) from dorntree where updatetime is null"), (Rows{{"1"}}));
     EXPECT_EQ(Query(Db(), "select count(*) from dorntree"), (Rows{{"3"}}));
     EXPECT_FALSE(m_messages.Messages().empty());
 }
@@ -167,7 +171,8 @@ TEST_F(MergeTest, LawsAreInsertedOrUpdatedByServerId) {
     EXPECT_EQ(updater.GetNewestOldId(), "");
     updater.SetNotifyWindow(&m_progress);
     updater.SetHeaderCount("4");
-    Feed(updater, Law("815", {"T", "second topic line"}, {"", "line 1", "", "&rt;p&rt;", "&amp;rt;"}));
+    Feed(updater,
+         Law("815", {"T", "second topic line"}, {"", "line 1", "", "&rt;p&rt;", "&amp;rt;"}));
     Feed(updater, Law("", {"skipped"}, {"x"}));
     Feed(updater, Law("816", {"O'Reilly &amp; Co&rt;"}, {"a", "</p>", "after the element"}));
     Feed(updater, Law("815", {"T2"}, {"new"}, "2004-05-02 00:00:00"));
@@ -190,8 +195,8 @@ TEST_F(MergeTest, LawBodyLinesAndEntities) {
     updater.BeginEdition();
     Feed(updater, Law("1", {"T"}, {"", "line 1", "", "&rt;p&rt;", "&amp;rt;", "<", "x<y"}));
     // An unknown element and a lone ">" inside the body leave it as it is.
-    Feed(updater, {"<tree>", "<lawid>", "2", "</lawid>", "<body>", "a", "<x>", ">", "b",
-                   "</body>", "</tree>"});
+    Feed(updater, {"<tree>", "<lawid>", "2", "</lawid>", "<body>", "a", "<x>", ">", "b", "</body>",
+                   "</tree>"});
     updater.EndEdition();
     EXPECT_EQ(Query(Db(), "select body from dornlaws order by lawid"),
               (Rows{{"line 1\n\n>p>\n&rt;\n<\nx<y"}, {"a\nb"}}));
@@ -205,8 +210,9 @@ TEST_F(MergeTest, LinksTranslateServerIdsOfTheirOwnEditionOnly) {
                "insert into dornlaws(topic,oldid) values ('no server id',NULL);"
                "insert into en_dornlaws(topic,oldid) values ('en','6');"
                "insert into en_dorntree(id,parid,name,oldid) values (33554432,0,'c','9');");
-    const std::vector<std::string> link5 = {"<tree>", "<lawid>", "5", "</lawid>", "<treeid>", "9",
-                                            "</treeid>", "<updatetime>", "2004-05-01 10:20:30",
+    const std::vector<std::string> link5 = {"<tree>",        "<lawid>",      "5",
+                                            "</lawid>",      "<treeid>",     "9",
+                                            "</treeid>",     "<updatetime>", "2004-05-01 10:20:30",
                                             "</updatetime>", "</tree>"};
     CLinkUpdater updater;
     updater.SetNotifyWindow(&m_progress);
@@ -215,7 +221,8 @@ TEST_F(MergeTest, LinksTranslateServerIdsOfTheirOwnEditionOnly) {
     EXPECT_EQ(updater.GetNewestStamp(), "");
     updater.SetHeaderCount("4");
     Feed(updater, link5);
-    Feed(updater, {"<tree>", "<lawid>", "5", "</lawid>", "<treeid>", "404", "</treeid>", "</tree>"});
+    Feed(updater,
+         {"<tree>", "<lawid>", "5", "</lawid>", "<treeid>", "404", "</treeid>", "</tree>"});
     Feed(updater, {"<tree>", "<lawid>", "</lawid>", "<treeid>", "9", "</treeid>", "</tree>"});
     auto again = link5;
     again[8] = "2004-06-01 00:00:00";

@@ -1,6 +1,6 @@
+#include "update/ReplyReader.h"
 #include "app/SyncEvent.h"
 #include "tests/update/UpdateTestSupport.h"
-#include "update/ReplyReader.h"
 #include "update/UpdateRequest.h"
 #include "update/UpdaterBase.h"
 

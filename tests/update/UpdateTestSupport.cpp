@@ -85,9 +85,13 @@ bool CTestHost::ConfirmUpdate() {
     return m_bConfirm;
 }
 
-void CTestHost::UpdateFinished() { ++m_nFinished; }
+void CTestHost::UpdateFinished() {
+    ++m_nFinished;
+}
 
-void CTestHost::RunEnded(bool) { m_bEnded = true; }
+void CTestHost::RunEnded(bool) {
+    m_bEnded = true;
+}
 
 std::vector<CTestHost::Progress> CTestHost::ProgressLog() const {
     std::lock_guard lock(m_mutex);
@@ -193,29 +197,58 @@ static const char* const kStamp = "2004-05-01 10:20:30";
 // need the entities, a title with a quote, links to every level.
 void FillPublisher(const std::string& db) {
     const std::string s = std::string("'") + kStamp + "'";
-    Exec(db, "begin;"
-             "insert into dorntree(id,parid,name,xh,childs,oldid,updatetime) values"
-             "(33554432,0,'法律',9,1,'33554432'," + s + "),"
-             "(34078720,33554432,'刑法',5,1,'34078720'," + s + "),"
-             "(34086912,34078720,'刑法修正案',1,0,'34086912'," + s + "),"
-             "(67108864,0,'行政法规',8,0,'67108864'," + s + "),"
-             "(100663296,0,'地方性法规 & 规章',7,0,'100663296'," + s + ");"
+    Exec(db,
+         "begin;"
+         "insert into dorntree(id,parid,name,xh,childs,oldid,updatetime) values"
+         "(33554432,0,'法律',9,1,'33554432'," +
+             s +
+             "),"
+             "(34078720,33554432,'刑法',5,1,'34078720'," +
+             s +
+             "),"
+             "(34086912,34078720,'刑法修正案',1,0,'34086912'," +
+             s +
+             "),"
+             "(67108864,0,'行政法规',8,0,'67108864'," +
+             s +
+             "),"
+             "(100663296,0,'地方性法规 & 规章',7,0,'100663296'," +
+             s +
+             ");"
              "insert into dornlaws(lawid,topic,bumen,wenhao,datum,body,oldid,updatetime) values"
              "(1,'中华人民共和国刑法','全国人民代表大会','主席令第83号','1997-03-14 00:00:00',"
              "'第一章 <总则>\n\n第一条 为了惩罚犯罪 & 保护人民，制定本法。\n</p>\n&rt; &amp;',"
-             "'1'," + s + "),"
-             "(2,'O''Brien 条例','国务院',NULL,'2001-01-01 00:00:00','第一条\n第二条','2'," + s + "),"
-             "(3,'无分类的规定',NULL,NULL,NULL,'正文','3'," + s + ");"
+             "'1'," +
+             s +
+             "),"
+             "(2,'O''Brien 条例','国务院',NULL,'2001-01-01 00:00:00','第一条\n第二条','2'," +
+             s +
+             "),"
+             "(3,'无分类的规定',NULL,NULL,NULL,'正文','3'," +
+             s +
+             ");"
              "insert into dornlawas(lawid,treeid,updatetime) values"
-             "(1,34078720," + s + "),(1,34086912," + s + "),(2,67108864," + s + "),"
-             "(2,100663296," + s + ");"
+             "(1,34078720," +
+             s + "),(1,34086912," + s + "),(2,67108864," + s +
+             "),"
+             "(2,100663296," +
+             s +
+             ");"
              "insert into en_dorntree(id,parid,name,xh,childs,oldid,updatetime) values"
-             "(33554432,0,'Laws',1,1,'33554432'," + s + "),"
-             "(34078720,33554432,'Criminal law',1,0,'34078720'," + s + ");"
+             "(33554432,0,'Laws',1,1,'33554432'," +
+             s +
+             "),"
+             "(34078720,33554432,'Criminal law',1,0,'34078720'," +
+             s +
+             ");"
              "insert into en_dornlaws(lawid,topic,bumen,wenhao,datum,body,oldid,updatetime) values"
              "(1,'Criminal Law of the PRC','NPC','Order No. 83','1997-03-14 00:00:00',"
-             "'Article 1 a > b','1'," + s + ");"
-             "insert into en_dornlawas(lawid,treeid,updatetime) values(1,34078720," + s + ");"
+             "'Article 1 a > b','1'," +
+             s +
+             ");"
+             "insert into en_dornlawas(lawid,treeid,updatetime) values(1,34078720," +
+             s +
+             ");"
              "commit;");
 }
 
@@ -237,24 +270,23 @@ Rows Snapshot(const std::string& db) {
     return all;
 }
 
-
 void RelaySlowly(CScriptedServer& server, CPublisher& source, std::chrono::milliseconds pause) {
     for (const char* page : {kTreePage, kEnTreePage, kLawPage, kEnLawPage, kLinkPage, kEnLinkPage})
-        server.SetHandler(page, [&source, pause](const httplib::Request& request,
-                                                 httplib::Response& response) {
-            const bool law = request.path.find("law.asp") != std::string::npos;
-            auto reply = std::make_shared<std::string>(
-                source.Reply(request.path, request.get_param_value("updatetime"),
-                             request.get_param_value(law ? "lawid" : "id")));
-            response.set_chunked_content_provider(
-                "text/plain", [reply, pause](size_t offset, httplib::DataSink& sink) {
-                    if (offset >= reply->size()) {
-                        sink.done();
-                        return true;
-                    }
-                    std::this_thread::sleep_for(pause);
-                    const size_t n = std::min<size_t>(64, reply->size() - offset);
-                    return sink.write(reply->data() + offset, n);
-                });
-        });
+        server.SetHandler(
+            page, [&source, pause](const httplib::Request& request, httplib::Response& response) {
+                const bool law = request.path.find("law.asp") != std::string::npos;
+                auto reply = std::make_shared<std::string>(
+                    source.Reply(request.path, request.get_param_value("updatetime"),
+                                 request.get_param_value(law ? "lawid" : "id")));
+                response.set_chunked_content_provider(
+                    "text/plain", [reply, pause](size_t offset, httplib::DataSink& sink) {
+                        if (offset >= reply->size()) {
+                            sink.done();
+                            return true;
+                        }
+                        std::this_thread::sleep_for(pause);
+                        const size_t n = std::min<size_t>(64, reply->size() - offset);
+                        return sink.write(reply->data() + offset, n);
+                    });
+            });
 }

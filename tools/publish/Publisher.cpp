@@ -197,8 +197,8 @@ bool CReplyStream::Prepare(const std::string& updatetime, const std::string& id,
 }
 
 // Where a limit may cut a list in stamp order without parting rows of one stamp.
-template <class T> size_t CutAtStamp(const std::vector<T>& rows, int maxRecords,
-                                     std::string T::*stamp) {
+template <class T>
+size_t CutAtStamp(const std::vector<T>& rows, int maxRecords, std::string T::*stamp) {
     if (maxRecords <= 0 || rows.size() <= static_cast<size_t>(maxRecords))
         return rows.size();
     size_t cut = static_cast<size_t>(maxRecords);
@@ -272,9 +272,8 @@ bool CReplyStream::SelectLaws(std::string& error) {
     if (m_nMaxRecords > 0)
         sql += " limit " + std::to_string(m_nMaxRecords);
     CStatement stmt(m_pDb, sql);
-    m_pLawStmt = std::make_unique<CStatement>(
-        m_pDb, "select topic,bumen,wenhao,datum,body from " + m_strPrefix +
-                   "dornlaws where lawid=?1");
+    m_pLawStmt = std::make_unique<CStatement>(m_pDb, "select topic,bumen,wenhao,datum,body from " +
+                                                         m_strPrefix + "dornlaws where lawid=?1");
     if (!stmt.Ok() || !m_pLawStmt->Ok()) {
         error = "法规表无法读取";
         return false;
@@ -399,42 +398,43 @@ CPublisher::CPublisher(CPublisherOptions options)
     for (const Page& page : kPages) {
         const Kind kind = page.kind;
         const int edition = page.edition;
-        m_pImpl->server.Get(page.path, [this, kind, edition, contentType](
-                                           const httplib::Request& request,
-                                           httplib::Response& response) {
-            auto stream = std::make_shared<CReplyStream>(m_options.m_strDatabase, kind, edition,
-                                                         m_options.m_strCharset,
-                                                         m_options.m_nMaxRecords);
+        m_pImpl->server.Get(page.path, [this, kind, edition,
+                                        contentType](const httplib::Request& request,
+                                                     httplib::Response& response) {
+            auto stream =
+                std::make_shared<CReplyStream>(m_options.m_strDatabase, kind, edition,
+                                               m_options.m_strCharset, m_options.m_nMaxRecords);
             const std::string updatetime = request.get_param_value("updatetime");
-            const std::string id =
-                request.get_param_value(kind == Kind::Law ? "lawid" : "id");
+            const std::string id = request.get_param_value(kind == Kind::Law ? "lawid" : "id");
             std::string error;
             if (!stream->Prepare(updatetime, kind == Kind::Link ? std::string() : id, error)) {
                 response.set_content(stream->ErrorReply(error), contentType.c_str());
                 return;
             }
-            response.set_chunked_content_provider(
-                contentType, [stream](size_t, httplib::DataSink& sink) {
-                    std::string chunk;
-                    if (!stream->Next(chunk)) {
-                        sink.done();
-                        return true;
-                    }
-                    return sink.write(chunk.data(), chunk.size());
-                });
+            response.set_chunked_content_provider(contentType,
+                                                  [stream](size_t, httplib::DataSink& sink) {
+                                                      std::string chunk;
+                                                      if (!stream->Next(chunk)) {
+                                                          sink.done();
+                                                          return true;
+                                                      }
+                                                      return sink.write(chunk.data(), chunk.size());
+                                                  });
         });
     }
 }
 
-CPublisher::~CPublisher() { Stop(); }
+CPublisher::~CPublisher() {
+    Stop();
+}
 
 int CPublisher::Bind(std::string& error) {
     sqlite3* db = nullptr;
     bool ok = sqlite3_open_v2(m_options.m_strDatabase.c_str(), &db, SQLITE_OPEN_READONLY,
                               nullptr) == SQLITE_OK;
     if (ok) {
-        for (const char* table : {"dorntree", "dornlaws", "dornlawas", "en_dorntree",
-                                  "en_dornlaws", "en_dornlawas"}) {
+        for (const char* table :
+             {"dorntree", "dornlaws", "dornlawas", "en_dorntree", "en_dornlaws", "en_dornlawas"}) {
             const std::string sql = std::string("select count(*) from ") + table;
             if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
                 error = m_options.m_strDatabase + ": " + sqlite3_errmsg(db);
@@ -460,13 +460,18 @@ int CPublisher::Bind(std::string& error) {
         port = -1;
     }
     if (port < 0)
-        error = "cannot listen on " + m_options.m_strListen + ":" + std::to_string(m_options.m_nPort);
+        error =
+            "cannot listen on " + m_options.m_strListen + ":" + std::to_string(m_options.m_nPort);
     return port;
 }
 
-bool CPublisher::IsRunning() const { return m_pImpl->server.is_running(); }
+bool CPublisher::IsRunning() const {
+    return m_pImpl->server.is_running();
+}
 
-void CPublisher::Serve() { m_pImpl->server.listen_after_bind(); }
+void CPublisher::Serve() {
+    m_pImpl->server.listen_after_bind();
+}
 
 void CPublisher::Stop() {
     if (m_pImpl)

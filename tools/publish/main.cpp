@@ -14,9 +14,9 @@ namespace {
 
 void Usage(std::ostream& out) {
     out << "Usage: tolvarin-publish --db FILE [--listen ADDRESS] [--port N] "
-                 "[--charset NAME] [--max-records N] [--threads N]\n"
-                 "Serves the six update pages of FILE (a collection made by tolvarin-admin).\n"
-                 "Listens on 127.0.0.1:8642 by default; the charset of the replies is GBK.\n";
+           "[--charset NAME] [--max-records N] [--threads N]\n"
+           "Serves the six update pages of FILE (a collection made by tolvarin-admin).\n"
+           "Listens on 127.0.0.1:8642 by default; the charset of the replies is GBK.\n";
 }
 
 bool ParseInt(const char* text, int& out) {

@@ -8,8 +8,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 #include <mutex>
 #include <poll.h>
@@ -53,7 +53,9 @@ const char* StageText(int stage) {
     }
 }
 
-const char* EditionText(int edition) { return edition == 0 ? "中文" : "英文"; }
+const char* EditionText(int edition) {
+    return edition == 0 ? "中文" : "英文";
+}
 
 class CTerminalHost : public CUpdateRunHost {
 public:
@@ -141,10 +143,10 @@ private:
             return;
         if (g_bTerminal) {
             constexpr int kWidth = 30;
-            const int filled = m_nTotal > 0 ? static_cast<int>(static_cast<long long>(kWidth) *
-                                                               std::min(m_nCount, m_nTotal) /
-                                                               m_nTotal)
-                                            : 0;
+            const int filled = m_nTotal > 0
+                                   ? static_cast<int>(static_cast<long long>(kWidth) *
+                                                      std::min(m_nCount, m_nTotal) / m_nTotal)
+                                   : 0;
             std::string bar;
             for (int i = 0; i < kWidth; ++i)
                 bar += i < filled ? "#" : "-";
@@ -152,8 +154,8 @@ private:
                          EditionText(m_nEdition), bar.c_str(), m_nCount, m_nTotal);
             g_bLineOpen = true;
         } else {
-            std::fprintf(stderr, "%s ... ( %d/%d ) %s\n", StageText(m_nStage), m_nCount,
-                         m_nTotal, EditionText(m_nEdition));
+            std::fprintf(stderr, "%s ... ( %d/%d ) %s\n", StageText(m_nStage), m_nCount, m_nTotal,
+                         EditionText(m_nEdition));
         }
         std::fflush(stderr);
     }
@@ -176,14 +178,14 @@ private:
 
 void Usage(std::ostream& out) {
     out << "Usage: tolvarin-update [--yes] [--server URL] [--charset NAME]\n"
-                 "Brings db1.mdb of the working directory up to date from the publisher's\n"
-                 "server (categories, laws and their links, Chinese and English editions).\n"
-                 "  --yes          do not ask before the download\n"
-                 "  --server URL   the server (default: $TOLVARIN_UPDATE_SERVER or "
-              << CUpdateSettings::kDefaultServer
-              << ")\n"
-                 "  --charset NAME the wire charset (default: $TOLVARIN_UPDATE_CHARSET or GBK)\n"
-                 "Ctrl+C stops the run. The exit status is 0 only when the whole run succeeded.\n";
+           "Brings db1.mdb of the working directory up to date from the publisher's\n"
+           "server (categories, laws and their links, Chinese and English editions).\n"
+           "  --yes          do not ask before the download\n"
+           "  --server URL   the server (default: $TOLVARIN_UPDATE_SERVER or "
+        << CUpdateSettings::kDefaultServer
+        << ")\n"
+           "  --charset NAME the wire charset (default: $TOLVARIN_UPDATE_CHARSET or GBK)\n"
+           "Ctrl+C stops the run. The exit status is 0 only when the whole run succeeded.\n";
 }
 
 } // namespace
