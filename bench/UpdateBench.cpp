@@ -89,7 +89,25 @@ public:
     void PostProgress(int, int, int) override {}
     bool ConfirmUpdate() override { return true; }
     void UpdateFinished() override { m_bFinished = true; }
+    void StageEdition(int stage, int edition) override {
+        Mark();
+        m_strCurrent = std::to_string(stage) + "/" + std::to_string(edition);
+    }
+    void RunEnded(bool) override { Mark(); }
     std::atomic<bool> m_bFinished{false};
+    std::string m_strTimes; // seconds of each stage (104 to 106) and edition
+
+private:
+    void Mark() {
+        const auto now = Clock::now();
+        if (!m_strCurrent.empty())
+            m_strTimes += " " + m_strCurrent + ": " +
+                          std::to_string(std::chrono::duration<double>(now - m_last).count()) +
+                          " s";
+        m_last = now;
+    }
+    std::string m_strCurrent;
+    Clock::time_point m_last = Clock::now();
 };
 
 } // namespace
@@ -185,6 +203,7 @@ int main(int argc, char** argv) {
                  "%s)\n",
                  updateSeconds, static_cast<double>(received) / updateSeconds, received,
                  receivedLinks, host.m_bFinished ? "finished" : "NOT finished");
+    std::fprintf(out, "  stages:%s\n", host.m_strTimes.c_str());
     std::fprintf(out, "update / import:             %8.2f    (goal: 3.00 or less)\n",
                  updateSeconds / importSeconds);
     for (const auto& message : messages.Messages())

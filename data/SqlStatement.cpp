@@ -1,16 +1,24 @@
 #include "data/SqlStatement.h"
 
+#include <string_view>
+
 void QuoteText(std::string& target, const char* value) {
     if (!value || !*value) {
         target += "NULL";
         return;
     }
+    // Copied in runs between quotes: law texts are long and have few quotes.
+    const std::string_view text(value);
+    target.reserve(target.size() + text.size() + 2);
     target += '\'';
-    for (const char* p = value; *p; ++p) {
-        if (*p == '\'')
-            target += '\'';
-        target += *p;
+    size_t start = 0;
+    for (size_t quote = text.find('\''); quote != std::string_view::npos;
+         quote = text.find('\'', start)) {
+        target.append(text, start, quote + 1 - start);
+        target += '\'';
+        start = quote + 1;
     }
+    target.append(text, start, std::string_view::npos);
     target += '\'';
 }
 

@@ -90,7 +90,10 @@ void CReplyReader::Abandon() {
 void CReplyReader::Line(std::string raw) {
     // A NUL byte has no place in a text line and would cut the statement built from it.
     raw.erase(std::remove(raw.begin(), raw.end(), '\0'), raw.end());
-    std::string line = m_pCodec ? m_pCodec->ToUtf8(raw) : std::move(raw);
+    // Element lines and numbers are ASCII, which every wire charset keeps as it is.
+    const bool ascii = std::all_of(raw.begin(), raw.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    std::string line = m_pCodec && !ascii ? m_pCodec->ToUtf8(raw) : std::move(raw);
     line.erase(std::remove(line.begin(), line.end(), '\0'), line.end());
     switch (m_state) {
     case State::FirstLine:

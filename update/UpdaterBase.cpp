@@ -12,9 +12,7 @@ constexpr int kBatchRecords = 500;
 constexpr auto kBatchTime = std::chrono::milliseconds(500);
 } // namespace
 
-CUpdaterBase::CUpdaterBase() {
-    m_db.Connect(kConnectionString, 0);
-}
+CUpdaterBase::CUpdaterBase() { m_db.Connect(kConnectionString, 0); }
 
 CUpdaterBase::~CUpdaterBase() {
     EndEdition();

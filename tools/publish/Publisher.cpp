@@ -43,14 +43,14 @@ std::string OneLine(std::string text) {
 std::string Encode(const std::string& text) {
     std::string out;
     out.reserve(text.size() + 16);
-    for (const char c : text) {
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '>')
-            out += "&rt;";
-        else
-            out += c;
+    size_t start = 0;
+    for (size_t at = text.find_first_of("&>"); at != std::string::npos;
+         at = text.find_first_of("&>", start)) {
+        out.append(text, start, at - start);
+        out += text[at] == '&' ? "&amp;" : "&rt;";
+        start = at + 1;
     }
+    out.append(text, start, std::string::npos);
     return out;
 }
 
@@ -394,6 +394,9 @@ CPublisher::CPublisher(CPublisherOptions options)
     m_pImpl->server.new_task_queue = [threads] { return new httplib::ThreadPool(size_t(threads)); };
     // A client may stop reading for a while (a message box waits for its user).
     m_pImpl->server.set_write_timeout(600, 0);
+    // A reply is written in pieces (header, chunk sizes, chunks): without this each small
+    // piece may wait for the client's delayed acknowledgement.
+    m_pImpl->server.set_tcp_nodelay(true);
     const std::string contentType = "text/plain; charset=" + m_options.m_strCharset;
     for (const Page& page : kPages) {
         const Kind kind = page.kind;
