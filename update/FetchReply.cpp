@@ -4,6 +4,7 @@
 #include "update/InternetSession.h"
 #include "update/ReplyReader.h"
 #include "update/UpdateRequest.h"
+#include "update/UpdaterBase.h"
 
 void FetchReply(CInternetSession& session, CUpdateRequest& request, CUpdaterBase& updater,
                 CSyncEvent* stopEvent, CGbkCodec* codec, std::string& error, bool& goOn) {
@@ -31,6 +32,7 @@ void FetchReply(CInternetSession& session, CUpdateRequest& request, CUpdaterBase
     case CInternetSession::Result::ReadFailed:
         AppMessageBox(transportError);
         reader.Abandon();
+        updater.SetReplyBrokenOff();
         break;
     }
     if (!reader.GoOn())

@@ -133,6 +133,10 @@ void CUpdateRun::Worker(Stage stage) {
             else
                 RunStage(stage, static_cast<CLinkUpdater&>(*updater), error, goOn);
         }
+        // The next edition was still tried after a broken-off reply, but the later stages
+        // wait for the next run, which brings the rest of this one first.
+        if (stage != Stage::Link && updater->WasReplyBrokenOff())
+            m_bUpdateFailed = 1;
         if (!goOn || !error.empty()) {
             if (stage != Stage::Link)
                 m_bUpdateFailed = 1;

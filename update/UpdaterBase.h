@@ -45,6 +45,13 @@ public:
     // the reply ends with a format error instead of exhausting the memory.
     bool IsOverlong() const { return m_bOverlong; }
 
+    // A reply of this updater was broken off by the transport while it was read (for any
+    // edition of the stage). Its records only arrive with the next run, so a later stage of
+    // this run must not go on from them: links to categories or laws still missing would be
+    // skipped and, with the link stamp moving on, never asked for again.
+    void SetReplyBrokenOff() { m_bReplyBrokenOff = true; }
+    bool WasReplyBrokenOff() const { return m_bReplyBrokenOff; }
+
     int GetTotal() const { return m_nTotal; }
     int GetCount() const { return m_nCount; }
     CDbConnection& Connection() { return m_db; }
@@ -84,6 +91,7 @@ private:
     bool m_bInBatch = false;
     bool m_bReplyEnded = false;
     bool m_bBroken = false;
+    bool m_bReplyBrokenOff = false;
     int m_nBatched = 0;
     std::chrono::steady_clock::time_point m_batchStart;
 };

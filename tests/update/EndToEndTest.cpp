@@ -315,13 +315,15 @@ TEST_F(EndToEnd, AConnectionClosedMidReplyKeepsWhatArrivedAndGoesOn) {
     });
     CTestHost host;
     m_fixture.RunTo(server.Url(), host);
-    // The transport error is shown; the English laws and the links still come.
+    // The transport error is shown; the English laws still come. The links wait for the
+    // next run, which brings the missing laws first: merged now, the links of the missing
+    // laws would be skipped and, with the link stamp moving on, never come again.
     const auto messages = m_messages.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].text.find_first_not_of(' '), std::string::npos);
     EXPECT_EQ(server.RequestCount(kEnLawPage), 1);
-    EXPECT_EQ(server.RequestCount(kEnLinkPage), 1);
-    EXPECT_EQ(host.Finished(), 1);
+    EXPECT_EQ(server.RequestCount(kLinkPage), 0);
+    EXPECT_EQ(host.Finished(), 0);
     EXPECT_EQ(Query(Client(), "select oldid from dornlaws"), (Rows{{"8"}}));
 }
 
