@@ -34,20 +34,19 @@ bool Tokenize(std::string_view s, std::vector<Token>& out, std::string& error) {
     while (i < s.size()) {
         const char c = s[i];
         if (c == '\'') {
+            // Law texts make long literals: jump from quote to quote.
             size_t j = i + 1;
             for (;;) {
-                if (j >= s.size()) {
+                j = s.find('\'', j);
+                if (j == std::string_view::npos) {
                     error = "Syntax error in string in query expression.";
                     return false;
                 }
-                if (s[j] == '\'') {
-                    if (j + 1 < s.size() && s[j + 1] == '\'') {
-                        j += 2;
-                        continue;
-                    }
-                    break;
+                if (j + 1 < s.size() && s[j + 1] == '\'') {
+                    j += 2;
+                    continue;
                 }
-                ++j;
+                break;
             }
             out.push_back({Tok::String, std::string(s.substr(i, j + 1 - i))});
             i = j + 1;
