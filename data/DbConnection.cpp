@@ -111,9 +111,6 @@ int CDbConnection::Connect(const char* connectionString, int force) {
     sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     // The same like, matched faster: the law-text search reads every law through it.
     CLikeFunction::Register(db);
-    // Pages read straight from the file's mapping instead of copied in by read calls (the
-    // engine caps the size at what it was built for).
-    sqlite3_exec(db, "PRAGMA mmap_size=2147418112", nullptr, nullptr, nullptr);
     m_pDb = db;
     m_strLastError.clear();
     return 1;

@@ -6,6 +6,7 @@
 #include "search/SearchComposer.h"
 
 #include <atomic>
+#include <sqlite3.h>
 #include <thread>
 
 CBodySearch::CBodySearch(CDbConnection& db, std::string lawTable, std::string connectionString)
@@ -54,13 +55,13 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         for (size_t w = 0; w < statements.size(); ++w) {
             ++m_nWindows;
             const long long i = static_cast<long long>(w) * kWindowSize;
+            if (m_connect)
+                m_connect();
             if (done[w]) {
                 for (CLawRow& row : found[w])
                     rows.push_back(std::move(row));
                 continue;
             }
-            if (m_connect)
-                m_connect();
             if (ReadWindow(statements[w], rows, nullptr))
                 continue;
             ++m_nSecondPasses;
@@ -92,19 +93,18 @@ void CBodySearch::RunFirstPasses(const std::vector<std::string>& statements, int
         CDbConnection db;
         if (!db.Connect(connection.c_str(), 0))
             return;
+        // Pages read straight from the file's mapping rather than copied in by read calls
+        // (up to the engine's cap); the mapping goes with the connection at the end of the
+        // run, so the texts read do not stay in the program's memory.
+        sqlite3_exec(db.GetConnectionHandle(), "PRAGMA mmap_size=2147418112", nullptr, nullptr,
+                     nullptr);
         CBodySearch own(db, m_strLawTable, std::function<void()>());
         for (size_t w; (w = next.fetch_add(1)) < statements.size();)
             done[w] = static_cast<char>(own.ReadWindow(statements[w], found[w], nullptr));
     };
     std::vector<std::thread> helpers;
-    for (int k = 1; k < workers; ++k)
+    for (int k = 0; k < workers; ++k)
         helpers.emplace_back(helper);
-    // This thread takes its share on the owner's connection, connected before each window.
-    for (size_t w; (w = next.fetch_add(1)) < statements.size();) {
-        if (m_connect)
-            m_connect();
-        done[w] = static_cast<char>(ReadWindow(statements[w], found[w], nullptr));
-    }
     for (std::thread& t : helpers)
         t.join();
 }

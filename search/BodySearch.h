@@ -39,10 +39,11 @@ public:
     // list matches no law, nor does a law that cannot be read.
     bool LawContainsWords(int lawid, const std::vector<std::string>& words);
 
-    // Windows searched at once: each helper beyond the first reads its windows on a
-    // connection of its own to the same database, opened for the run; the rows still come
-    // window by window in order, and a window that fails on a helper is searched again on
-    // `db` as above. 1 (the default) searches every window on `db`; 0 one per processor.
+    // Windows searched at once: with more than one, helper threads read the windows on
+    // connections of their own to the same database, opened for the run; the rows still come
+    // window by window in order, `db` is connected before every window, and a window that
+    // fails on a helper is searched again on `db` as above. 1 (the default) searches every
+    // window on `db`; 0 one helper per processor.
     void SetWorkers(int workers) { m_nWorkers = workers; }
 
     // Figures of the last Run: windows searched and windows searched a second time.
@@ -58,8 +59,8 @@ private:
     // rows it had delivered are then not kept.
     int ReadWindow(const std::string& sql, std::vector<CLawRow>& rows,
                    const std::vector<std::string>* checkWords);
-    // The first pass of every window, shared among helper threads; `done[i]` tells whether
-    // window i was searched (its rows in `found[i]`).
+    // The first pass of every window, shared among `workers` helper threads; `done[i]`
+    // tells whether window i was searched (its rows in `found[i]`).
     void RunFirstPasses(const std::vector<std::string>& statements, int workers,
                         std::vector<std::vector<CLawRow>>& found, std::vector<char>& done);
 
