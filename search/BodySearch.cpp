@@ -6,6 +6,7 @@
 #include "search/SearchComposer.h"
 
 #include <atomic>
+#include <memory>
 #include <sqlite3.h>
 #include <thread>
 
@@ -87,24 +88,30 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
 void CBodySearch::RunFirstPasses(const std::vector<std::string>& statements, int workers,
                                  std::vector<std::vector<CLawRow>>& found,
                                  std::vector<char>& done) {
-    std::atomic<size_t> next{0};
+    // The helpers' connections are opened here, on the owner's thread: a box about a failed
+    // connection must not come from a helper while this thread waits for it.
     const std::string connection = m_db.GetConnectionString();
-    auto helper = [&] {
-        CDbConnection db;
-        if (!db.Connect(connection.c_str(), 0))
-            return;
+    std::vector<std::unique_ptr<CDbConnection>> connections;
+    for (int k = 0; k < workers; ++k) {
+        auto db = std::make_unique<CDbConnection>();
+        if (!db->Connect(connection.c_str(), 0))
+            break; // the windows left are searched on the owner's connection
         // Pages read straight from the file's mapping rather than copied in by read calls
         // (up to the engine's cap); the mapping goes with the connection at the end of the
         // run, so the texts read do not stay in the program's memory.
-        sqlite3_exec(db.GetConnectionHandle(), "PRAGMA mmap_size=2147418112", nullptr, nullptr,
+        sqlite3_exec(db->GetConnectionHandle(), "PRAGMA mmap_size=2147418112", nullptr, nullptr,
                      nullptr);
-        CBodySearch own(db, m_strLawTable, std::function<void()>());
+        connections.push_back(std::move(db));
+    }
+    std::atomic<size_t> next{0};
+    auto helper = [&](CDbConnection* db) {
+        CBodySearch own(*db, m_strLawTable, std::function<void()>());
         for (size_t w; (w = next.fetch_add(1)) < statements.size();)
             done[w] = static_cast<char>(own.ReadWindow(statements[w], found[w], nullptr));
     };
     std::vector<std::thread> helpers;
-    for (int k = 0; k < workers; ++k)
-        helpers.emplace_back(helper);
+    for (const auto& db : connections)
+        helpers.emplace_back(helper, db.get());
     for (std::thread& t : helpers)
         t.join();
 }

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sqlite3.h>
@@ -123,6 +124,28 @@ TEST_F(ParallelBodySearch, RowsKeepTheWindowOrderAndTheirColumns) {
         EXPECT_EQ(two[i].m_strDatum, one[i].m_strDatum);
     }
     EXPECT_TRUE(Search("合同", 2, 2 * 33554432, 0).empty());
+}
+
+TEST_F(ParallelBodySearch, HelpersThatCannotConnectLeaveTheWindowsToTheOwner) {
+    m_file.Connect(m_db);
+    for (int i = 1; i <= 300; ++i) {
+        ASSERT_EQ(m_db.Execute(("insert into dornlaws (lawid, topic, body) values (" +
+                                std::to_string(i) + ", 'T', '" + (i % 2 ? "合同" : "无") + "')")
+                                   .c_str()),
+                  1);
+        ASSERT_EQ(m_db.Execute(("insert into dornlawas (lawid, treeid) values (" +
+                                std::to_string(i) + ", 33554432)")
+                                   .c_str()),
+                  1);
+    }
+    const std::vector<int> expected = Ids(Search("合同", 1));
+    ASSERT_EQ(expected.size(), 150U);
+    // The file is gone under its name: the owner's open connection still reads it, a helper
+    // cannot open it. Its box comes on this thread, once, and nothing waits forever.
+    std::filesystem::rename(m_file.File(), m_file.File() + ".moved");
+    EXPECT_EQ(Ids(Search("合同", 2)), expected);
+    EXPECT_EQ(m_messages.Messages().size(), 1U);
+    std::filesystem::rename(m_file.File() + ".moved", m_file.File());
 }
 
 TEST(NewDatabase, HoldsALawTextOfAverageLengthInItsRowsPage) {
