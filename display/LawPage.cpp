@@ -3,6 +3,8 @@
 #include "app/TextUtil.h"
 #include "data/DbRecordset.h"
 
+#include <string_view>
+
 std::string CLawPage::LawQuery(const char* lawTable, int lawid) {
     return std::string("select law.topic as law_topic,law.bumen as law_bumen,law.wenhao as "
                        "law_wenhao,law.datum as law_datum,law.body as law_body,law.reid as "
@@ -54,6 +56,18 @@ std::string CLawPage::Render(const CLawFields& law, const std::string& pageTempl
     ReplaceAll(page, "{{文号}}", law.m_strWenhao);
     ReplaceAll(page, "{{部门}}", law.m_strBumen);
     ReplaceAll(page, "{{时间}}", law.m_strDatum);
-    ReplaceAll(page, "{{内容}}", body);
+    // Fields are filled one after another, so a "{{内容}}" inside a field gets the body too.
+    // A field stuffed with that placeholder would multiply the body without bound; past a
+    // budget only the template's own placeholder, the last one, is filled.
+    static constexpr std::string_view kBody = "{{内容}}";
+    size_t copies = 0;
+    for (size_t pos = page.find(kBody); pos != std::string::npos; pos = page.find(kBody, pos + 1))
+        ++copies;
+    if (copies > 1 && (copies - 1) * body.size() > kMaxBodyCopiesBytes) {
+        const size_t last = page.rfind(kBody);
+        page.replace(last, kBody.size(), body);
+        return page;
+    }
+    ReplaceAll(page, kBody, body);
     return page;
 }

@@ -20,6 +20,8 @@ class CLawPage {
 public:
     static constexpr const char* kSearchColor = "#0033FF";
     static constexpr const char* kFindColor = "#FF1500";
+    // The most the body may add to a page through placeholders that stand inside the fields.
+    static constexpr size_t kMaxBodyCopiesBytes = 64u << 20;
 
     // The statement that reads a law from `lawTable`.
     static std::string LawQuery(const char* lawTable, int lawid);

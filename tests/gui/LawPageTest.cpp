@@ -74,6 +74,16 @@ TEST(LawPage, TemplatePlaceholders) {
               "TB 2004-05-062004-05-06");
     law.m_strTopic = "<b>&amp;</b>";
     EXPECT_EQ(CLawPage::Render(law, "{{标题}}", {}, {}), "<b>&amp;</b>");
+
+    // A title stuffed with the body placeholder cannot multiply a long body without bound:
+    // past the budget only the template's own placeholder gets the body.
+    law.m_strBody = std::string(1 << 20, 'x');
+    std::string stuffed;
+    for (int i = 0; i < 200; ++i)
+        stuffed += "{{内容}}";
+    law.m_strTopic = stuffed;
+    const std::string page = CLawPage::Render(law, "<{{标题}}|{{内容}}>", {}, {});
+    EXPECT_EQ(page, "<" + stuffed + "|" + law.m_strBody + ">");
 }
 
 TEST(LawPage, EditionTemplates) {
