@@ -68,46 +68,26 @@ std::string* CLawUpdater::Field(const std::string& tag) {
     return nullptr;
 }
 
-void CLawUpdater::FeedLine(const std::string& line) {
-    // Closing style: a line is an element line outside any element or when it ends in ">".
-    const bool element = m_strTag == "0" || (!line.empty() && line.back() == '>');
-    if (!element) {
-        if (m_strTag == "topic") {
-            if (m_strTopic.empty())
-                m_strTopic = line;
-        } else if (m_strTag == "body") {
-            if (m_strBody.size() + line.size() >= kMaxBody) {
-                m_bOverlong = true;
-                return;
-            }
-            if (!m_strBody.empty()) {
-                m_strBody += '\n';
-                m_strBody += line;
-            } else {
-                m_strBody = line;
-            }
-        } else if (std::string* field = Field(m_strTag)) {
-            *field = line;
+void CLawUpdater::FeedLine(const std::string& line) { FeedClosingStyleLine(line); }
+
+// The title keeps its first line; the body collects all its lines, joined by line feeds.
+void CLawUpdater::StoreValue(const std::string& line) {
+    if (m_strTag == "topic") {
+        if (m_strTopic.empty())
+            m_strTopic = line;
+    } else if (m_strTag == "body") {
+        if (m_strBody.size() + line.size() >= kMaxBody) {
+            m_bOverlong = true;
+            return;
         }
-        return;
-    }
-    if (line.size() < 3 || line.back() != '>')
-        return;
-    if (line[0] == '<' && line[1] == '/') {
-        m_strTag = "0";
-        if (line == "</tree>")
-            MergeRecord();
-        return;
-    }
-    if (line == "<tree>") {
-        ClearRecord();
-        m_strTag = "0";
-        return;
-    }
-    if (line.front() == '<') {
-        const std::string name = line.substr(1, line.size() - 2);
-        if (Field(name))
-            m_strTag = name;
+        if (!m_strBody.empty()) {
+            m_strBody += '\n';
+            m_strBody += line;
+        } else {
+            m_strBody = line;
+        }
+    } else {
+        CUpdaterBase::StoreValue(line);
     }
 }
 

@@ -18,9 +18,10 @@ public:
     static void DecodeEntities(std::string& text);
 
 private:
-    void ClearRecord();
-    void MergeRecord();
-    std::string* Field(const std::string& tag);
+    void ClearRecord() override;
+    void MergeRecord() override;
+    std::string* Field(const std::string& tag) override;
+    void StoreValue(const std::string& line) override;
 
     std::string m_strNewestOldId;
     std::string m_strUpdateTime;

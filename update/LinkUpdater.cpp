@@ -65,34 +65,12 @@ std::string* CLinkUpdater::Field(const std::string& tag) {
     return nullptr;
 }
 
-void CLinkUpdater::FeedLine(const std::string& line) {
-    // Closing style, every field keeps its last value line.
-    const bool element = m_strTag == "0" || (!line.empty() && line.back() == '>');
-    if (!element) {
-        if (std::string* field = Field(m_strTag))
-            *field = line;
-        return;
-    }
-    if (line.size() < 3 || line.back() != '>')
-        return;
-    if (line[0] == '<' && line[1] == '/') {
-        m_strTag = "0";
-        if (line == "</tree>")
-            MergeRecord();
-        return;
-    }
-    if (line == "<tree>") {
-        m_strUpdateTime.clear();
-        m_strLawId.clear();
-        m_strTreeId.clear();
-        m_strTag = "0";
-        return;
-    }
-    if (line.front() == '<') {
-        const std::string name = line.substr(1, line.size() - 2);
-        if (Field(name))
-            m_strTag = name;
-    }
+void CLinkUpdater::FeedLine(const std::string& line) { FeedClosingStyleLine(line); }
+
+void CLinkUpdater::ClearRecord() {
+    m_strUpdateTime.clear();
+    m_strLawId.clear();
+    m_strTreeId.clear();
 }
 
 void CLinkUpdater::MergeRecord() {

@@ -26,8 +26,9 @@ public:
     const std::map<std::string, int>& LawIds() const { return m_mapLawIds; }
 
 private:
-    void MergeRecord();
-    std::string* Field(const std::string& tag);
+    void ClearRecord() override;
+    void MergeRecord() override;
+    std::string* Field(const std::string& tag) override;
 
     std::map<std::string, int> m_mapTreeIds;
     std::map<std::string, int> m_mapLawIds;

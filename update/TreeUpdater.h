@@ -22,9 +22,9 @@ public:
     void FinishReply() override;
 
 private:
-    void ClearRecord();
-    void MergeRecord();
-    std::string* Field(const std::string& tag);
+    void ClearRecord() override;
+    void MergeRecord() override;
+    std::string* Field(const std::string& tag) override;
 
     CTreeNode m_node;
     std::string m_strNewestOldId;

@@ -105,3 +105,34 @@ void CUpdaterBase::Post(int message) {
     if (m_hNotifyWnd)
         m_hNotifyWnd->PostProgress(message, m_nTotal, m_nCount);
 }
+
+void CUpdaterBase::StoreValue(const std::string& line) {
+    if (std::string* field = Field(m_strTag))
+        *field = line;
+}
+
+void CUpdaterBase::FeedClosingStyleLine(const std::string& line) {
+    const bool element = m_strTag == "0" || (!line.empty() && line.back() == '>');
+    if (!element) {
+        StoreValue(line);
+        return;
+    }
+    if (line.size() < 3 || line.back() != '>')
+        return;
+    if (line[0] == '<' && line[1] == '/') {
+        m_strTag = "0";
+        if (line == "</tree>")
+            MergeRecord();
+        return;
+    }
+    if (line == "<tree>") {
+        ClearRecord();
+        m_strTag = "0";
+        return;
+    }
+    if (line.front() == '<') {
+        const std::string name = line.substr(1, line.size() - 2);
+        if (Field(name))
+            m_strTag = name;
+    }
+}

@@ -64,6 +64,18 @@ protected:
     struct NoDatabase {};
     explicit CUpdaterBase(NoDatabase) {}
 
+    // The closing-style record grammar (laws and links): a line is an element line outside
+    // any element or when it ends in ">"; any closing element ends the current field and
+    // "</tree>" merges the record; "<tree>" starts a new one; an opening element of a field
+    // of the stream selects that field; value lines go to StoreValue.
+    void FeedClosingStyleLine(const std::string& line);
+    // The field text of an element name, nullptr when the stream has no such field.
+    virtual std::string* Field(const std::string& /*tag*/) { return nullptr; }
+    // A value line for the field m_strTag names; the line replaces the field text.
+    virtual void StoreValue(const std::string& line);
+    virtual void ClearRecord() {}
+    virtual void MergeRecord() {}
+
     // Before a record's statements: opens a batch when none is open.
     void BeginRecord();
     // After a record's statements: notices a batch the database threw away, and commits the
