@@ -1,6 +1,10 @@
 #include "data/Schema.h"
 
+#include "app/AppConstants.h"
+#include "data/DbConnection.h"
+
 #include <filesystem>
+#include <set>
 #include <sqlite3.h>
 
 namespace {
@@ -17,12 +21,17 @@ std::string DateColumn(const std::string& name) {
 
 std::string CSchema::EditionDdl(const std::string& p) {
     std::string ddl;
-    ddl += "CREATE TABLE " + p + "dorntree (id INTEGER PRIMARY KEY, parid INTEGER NOT NULL DEFAULT 0, "
+    ddl += "CREATE TABLE " + p +
+           "dorntree (id INTEGER PRIMARY KEY, parid INTEGER NOT NULL DEFAULT 0, "
            "name TEXT, xh INTEGER DEFAULT 0, childs INTEGER NOT NULL DEFAULT 0, oldid TEXT, " +
            DateColumn("updatetime") + ");\n";
-    ddl += "CREATE TABLE " + p + "dornlaws (lawid INTEGER PRIMARY KEY AUTOINCREMENT, topic TEXT, "
-           "wenhao TEXT, bumen TEXT, " + DateColumn("datum") + ", body LONGTEXT, reid INTEGER, "
-           "oldid TEXT, " + DateColumn("updatetime") + ");\n";
+    ddl += "CREATE TABLE " + p +
+           "dornlaws (lawid INTEGER PRIMARY KEY AUTOINCREMENT, topic TEXT, "
+           "wenhao TEXT, bumen TEXT, " +
+           DateColumn("datum") +
+           ", body LONGTEXT, reid INTEGER, "
+           "oldid TEXT, " +
+           DateColumn("updatetime") + ");\n";
     ddl += "CREATE TABLE " + p + "dornlawas (lawid INTEGER NOT NULL, treeid INTEGER NOT NULL, " +
            DateColumn("updatetime") + ");\n";
     ddl += "CREATE INDEX " + p + "dorntree_parid ON " + p + "dorntree (parid, xh);\n";
@@ -59,8 +68,7 @@ bool CSchema::CreateDatabase(const std::string& path, bool overwrite, std::strin
     // Pages of 64 KB hold a law text of average length within its row's page, so the
     // body search reads it without following a chain of overflow pages.
     const std::string ddl = "PRAGMA page_size=65536;\nPRAGMA journal_mode=WAL;\nBEGIN;\n" +
-                            EditionDdl("") +
-                            EditionDdl("en_") + "COMMIT;\n";
+                            EditionDdl("") + EditionDdl("en_") + "COMMIT;\n";
     char* err = nullptr;
     const bool ok = sqlite3_exec(db, ddl.c_str(), nullptr, nullptr, &err) == SQLITE_OK;
     if (!ok)
@@ -68,4 +76,73 @@ bool CSchema::CreateDatabase(const std::string& path, bool overwrite, std::strin
     sqlite3_free(err);
     sqlite3_close(db);
     return ok;
+}
+
+namespace {
+
+struct TableColumns {
+    const char* table;
+    std::initializer_list<const char*> columns;
+};
+
+// The columns of each table role that some statement of the program names.
+const TableColumns kCollectionTables[] = {
+    {"dorntree", {"id", "parid", "name", "xh", "childs", "oldid", "updatetime"}},
+    {"dornlaws",
+     {"lawid", "topic", "wenhao", "bumen", "datum", "body", "reid", "oldid", "updatetime"}},
+    {"dornlawas", {"lawid", "treeid", "updatetime"}},
+};
+
+} // namespace
+
+bool CSchema::CheckCollection(sqlite3* db, std::string& missing) {
+    missing.clear();
+    if (!db) {
+        missing = "dorntree";
+        return false;
+    }
+    for (const char* prefix : {"", "en_"}) {
+        for (const TableColumns& role : kCollectionTables) {
+            const std::string table = std::string(prefix) + role.table;
+            sqlite3_stmt* stmt = nullptr;
+            if (sqlite3_prepare_v2(db, "select name from pragma_table_info(?1)", -1, &stmt,
+                                   nullptr) != SQLITE_OK) {
+                sqlite3_finalize(stmt);
+                missing = table;
+                return false;
+            }
+            sqlite3_bind_text(stmt, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+            std::set<std::string> present;
+            int rc = SQLITE_OK;
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+                const auto* name = sqlite3_column_text(stmt, 0);
+                if (name)
+                    present.insert(reinterpret_cast<const char*>(name));
+            }
+            sqlite3_finalize(stmt);
+            if (rc != SQLITE_DONE || present.empty()) {
+                missing = table;
+                return false;
+            }
+            for (const char* column : role.columns) {
+                // Column names compare without regard to case, as the engine does.
+                bool found = false;
+                for (const std::string& name : present)
+                    found = found || sqlite3_stricmp(name.c_str(), column) == 0;
+                if (!found) {
+                    missing = table + "." + column;
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+bool CSchema::CheckCollection(CDbConnection& db, std::string& missing) {
+    return CheckCollection(db.GetConnectionHandle(), missing);
+}
+
+std::string CSchema::NoCollectionText(const std::string& missing) {
+    return std::string(kDatabaseFileName) + " 中没有法规库（缺少 " + missing + "）。";
 }
