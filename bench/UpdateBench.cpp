@@ -161,7 +161,8 @@ int main(int argc, char** argv) {
     CPublisherOptions options;
     options.m_strDatabase = publisherDb;
     options.m_nPort = 0;
-    options.m_nThreads = std::max(64, clients + 8);
+    options.m_nThreads = 4;
+    options.m_nPerAddressLimit = 0; // every client comes from 127.0.0.1
     CPublisher publisher(options);
     std::string error;
     const int port = publisher.Bind(error);

@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+class CReplyStream;
+
 // The publisher's update server: serves the six update pages of both editions from a
 // collection database (the program's own schema; its ids are the server ids).
 //
@@ -16,7 +18,14 @@
 //  - links: stamp later than `updatetime`, in stamp order.
 // A limit never cuts categories of one stamp apart: the client goes on from the stamp
 // alone. Rows without a stamp count as stamped kBaseStamp.
+//
+// Connections are served by a few event-driven threads: a connection that is slow to send
+// its request or to read its reply holds no thread while it waits, only its buffers (about
+// 32 KB) and, while a reply is open, the reply's snapshot of the collection. A connection
+// that makes no progress for the timeout is closed, and one address may hold only so many
+// connections at once. Replies are made piece by piece as the client reads them.
 struct CPublisherOptions {
+    // The collection's SQLite file.
     std::string m_strDatabase;
     std::string m_strListen = "127.0.0.1";
     int m_nPort = 8642; // 0: any free port
@@ -26,7 +35,15 @@ struct CPublisherOptions {
     // the client skips a link whose law has not arrived yet for good, so the last run
     // should be made without a limit.
     int m_nMaxRecords = 0;
-    int m_nThreads = 64;
+    // Threads that serve the connections (each serves many).
+    int m_nThreads = 4;
+    // Seconds a connection may make no progress, reading its request or taking its reply.
+    int m_nTimeoutSeconds = 20;
+    // Connections one client address may hold at once (0: no limit). Behind a proxy every
+    // connection comes from the proxy's address: the proxy limits its clients instead.
+    int m_nPerAddressLimit = 32;
+    // Connections held at once in all.
+    int m_nMaxConnections = 4000;
 };
 
 class CPublisher {
@@ -38,10 +55,11 @@ public:
     CPublisher(const CPublisher&) = delete;
     CPublisher& operator=(const CPublisher&) = delete;
 
-    // Checks the database, binds the address and listens (connections wait from then on).
-    // Answers the port, or -1 with `error`.
+    // Checks the database, binds the address and serves connections from then on. A port
+    // that another program (another publisher) listens on already is refused. Answers the
+    // port, or -1 with `error`.
     int Bind(std::string& error);
-    // Serves until Stop (blocking).
+    // Waits until Stop (blocking).
     void Serve();
     void Stop();
     bool IsRunning() const;
@@ -52,6 +70,12 @@ public:
                       const std::string& id);
 
     const CPublisherOptions& Options() const { return m_options; }
+
+    // A reply stream for a page path, or null for a path that is no update page. `id` is the
+    // `id` or `lawid` parameter, whichever the page takes.
+    std::unique_ptr<CReplyStream> OpenReply(const std::string& path);
+    // The name of the page's id parameter ("id", "lawid", or "" for the link pages).
+    static const char* IdParameter(const std::string& path);
 
 private:
     struct Impl;

@@ -8,15 +8,22 @@
 #include <iostream>
 #include <pthread.h>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
 
 void Usage(std::ostream& out) {
-    out << "Usage: tolvarin-publish --db FILE [--listen ADDRESS] [--port N] "
-           "[--charset NAME] [--max-records N] [--threads N]\n"
+    out << "Usage: tolvarin-publish --db FILE [--listen ADDRESS] [--port N]\n"
+           "       [--charset NAME] [--max-records N] [--threads N] [--timeout SECONDS]\n"
+           "       [--per-address-limit N] [--max-connections N]\n"
            "Serves the six update pages of FILE (a collection made by tolvarin-admin).\n"
-           "Listens on 127.0.0.1:8642 by default; the charset of the replies is GBK.\n";
+           "Listens on 127.0.0.1:8642 by default and refuses a port that is in use; the charset\n"
+           "of the replies is GBK. --threads (default 4) serve all connections; a connection\n"
+           "that makes no progress for --timeout seconds (default 20) is closed; one client\n"
+           "address may hold --per-address-limit connections at once (default 32, 0: no\n"
+           "limit, e.g. behind a proxy that limits its clients); --max-connections (default\n"
+           "4000) in all.\n";
 }
 
 bool ParseInt(const char* text, int& out) {
@@ -53,7 +60,14 @@ int main(int argc, char** argv) {
         } else if (arg == "--max-records" && value) {
             ok = ParseInt(value, options.m_nMaxRecords);
         } else if (arg == "--threads" && value) {
-            ok = ParseInt(value, options.m_nThreads) && options.m_nThreads > 0;
+            ok = ParseInt(value, options.m_nThreads) && options.m_nThreads > 0 &&
+                 options.m_nThreads <= 256;
+        } else if (arg == "--timeout" && value) {
+            ok = ParseInt(value, options.m_nTimeoutSeconds) && options.m_nTimeoutSeconds > 0;
+        } else if (arg == "--per-address-limit" && value) {
+            ok = ParseInt(value, options.m_nPerAddressLimit);
+        } else if (arg == "--max-connections" && value) {
+            ok = ParseInt(value, options.m_nMaxConnections) && options.m_nMaxConnections > 0;
         } else {
             ok = false;
             value = nullptr;
@@ -76,6 +90,13 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+
+    // Every connection is a descriptor: take what the system allows.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
 
     CPublisher publisher(options);
     std::string error;
