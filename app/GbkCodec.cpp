@@ -7,14 +7,55 @@ namespace {
 
 const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
 
-// GBK, GB2312 and code page 936 are all subsets of GB18030: decode and encode with it.
-std::string IconvName(const std::string& charset) {
+std::string Upper(const std::string& text) {
     std::string upper;
-    for (char c : charset)
+    for (char c : text)
         upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    if (upper == "GBK" || upper == "GB2312" || upper == "CP936" || upper == "GB18030")
-        return "GB18030";
-    return charset;
+    return upper;
+}
+
+// GBK, GB2312 and their other names are read as code page 936, GB18030 filling its gaps.
+bool IsGbkFamily(const std::string& charset) {
+    const std::string upper = Upper(charset);
+    return upper == "GBK" || upper == "GB2312" || upper == "CP936" || upper == "X-GBK" ||
+           upper == "MS936" || upper == "WINDOWS-936" || upper == "EUC-CN";
+}
+
+std::string IconvName(const std::string& charset) {
+    return IsGbkFamily(charset) ? "CP936" : charset;
+}
+
+// Length of the multibyte sequence that starts at `p` in GB18030: four bytes when the second
+// is a digit, else two; clipped to what is left.
+size_t Gb18030SequenceLength(const char* p, size_t left) {
+    if (left >= 4 && static_cast<unsigned char>(p[1]) >= 0x30 &&
+        static_cast<unsigned char>(p[1]) <= 0x39)
+        return 4;
+    return left >= 2 ? 2 : 1;
+}
+
+// Length of the UTF-8 sequence that starts at `p` (1 for a stray byte).
+size_t Utf8SequenceLength(const char* p, size_t left) {
+    size_t n = 1;
+    while (n < left && n < 4 && (static_cast<unsigned char>(p[n]) & 0xC0) == 0x80)
+        ++n;
+    return n;
+}
+
+// Converts exactly `in` with `cd`, appending to `out`; false when any of it fails.
+bool ConvertWhole(iconv_t cd, const char* in, size_t size, std::string& out) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char buffer[32];
+    char* src = const_cast<char*>(in);
+    size_t srcLeft = size;
+    char* dst = buffer;
+    size_t dstLeft = sizeof buffer;
+    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1) || srcLeft != 0)
+        return false;
+    if (iconv(cd, nullptr, nullptr, &dst, &dstLeft) == static_cast<size_t>(-1))
+        return false;
+    out.append(buffer, sizeof buffer - dstLeft);
+    return true;
 }
 
 } // namespace
@@ -23,22 +64,33 @@ CGbkCodec::CGbkCodec(std::string charset) : m_charset(std::move(charset)) {
     const std::string name = IconvName(m_charset);
     m_toUtf8 = iconv_open("UTF-8", name.c_str());
     m_fromUtf8 = iconv_open(name.c_str(), "UTF-8");
+    const bool fallback = IsGbkFamily(m_charset);
+    m_fallbackToUtf8 = fallback ? iconv_open("UTF-8", "GB18030") : kInvalid;
+    m_fallbackFromUtf8 = fallback ? iconv_open("GB18030", "UTF-8") : kInvalid;
 }
 
 CGbkCodec::~CGbkCodec() {
-    if (m_toUtf8 != kInvalid)
-        iconv_close(static_cast<iconv_t>(m_toUtf8));
-    if (m_fromUtf8 != kInvalid)
-        iconv_close(static_cast<iconv_t>(m_fromUtf8));
+    for (void* cd : {m_toUtf8, m_fromUtf8, m_fallbackToUtf8, m_fallbackFromUtf8})
+        if (cd != kInvalid)
+            iconv_close(static_cast<iconv_t>(cd));
 }
 
-bool CGbkCodec::IsValid() const { return m_toUtf8 != kInvalid && m_fromUtf8 != kInvalid; }
+bool CGbkCodec::IsValid() const {
+    return m_toUtf8 != kInvalid && m_fromUtf8 != kInvalid;
+}
 
-std::string CGbkCodec::ToUtf8(std::string_view wire) { return Convert(m_toUtf8, wire, true); }
+std::string CGbkCodec::ToUtf8(std::string_view wire, bool* valid) {
+    return Convert(m_toUtf8, m_fallbackToUtf8, wire, true, valid);
+}
 
-std::string CGbkCodec::FromUtf8(std::string_view utf8) { return Convert(m_fromUtf8, utf8, false); }
+std::string CGbkCodec::FromUtf8(std::string_view utf8) {
+    return Convert(m_fromUtf8, m_fallbackFromUtf8, utf8, false, nullptr);
+}
 
-std::string CGbkCodec::Convert(void* handle, std::string_view in, bool toUtf8) {
+std::string CGbkCodec::Convert(void* handle, void* fallback, std::string_view in, bool toUtf8,
+                               bool* valid) {
+    if (valid)
+        *valid = true;
     if (handle == kInvalid)
         return std::string(in);
     iconv_t cd = static_cast<iconv_t>(handle);
@@ -61,16 +113,24 @@ std::string CGbkCodec::Convert(void* handle, std::string_view in, bool toUtf8) {
             out.resize(out.size() * 2);
             continue;
         }
-        // EILSEQ or EINVAL: replace the offending byte (or UTF-8 sequence) and go on.
-        if (out.size() - written < replacement.size())
-            out.resize(out.size() * 2 + replacement.size());
-        out.replace(written, replacement.size(), replacement);
-        written += replacement.size();
-        size_t skip = 1;
-        if (!toUtf8) {
-            while (skip < srcLeft && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80)
-                ++skip;
+        // EILSEQ or EINVAL: a sequence the charset lacks. GB18030 may have it; otherwise the
+        // offending byte (or UTF-8 sequence) is replaced.
+        const size_t length =
+            toUtf8 ? Gb18030SequenceLength(src, srcLeft) : Utf8SequenceLength(src, srcLeft);
+        std::string piece;
+        size_t skip = toUtf8 ? 1 : length;
+        if (fallback != kInvalid &&
+            ConvertWhole(static_cast<iconv_t>(fallback), src, length, piece)) {
+            skip = length;
+        } else {
+            piece = replacement;
+            if (valid)
+                *valid = false;
         }
+        out.resize(written);
+        out += piece;
+        written = out.size();
+        out.resize(written + srcLeft * 2 + 16);
         src += skip;
         srcLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
