@@ -18,8 +18,9 @@ public:
     void AddParam(const std::string& name, const std::string& value);
     std::string GetUrl() const;
 
-    // Bytes of 0x80 and above, "%" and " " become "%XX" (upper-case hex); every other
-    // byte is copied unchanged.
+    // Every byte but letters, digits and the marks without meaning in a query value
+    // ("-._~:/@!$'()*,") becomes "%XX" (upper-case hex): bytes of 0x80 and above, "%", " ",
+    // the bytes with a meaning in a URL ("#&=+?;" and the rest) and control bytes.
     static std::string EscapeValue(const std::string& wireBytes);
 
 private:

@@ -3,6 +3,8 @@
 #include "tests/reliability/ReliabilitySupport.h"
 
 #include <gtest/gtest.h>
+#include <httplib.h>
+#include <mutex>
 
 namespace {
 
@@ -104,4 +106,50 @@ TEST(HostileText, ServerValuesReachTheDatabaseOnlyAsData) {
     }
     // The refused date is reported by the data layer, once per edition.
     EXPECT_EQ(messages.Messages().size(), 2U);
+}
+
+TEST(HostileText, ServerIdsWithUrlBytesComeBackIntactOnTheNextRun) {
+    // Ids a server may send that mean something in a URL or may not stand in one at all.
+    const std::string ids[] = {"x\ty",    "a#b",           "a&lawid=1", "1+1=2?",
+                               "50% off", "x\x01\x7f\x1b", "路径/法规"};
+    for (const std::string& id : ids) {
+        SCOPED_TRACE(id);
+        CScratchDir dir;
+        CMessageRecorder messages;
+        std::vector<std::string> sentIds, sentLawIds;
+        std::mutex mutex;
+        CScriptedServer server;
+        const std::string trees = Records(true, {{{"id", id}, {"name", "N"}, {"parid", "0"}}});
+        const std::string laws = Records(
+            false, {{{"lawid", id}, {"topic", "T"}, {"updatetime", "2004-05-01 10:20:30"}}});
+        for (const char* page : {kTreePage, kEnTreePage})
+            server.SetHandler(page,
+                              [&](const httplib::Request& request, httplib::Response& response) {
+                                  std::lock_guard lock(mutex);
+                                  sentIds.push_back(request.get_param_value("id"));
+                                  response.set_content(trees, "text/plain; charset=GBK");
+                              });
+        for (const char* page : {kLawPage, kEnLawPage})
+            server.SetHandler(page,
+                              [&](const httplib::Request& request, httplib::Response& response) {
+                                  std::lock_guard lock(mutex);
+                                  sentLawIds.push_back(request.get_param_value("lawid"));
+                                  response.set_content(laws, "text/plain; charset=GBK");
+                              });
+        for (const char* page : {kLinkPage, kEnLinkPage})
+            server.SetReply(page, Records(false, {}));
+        for (int run = 0; run < 2; ++run) {
+            CTestHost host;
+            CRunFixture fixture;
+            fixture.RunTo(server.Url(), host);
+            EXPECT_EQ(host.Finished(), 1) << "run " << run;
+        }
+        EXPECT_TRUE(messages.Messages().empty());
+        // The second run sent each id exactly as it was received: one parameter, no more.
+        ASSERT_EQ(sentIds.size(), 4U);
+        ASSERT_EQ(sentLawIds.size(), 4U);
+        EXPECT_EQ(sentIds[2], Gbk(id));
+        EXPECT_EQ(sentLawIds[2], Gbk(id));
+        EXPECT_EQ(Query(dir.File("db1.mdb"), "select oldid from dorntree"), (Rows{{id}}));
+    }
 }

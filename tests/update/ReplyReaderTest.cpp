@@ -159,8 +159,12 @@ TEST(UpdateRequest, EscapesTheWireBytesOfEachValue) {
         const char* escaped;
     } const cases[] = {
         {"2004-05-01 10:20:30", "2004-05-01%2010:20:30"},
-        {"a&b=c", "a&b=c"},
-        {"50% +:?#", "50%25%20+:?#"},
+        // Nothing of a value may end it, start a fragment or turn into something else.
+        {"a&b=c", "a%26b%3Dc"},
+        {"50% +:?#;", "50%25%20%2B:%3F%23%3B"},
+        {"x\ty\r\n\x7f", "x%09y%0D%0A%7F"},
+        {"<a \"b\">\\[]{}|^`", "%3Ca%20%22b%22%3E%5C%5B%5D%7B%7D%7C%5E%60"},
+        {"A-z_0.9~!$'()*,/@", "A-z_0.9~!$'()*,/@"},
         {"法规", "%B7%A8%B9%E6"},
         {"", ""},
     };
