@@ -62,8 +62,15 @@ bool CTreeNode::ExistsByOldId(const std::string& oldid) {
 int CTreeNode::WriteChild(const std::string& name, int xh, const std::string& oldid,
                           const std::string& /*stamp*/) {
     if (!m_pConnection)
-        return 0;
-    if (ExistsByOldId(oldid)) {
+        return -1;
+    std::string sql = "select id from " + m_strTable + " where oldid=";
+    QuoteText(sql, oldid);
+    CDbRecordset rs;
+    if (!rs.Open(m_pConnection, sql))
+        return -1;
+    const bool exists = !rs.IsEOF();
+    rs.Close();
+    if (exists) {
         // A known category keeps its id and parent; only its texts change. No free slot is
         // needed for that.
         CSqlUpdate update;
@@ -72,10 +79,12 @@ int CTreeNode::WriteChild(const std::string& name, int xh, const std::string& ol
         update.AddValue("xh", xh);
         update.AddValue("updatetime", "");
         update.AddCondition(nullptr, "oldid", "=", oldid);
-        return m_pConnection->Execute(update.Build().c_str());
+        return m_pConnection->Execute(update.Build().c_str()) ? 1 : -1;
     }
     const int id = FindFreeChildId();
-    if (id <= 0)
+    if (id == 0)
+        return -1;
+    if (id < 0)
         return 0;
     CSqlInsert insert;
     insert.SetTable(m_strTable.c_str());
@@ -86,11 +95,12 @@ int CTreeNode::WriteChild(const std::string& name, int xh, const std::string& ol
     insert.AddValue("xh", xh);
     insert.AddValue("updatetime", "");
     if (!m_pConnection->Execute(insert.Build().c_str()))
-        return 0;
+        return -1;
     if (m_nNodeId != 0) {
         const std::string raise =
             "update " + m_strTable + " set childs=childs+1 where id=" + std::to_string(m_nNodeId);
-        m_pConnection->Execute(raise.c_str());
+        if (!m_pConnection->Execute(raise.c_str()))
+            return -1;
     }
     return 1;
 }

@@ -25,8 +25,9 @@ public:
     // oldid=<quoted oldid>").
     bool ExistsByOldId(const std::string& oldid);
     // Inserts a category under the node, or updates the one with the same server id; the
-    // stamp is left NULL (the end of the reply stamps it). Answers 1 when a statement was
-    // written, 0 when nothing was (no free id under the node, or a refused statement).
+    // stamp is left NULL (the end of the reply stamps it). Answers 1 when it was written, 0
+    // when it was dropped because no id is free under the node, and -1 when the database
+    // failed (a refused statement or a query that could not be read).
     int WriteChild(const std::string& name, int xh, const std::string& oldid,
                    const std::string& stamp);
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMetaObject>
+#include <QStatusBar>
 
 #include <condition_variable>
 #include <memory>
@@ -25,6 +26,23 @@ void CFrameUpdateHost::PostProgress(int message, int total, int count) {
         m_lastPost = now;
         FlushProgress();
     }
+}
+
+void CFrameUpdateHost::PostStatus(const std::string& text) {
+    if (text.empty())
+        return; // the next progress report replaces the text
+    {
+        std::lock_guard lock(m_mutex);
+        FlushProgress();
+    }
+    QPointer<CMainFrame> frame = m_pFrame;
+    QMetaObject::invokeMethod(
+        qApp,
+        [frame, status = QString::fromStdString(text)] {
+            if (frame)
+                frame->statusBar()->showMessage(status);
+        },
+        Qt::QueuedConnection);
 }
 
 void CFrameUpdateHost::FlushProgress() {

@@ -18,6 +18,7 @@ public:
     CFrameUpdateHost(CMainFrame* frame, CSyncEvent* stopEvent);
 
     void PostProgress(int message, int total, int count) override;
+    void PostStatus(const std::string& text) override;
     bool ConfirmUpdate() override;
     void UpdateFinished() override;
     void StageEdition(int stage, int edition) override;

@@ -43,9 +43,54 @@ size_t CInternetSession::OnWrite(char* data, size_t size, size_t count, void* se
     return bytes;
 }
 
+std::string CInternetSession::CharsetOf(const std::string& contentType) {
+    std::string lower;
+    for (char c : contentType)
+        lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    size_t pos = 0;
+    while ((pos = lower.find(';', pos)) != std::string::npos) {
+        ++pos;
+        while (pos < lower.size() && (lower[pos] == ' ' || lower[pos] == '\t'))
+            ++pos;
+        if (lower.compare(pos, 7, "charset") != 0)
+            continue;
+        size_t p = pos + 7;
+        while (p < lower.size() && (lower[p] == ' ' || lower[p] == '\t'))
+            ++p;
+        if (p >= lower.size() || lower[p] != '=')
+            continue;
+        ++p;
+        while (p < lower.size() && (lower[p] == ' ' || lower[p] == '\t'))
+            ++p;
+        std::string value;
+        if (p < lower.size() && lower[p] == '"') {
+            const size_t close = contentType.find('"', p + 1);
+            value = contentType.substr(p + 1, close == std::string::npos ? std::string::npos
+                                                                         : close - p - 1);
+        } else {
+            const size_t end = contentType.find_first_of("; \t\r\n", p);
+            value = contentType.substr(p, end == std::string::npos ? std::string::npos : end - p);
+        }
+        return value;
+    }
+    return "";
+}
+
 size_t CInternetSession::OnHeader(char* data, size_t size, size_t count, void* self) {
     auto* session = static_cast<CInternetSession*>(self);
     const size_t bytes = size * count;
+    // Each response (a redirect's too) begins with its status line: its own fields count.
+    const std::string line(data, bytes);
+    if (line.rfind("HTTP/", 0) == 0)
+        session->m_strContentCharset.clear();
+    if (line.size() > 13 && (line[0] == 'C' || line[0] == 'c')) {
+        std::string name;
+        for (size_t i = 0; i < 13; ++i)
+            name += (line[i] >= 'A' && line[i] <= 'Z') ? static_cast<char>(line[i] - 'A' + 'a')
+                                                       : line[i];
+        if (name == "content-type:")
+            session->m_strContentCharset = CharsetOf(line.substr(13));
+    }
     // The blank line after the header fields: the reply is open.
     if (bytes <= 2 && (bytes == 0 || data[0] == '\r' || data[0] == '\n'))
         session->m_bOpened = true;
@@ -66,6 +111,7 @@ CInternetSession::Fetch(const std::string& url,
     if (stopEvent && stopEvent->IsSet())
         return Result::Stopped;
     m_pReceiver = &receiver;
+    m_strContentCharset.clear();
     m_bOpened = false;
     m_bRefused = false;
     char errorBuffer[CURL_ERROR_SIZE] = {};

@@ -28,6 +28,12 @@ public:
     Result Fetch(const std::string& url, const std::function<bool(const char*, size_t)>& receiver,
                  CSyncEvent* stopEvent, std::string& error);
     void Close();
+    // The charset that the Content-Type of the reply being read declares ("" for none). Known
+    // once the reply's first bytes are handed to the receiver.
+    const std::string& ContentCharset() const { return m_strContentCharset; }
+
+    // The charset parameter of a Content-Type header value ("" for none), unquoted.
+    static std::string CharsetOf(const std::string& contentType);
 
 private:
     static size_t OnWrite(char* data, size_t size, size_t count, void* self);
@@ -36,6 +42,7 @@ private:
     void* m_pMulti = nullptr;
     void* m_pEasy = nullptr;
     const std::function<bool(const char*, size_t)>* m_pReceiver = nullptr;
+    std::string m_strContentCharset;
     bool m_bOpened = false;
     bool m_bRefused = false;
 };

@@ -68,7 +68,9 @@ std::string* CLawUpdater::Field(const std::string& tag) {
     return nullptr;
 }
 
-void CLawUpdater::FeedLine(const std::string& line) { FeedClosingStyleLine(line); }
+void CLawUpdater::FeedLine(const std::string& line) {
+    FeedClosingStyleLine(line);
+}
 
 // The title keeps its first line; the body collects all its lines, joined by line feeds.
 void CLawUpdater::StoreValue(const std::string& line) {
@@ -102,14 +104,22 @@ void CLawUpdater::MergeRecord() {
     DecodeEntities(body);
     const char* table = theUpdateEditionConfig.GetLawTable();
 
-    BeginRecord();
+    if (!BeginRecord())
+        return;
     CSqlSelect select;
     select.AddColumn("lawid");
     select.SetTable(table);
     select.AddCondition(nullptr, "oldid", "=", m_strLawId);
     CDbRecordset rs;
-    const bool exists = rs.Open(&m_db, select.Build()) && !rs.IsEOF();
+    if (!rs.Open(&m_db, select.Build())) {
+        // Without the answer the law could be stored twice.
+        m_db.ReportErrors(CDbConnection::ErrExecute);
+        FailWrite();
+        return;
+    }
+    const bool exists = !rs.IsEOF();
     rs.Close();
+    bool written = false;
     if (exists) {
         CSqlUpdate update;
         update.SetTable(table);
@@ -120,7 +130,7 @@ void CLawUpdater::MergeRecord() {
         update.AddValue("datum", m_strDatum);
         update.AddValue("updatetime", m_strUpdateTime);
         update.AddCondition(nullptr, "oldid", "=", m_strLawId);
-        m_db.Execute(update.Build().c_str());
+        written = m_db.Execute(update.Build().c_str()) != 0;
     } else {
         CSqlInsert insert;
         insert.SetTable(table);
@@ -131,8 +141,12 @@ void CLawUpdater::MergeRecord() {
         insert.AddValue("datum", m_strDatum);
         insert.AddValue("updatetime", m_strUpdateTime);
         insert.AddValue("oldid", m_strLawId);
-        m_db.Execute(insert.Build().c_str());
+        written = m_db.Execute(insert.Build().c_str()) != 0;
     }
+    if (!written && !SkipRefusedRecord(IsRefusedDate(m_strDatum) || IsRefusedDate(m_strUpdateTime)))
+        return;
     EndRecord();
+    if (IsBroken())
+        return;
     Post(UpdateMsg::kLawProgress);
 }

@@ -9,11 +9,12 @@
 
 namespace {
 
-void LoadMap(CDbConnection& db, const std::string& sql, const char* idColumn,
+// False when the table could not be read to its end.
+bool LoadMap(CDbConnection& db, const std::string& sql, const char* idColumn,
              std::map<std::string, int>& map) {
     CDbRecordset rs;
     if (!rs.Open(&db, sql))
-        return;
+        return false;
     while (!rs.IsEOF()) {
         std::string oldid;
         int id = 0;
@@ -24,6 +25,7 @@ void LoadMap(CDbConnection& db, const std::string& sql, const char* idColumn,
             map[oldid] = id;
         rs.MoveNext();
     }
+    return !rs.HasFailed();
 }
 
 } // namespace
@@ -39,10 +41,16 @@ void CLinkUpdater::LoadIdMaps() {
     // Emptied first: an English link must never be translated through a Chinese row.
     m_mapTreeIds.clear();
     m_mapLawIds.clear();
-    LoadMap(m_db, std::string("select oldid,id from ") + theUpdateEditionConfig.GetTreeTable(),
-            "id", m_mapTreeIds);
-    LoadMap(m_db, std::string("select oldid,lawid from ") + theUpdateEditionConfig.GetLawTable(),
-            "lawid", m_mapLawIds);
+    // Without a whole map the links of the missing rows would be skipped while the link
+    // stamp moves on past them: the merge cannot start.
+    if (!LoadMap(m_db, std::string("select oldid,id from ") + theUpdateEditionConfig.GetTreeTable(),
+                 "id", m_mapTreeIds) ||
+        !LoadMap(m_db,
+                 std::string("select oldid,lawid from ") + theUpdateEditionConfig.GetLawTable(),
+                 "lawid", m_mapLawIds)) {
+        m_db.ReportErrors(CDbConnection::ErrExecute);
+        FailWrite();
+    }
 }
 
 std::string CLinkUpdater::GetNewestStamp() {
@@ -65,7 +73,9 @@ std::string* CLinkUpdater::Field(const std::string& tag) {
     return nullptr;
 }
 
-void CLinkUpdater::FeedLine(const std::string& line) { FeedClosingStyleLine(line); }
+void CLinkUpdater::FeedLine(const std::string& line) {
+    FeedClosingStyleLine(line);
+}
 
 void CLinkUpdater::ClearRecord() {
     m_strUpdateTime.clear();
@@ -88,30 +98,41 @@ void CLinkUpdater::MergeRecord() {
         CommitBatch();
         m_strGroupStamp = m_strUpdateTime;
     }
-    BeginRecord();
+    if (!BeginRecord())
+        return;
     CSqlSelect select;
     select.AddColumn("lawid");
     select.SetTable(table);
     select.AddCondition(nullptr, "treeid", "=", treeId);
     select.AddCondition(" and ", "lawid", "=", lawId);
     CDbRecordset rs;
-    const bool exists = rs.Open(&m_db, select.Build()) && !rs.IsEOF();
+    if (!rs.Open(&m_db, select.Build())) {
+        m_db.ReportErrors(CDbConnection::ErrExecute);
+        FailWrite();
+        return;
+    }
+    const bool exists = !rs.IsEOF();
     rs.Close();
+    bool written = false;
     if (exists) {
         CSqlUpdate update;
         update.SetTable(table);
         update.AddValue("updatetime", m_strUpdateTime);
         update.AddCondition(nullptr, "treeid", "=", treeId);
         update.AddCondition(" and ", "lawid", "=", lawId);
-        m_db.Execute(update.Build().c_str());
+        written = m_db.Execute(update.Build().c_str()) != 0;
     } else {
         CSqlInsert insert;
         insert.SetTable(table);
         insert.AddValue("lawid", lawId);
         insert.AddValue("treeid", treeId);
         insert.AddValue("updatetime", m_strUpdateTime);
-        m_db.Execute(insert.Build().c_str());
+        written = m_db.Execute(insert.Build().c_str()) != 0;
     }
+    if (!written && !SkipRefusedRecord(IsRefusedDate(m_strUpdateTime)))
+        return;
     EndRecord();
+    if (IsBroken())
+        return;
     Post(UpdateMsg::kLinkProgress);
 }

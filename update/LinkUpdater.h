@@ -19,7 +19,8 @@ public:
     void FeedLine(const std::string& line) override;
 
     // Empties both maps and fills them from the current edition's category and law tables;
-    // a table that cannot be read counts as empty. A later row with the same server id wins.
+    // a table that cannot be read to its end fails the merge (IsBroken). A later row with the
+    // same server id wins.
     void LoadIdMaps();
 
     const std::map<std::string, int>& TreeIds() const { return m_mapTreeIds; }

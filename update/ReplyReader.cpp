@@ -11,7 +11,11 @@ CReplyReader::CReplyReader(CUpdaterBase& updater, CSyncEvent* stopEvent, CGbkCod
                            size_t maxLine)
     : m_updater(updater), m_pStopEvent(stopEvent), m_pCodec(codec), m_nMaxLine(maxLine) {}
 
-void CReplyReader::Fail(const char* text) {
+void CReplyReader::Refuse(const std::string& text) {
+    Fail(text);
+}
+
+void CReplyReader::Fail(const std::string& text) {
     m_strError = text;
     m_bGoOn = false;
     m_state = State::Done;
@@ -93,7 +97,16 @@ void CReplyReader::Line(std::string raw) {
     // Element lines and numbers are ASCII, which every wire charset keeps as it is.
     const bool ascii = std::all_of(raw.begin(), raw.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    std::string line = m_pCodec && !ascii ? m_pCodec->ToUtf8(raw) : std::move(raw);
+    bool valid = true;
+    std::string line = m_pCodec && !ascii ? m_pCodec->ToUtf8(raw, &valid) : std::move(raw);
+    if (!valid) {
+        // The reply is not in the charset it is read in (a wrong or missing declaration, or
+        // damaged bytes): nothing of this record is merged, and the stage fails before any
+        // stamp moves past it.
+        Fail("服务器的答复中有不属于 " + m_pCodec->Charset() +
+             " 字符集的字节，本次更新未完成；下次更新会重新下载其余记录。");
+        return;
+    }
     line.erase(std::remove(line.begin(), line.end(), '\0'), line.end());
     switch (m_state) {
     case State::FirstLine:

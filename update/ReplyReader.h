@@ -25,6 +25,10 @@ public:
     void EndOfData();
     // The transport failed while reading: the reply ends here without FinishReply.
     void Abandon();
+    // Reads the lines still to come in another charset (the one the reply declares).
+    void SetCodec(CGbkCodec* codec) { m_pCodec = codec; }
+    // Ends the reply before its first line with an error text (the stage fails).
+    void Refuse(const std::string& text);
 
     // Whether the worker may go on with its next edition.
     bool GoOn() const { return m_bGoOn; }
@@ -39,7 +43,7 @@ private:
     enum class State { FirstLine, HeaderCount, HeaderStamp, HeaderEnd, ErrorText, Records, Done };
 
     void Line(std::string raw);
-    void Fail(const char* text);
+    void Fail(const std::string& text);
 
     CUpdaterBase& m_updater;
     CSyncEvent* m_pStopEvent;

@@ -77,31 +77,43 @@ void CTreeUpdater::FeedLine(const std::string& line) {
 }
 
 void CTreeUpdater::MergeRecord() {
-    BeginRecord();
+    if (!BeginRecord())
+        return;
     int parent = 0;
     if (!m_strParId.empty()) {
         std::string sql = std::string("select id from ") + theUpdateEditionConfig.GetTreeTable() +
                           " where oldid=";
         QuoteText(sql, m_strParId);
         CDbRecordset rs;
-        if (rs.Open(&m_db, sql) && !rs.IsEOF())
+        if (!rs.Open(&m_db, sql)) {
+            // Filed at the top level instead, the category would stay there for good.
+            m_db.ReportErrors(CDbConnection::ErrExecute);
+            FailWrite();
+            return;
+        }
+        if (!rs.IsEOF())
             rs.GetInt(parent, "id");
     }
     m_node.SetNodeId(parent);
-    m_node.WriteChild(m_strName, ParseLeadingInt(m_strXh), m_strId, m_strUpdateTime);
+    if (m_node.WriteChild(m_strName, ParseLeadingInt(m_strXh), m_strId, m_strUpdateTime) < 0 &&
+        !SkipRefusedRecord(false))
+        return;
     EndRecord();
+    if (IsBroken())
+        return;
     ++m_nCount;
     Post(UpdateMsg::kTreeProgress);
 }
 
 void CTreeUpdater::FinishReply() {
-    if (m_strStamp.empty())
+    if (m_strStamp.empty() || !BeginRecord())
         return;
-    BeginRecord();
     std::string sql =
         std::string("update ") + theUpdateEditionConfig.GetTreeTable() + " set updatetime=";
     QuoteText(sql, m_strStamp);
     sql += " where updatetime is null";
-    m_db.Execute(sql.c_str());
+    // A stamp the table refuses leaves the rows without one: they are asked for again.
+    if (!m_db.Execute(sql.c_str()) && !SkipRefusedRecord(IsRefusedDate(m_strStamp)))
+        return;
     EndRecord();
 }

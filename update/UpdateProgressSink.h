@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // Message numbers the update run reports with; the main window uses the same numbers.
 namespace UpdateMsg {
 inline constexpr int kFinished = 103;     // the whole run succeeded; both parameters 0
@@ -14,4 +16,7 @@ class CUpdateProgressSink {
 public:
     virtual ~CUpdateProgressSink() = default;
     virtual void PostProgress(int message, int total, int count) = 0;
+    // A state beside the counts that the user should see, such as a wait for the database;
+    // an empty text when it is over.
+    virtual void PostStatus(const std::string& /*text*/) {}
 };

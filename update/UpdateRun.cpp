@@ -4,6 +4,7 @@
 #include "app/GbkCodec.h"
 #include "app/MessageService.h"
 #include "app/SyncEvent.h"
+#include "data/Schema.h"
 #include "update/FetchReply.h"
 #include "update/InternetOnline.h"
 #include "update/InternetSession.h"
@@ -13,6 +14,7 @@
 #include "update/UpdateRequest.h"
 #include "update/UpdateRunHost.h"
 
+#include <chrono>
 #include <memory>
 #include <type_traits>
 
@@ -71,7 +73,12 @@ void CUpdateRun::RunStage(Stage stage, TUpdater& updater, std::string& error, bo
     SetInternetOnline();
     for (int edition = 0; edition < 2 && goOn && error.empty(); ++edition) {
         theUpdateEditionConfig.SetEdition(edition);
+        updater.SetNotifyWindow(m_pHost);
+        updater.SetStopEvent(&m_stopEvent);
+        updater.SetLockWait(std::chrono::seconds(m_settings.m_nLockWaitSeconds));
         updater.BeginEdition();
+        if (updater.IsBroken())
+            break;
         request.Empty();
         std::string page = m_settings.ServerBase();
         if (stage == Stage::Tree)
@@ -90,6 +97,13 @@ void CUpdateRun::RunStage(Stage stage, TUpdater& updater, std::string& error, bo
         m_pHost->StageEdition(message, edition);
         FetchReply(session, request, updater, &m_stopEvent, &codec, error, goOn);
         updater.EndEdition();
+    }
+    // A record that could not be written, or a batch that could not be committed: the stage
+    // fails, and the next run brings what is missing.
+    if (updater.IsBroken()) {
+        goOn = false;
+        if (error.empty())
+            error = updater.FailureText();
     }
     session.Close();
 }
@@ -121,6 +135,14 @@ void CUpdateRun::Worker(Stage stage) {
         // Without its database (the box has been shown) the stage cannot merge anything.
         if (!updater->Connection().IsOpen())
             goOn = false;
+        // A file without the collection's tables would fail every record of every stage:
+        // refused once, before the run asks or downloads anything.
+        std::string missing;
+        if (goOn && stage == Stage::Tree &&
+            !CSchema::CheckCollection(updater->Connection(), missing)) {
+            goOn = false;
+            error = CSchema::NoCollectionText(missing) + "无法更新。";
+        }
         if (goOn && stage == Stage::Tree && !m_pHost->ConfirmUpdate()) {
             m_bUpdateFailed = 1;
             return;
@@ -133,10 +155,14 @@ void CUpdateRun::Worker(Stage stage) {
             else
                 RunStage(stage, static_cast<CLinkUpdater&>(*updater), error, goOn);
         }
-        // The next edition was still tried after a broken-off reply, but the later stages
-        // wait for the next run, which brings the rest of this one first.
-        if (stage != Stage::Link && updater->WasReplyBrokenOff())
-            m_bUpdateFailed = 1;
+        // The next edition was still tried after a broken-off reply, but the stage has not
+        // brought all it was sent: the later stages wait for the next run, which brings the
+        // rest of this one first, and a run with a broken-off link reply is no success.
+        if (updater->WasReplyBrokenOff()) {
+            if (stage != Stage::Link)
+                m_bUpdateFailed = 1;
+            goOn = false;
+        }
         if (!goOn || !error.empty()) {
             if (stage != Stage::Link)
                 m_bUpdateFailed = 1;

@@ -9,6 +9,8 @@ struct CUpdateSettings {
     std::string m_strServer = kDefaultServer;
     // Charset of requests and replies on the wire.
     std::string m_strCharset = "GBK";
+    // How long a stage waits for the database while another program holds its write lock.
+    int m_nLockWaitSeconds = 60;
 
     static constexpr const char* kDefaultServer = "http://127.0.0.1:8642";
     static constexpr const char* kServerEnv = "TOLVARIN_UPDATE_SERVER";

@@ -1,18 +1,32 @@
 #include "update/UpdaterBase.h"
 
 #include "app/AppConstants.h"
+#include "app/SyncEvent.h"
+#include "data/JetSql.h"
 #include "update/UpdateProgressSink.h"
 
 #include <cctype>
 #include <climits>
+#include <sqlite3.h>
+#include <thread>
 
 namespace {
 // A batch is committed after this many records or this much time, whichever comes first.
 constexpr int kBatchRecords = 500;
 constexpr auto kBatchTime = std::chrono::milliseconds(500);
+// While another program holds the write lock, each attempt waits this long, so that a stop
+// is taken at once.
+constexpr int kLockAttemptMilliseconds = 200;
+// The connection's usual wait for a lock held for a moment.
+constexpr int kBusyTimeoutMilliseconds = 10000;
+
+const char* const kWriteFailedText =
+    "数据库写入失败，本次更新未完成；已写入的记录保留，下次更新会补齐其余记录。";
 } // namespace
 
-CUpdaterBase::CUpdaterBase() { m_db.Connect(kConnectionString, 0); }
+CUpdaterBase::CUpdaterBase() {
+    m_db.Connect(kConnectionString, 0);
+}
 
 CUpdaterBase::~CUpdaterBase() {
     EndEdition();
@@ -42,16 +56,63 @@ void CUpdaterBase::SetHeaderCount(const std::string& line) {
     m_nTotal = ParseLeadingInt(line);
 }
 
-void CUpdaterBase::BeginRecord() {
-    if (m_bInBatch || !m_db.IsOpen())
-        return;
-    // When no transaction can be had (another writer holds the file for long), every
-    // statement commits on its own.
-    if (m_db.BeginTrans()) {
-        m_bInBatch = true;
-        m_nBatched = 0;
-        m_batchStart = std::chrono::steady_clock::now();
+bool CUpdaterBase::BeginRecord() {
+    if (m_bBroken)
+        return false;
+    if (m_bInBatch)
+        return true;
+    if (!m_db.IsOpen()) {
+        Fail(kWriteFailedText);
+        return false;
     }
+    // Every record is written inside a batch: a statement outside one would be stored for
+    // good while the records before it in the same batch are not.
+    sqlite3* handle = m_db.GetConnectionHandle();
+    sqlite3_busy_timeout(handle, kLockAttemptMilliseconds);
+    bool begun = m_db.BeginTrans() != 0;
+    if (!begun && (sqlite3_errcode(handle) & 0xFF) == SQLITE_BUSY)
+        begun = WaitForWriteLock();
+    sqlite3_busy_timeout(handle, kBusyTimeoutMilliseconds);
+    if (!begun) {
+        if (!m_bBroken) {
+            std::string text = sqlite3_errmsg(handle);
+            Fail(text + "\n" + kWriteFailedText);
+        }
+        return false;
+    }
+    m_bInBatch = true;
+    m_nBatched = 0;
+    m_batchStart = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool CUpdaterBase::WaitForWriteLock() {
+    const auto deadline = std::chrono::steady_clock::now() + m_lockWait;
+    const int seconds =
+        static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(m_lockWait).count());
+    if (m_hNotifyWnd)
+        m_hNotifyWnd->PostStatus("数据库正被其他程序写入，正在等待（最多 " +
+                                 std::to_string(seconds) + " 秒）...");
+    sqlite3* handle = m_db.GetConnectionHandle();
+    for (;;) {
+        if (m_pStopEvent && m_pStopEvent->IsSet()) {
+            Fail("");
+            return false;
+        }
+        if (m_db.BeginTrans())
+            break;
+        if ((sqlite3_errcode(handle) & 0xFF) != SQLITE_BUSY)
+            return false;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            Fail("数据库被其他程序占用，等待 " + std::to_string(seconds) +
+                 " 秒后仍无法写入，本次更新未完成。请关闭正在写入 " + kDatabaseFileName +
+                 " 的程序后再更新。");
+            return false;
+        }
+    }
+    if (m_hNotifyWnd)
+        m_hNotifyWnd->PostStatus("");
+    return true;
 }
 
 void CUpdaterBase::EndRecord() {
@@ -60,7 +121,7 @@ void CUpdaterBase::EndRecord() {
     if (!m_db.InTransaction()) {
         // The database rolled the batch back on an error (disk full, I/O error, ...).
         m_bInBatch = false;
-        m_bBroken = true;
+        Fail(kWriteFailedText);
         return;
     }
     if (m_bWholeStampGroups)
@@ -70,18 +131,44 @@ void CUpdaterBase::EndRecord() {
         CommitBatch();
 }
 
+void CUpdaterBase::FailWrite() {
+    Fail(kWriteFailedText);
+}
+
+bool CUpdaterBase::IsRefusedDate(const std::string& text) {
+    std::string canonical;
+    return !text.empty() && !CJetSql::CanonicalDate(text, canonical);
+}
+
+bool CUpdaterBase::SkipRefusedRecord(bool refusedDate) {
+    if (m_db.InTransaction() &&
+        (refusedDate || (sqlite3_errcode(m_db.GetConnectionHandle()) & 0xFF) == SQLITE_CONSTRAINT))
+        return true;
+    FailWrite();
+    return false;
+}
+
+void CUpdaterBase::Fail(const std::string& text) {
+    if (!m_bBroken)
+        m_strFailure = text;
+    m_bBroken = true;
+    RollbackBatch();
+    if (m_db.InTransaction())
+        m_db.RollbackTrans();
+}
+
 void CUpdaterBase::CommitBatch() {
     if (!m_bInBatch)
         return;
     m_bInBatch = false;
     if (!m_db.InTransaction()) {
-        m_bBroken = true;
+        Fail(kWriteFailedText);
         return;
     }
     if (!m_db.CommitTrans()) {
         m_db.ReportErrors(CDbConnection::ErrExecute);
         m_db.RollbackTrans();
-        m_bBroken = true;
+        Fail(kWriteFailedText);
     }
 }
 
@@ -94,7 +181,7 @@ void CUpdaterBase::RollbackBatch() {
 }
 
 void CUpdaterBase::EndEdition() {
-    if (m_bWholeStampGroups && !m_bReplyEnded)
+    if (m_bBroken || (m_bWholeStampGroups && !m_bReplyEnded))
         RollbackBatch();
     else
         CommitBatch();

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 
+class CSyncEvent;
 class CUpdateProgressSink;
 
 // The common base of the three updaters: the reply sink that FetchReply feeds, the
@@ -14,6 +15,10 @@ class CUpdateProgressSink;
 // the end of every reply, so what was merged before a failure or a stop stays. A killed
 // process loses at most the open batch, and the newest stored stamps never run ahead of
 // what is stored, so the next run asks for the lost records again.
+//
+// A record that cannot be written (a refused statement, a full disk, a write lock that
+// another program keeps) ends the merge: the open batch is rolled back and the reply goes
+// no further, so no stamp moves past the lost record and the next run brings it again.
 class CUpdaterBase {
 public:
     CUpdaterBase();
@@ -22,6 +27,10 @@ public:
     CUpdaterBase& operator=(const CUpdaterBase&) = delete;
 
     void SetNotifyWindow(CUpdateProgressSink* sink) { m_hNotifyWnd = sink; }
+    // The run's stop event, which ends a wait for the write lock.
+    void SetStopEvent(CSyncEvent* stopEvent) { m_pStopEvent = stopEvent; }
+    // How long a batch waits for the write lock that another connection holds.
+    void SetLockWait(std::chrono::milliseconds wait) { m_lockWait = wait; }
 
     // The decimal value of the line: optional leading white space and sign, then the
     // leading digits; 0 without digits.
@@ -38,9 +47,14 @@ public:
     // m_bWholeStampGroups).
     void EndEdition();
 
-    // True once a database failure has thrown away an open batch; the reply must not go on,
-    // or later records would move the stored stamps past the lost ones.
+    // True once a record could not be written and the open batch has been thrown away; the
+    // reply must not go on, or later records would move the stored stamps past the lost
+    // ones, and the stage fails.
     bool IsBroken() const { return m_bBroken; }
+    // What to tell the user about it ("" when nothing more is to be said, e.g. after a stop).
+    const std::string& FailureText() const { return m_strFailure; }
+    // Ends the merge of the stage: rolls the open batch back and marks the updater broken.
+    void Fail(const std::string& text);
     // True when a record has grown beyond what any law can hold (a field of many lines);
     // the reply ends with a format error instead of exhausting the memory.
     bool IsOverlong() const { return m_bOverlong; }
@@ -76,11 +90,22 @@ protected:
     virtual void ClearRecord() {}
     virtual void MergeRecord() {}
 
-    // Before a record's statements: opens a batch when none is open.
-    void BeginRecord();
+    // Before a record's statements: opens a batch when none is open, waiting for the write
+    // lock when another connection holds it. False when the record must not be merged (the
+    // updater is broken).
+    bool BeginRecord();
     // After a record's statements: notices a batch the database threw away, and commits the
     // batch when it is large or old enough.
     void EndRecord();
+    // A statement of the record failed (its box has been shown): the merge ends here.
+    void FailWrite();
+    // After a failed statement of a record: values that the database refuses (a date that is
+    // no date, `refusedDate`, or a value a constraint of the table refuses) are refused on
+    // every run, so that record alone is skipped and the merge goes on (true); any other
+    // failure ends the merge (FailWrite, false).
+    bool SkipRefusedRecord(bool refusedDate);
+    // Whether the database refuses the text as a date (an empty text is NULL, not refused).
+    static bool IsRefusedDate(const std::string& text);
     void CommitBatch();
     void RollbackBatch();
     void Post(int message);
@@ -100,6 +125,11 @@ protected:
     int m_nCount = 0;
 
 private:
+    bool WaitForWriteLock();
+
+    CSyncEvent* m_pStopEvent = nullptr;
+    std::chrono::milliseconds m_lockWait{std::chrono::seconds(60)};
+    std::string m_strFailure;
     bool m_bInBatch = false;
     bool m_bReplyEnded = false;
     bool m_bBroken = false;

@@ -2,10 +2,12 @@
 // Ctrl+C, and a run killed halfway.
 #include "tests/update/UpdateTestSupport.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -110,6 +112,15 @@ TEST_F(Cli, ExitsZeroOnlyWhenTheWholeRunSucceeded) {
     EXPECT_EQ(noDatabase.status, 1);
     EXPECT_TRUE(Contains(noDatabase.err, "db1.mdb")) << noDatabase.err;
     EXPECT_FALSE(std::filesystem::exists(empty + "/db1.mdb"));
+
+    // A db1.mdb without the collection: one line that says so, before anything is asked.
+    std::ofstream(empty + "/db1.mdb").close();
+    const CliResult noCollection = RunCli(empty, {"--server", publisher.Url()});
+    EXPECT_EQ(noCollection.status, 1);
+    EXPECT_TRUE(Contains(noCollection.err, "dorntree")) << noCollection.err;
+    EXPECT_FALSE(Contains(noCollection.err, "[y/N]")) << noCollection.err;
+    EXPECT_EQ(std::count(noCollection.err.begin(), noCollection.err.end(), '\n'), 1)
+        << noCollection.err;
 }
 
 TEST_F(Cli, AsksBeforeTheDownload) {

@@ -83,6 +83,16 @@ public:
         Draw(false);
     }
 
+    void PostStatus(const std::string& text) override {
+        if (text.empty())
+            return;
+        std::lock_guard lock(g_outputLock);
+        Flush(true);
+        CloseProgressLine();
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fflush(stderr);
+    }
+
     bool ConfirmUpdate() override {
         if (m_bYes)
             return true;
