@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -146,4 +147,42 @@ TEST_F(UpdateWindowTest, TheStopCommandEndsTheRunAndANewRunCanStart) {
     Answer(QStringLiteral("确定"));
     ASSERT_TRUE(WaitFor([&] { return !Boxes().empty(); }, 60000));
     EXPECT_EQ(Boxes(), std::vector<std::string>{"下载完成!"});
+}
+
+TEST_F(UpdateWindowTest, ADatabaseWithoutTheCollectionIsRefusedWithOneBoxBeforeTheQuestion) {
+    CPublisherThread publisher(m_dir.File("publisher.db"));
+    Exec(m_dir.File("db1.mdb"), "drop table en_dornlawas");
+    CMainFrame* frame = Start(publisher.Url());
+    m_messages.Clear();
+    ASSERT_TRUE(frame->ExecuteCommand(ID_SMART_UPDATE));
+    bool asked = false;
+    ASSERT_TRUE(WaitFor([&] {
+        asked = asked || qobject_cast<CUpdateConfirmDlg*>(QApplication::activeModalWidget());
+        return frame->m_bDownloading.load() == 0;
+    }));
+    Pump(100);
+    EXPECT_FALSE(asked);
+    ASSERT_EQ(Boxes().size(), 1U);
+    EXPECT_NE(Boxes()[0].find("en_dornlawas"), std::string::npos) << Boxes()[0];
+    EXPECT_EQ(Query(m_dir.File("db1.mdb"), "select count(*) from dorntree"), (Rows{{"0"}}));
+}
+
+TEST_F(UpdateWindowTest, TheStatusBarSaysThatTheRunWaitsForAnotherProgramsWriteLock) {
+    CPublisherThread publisher(m_dir.File("publisher.db"));
+    CMainFrame* frame = Start(publisher.Url());
+    m_messages.Clear();
+    // Another program writing the file.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(m_dir.File("db1.mdb").c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_SMART_UPDATE));
+    Answer(QStringLiteral("确定"));
+    EXPECT_TRUE(
+        WaitFor([&] { return frame->GetStatusText().contains(QStringLiteral("正在等待")); }));
+    EXPECT_TRUE(Boxes().empty());
+    sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_TRUE(WaitFor([&] { return !Boxes().empty(); }, 60000));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"下载完成!"});
+    EXPECT_EQ(Query(m_dir.File("db1.mdb"), "select count(*) from en_dornlaws"), (Rows{{"1"}}));
 }
