@@ -4,6 +4,7 @@
 #include "app/AppConstants.h"
 #include "data/Schema.h"
 #include "data/TreeNode.h"
+#include "tools/admin/CollectionCopier.h"
 #include "tools/admin/CollectionGenerator.h"
 #include "tools/admin/CollectionWriter.h"
 #include "tools/admin/CorpusImporter.h"
@@ -35,10 +36,14 @@ const char* const kUsage =
     "           [--edition zh|en] [--force] [FILE]\n"
     "                                    create a synthetic collection for benchmarks\n"
     "  info [FILE]                       print what a database holds\n"
+    "  copy [--force] SOURCE TARGET      copy a whole collection between an SQLite FILE and a\n"
+    "                                    PostgreSQL database (postgresql://...), either way\n"
     "\n"
     "Options:\n"
     "  --force     replace an existing FILE\n"
     "  --append    import into an existing FILE\n"
+    "  --db URI    import into a PostgreSQL database (postgresql://...) instead of a FILE;\n"
+    "              creates the publisher's tables there (--force replaces a collection)\n"
     "  --help      show this text\n"
     "  --version   show the version\n";
 
@@ -53,6 +58,7 @@ struct Args {
     int bodyChars = 5400;
     unsigned seed = 1;
     std::string corpus;
+    std::string db;
 };
 
 int Fail(const std::string& message) {
@@ -119,6 +125,13 @@ int Parse(int argc, char** argv, Args& args) {
             if (!v || !ParseNumber(v, 0, 4294967295LL, n))
                 return Fail("--seed needs a number");
             args.seed = static_cast<unsigned>(n);
+        } else if (a == "--db") {
+            const char* v = value("--db");
+            if (!v)
+                return 2;
+            args.db = v;
+            if (!CCollectionCopier::IsPostgres(args.db))
+                return Fail("--db takes a PostgreSQL URI (postgresql://...)");
         } else if (a == "--corpus") {
             const char* v = value("--corpus");
             if (!v)
@@ -155,7 +168,8 @@ int Info(const std::string& file) {
         const std::string p = prefix;
         std::printf("%s edition:\n", p.empty() ? "Chinese" : "English");
         // Categories depth first with the number of laws filed in each subtree.
-        std::string sql = "select name,id,parid,childs from " + p + "dorntree order by parid, xh desc";
+        std::string sql =
+            "select name,id,parid,childs from " + p + "dorntree order by parid, xh desc";
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
             std::fprintf(stderr, "  %s\n", sqlite3_errmsg(db));
@@ -169,7 +183,8 @@ int Info(const std::string& file) {
         std::vector<std::pair<int, Node>> nodes;
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-            nodes.push_back({sqlite3_column_int(stmt, 2), {name ? name : "", sqlite3_column_int(stmt, 1)}});
+            nodes.push_back(
+                {sqlite3_column_int(stmt, 2), {name ? name : "", sqlite3_column_int(stmt, 1)}});
         }
         sqlite3_finalize(stmt);
         auto count = [&](const std::string& q) {
@@ -236,18 +251,42 @@ int main(int argc, char** argv) {
         std::printf("%s: %s database written\n", file.c_str(), cmd == "demo" ? "demo" : "empty");
         return 0;
     }
+    if (cmd == "copy") {
+        if (args.positional.size() != 2)
+            return Fail("copy needs SOURCE and TARGET");
+        const long long rows =
+            CCollectionCopier::Copy(args.positional[0], args.positional[1], args.force, error);
+        if (rows < 0)
+            return Fail(error);
+        std::printf("%lld rows copied in %.2f s\n", rows, elapsed());
+        return 0;
+    }
+    if (cmd == "import" && !args.db.empty()) {
+        if (args.positional.size() != 1)
+            return Fail("import --db needs CORPUS.jsonl alone");
+        if (!std::filesystem::exists(args.positional[0]))
+            return Fail("no corpus at " + args.positional[0]);
+        const long long n = CCollectionCopier::ImportCorpus(args.positional[0], args.edition,
+                                                            args.db, args.force, error);
+        if (n < 0)
+            return Fail(error);
+        std::printf("%lld laws imported in %.2f s\n", n, elapsed());
+        return 0;
+    }
     if (cmd == "import") {
         if (args.positional.empty() || args.positional.size() > 2)
             return Fail("import needs CORPUS.jsonl and at most one FILE");
         const std::string corpus = args.positional[0];
-        const std::string file = args.positional.size() > 1 ? args.positional[1] : kDatabaseFileName;
+        const std::string file =
+            args.positional.size() > 1 ? args.positional[1] : kDatabaseFileName;
         if (!std::filesystem::exists(corpus))
             return Fail("no corpus at " + corpus);
         const bool exists = std::filesystem::exists(file);
         if (!(exists && args.append) && !Create(file, args.force, error))
             return Fail(error + (exists ? " (or use --append to add to it)" : ""));
         CCollectionWriter writer;
-        if (!writer.Open(file, error) || !writer.BeginEdition(args.edition == "en" ? "en_" : "", error))
+        if (!writer.Open(file, error) ||
+            !writer.BeginEdition(args.edition == "en" ? "en_" : "", error))
             return Fail(file + ": " + error);
         const long long n = CCorpusImporter::Import(corpus, writer, error);
         if (n < 0 || !writer.EndEdition(error))
@@ -270,7 +309,8 @@ int main(int argc, char** argv) {
         options.seed = args.seed;
         options.corpus = args.corpus;
         CCollectionWriter writer;
-        if (!writer.Open(file, error) || !writer.BeginEdition(args.edition == "en" ? "en_" : "", error) ||
+        if (!writer.Open(file, error) ||
+            !writer.BeginEdition(args.edition == "en" ? "en_" : "", error) ||
             !CCollectionGenerator::Generate(options, writer, error) || !writer.EndEdition(error))
             return Fail(file + ": " + error);
         std::printf("%s: %lld laws generated in %.2f s\n", file.c_str(), args.laws, elapsed());

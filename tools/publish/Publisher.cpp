@@ -1,6 +1,8 @@
 #include "tools/publish/Publisher.h"
 
 #include "app/GbkCodec.h"
+#include "tools/publish/PgCollectionReader.h"
+#include "tools/publish/PgConnectionPool.h"
 #include "tools/publish/ReplyStream.h"
 #include "tools/publish/SqliteCollectionReader.h"
 
@@ -8,6 +10,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
+#include <libpq-fe.h>
 #include <microhttpd.h>
 #include <mutex>
 #include <netdb.h>
@@ -63,6 +66,29 @@ bool CheckSqlite(const std::string& path, std::string& error) {
     return ok;
 }
 
+bool CheckPostgres(const std::string& uri, std::string& error) {
+    PGconn* connection = PQconnectdb(uri.c_str());
+    bool ok = PQstatus(connection) == CONNECTION_OK;
+    if (!ok)
+        error = PQerrorMessage(connection);
+    for (const char* table :
+         {"dorntree", "dornlaws", "dornlawas", "en_dorntree", "en_dornlaws", "en_dornlawas"}) {
+        if (!ok)
+            break;
+        const std::string sql = std::string("select 1 from ") + table + " limit 1";
+        PGresult* result = PQexec(connection, sql.c_str());
+        if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+            error = PQresultErrorMessage(result);
+            ok = false;
+        }
+        PQclear(result);
+    }
+    PQfinish(connection);
+    while (!error.empty() && (error.back() == '\n' || error.back() == ' '))
+        error.pop_back();
+    return ok;
+}
+
 ssize_t ReadReply(void* cls, uint64_t, char* buffer, size_t size) {
     const long n = static_cast<CReplyStream*>(cls)->Read(buffer, size);
     if (n < 0)
@@ -91,6 +117,7 @@ MHD_Result QueueText(MHD_Connection* connection, unsigned status, const std::str
 } // namespace
 
 struct CPublisher::Impl {
+    std::unique_ptr<CPgConnectionPool> pool; // for a collection in PostgreSQL
     std::mutex mutex;
     std::condition_variable stopped;
     MHD_Daemon* daemon = nullptr;
@@ -135,6 +162,12 @@ MHD_Result CPublisher::Impl::Answer(void* cls, MHD_Connection* connection, const
 CPublisher::CPublisher(CPublisherOptions options)
     : m_options(std::move(options)), m_pImpl(std::make_unique<Impl>()) {
     m_pImpl->contentType = "text/plain; charset=" + m_options.m_strCharset;
+    if (IsPostgres(m_options.m_strDatabase))
+        m_pImpl->pool = std::make_unique<CPgConnectionPool>(m_options.m_strDatabase);
+}
+
+bool CPublisher::IsPostgres(const std::string& database) {
+    return database.rfind("postgresql://", 0) == 0 || database.rfind("postgres://", 0) == 0;
 }
 
 CPublisher::~CPublisher() {
@@ -152,13 +185,18 @@ std::unique_ptr<CReplyStream> CPublisher::OpenReply(const std::string& path) {
     const Page* page = FindPage(path);
     if (!page)
         return nullptr;
-    return std::make_unique<CReplyStream>(
-        std::make_unique<CSqliteCollectionReader>(m_options.m_strDatabase), page->kind,
-        page->edition, m_options.m_strCharset, m_options.m_nMaxRecords);
+    std::unique_ptr<CCollectionReader> reader;
+    if (m_pImpl->pool)
+        reader = std::make_unique<CPgCollectionReader>(*m_pImpl->pool);
+    else
+        reader = std::make_unique<CSqliteCollectionReader>(m_options.m_strDatabase);
+    return std::make_unique<CReplyStream>(std::move(reader), page->kind, page->edition,
+                                          m_options.m_strCharset, m_options.m_nMaxRecords);
 }
 
 int CPublisher::Bind(std::string& error) {
-    if (!CheckSqlite(m_options.m_strDatabase, error))
+    if (m_pImpl->pool ? !CheckPostgres(m_options.m_strDatabase, error)
+                      : !CheckSqlite(m_options.m_strDatabase, error))
         return -1;
     CGbkCodec codec(m_options.m_strCharset);
     if (!codec.IsValid()) {

@@ -24,8 +24,12 @@ class CReplyStream;
 // 32 KB) and, while a reply is open, the reply's snapshot of the collection. A connection
 // that makes no progress for the timeout is closed, and one address may hold only so many
 // connections at once. Replies are made piece by piece as the client reads them.
+//
+// A collection in PostgreSQL is read through a few pooled connections, one short statement
+// at a time; the publisher keeps nothing between requests, so any number of publishers on
+// one database answer as one (see PgCollectionReader.h and PgSchema.h).
 struct CPublisherOptions {
-    // The collection's SQLite file.
+    // The collection: an SQLite file, or a PostgreSQL connection URI ("postgresql://...").
     std::string m_strDatabase;
     std::string m_strListen = "127.0.0.1";
     int m_nPort = 8642; // 0: any free port
@@ -74,6 +78,8 @@ public:
     // A reply stream for a page path, or null for a path that is no update page. `id` is the
     // `id` or `lawid` parameter, whichever the page takes.
     std::unique_ptr<CReplyStream> OpenReply(const std::string& path);
+    // Whether a collection is given as a PostgreSQL connection URI.
+    static bool IsPostgres(const std::string& database);
     // The name of the page's id parameter ("id", "lawid", or "" for the link pages).
     static const char* IdParameter(const std::string& path);
 

@@ -14,10 +14,11 @@
 namespace {
 
 void Usage(std::ostream& out) {
-    out << "Usage: tolvarin-publish --db FILE [--listen ADDRESS] [--port N]\n"
+    out << "Usage: tolvarin-publish --db FILE|postgresql://... [--listen ADDRESS] [--port N]\n"
            "       [--charset NAME] [--max-records N] [--threads N] [--timeout SECONDS]\n"
            "       [--per-address-limit N] [--max-connections N]\n"
-           "Serves the six update pages of FILE (a collection made by tolvarin-admin).\n"
+           "Serves the six update pages of a collection: an SQLite FILE made by tolvarin-admin,\n"
+           "or a PostgreSQL database loaded by tolvarin-admin import --db or copy.\n"
            "Listens on 127.0.0.1:8642 by default and refuses a port that is in use; the charset\n"
            "of the replies is GBK. --threads (default 4) serve all connections; a connection\n"
            "that makes no progress for --timeout seconds (default 20) is closed; one client\n"
