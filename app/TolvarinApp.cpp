@@ -9,7 +9,6 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QImageWriter>
 #include <QItemSelectionModel>
@@ -40,20 +39,9 @@ void CTolvarinApp::SetRegistryKey() {
 
 bool CTolvarinApp::InitInstance(const QStringList& arguments) {
     QCoreApplication::setApplicationVersion(QString::fromLatin1(kProductVersion));
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Tolvarin law collection reader"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Write the main window as PNG and exit."),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption noSplash(QStringLiteral("nosplash"),
-                                      QStringLiteral("Start without the splash screen."));
-    parser.addOption(screenshot);
-    parser.addOption(noSplash);
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(arguments);
-    m_strScreenshot = parser.value(screenshot);
-    m_bShowSplash = !parser.isSet(noSplash) && m_strScreenshot.isEmpty();
+    m_commandLine.Process(arguments);
+    m_strScreenshot = m_commandLine.m_strScreenshot;
+    m_bShowSplash = !m_commandLine.m_bNoSplash && m_strScreenshot.isEmpty();
     CSplashWnd::EnableSplashScreen(m_bShowSplash);
 
     SetRegistryKey();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/CommandLine.h"
+
 #include <QObject>
 #include <QString>
 
@@ -26,6 +28,7 @@ public:
 
     bool IsSplashEnabled() const { return m_bShowSplash; }
     const QString& GetScreenshotFile() const { return m_strScreenshot; }
+    const CCommandLine& GetCommandLine() const { return m_commandLine; }
 
     // Sets the organisation and application names under which the settings are kept.
     static void SetRegistryKey();
@@ -34,6 +37,7 @@ private:
     void WriteScreenshot();
     void SelectScreenshotLaw();
 
+    CCommandLine m_commandLine;
     std::unique_ptr<CTolvarinDoc> m_pDoc;
     std::unique_ptr<CMainFrame> m_pFrame;
     bool m_bShowSplash = true;

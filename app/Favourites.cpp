@@ -1,0 +1,119 @@
+#include "app/Favourites.h"
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+constexpr const char* kFormat = "tolvarin-favourites";
+
+void SetError(std::string* error, const std::string& text) {
+    if (error)
+        *error = text;
+}
+
+} // namespace
+
+int CFavourites::Find(const CLawRef& law) const {
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        if (m_items[i].m_law.SameLaw(law))
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool CFavourites::Add(const CLawRef& law, const std::string& note) {
+    if (law.m_nLawId == 0 && law.m_strOldId.empty())
+        return false;
+    if (const int index = Find(law); index >= 0) {
+        if (!law.m_strTitle.empty())
+            m_items[static_cast<std::size_t>(index)].m_law.m_strTitle = law.m_strTitle;
+        return false;
+    }
+    if (m_items.size() >= kMaxItems)
+        return false;
+    m_items.push_back(Item{law, note});
+    return true;
+}
+
+bool CFavourites::Remove(const CLawRef& law) {
+    const int index = Find(law);
+    return index >= 0 && RemoveAt(static_cast<std::size_t>(index));
+}
+
+bool CFavourites::RemoveAt(std::size_t index) {
+    if (index >= m_items.size())
+        return false;
+    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
+    return true;
+}
+
+void CFavourites::SetNote(std::size_t index, const std::string& note) {
+    if (index < m_items.size())
+        m_items[index].m_strNote = note;
+}
+
+void CFavourites::SetLawId(std::size_t index, int lawid) {
+    if (index < m_items.size() && lawid > 0)
+        m_items[index].m_law.m_nLawId = lawid;
+}
+
+std::string CFavourites::ToJson() const {
+    nlohmann::json items = nlohmann::json::array();
+    for (const Item& item : m_items) {
+        nlohmann::json entry = LawRefToJson(item.m_law);
+        entry["note"] = item.m_strNote;
+        items.push_back(std::move(entry));
+    }
+    const nlohmann::json list{{"format", kFormat}, {"version", 1}, {"items", std::move(items)}};
+    // Text that is not UTF-8 is stored with replacement characters rather than lost.
+    return list.dump(1, '\t', false, nlohmann::json::error_handler_t::replace);
+}
+
+bool CFavourites::FromJson(const std::string& text, std::string* error) {
+    if (text.size() > kMaxTextBytes) {
+        SetError(error, "the file is too large for a favourites list");
+        return false;
+    }
+    const nlohmann::json list = nlohmann::json::parse(text, nullptr, false);
+    if (list.is_discarded() || !list.is_object()) {
+        SetError(error, "the file is not a favourites list (no JSON object)");
+        return false;
+    }
+    const auto format = list.find("format");
+    const auto items = list.find("items");
+    if (format == list.end() || *format != kFormat || items == list.end() || !items->is_array()) {
+        SetError(error, "the file is not a favourites list");
+        return false;
+    }
+    if (items->size() > kMaxItems) {
+        SetError(error, "the list holds too many entries");
+        return false;
+    }
+    std::vector<Item> read;
+    for (const nlohmann::json& entry : *items) {
+        Item item;
+        if (!LawRefFromJson(entry, item.m_law)) {
+            SetError(error, "entry " + std::to_string(read.size() + 1) + " names no law");
+            return false;
+        }
+        const auto note = entry.find("note");
+        if (note != entry.end() && note->is_string())
+            item.m_strNote = note->get<std::string>();
+        bool duplicate = false;
+        for (const Item& other : read)
+            duplicate = duplicate || other.m_law.SameLaw(item.m_law);
+        if (!duplicate)
+            read.push_back(std::move(item));
+    }
+    m_items = std::move(read);
+    return true;
+}
+
+int CFavourites::Merge(const CFavourites& other) {
+    int added = 0;
+    for (const Item& item : other.m_items)
+        if (Find(item.m_law) < 0 && m_items.size() < kMaxItems) {
+            m_items.push_back(item);
+            ++added;
+        }
+    return added;
+}

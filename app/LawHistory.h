@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// Back and forward over the laws shown, one track per edition. Each entry keeps the scroll
+// position the page had when it was left, so that coming back puts the reader where they were.
+class CLawHistory {
+public:
+    struct Entry {
+        int m_nLawId = 0;
+        int m_nScroll = 0;
+    };
+    static constexpr std::size_t kMaxEntries = 200;
+
+    // The user has shown `lawid`: it becomes the current entry and the forward entries are
+    // dropped. `leavingScroll` is the scroll position of the law shown until now. Showing
+    // the current law again only keeps its scroll position; lawid 0 is no law and ignored.
+    void Visit(int edition, int lawid, int leavingScroll);
+    // Steps back or forward; the entry now current, or nullptr when there is none that way.
+    const Entry* Back(int edition, int leavingScroll);
+    const Entry* Forward(int edition, int leavingScroll);
+
+    bool CanGoBack(int edition) const;
+    bool CanGoForward(int edition) const;
+    const Entry* Current(int edition) const;
+    // The whole track of an edition, oldest first, and the index of its current entry.
+    const std::vector<Entry>& Entries(int edition) const { return Track(edition).m_entries; }
+    int CurrentIndex(int edition) const { return Track(edition).m_nIndex; }
+
+    void Clear();
+
+private:
+    struct CTrack {
+        std::vector<Entry> m_entries;
+        int m_nIndex = -1;
+    };
+    CTrack& Track(int edition) { return m_tracks[edition == 1 ? 1 : 0]; }
+    const CTrack& Track(int edition) const { return m_tracks[edition == 1 ? 1 : 0]; }
+    const Entry* Step(int edition, int leavingScroll, int delta);
+
+    CTrack m_tracks[2];
+};

@@ -1,0 +1,199 @@
+// What the reader remembers between laws and between runs: history, favourites, recent laws,
+// and finding remembered laws again in the collection.
+#include "TestDatabase.h"
+
+#include "app/Favourites.h"
+#include "app/LawHistory.h"
+#include "app/RecentLaws.h"
+#include "app/AppConstants.h"
+#include "browse/LawLookup.h"
+#include "data/DbConnection.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CLawRef Law(int edition, int lawid, const std::string& oldid = {}, const std::string& title = {}) {
+    CLawRef law;
+    law.m_nEdition = edition;
+    law.m_nLawId = lawid;
+    law.m_strOldId = oldid;
+    law.m_strTitle = title;
+    return law;
+}
+
+} // namespace
+
+TEST(LawHistoryTest, BackAndForwardKeepScrollPositionsPerEdition) {
+    CLawHistory history;
+    EXPECT_EQ(history.Back(0, 0), nullptr);
+    history.Visit(0, 11, 0);
+    history.Visit(0, 12, 300); // 11 was left at 300
+    history.Visit(0, 12, 40);  // the same law again: no new entry
+    history.Visit(0, 13, 500); // 12 left at 500
+    history.Visit(1, 91, 0);   // the other edition has its own track
+    EXPECT_FALSE(history.CanGoBack(1));
+
+    const CLawHistory::Entry* entry = history.Back(0, 77); // 13 left at 77
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->m_nLawId, 12);
+    EXPECT_EQ(entry->m_nScroll, 500);
+    entry = history.Back(0, 0);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->m_nLawId, 11);
+    EXPECT_EQ(entry->m_nScroll, 300);
+    EXPECT_FALSE(history.CanGoBack(0));
+    EXPECT_EQ(history.Back(0, 0), nullptr);
+    entry = history.Forward(0, 5);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->m_nLawId, 12);
+    EXPECT_TRUE(history.CanGoForward(0));
+
+    // A new law from the middle drops what lay ahead.
+    history.Visit(0, 14, 0);
+    EXPECT_FALSE(history.CanGoForward(0));
+    const std::vector<CLawHistory::Entry>& entries = history.Entries(0);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].m_nLawId, 11);
+    EXPECT_EQ(entries[1].m_nLawId, 12);
+    EXPECT_EQ(entries[2].m_nLawId, 14);
+    EXPECT_EQ(history.Current(1)->m_nLawId, 91);
+
+    // No law, and a bounded track.
+    history.Visit(0, 0, 0);
+    EXPECT_EQ(history.Current(0)->m_nLawId, 14);
+    for (int i = 0; i < 1000; ++i)
+        history.Visit(0, 1000 + i, 0);
+    EXPECT_EQ(history.Entries(0).size(), CLawHistory::kMaxEntries);
+    EXPECT_EQ(history.Current(0)->m_nLawId, 1999);
+}
+
+TEST(FavouritesTest, KeepsOneEntryPerLawAndSurvivesItsStoredForm) {
+    CFavourites favourites;
+    EXPECT_TRUE(favourites.Add(Law(0, 5, "S-5", "合同法"), "第52条"));
+    EXPECT_TRUE(favourites.Add(Law(1, 5, "S-5", "Contract Law")));   // other edition
+    EXPECT_FALSE(favourites.Add(Law(0, 77, "S-5", "合同法（修订）"))); // same server id
+    EXPECT_EQ(favourites.Items()[0].m_law.m_strTitle, "合同法（修订）");
+    EXPECT_TRUE(favourites.Add(Law(0, 6, "", "it's \"quoted\"\n")));
+    EXPECT_FALSE(favourites.Add(Law(0, 0)));
+    EXPECT_EQ(favourites.Find(Law(0, 6)), 2);
+
+    CFavourites copy;
+    ASSERT_TRUE(copy.FromJson(favourites.ToJson()));
+    ASSERT_EQ(copy.Items().size(), 3u);
+    EXPECT_EQ(copy.Items()[0].m_strNote, "第52条");
+    EXPECT_EQ(copy.Items()[0].m_law.m_strOldId, "S-5");
+    EXPECT_EQ(copy.Items()[1].m_law.m_nEdition, 1);
+    EXPECT_EQ(copy.Items()[2].m_law.m_strTitle, "it's \"quoted\"\n");
+
+    // Titles that are not UTF-8 are still stored, not lost with the whole list.
+    favourites.Add(Law(0, 8, "", "\xff\xfe bad"));
+    ASSERT_TRUE(copy.FromJson(favourites.ToJson()));
+    EXPECT_EQ(copy.Items().size(), 4u);
+
+    EXPECT_TRUE(favourites.Remove(Law(1, 999, "S-5")));
+    EXPECT_EQ(favourites.Find(Law(1, 5, "S-5")), -1);
+    EXPECT_EQ(favourites.Find(Law(0, 5, "S-5")), 0);
+}
+
+TEST(FavouritesTest, RefusesFilesThatAreNoListAndKeepsItsOwn) {
+    CFavourites favourites;
+    favourites.Add(Law(0, 1, "", "kept"));
+    const char* bad[] = {
+        "",
+        "not json",
+        "[]",
+        "{\"format\":\"other\",\"items\":[]}",
+        "{\"format\":\"tolvarin-favourites\"}",
+        "{\"format\":\"tolvarin-favourites\",\"items\":[{\"edition\":2,\"lawid\":1}]}",
+        "{\"format\":\"tolvarin-favourites\",\"items\":[{\"edition\":0,\"lawid\":-4}]}",
+        "{\"format\":\"tolvarin-favourites\",\"items\":[{\"edition\":0,\"lawid\":0}]}",
+        "{\"format\":\"tolvarin-favourites\",\"items\":[{\"edition\":0,\"lawid\":1,\"title\":7}]}",
+        "{\"format\":\"tolvarin-favourites\",\"items\":[{\"edition\":0,\"lawid\":99999999999}]}",
+        "{\"format\":\"tolvarin-favourites\",\"items\":[{\"edition\":0,\"lawid\":1}",
+    };
+    for (const char* text : bad) {
+        std::string error;
+        EXPECT_FALSE(favourites.FromJson(text, &error)) << text;
+        EXPECT_FALSE(error.empty()) << text;
+        ASSERT_EQ(favourites.Items().size(), 1u) << text;
+        EXPECT_EQ(favourites.Items()[0].m_law.m_strTitle, "kept");
+    }
+
+    CFavourites imported;
+    ASSERT_TRUE(imported.FromJson("{\"format\":\"tolvarin-favourites\",\"version\":1,\"items\":["
+                                  "{\"edition\":0,\"lawid\":1},"
+                                  "{\"edition\":0,\"lawid\":0,\"oldid\":\"X9\",\"note\":\"n\"}]}"));
+    EXPECT_EQ(favourites.Merge(imported), 1);
+    ASSERT_EQ(favourites.Items().size(), 2u);
+    EXPECT_EQ(favourites.Items()[1].m_law.m_strOldId, "X9");
+    EXPECT_EQ(favourites.Items()[1].m_strNote, "n");
+}
+
+TEST(RecentLawsTest, NewestFirstEachLawOnceAtMostTwenty) {
+    CRecentLaws recent;
+    for (int lawid = 1; lawid <= 25; ++lawid)
+        recent.Add(Law(0, lawid));
+    recent.Add(Law(0, 10));
+    recent.Add(Law(1, 10)); // the English law 10 is another law
+    ASSERT_EQ(recent.Items().size(), CRecentLaws::kMaxItems);
+    EXPECT_EQ(recent.Items()[0].m_nEdition, 1);
+    EXPECT_EQ(recent.Items()[1].m_nLawId, 10);
+    EXPECT_EQ(recent.Items()[2].m_nLawId, 25);
+    EXPECT_EQ(recent.Items().back().m_nLawId, 8);
+
+    CRecentLaws copy;
+    ASSERT_TRUE(copy.FromJson(recent.ToJson()));
+    ASSERT_EQ(copy.Items().size(), recent.Items().size());
+    for (size_t i = 0; i < copy.Items().size(); ++i)
+        EXPECT_TRUE(copy.Items()[i].SameLaw(recent.Items()[i]));
+    EXPECT_FALSE(copy.FromJson("{broken"));
+    ASSERT_TRUE(copy.FromJson("[{\"edition\":0,\"lawid\":3},{\"edition\":9},\"x\","
+                              "{\"edition\":0,\"lawid\":3}]"));
+    ASSERT_EQ(copy.Items().size(), 1u);
+}
+
+TEST(LawLookupTest, FindsLawsByIdTitleAndServerId) {
+    CTestDatabase db;
+    const int contract = db.AddLaw(0, "中华人民共和国合同法", "1999-03-15 00:00:00");
+    const int newer = db.AddLaw(0, "合同法实施条例", "2005-01-01 00:00:00");
+    const int quoted = db.AddLaw(0, "O'Brien's 法", "2001-01-01 00:00:00");
+    db.Exec("update dornlaws set oldid='S-" + std::to_string(contract) +
+            "' where lawid=" + std::to_string(contract));
+    CDbConnection connection;
+    ASSERT_EQ(connection.Connect(kConnectionString, 0), 1);
+    CLawLookup lookup(connection, "dornlaws");
+
+    const struct {
+        const char* text;
+        int lawid;
+    } cases[] = {
+        {"", 0},
+        {"中华人民共和国合同法", contract}, // exact title
+        {"合同法", newer},                  // part of titles: the newest
+        {"O'Brien's 法", quoted},           // quotes reach SQL quoted
+        {"没有这部法", 0},
+        {"999", 0},
+        {"1x", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(lookup.FindByTitleOrId(c.text), c.lawid) << c.text;
+    EXPECT_EQ(lookup.FindByTitleOrId(std::to_string(quoted)), quoted);
+
+    CLawRef law;
+    ASSERT_TRUE(lookup.Describe(contract, law));
+    EXPECT_EQ(law.m_strTitle, "中华人民共和国合同法");
+    EXPECT_EQ(law.m_strOldId, "S-" + std::to_string(contract));
+    EXPECT_FALSE(lookup.Describe(999, law));
+
+    // After the collection was built again the law has another lawid, the same server id.
+    CLawRef remembered = law;
+    db.Exec("update dornlaws set lawid=500 where lawid=" + std::to_string(contract));
+    EXPECT_EQ(lookup.Resolve(remembered), 500);
+    // A law that has gone is not mistaken for whatever now has its lawid.
+    db.Exec("update dornlaws set oldid='OTHER' where lawid=500");
+    db.Exec("update dornlaws set lawid=" + std::to_string(contract) + ", oldid='S-x' where lawid=" +
+            std::to_string(newer));
+    EXPECT_EQ(lookup.Resolve(remembered), 0);
+    EXPECT_EQ(lookup.Resolve(Law(0, quoted)), quoted);
+}
