@@ -33,6 +33,12 @@ enum CommandId : int {
     ID_VIEW_DETAILS = 59411,
     ID_VIEW_LINEUP = 59412,
     ID_VIEW_BYNAME = 59413,
+    // The reader's own commands.
+    ID_HISTORY_BACK = 33101,
+    ID_HISTORY_FORWARD = 33102,
+    ID_FAVOURITE_TOGGLE = 33103,
+    ID_FAVOURITES_ORGANIZE = 33104,
+    ID_RECENT_CLEAR = 33105,
 };
 
 // Control ids of the bars.

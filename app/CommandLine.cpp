@@ -2,7 +2,8 @@
 
 CCommandLine::CCommandLine()
     : m_screenshot(QStringLiteral("screenshot"),
-                   QStringLiteral("Write the main window as PNG and exit."), QStringLiteral("FILE")),
+                   QStringLiteral("Write the main window as PNG and exit."),
+                   QStringLiteral("FILE")),
       m_noSplash(QStringLiteral("nosplash"), QStringLiteral("Start without the splash screen.")),
       m_law(QStringLiteral("law"), QStringLiteral("Show the law with this lawid or title."),
             QStringLiteral("LAW")),
@@ -13,10 +14,13 @@ CCommandLine::CCommandLine()
                   QStringLiteral("Open a window of its own instead of using the running one.")),
       m_resetLayout(QStringLiteral("reset-layout"),
                     QStringLiteral("Forget the remembered panes, columns, edition, category and "
-                                   "last law.")) {
+                                   "last law.")),
+      m_language(QStringLiteral("language"),
+                 QStringLiteral("The interface language of this run: zh or en."),
+                 QStringLiteral("LANG")) {
     m_parser.setApplicationDescription(QStringLiteral("Tolvarin law collection reader"));
     for (const QCommandLineOption* option :
-         {&m_screenshot, &m_noSplash, &m_law, &m_search, &m_newWindow, &m_resetLayout})
+         {&m_screenshot, &m_noSplash, &m_law, &m_search, &m_newWindow, &m_resetLayout, &m_language})
         m_parser.addOption(*option);
     m_parser.addPositionalArgument(QStringLiteral("law"),
                                    QStringLiteral("The lawid or title of a law to show."),
@@ -46,4 +50,8 @@ void CCommandLine::Read() {
     m_strSearch = m_parser.value(m_search);
     m_bNewWindow = m_parser.isSet(m_newWindow);
     m_bResetLayout = m_parser.isSet(m_resetLayout);
+    m_strLanguage = m_parser.value(m_language);
+    m_bInfoOnly = m_parser.isSet(QStringLiteral("help")) ||
+                  m_parser.isSet(QStringLiteral("help-all")) ||
+                  m_parser.isSet(QStringLiteral("version"));
 }

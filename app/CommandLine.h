@@ -21,17 +21,19 @@ public:
     QString HelpText() const { return m_parser.helpText(); }
 
     // What was asked for.
-    QString m_strScreenshot;      // --screenshot FILE
-    bool m_bNoSplash = false;     // --nosplash
-    QString m_strLaw;             // --law or the first free argument: a lawid or a title
-    QString m_strSearch;          // --search WORDS: a title search over all categories
-    bool m_bNewWindow = false;    // --new-window: no hand-over to a running window
-    bool m_bResetLayout = false;  // --reset-layout: forget the remembered reading state
+    QString m_strScreenshot;     // --screenshot FILE
+    bool m_bNoSplash = false;    // --nosplash
+    QString m_strLaw;            // --law or the first free argument: a lawid or a title
+    QString m_strSearch;         // --search WORDS: a title search over all categories
+    bool m_bNewWindow = false;   // --new-window: no hand-over to a running window
+    bool m_bResetLayout = false; // --reset-layout: forget the remembered reading state
+    bool m_bInfoOnly = false;    // --help or --version
+    QString m_strLanguage;       // --language zh|en: the interface language of this run
 
     // Something for a running window to do (a law or a search).
     bool HasRequest() const { return !m_strLaw.isEmpty() || !m_strSearch.isEmpty(); }
     // A run that writes a file and ends: never a single-instance hand-over.
-    bool IsBatchRun() const { return !m_strScreenshot.isEmpty(); }
+    bool IsBatchRun() const { return !m_strScreenshot.isEmpty() || m_bInfoOnly; }
 
 private:
     void Read();
@@ -43,4 +45,5 @@ private:
     QCommandLineOption m_search;
     QCommandLineOption m_newWindow;
     QCommandLineOption m_resetLayout;
+    QCommandLineOption m_language;
 };

@@ -46,7 +46,8 @@ bool CLawHistory::CanGoForward(int edition) const {
 
 const CLawHistory::Entry* CLawHistory::Current(int edition) const {
     const CTrack& track = Track(edition);
-    return track.m_nIndex < 0 ? nullptr : &track.m_entries[static_cast<std::size_t>(track.m_nIndex)];
+    return track.m_nIndex < 0 ? nullptr
+                              : &track.m_entries[static_cast<std::size_t>(track.m_nIndex)];
 }
 
 void CLawHistory::Clear() {

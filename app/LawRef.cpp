@@ -32,8 +32,8 @@ bool LawRefFromJson(const nlohmann::json& value, CLawRef& law) {
     CLawRef read;
     read.m_nEdition = static_cast<int>(e);
     read.m_nLawId = static_cast<int>(id);
-    for (auto [key, target] : {std::pair{"oldid", &read.m_strOldId},
-                               std::pair{"title", &read.m_strTitle}}) {
+    for (auto [key, target] :
+         {std::pair{"oldid", &read.m_strOldId}, std::pair{"title", &read.m_strTitle}}) {
         const auto it = value.find(key);
         if (it == value.end() || it->is_null())
             continue;

@@ -1,8 +1,10 @@
 #include "app/MainFrame.h"
 
+#include "app/AccessibleNames.h"
 #include "app/EditionConfig.h"
 #include "app/FrameMessageEvent.h"
 #include "app/FrameMessageTarget.h"
+#include "app/Reader.h"
 #include "app/TolvarinDoc.h"
 #include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
@@ -60,10 +62,13 @@ bool CMainFrame::Create() {
     SetMainWindowTarget(m_pTarget.get());
     ResetListQueryClose();
 
+    m_pReader = new CReader(this);
     CreateActions();
     CreateMenus();
     if (!CreateToolBars() || !CreateStatusBar() || !CreateClient())
         return false;
+
+    CAccessibleNames::Apply(this);
 
     m_pIdleTimer = new QTimer(this);
     m_pIdleTimer->setInterval(200);
@@ -113,8 +118,8 @@ void CMainFrame::InitialUpdate() {
 }
 
 void CMainFrame::ShowLaw(int lawid) {
-    if (m_pLawView)
-        m_pLawView->ShowLaw(lawid);
+    if (m_pLawView && m_pLawView->ShowLaw(lawid) && m_pReader)
+        m_pReader->OnLawShown(lawid);
 }
 
 void CMainFrame::ShowCurrentLaw() {

@@ -12,6 +12,7 @@
 
 class CFrameMessageTarget;
 class CLeftView;
+class CReader;
 class CShowLawView;
 class CTolvarinDoc;
 class CTolvarinView;
@@ -45,6 +46,10 @@ public:
     CTolvarinView* GetListView() const { return m_pListView; }
     CShowLawView* GetLawView() const { return m_pLawView; }
     CTolvarinDoc* GetDocument() const { return m_pDoc; }
+    // History, favourites, recent laws and the remembered reading state.
+    CReader* GetReader() const { return m_pReader; }
+    // Forgets the remembered bar layout, placement and reading state (--reset-layout).
+    static void ForgetLayout();
 
     // Shows a law in the law text pane (0 shows nothing).
     void ShowLaw(int lawid);
@@ -54,6 +59,9 @@ public:
     // The action of a command id (nullptr for none), and running a command by id as the
     // menu would (nothing when the command is disabled).
     QAction* Action(int id) const;
+    // A new command with its id, menu text, status prompt and tooltip.
+    QAction* AddAction(int id, const QString& text, const QString& prompt = {},
+                       const QString& tip = {});
     bool ExecuteCommand(int id);
     // Enables, checks and unchecks the commands after the program's state.
     void UpdateCommandStates();
@@ -104,8 +112,6 @@ private:
     bool CreateToolBars();
     bool CreateStatusBar();
     bool CreateClient();
-    QAction* AddAction(int id, const QString& text, const QString& prompt = {},
-                       const QString& tip = {});
 
     CTolvarinDoc* m_pDoc;
     std::unique_ptr<CSyncEvent> m_stopEvent;
@@ -121,4 +127,5 @@ private:
     CTolvarinView* m_pListView = nullptr;
     CShowLawView* m_pLawView = nullptr;
     QTimer* m_pIdleTimer = nullptr;
+    CReader* m_pReader = nullptr;
 };

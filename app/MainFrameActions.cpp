@@ -2,7 +2,9 @@
 #include "app/CommandIds.h"
 #include "app/EditionConfig.h"
 #include "app/HelpCommands.h"
+#include "app/InterfaceLanguage.h"
 #include "app/MainFrame.h"
+#include "app/Reader.h"
 #include "app/TolvarinDoc.h"
 #include "browse/TolvarinView.h"
 #include "display/ShowLawView.h"
@@ -63,44 +65,39 @@ bool CMainFrame::ExecuteCommand(int id) {
 
 void CMainFrame::CreateActions() {
     // File.
-    AddAction(ID_FILE_NEW, QStringLiteral("新建"))->setEnabled(false);
-    AddAction(ID_FILE_OPEN, QStringLiteral("打开"))->setEnabled(false);
-    AddAction(ID_FILE_SAVE, QStringLiteral("保存"))->setEnabled(false);
-    QAction* print = AddAction(ID_FILE_PRINT, QStringLiteral("打印...\tCtrl+P"),
-                               QStringLiteral("打印当前法规"), QStringLiteral("打印"));
+    AddAction(ID_FILE_NEW, tr("新建"))->setEnabled(false);
+    AddAction(ID_FILE_OPEN, tr("打开"))->setEnabled(false);
+    AddAction(ID_FILE_SAVE, tr("保存"))->setEnabled(false);
+    QAction* print =
+        AddAction(ID_FILE_PRINT, tr("打印...\tCtrl+P"), tr("打印当前法规"), tr("打印"));
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     connect(print, &QAction::triggered, this, &CMainFrame::OnFilePrint);
-    connect(AddAction(ID_FILE_PRINT_SETUP, QStringLiteral("打印设置"), QStringLiteral("打印设置"),
-                      QStringLiteral("打印设置")),
+    connect(AddAction(ID_FILE_PRINT_SETUP, tr("打印设置"), tr("打印设置"), tr("打印设置")),
             &QAction::triggered, this, &CMainFrame::OnFilePrintSetup);
-    QAction* exit = AddAction(ID_APP_EXIT, QStringLiteral("退出(&x)"));
+    QAction* exit = AddAction(ID_APP_EXIT, tr("退出(&x)"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
     // Edit: what the panes give a meaning to.
-    AddAction(ID_EDIT_CUT, QStringLiteral("剪切"))->setEnabled(false);
-    QAction* copy = AddAction(ID_EDIT_COPY, QStringLiteral("复制"));
+    AddAction(ID_EDIT_CUT, tr("剪切"))->setEnabled(false);
+    QAction* copy = AddAction(ID_EDIT_COPY, tr("复制"));
     connect(copy, &QAction::triggered, this, &CMainFrame::OnEditCopy);
-    AddAction(ID_EDIT_PASTE, QStringLiteral("粘贴"))->setEnabled(false);
+    AddAction(ID_EDIT_PASTE, tr("粘贴"))->setEnabled(false);
 
     // Search.
-    connect(AddAction(ID_TITLE_SEARCH, QStringLiteral("标题查询"), QStringLiteral("标题查询"),
-                      QStringLiteral("标题查询")),
+    connect(AddAction(ID_TITLE_SEARCH, tr("标题查询"), tr("标题查询"), tr("标题查询")),
             &QAction::triggered, this, &CMainFrame::OnTitleSearch);
-    connect(AddAction(ID_ADVANCED_SEARCH, QStringLiteral("高级查询"), QStringLiteral("高级查询"),
-                      QStringLiteral("高级查询")),
+    connect(AddAction(ID_ADVANCED_SEARCH, tr("高级查询"), tr("高级查询"), tr("高级查询")),
             &QAction::triggered, this, &CMainFrame::OnAdvancedSearch);
-    connect(AddAction(ID_FIND_IN_TEXT, QStringLiteral("正文查找"), QStringLiteral("正文查找"),
-                      QStringLiteral("正文查找")),
+    connect(AddAction(ID_FIND_IN_TEXT, tr("正文查找"), tr("正文查找"), tr("正文查找")),
             &QAction::triggered, this, &CMainFrame::OnFindInText);
 
     // View: bars.
-    QAction* toolbar = AddAction(ID_VIEW_TOOLBAR, QStringLiteral("工具栏(&T)"),
-                                 QStringLiteral("显示或隐藏工具栏"), QStringLiteral("工具栏"));
+    QAction* toolbar =
+        AddAction(ID_VIEW_TOOLBAR, tr("工具栏(&T)"), tr("显示或隐藏工具栏"), tr("工具栏"));
     toolbar->setCheckable(true);
     toolbar->setChecked(true);
     QAction* statusBarAction =
-        AddAction(ID_VIEW_STATUS_BAR, QStringLiteral("状态栏(&S)"),
-                  QStringLiteral("显示或隐藏状态栏"), QStringLiteral("状态栏"));
+        AddAction(ID_VIEW_STATUS_BAR, tr("状态栏(&S)"), tr("显示或隐藏状态栏"), tr("状态栏"));
     statusBarAction->setCheckable(true);
     statusBarAction->setChecked(true);
 
@@ -114,17 +111,18 @@ void CMainFrame::CreateActions() {
         const char* theme;
         QStyle::StandardPixmap fallback;
     } styles[] = {
-        {ID_VIEW_LARGEICON, "大图标", "large-icons.png", "view-list-icons",
+        {ID_VIEW_LARGEICON, QT_TR_NOOP("大图标"), "large-icons.png", "view-list-icons",
          QStyle::SP_FileDialogContentsView},
-        {ID_VIEW_SMALLICON, "小图标", "small-icons.png", "view-list-compact",
+        {ID_VIEW_SMALLICON, QT_TR_NOOP("小图标"), "small-icons.png", "view-list-compact",
          QStyle::SP_FileDialogInfoView},
-        {ID_VIEW_LIST, "列表", "list.png", "view-list-text", QStyle::SP_FileDialogListView},
-        {ID_VIEW_DETAILS, "详细资料", "details.png", "view-list-details",
+        {ID_VIEW_LIST, QT_TR_NOOP("列表"), "list.png", "view-list-text",
+         QStyle::SP_FileDialogListView},
+        {ID_VIEW_DETAILS, QT_TR_NOOP("详细资料"), "details.png", "view-list-details",
          QStyle::SP_FileDialogDetailedView},
     };
     for (const auto& style : styles) {
-        QAction* action = AddAction(style.id, QString::fromUtf8(style.text));
-        action->setToolTip(QString::fromUtf8(style.text));
+        QAction* action = AddAction(style.id, tr(style.text));
+        action->setToolTip(tr(style.text));
         action->setIcon(SmallIcon(style.file, style.theme, style.fallback));
         action->setCheckable(true);
         m_pStyleGroup->addAction(action);
@@ -132,24 +130,23 @@ void CMainFrame::CreateActions() {
         connect(action, &QAction::triggered, this, [this, id] { OnViewStyle(id); });
     }
     Action(ID_VIEW_DETAILS)->setChecked(true);
-    connect(AddAction(ID_VIEW_LINEUP, QStringLiteral("排列图标")), &QAction::triggered, this,
+    connect(AddAction(ID_VIEW_LINEUP, tr("排列图标")), &QAction::triggered, this,
             [this] { OnViewStyle(ID_VIEW_LINEUP); });
-    AddAction(ID_VIEW_BYNAME, QStringLiteral("按名称排序"));
+    AddAction(ID_VIEW_BYNAME, tr("按名称排序"));
 
     // Online update.
-    connect(AddAction(ID_SMART_UPDATE, QStringLiteral("智能更新"), QStringLiteral("智能更新"),
-                      QStringLiteral("智能更新")),
+    connect(AddAction(ID_SMART_UPDATE, tr("智能更新"), tr("智能更新"), tr("智能更新")),
             &QAction::triggered, this, [this] {
                 if (m_pDoc)
                     m_pDoc->OnSmartUpdate();
             });
-    QAction* stop = AddAction(ID_UPDATE_STOP, QStringLiteral("停止"));
-    stop->setToolTip(QStringLiteral("停止"));
+    QAction* stop = AddAction(ID_UPDATE_STOP, tr("停止"));
+    stop->setToolTip(tr("停止"));
     connect(stop, &QAction::triggered, this, &CMainFrame::OnUpdateStop);
 
     // Editions.
-    QAction* zh = AddAction(ID_EDITION_ZH, QStringLiteral("中文法规"));
-    QAction* en = AddAction(ID_EDITION_EN, QStringLiteral("英文法规"));
+    QAction* zh = AddAction(ID_EDITION_ZH, tr("中文法规"));
+    QAction* en = AddAction(ID_EDITION_EN, tr("英文法规"));
     for (QAction* action : {zh, en}) {
         action->setCheckable(true);
         action->setToolTip(action->text());
@@ -158,62 +155,75 @@ void CMainFrame::CreateActions() {
     connect(en, &QAction::triggered, this, [this] { OnEdition(1); });
 
     // Help.
-    connect(AddAction(ID_APP_ABOUT, QStringLiteral("关于 Tolvarin(&A)...")), &QAction::triggered,
-            this, [this] { OnAppAbout(this); });
-    Action(ID_APP_ABOUT)->setToolTip(QStringLiteral("关于"));
-    connect(AddAction(ID_HELP_CONTENTS, QStringLiteral("使用帮助")), &QAction::triggered, this,
+    connect(AddAction(ID_APP_ABOUT, tr("关于 Tolvarin(&A)...")), &QAction::triggered, this,
+            [this] { OnAppAbout(this); });
+    Action(ID_APP_ABOUT)->setToolTip(tr("关于"));
+    connect(AddAction(ID_HELP_CONTENTS, tr("使用帮助")), &QAction::triggered, this,
             [this] { OnHelpContents(this); });
-    Action(ID_HELP_CONTENTS)->setToolTip(QStringLiteral("帮助"));
+    Action(ID_HELP_CONTENTS)->setToolTip(tr("帮助"));
     Action(ID_HELP_CONTENTS)->setShortcut(QKeySequence::HelpContents);
-    connect(AddAction(ID_VISIT_WEBSITE, QStringLiteral("访问 Tolvarin 网站")), &QAction::triggered,
-            this, [this] { OnVisitWebSite(this); });
-    connect(AddAction(ID_SEND_SUGGESTION, QStringLiteral("投诉及建议")), &QAction::triggered, this,
+    connect(AddAction(ID_VISIT_WEBSITE, tr("访问 Tolvarin 网站")), &QAction::triggered, this,
+            [this] { OnVisitWebSite(this); });
+    connect(AddAction(ID_SEND_SUGGESTION, tr("投诉及建议")), &QAction::triggered, this,
             [this] { OnSendSuggestion(this); });
 
     // Panes.
-    QAction* next = AddAction(ID_NEXT_PANE, QStringLiteral("下一窗格"));
+    QAction* next = AddAction(ID_NEXT_PANE, tr("下一窗格"));
     next->setShortcut(QKeySequence(Qt::Key_F6));
     connect(next, &QAction::triggered, this, [this] { OnNextPane(true); });
-    QAction* previous = AddAction(ID_PREV_PANE, QStringLiteral("上一窗格"));
+    QAction* previous = AddAction(ID_PREV_PANE, tr("上一窗格"));
     previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
     connect(previous, &QAction::triggered, this, [this] { OnNextPane(false); });
     for (QAction* action : {next, previous, print, Action(ID_HELP_CONTENTS)}) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }
+    m_pReader->CreateActions();
 }
 
 void CMainFrame::CreateMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QMenu* file = menuBar()->addMenu(tr("文件(&F)"));
     file->addAction(Action(ID_FILE_PRINT));
     file->addAction(Action(ID_FILE_PRINT_SETUP));
     file->addSeparator();
     file->addAction(Action(ID_APP_EXIT));
 
-    QMenu* search = menuBar()->addMenu(QStringLiteral("查询(&S)"));
+    QMenu* search = menuBar()->addMenu(tr("查询(&S)"));
     search->addAction(Action(ID_TITLE_SEARCH));
     search->addAction(Action(ID_ADVANCED_SEARCH));
     search->addAction(Action(ID_FIND_IN_TEXT));
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("视图(&V)"));
+    QMenu* view = menuBar()->addMenu(tr("视图(&V)"));
     view->addAction(Action(ID_VIEW_TOOLBAR));
     view->addAction(Action(ID_VIEW_STATUS_BAR));
+    // What the toolbars hold is reachable from the keyboard through the menu too.
+    view->addSeparator();
+    for (int id :
+         {ID_VIEW_LARGEICON, ID_VIEW_SMALLICON, ID_VIEW_LIST, ID_VIEW_DETAILS, ID_VIEW_LINEUP})
+        view->addAction(Action(id));
+    view->addSeparator();
+    view->addAction(Action(ID_EDITION_ZH));
+    view->addAction(Action(ID_EDITION_EN));
+    view->addSeparator();
+    CInterfaceLanguage::AddMenu(view, this);
 
-    QMenu* update = menuBar()->addMenu(QStringLiteral("网络升级"));
+    QMenu* update = menuBar()->addMenu(tr("网络升级"));
     update->addAction(Action(ID_SMART_UPDATE));
+    update->addAction(Action(ID_UPDATE_STOP));
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
     help->addAction(Action(ID_APP_ABOUT));
     help->addAction(Action(ID_HELP_CONTENTS));
     help->addAction(Action(ID_VISIT_WEBSITE));
     help->addAction(Action(ID_SEND_SUGGESTION));
 
+    m_pReader->AddMenus(menuBar(), update);
     for (QMenu* menu : {file, search, view, update, help})
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
 }
 
 bool CMainFrame::CreateToolBars() {
-    m_pSmallToolBar = new QToolBar(QStringLiteral("标准"), this);
+    m_pSmallToolBar = new QToolBar(tr("标准"), this);
     m_pSmallToolBar->setObjectName(QStringLiteral("ToolBar%1").arg(AFX_IDW_TOOLBAR_SMALL));
     m_pSmallToolBar->setIconSize(QSize(16, 15));
     Action(ID_FILE_NEW)->setIcon(SmallIcon("new.png", "document-new", QStyle::SP_FileIcon));
@@ -241,7 +251,7 @@ bool CMainFrame::CreateToolBars() {
     addToolBar(Qt::TopToolBarArea, m_pSmallToolBar);
     addToolBarBreak(Qt::TopToolBarArea);
 
-    m_pLargeToolBar = new QToolBar(QStringLiteral("工具栏"), this);
+    m_pLargeToolBar = new QToolBar(tr("工具栏"), this);
     m_pLargeToolBar->setObjectName(QStringLiteral("ToolBar%1").arg(AFX_IDW_TOOLBAR_LARGE));
     m_pLargeToolBar->setIconSize(QSize(42, 35));
     m_pLargeToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -250,22 +260,23 @@ bool CMainFrame::CreateToolBars() {
         const char* text;
         const char* icon;
     } buttons[] = {
-        {ID_TITLE_SEARCH, "标题查询", "title-search.png"},
-        {ID_ADVANCED_SEARCH, "高级查询", "advanced-search.png"},
-        {ID_EDITION_ZH, "中文法规", "edition-zh.png"},
-        {ID_EDITION_EN, "英文法规", "edition-en.png"},
-        {ID_SMART_UPDATE, "智能升级", "update.png"},
-        {ID_UPDATE_STOP, "停止", "stop.png"},
-        {ID_HELP_CONTENTS, "帮助", "help.png"},
+        {ID_TITLE_SEARCH, QT_TR_NOOP("标题查询"), "title-search.png"},
+        {ID_ADVANCED_SEARCH, QT_TR_NOOP("高级查询"), "advanced-search.png"},
+        {ID_EDITION_ZH, QT_TR_NOOP("中文法规"), "edition-zh.png"},
+        {ID_EDITION_EN, QT_TR_NOOP("英文法规"), "edition-en.png"},
+        {ID_SMART_UPDATE, QT_TR_NOOP("智能升级"), "update.png"},
+        {ID_UPDATE_STOP, QT_TR_NOOP("停止"), "stop.png"},
+        {ID_HELP_CONTENTS, QT_TR_NOOP("帮助"), "help.png"},
     };
     for (const auto& button : buttons) {
         QAction* action = Action(button.id);
         action->setIcon(LargeIcon(button.icon));
         // The button's text; the menu keeps the action's own text.
-        action->setIconText(QString::fromUtf8(button.text));
+        action->setIconText(tr(button.text));
         m_pLargeToolBar->addAction(action);
     }
     addToolBar(Qt::TopToolBarArea, m_pLargeToolBar);
+    addToolBar(Qt::TopToolBarArea, m_pReader->CreateToolBar());
 
     QAction* toggle = Action(ID_VIEW_TOOLBAR);
     connect(toggle, &QAction::toggled, m_pLargeToolBar, &QToolBar::setVisible);
@@ -321,4 +332,6 @@ void CMainFrame::UpdateCommandStates() {
     const bool lawSelection = m_pLawView && m_pLawView->textCursor().hasSelection();
     const bool listSelection = haveList && m_pListView->HasSelection();
     Action(ID_EDIT_COPY)->setEnabled(lawSelection || listSelection);
+    if (m_pReader)
+        m_pReader->UpdateCommandStates();
 }

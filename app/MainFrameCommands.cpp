@@ -63,7 +63,7 @@ void CMainFrame::OnFilePrintSetup() {
     if (!m_pLawView)
         return;
     QPageSetupDialog dialog(m_pLawView->GetPrinter(), this);
-    dialog.setWindowTitle(QStringLiteral("打印设置"));
+    dialog.setWindowTitle(tr("打印设置"));
     dialog.exec();
 }
 

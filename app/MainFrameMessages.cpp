@@ -4,6 +4,7 @@
 #include "app/FrameMessageTarget.h"
 #include "app/MainFrame.h"
 #include "app/MessageService.h"
+#include "app/Reader.h"
 #include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
 
@@ -20,10 +21,10 @@ const char* const kBarStateKey = "Control Bar State/State";
 const char* const kStatusBarKey = "Control Bar State/StatusBar";
 const char* const kPlacementKey = "Settings/WindowPlacement";
 
-QString ProgressText(const char* what, std::intptr_t total, std::intptr_t done) {
-    return QString::fromUtf8(what) + QStringLiteral(" ... ( %1/%2 )")
-                                         .arg(static_cast<qlonglong>(done))
-                                         .arg(static_cast<qlonglong>(total));
+QString ProgressText(const QString& what, std::intptr_t total, std::intptr_t done) {
+    return what + QStringLiteral(" ... ( %1/%2 )")
+                      .arg(static_cast<qlonglong>(done))
+                      .arg(static_cast<qlonglong>(total));
 }
 
 } // namespace
@@ -43,13 +44,13 @@ void CMainFrame::OnFrameMessage(unsigned message, std::intptr_t wParam, std::int
         OnUpdateFinished();
         break;
     case WM_TREE_PROGRESS:
-        statusBar()->showMessage(ProgressText("正在下载目录信息", wParam, lParam));
+        statusBar()->showMessage(ProgressText(tr("正在下载目录信息"), wParam, lParam));
         break;
     case WM_LAW_PROGRESS:
-        statusBar()->showMessage(ProgressText("正在下载法规信息", wParam, lParam));
+        statusBar()->showMessage(ProgressText(tr("正在下载法规信息"), wParam, lParam));
         break;
     case WM_LINK_PROGRESS:
-        statusBar()->showMessage(ProgressText("正在下载分类信息", wParam, lParam));
+        statusBar()->showMessage(ProgressText(tr("正在下载分类信息"), wParam, lParam));
         break;
     case WM_CLOSE:
         close();
@@ -71,19 +72,19 @@ void CMainFrame::OnUpdateFinished() {
     theEditionConfig.SetEdition(edition);
     if (m_pLeftView)
         m_pLeftView->ShowTree(edition);
-    statusBar()->showMessage(QStringLiteral("下载完成！ "));
+    statusBar()->showMessage(tr("下载完成！ "));
     m_bDownloading = 0;
     m_bStopRequested = 0;
     m_pStopEvent->Reset();
     UpdateCommandStates();
-    AppMessageBox("下载完成!", MsgIcon::Information);
+    AppMessageBox(tr("下载完成!").toStdString(), MsgIcon::Information);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
     SaveFrameState();
     if (m_bDownloading.load()) {
         e->ignore();
-        AppMessageBox("正在下载中，请终止后再退出...", MsgIcon::Warning);
+        AppMessageBox(tr("正在下载中，请终止后再退出...").toStdString(), MsgIcon::Warning);
         return;
     }
     if (RequestClose() > 0) {
@@ -101,6 +102,8 @@ void CMainFrame::SaveFrameState() {
     settings.setValue(QLatin1String(kBarStateKey), saveState());
     settings.setValue(QLatin1String(kStatusBarKey), !statusBar()->isHidden());
     settings.setValue(QLatin1String(kPlacementKey), saveGeometry());
+    if (m_pReader)
+        m_pReader->SaveState();
     settings.sync();
 }
 
@@ -123,5 +126,14 @@ void CMainFrame::RestoreFrameState(int nCmdShow) {
         restoreState(bars);
     statusBar()->setVisible(settings.value(QLatin1String(kStatusBarKey), true).toBool());
     show();
+    if (m_pReader)
+        m_pReader->RestoreState();
     UpdateCommandStates();
+}
+
+void CMainFrame::ForgetLayout() {
+    QSettings settings;
+    for (const char* key : {kBarStateKey, kStatusBarKey, kPlacementKey})
+        settings.remove(QLatin1String(key));
+    CReader::ForgetLayout();
 }

@@ -2,6 +2,8 @@
 
 #include "app/AppConstants.h"
 #include "app/MainFrame.h"
+#include "app/Reader.h"
+#include "app/SingleInstance.h"
 #include "app/TolvarinDoc.h"
 #include "browse/ListQueryJob.h"
 #include "browse/TolvarinView.h"
@@ -13,6 +15,7 @@
 #include <QImageWriter>
 #include <QItemSelectionModel>
 #include <QPixmap>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <cstdio>
@@ -45,6 +48,8 @@ bool CTolvarinApp::InitInstance(const QStringList& arguments) {
     CSplashWnd::EnableSplashScreen(m_bShowSplash);
 
     SetRegistryKey();
+    if (m_commandLine.m_bResetLayout)
+        CMainFrame::ForgetLayout();
 
     m_pDoc = std::make_unique<CTolvarinDoc>();
     m_pFrame = std::make_unique<CMainFrame>(m_pDoc.get());
@@ -52,12 +57,15 @@ bool CTolvarinApp::InitInstance(const QStringList& arguments) {
         m_pFrame.reset();
         return false;
     }
+    if (!m_strScreenshot.isEmpty())
+        m_pFrame->GetReader()->SetPersistent(false);
     if (!m_pDoc->OnNewDocument())
         return false;
     m_pFrame->InitialUpdate();
     m_pFrame->RestoreFrameState();
     m_pFrame->update();
     m_pFrame->setWindowTitle(QStringLiteral("Tolvarin"));
+    HandleRequest(m_commandLine);
 
     if (!m_strScreenshot.isEmpty()) {
         CTolvarinView* list = m_pFrame->GetListView();
@@ -69,6 +77,38 @@ bool CTolvarinApp::InitInstance(const QStringList& arguments) {
         });
     }
     return true;
+}
+
+bool CTolvarinApp::ListenForOtherStarts(const QString& name) {
+    delete m_pInstance;
+    m_pInstance = new CSingleInstance(name, this);
+    connect(m_pInstance, &CSingleInstance::argumentsReceived, this, &CTolvarinApp::OnOtherStart);
+    return m_pInstance->Listen();
+}
+
+void CTolvarinApp::HandleRequest(const CCommandLine& line) {
+    CReader* reader = m_pFrame ? m_pFrame->GetReader() : nullptr;
+    if (!reader)
+        return;
+    if (!line.m_strLaw.isEmpty())
+        reader->OpenLawByTitleOrId(line.m_strLaw);
+    if (!line.m_strSearch.isEmpty())
+        reader->SearchTitles(line.m_strSearch);
+}
+
+void CTolvarinApp::OnOtherStart(const QStringList& arguments) {
+    if (!m_pFrame)
+        return;
+    CCommandLine line;
+    if (line.Parse(arguments))
+        HandleRequest(line);
+    else
+        m_pFrame->statusBar()->showMessage(line.ErrorText());
+    if (m_pFrame->isMinimized())
+        m_pFrame->showNormal();
+    m_pFrame->show();
+    m_pFrame->raise();
+    m_pFrame->activateWindow();
 }
 
 void CTolvarinApp::WriteScreenshot() {

@@ -30,6 +30,14 @@ public:
     const QString& GetScreenshotFile() const { return m_strScreenshot; }
     const CCommandLine& GetCommandLine() const { return m_commandLine; }
 
+    // Takes the arguments of later starts on the local socket `name` (see CSingleInstance);
+    // false when another window listens there already.
+    bool ListenForOtherStarts(const QString& name);
+    // Carries out what a command line asks of the window: a law to show, a search to run.
+    void HandleRequest(const CCommandLine& line);
+    // A later start's arguments: its request, and the window comes to the front.
+    void OnOtherStart(const QStringList& arguments);
+
     // Sets the organisation and application names under which the settings are kept.
     static void SetRegistryKey();
 
@@ -39,6 +47,7 @@ private:
 
     CCommandLine m_commandLine;
     std::unique_ptr<CTolvarinDoc> m_pDoc;
+    class CSingleInstance* m_pInstance = nullptr;
     std::unique_ptr<CMainFrame> m_pFrame;
     bool m_bShowSplash = true;
     QString m_strScreenshot;

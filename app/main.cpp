@@ -1,10 +1,14 @@
+#include "app/CommandLine.h"
+#include "app/InterfaceLanguage.h"
 #include "app/MainFrame.h"
 #include "app/MessageService.h"
+#include "app/SingleInstance.h"
 #include "app/TolvarinApp.h"
 #include "ui/AppIcon.h"
 #include "ui/QtMessageService.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -65,11 +69,26 @@ int main(int argc, char** argv) {
     if (!screenshot)
         SetMessageService(&messages);
 
+    // One window per collection: a later start hands its request to the running window.
+    // Runs that write a file and end, and --new-window, keep to themselves.
+    CCommandLine line;
+    const bool parsed = line.Parse(QApplication::arguments());
+    CTolvarinApp::SetRegistryKey();
+    CInterfaceLanguage::Install(CInterfaceLanguage::Choose(line.m_strLanguage));
+    QString instanceName;
+    if (parsed && !line.IsBatchRun() && !line.m_bNewWindow) {
+        instanceName = CSingleInstance::NameFor(QDir::currentPath());
+        if (CSingleInstance::SendToRunning(instanceName, QApplication::arguments()))
+            return 0;
+    }
+
     CTolvarinApp app;
     if (!app.InitInstance(QApplication::arguments())) {
         SetMessageService(nullptr);
         return app.ExitInstance(1);
     }
+    if (!instanceName.isEmpty())
+        app.ListenForOtherStarts(instanceName);
     messages.SetOwner(app.GetMainFrame());
     const int code = app.ExitInstance(QApplication::exec());
     SetMessageService(nullptr);

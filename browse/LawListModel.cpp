@@ -2,13 +2,17 @@
 
 #include <QCollator>
 #include <QCollatorSortKey>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <numeric>
 
 namespace {
 
-const char* const kHeadings[] = {" ", "标题", "日期", "文号", "部门"};
+// The headings follow the interface language; the no-records row's text too.
+const char* const kHeadings[] = {
+    " ", QT_TRANSLATE_NOOP("CLawListModel", "标题"), QT_TRANSLATE_NOOP("CLawListModel", "日期"),
+    QT_TRANSLATE_NOOP("CLawListModel", "文号"), QT_TRANSLATE_NOOP("CLawListModel", "部门")};
 
 const std::string& Field(const CLawRow& row, int column) {
     switch (column) {
@@ -81,6 +85,8 @@ QVariant CLawListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         if (column == ColIcon || (role == Qt::ToolTipRole && column != ColTopic))
             return {};
+        if (row.m_nLawId == 0 && column == ColTopic)
+            return QCoreApplication::translate("CLawListModel", row.m_strTopic.c_str());
         return QString::fromStdString(Field(row, column));
     case Qt::DecorationRole:
         if (row.m_nLawId == 0)
@@ -101,7 +107,9 @@ QVariant CLawListModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
     if (role == Qt::DisplayRole)
-        return section == ColIcon ? QString() : QString::fromUtf8(kHeadings[section]);
+        return section == ColIcon
+                   ? QString()
+                   : QCoreApplication::translate("CLawListModel", kHeadings[section]);
     if (role == Qt::DecorationRole && section == ColIcon)
         return m_headerIcon;
     if (role == Qt::TextAlignmentRole)
@@ -191,7 +199,7 @@ void CLawListModel::Append(const std::vector<CLawRow>& rows) {
 
 void CLawListModel::AddNoRecordsRow() {
     CLawRow row;
-    row.m_strTopic = "没有发现记录";
+    row.m_strTopic = QT_TRANSLATE_NOOP("CLawListModel", "没有发现记录");
     Append(std::vector<CLawRow>{row});
 }
 

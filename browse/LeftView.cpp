@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 
@@ -34,7 +35,7 @@ QIcon CategoryIcon() {
 
 CLeftView::CLeftView(CTolvarinDoc* doc, CMainFrame* frame, QWidget* parent)
     : QWidget(parent), m_pDoc(doc), m_pFrame(frame), m_pCaption(new QLabel(this)) {
-    m_pCaption->setText(QStringLiteral("目录"));
+    m_pCaption->setText(tr("目录"));
     m_pCaption->setAlignment(Qt::AlignCenter);
     m_pCaption->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_pCaption->setAutoFillBackground(true);
@@ -112,6 +113,8 @@ void CLeftView::AddChildren(QTreeWidgetItem* parent, const std::vector<CCategory
     for (const CCategoryItem& item : items) {
         auto* node = new QTreeWidgetItem(parent);
         node->setText(0, QString::fromStdString(item.m_strName));
+        // A long name that the pane cuts off is shown whole in the tooltip.
+        node->setToolTip(0, node->text(0));
         node->setIcon(0, icon);
         node->setData(0, kIdRole, item.m_nId);
         AddChildren(node, item.m_children);
@@ -137,4 +140,18 @@ void CLeftView::resizeEvent(QResizeEvent* e) {
 void CLeftView::LayoutPanes() {
     m_pCaption->setGeometry(0, 0, width(), kCaptionHeight);
     m_pCurTree->setGeometry(0, kCaptionHeight, width(), std::max(0, height() - kCaptionHeight));
+}
+
+bool CLeftView::SelectCategory(int edition, int id) {
+    QTreeWidget* tree = GetTree(edition);
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->data(0, kIdRole).toInt() != id)
+            continue;
+        for (QTreeWidgetItem* parent = (*it)->parent(); parent; parent = parent->parent())
+            parent->setExpanded(true);
+        tree->setCurrentItem(*it);
+        tree->scrollToItem(*it);
+        return true;
+    }
+    return false;
 }

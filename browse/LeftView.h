@@ -27,6 +27,10 @@ public:
     QTreeWidget* GetCurrentTree() const { return m_pCurTree; }
     QLabel* GetCaption() const { return m_pCaption; }
 
+    // Selects the category with this id in an edition's tree (which lists it when that tree
+    // is shown); false when the tree has no such category.
+    bool SelectCategory(int edition, int id);
+
     // The selection of the shown tree changed.
     void OnSelChanged();
 

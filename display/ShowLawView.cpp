@@ -19,20 +19,20 @@ void CShowLawView::OnInitialUpdate() {
     Navigate2(BlankPageUrl());
 }
 
-void CShowLawView::ShowLaw(int lawid) {
+bool CShowLawView::ShowLaw(int lawid) {
     if (lawid == 0 || !m_pDoc)
-        return;
+        return false;
     CLawFields law;
     if (!CLawPage::Load(m_pDoc->m_db, theEditionConfig.GetLawTable(), lawid, law))
-        return;
-    SetBodyHtml(CLawPage::Render(law, theEditionConfig.GetPageTemplate(),
-                                 theEditionConfig.GetSearchWords(),
-                                 theEditionConfig.GetFindWords()));
+        return false;
+    return SetBodyHtml(CLawPage::Render(law, theEditionConfig.GetPageTemplate(),
+                                        theEditionConfig.GetSearchWords(),
+                                        theEditionConfig.GetFindWords()));
 }
 
 void CShowLawView::OnFilePrint() {
     QPrintDialog dialog(&m_printer, this);
-    dialog.setWindowTitle(QStringLiteral("打印"));
+    dialog.setWindowTitle(tr("打印"));
     if (dialog.exec() == QDialog::Accepted)
         PrintTo(&m_printer);
 }

@@ -16,8 +16,8 @@ public:
     void OnInitialUpdate();
 
     // Reads the law from the current edition on the document's connection and shows it;
-    // lawid 0, a missing law or a failing query leave the page as it is.
-    void ShowLaw(int lawid);
+    // lawid 0, a missing law or a failing query leave the page as it is and answer false.
+    bool ShowLaw(int lawid);
 
     // The print dialog, then the page shown (an empty page when none).
     void OnFilePrint();

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 
 CAdvancedSearchDlg::CAdvancedSearchDlg(QWidget* parent) : CExchangeDialog(IDD, parent) {
-    setWindowTitle(QStringLiteral("高级搜索"));
+    setWindowTitle(tr("高级搜索"));
 
     auto* fields = new QGridLayout;
     auto addField = [&](int row, const QString& label, int controlId) {
@@ -20,23 +20,25 @@ CAdvancedSearchDlg::CAdvancedSearchDlg(QWidget* parent) : CExchangeDialog(IDD, p
         fields->addWidget(edit, row, 1);
         return edit;
     };
-    m_pTitleEdit = addField(0, QStringLiteral("标题:"), IDC_TITLE);
-    m_pWenhaoEdit = addField(1, QStringLiteral("文号："), IDC_WENHAO);
-    m_pBumenEdit = addField(2, QStringLiteral("部门:"), IDC_BUMEN);
-    m_pContentEdit = addField(3, QStringLiteral("内容:"), IDC_CONTENT);
+    m_pTitleEdit = addField(0, tr("标题:"), IDC_TITLE);
+    m_pWenhaoEdit = addField(1, tr("文号："), IDC_WENHAO);
+    m_pBumenEdit = addField(2, tr("部门:"), IDC_BUMEN);
+    m_pContentEdit = addField(3, tr("内容:"), IDC_CONTENT);
 
-    auto* dates = new QGroupBox(QStringLiteral("日期"), this);
+    auto* dates = new QGroupBox(tr("日期"), this);
     auto* dateGrid = new QGridLayout(dates);
     const int ids[6] = {IDC_FROM_YEAR, IDC_FROM_MONTH, IDC_FROM_DAY,
                         IDC_TO_YEAR,   IDC_TO_MONTH,   IDC_TO_DAY};
-    const QString units[3] = {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日")};
+    const QString units[3] = {tr("年"), tr("月"), tr("日")};
+    const QString dateNames[6] = {tr("起始年份"), tr("起始月份"), tr("起始日"),
+                                  tr("截止年份"), tr("截止月份"), tr("截止日")};
     for (int row = 0; row < 2; ++row) {
-        dateGrid->addWidget(
-            new QLabel(row == 0 ? QStringLiteral("从") : QStringLiteral("到"), dates), row, 0);
+        dateGrid->addWidget(new QLabel(row == 0 ? tr("从") : tr("到"), dates), row, 0);
         for (int k = 0; k < 3; ++k) {
             QLineEdit* edit = CreateNumberEdit(ids[row * 3 + k]);
             edit->setFixedWidth(k == 0 ? 60 : 40);
             m_pDateEdits[row * 3 + k] = edit;
+            edit->setAccessibleName(dateNames[row * 3 + k]);
             dateGrid->addWidget(edit, row, 1 + 2 * k);
             dateGrid->addWidget(new QLabel(units[k], dates), row, 2 + 2 * k);
         }
@@ -44,15 +46,15 @@ CAdvancedSearchDlg::CAdvancedSearchDlg(QWidget* parent) : CExchangeDialog(IDD, p
     dateGrid->setColumnStretch(7, 1);
 
     auto* scope = new QHBoxLayout;
-    m_pScopeGroup = CreateRadioGroup({{IDC_SCOPE_CURRENT, QStringLiteral("在当前分类中搜索")},
-                                      {IDC_SCOPE_ALL, QStringLiteral("在所有分类中搜索")}},
-                                     scope);
+    m_pScopeGroup = CreateRadioGroup(
+        {{IDC_SCOPE_CURRENT, tr("在当前分类中搜索")}, {IDC_SCOPE_ALL, tr("在所有分类中搜索")}},
+        scope);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(dates);
     layout->addLayout(scope);
-    layout->addWidget(CreateButtons(QStringLiteral("开始搜索"), QStringLiteral("取消")));
+    layout->addWidget(CreateButtons(tr("开始搜索"), tr("取消")));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // The tab order follows the form: the four texts, the six date parts, the scope.

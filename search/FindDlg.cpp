@@ -7,7 +7,7 @@
 #include <QLineEdit>
 
 CFindDlg::CFindDlg(QWidget* parent) : CExchangeDialog(IDD, parent) {
-    setWindowTitle(QStringLiteral("查找对话框"));
+    setWindowTitle(tr("查找对话框"));
     QFont dialogFont = font();
     dialogFont.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"),
                             QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN"),
@@ -15,7 +15,7 @@ CFindDlg::CFindDlg(QWidget* parent) : CExchangeDialog(IDD, parent) {
     dialogFont.setPointSize(10);
     setFont(dialogFont);
 
-    auto* prompt = new QLabel(QStringLiteral("请输入要查找的关键字"), this);
+    auto* prompt = new QLabel(tr("请输入要查找的关键字"), this);
     m_pWordsEdit = CreateTextEdit(IDC_WORDS, kMaxWordsBytes);
     m_pWordsEdit->setMinimumWidth(300);
     prompt->setBuddy(m_pWordsEdit);
@@ -23,7 +23,7 @@ CFindDlg::CFindDlg(QWidget* parent) : CExchangeDialog(IDD, parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(prompt);
     layout->addWidget(m_pWordsEdit);
-    layout->addWidget(CreateButtons(QStringLiteral("开始查找"), QStringLiteral("取消")));
+    layout->addWidget(CreateButtons(tr("开始查找"), tr("取消")));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -54,7 +54,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* service = PlainLabel(QString::fromUtf8(kServiceLinePrefix) + maker.m_strTelephone, this);
     m_pMailLink = new CLinkLabel(QStringLiteral("mailto:") + maker.m_strMailAddress, this);
     m_pWebLink = new CLinkLabel(maker.m_strWebAddress, this);
-    m_pOkButton = new QPushButton(QStringLiteral("确定"), this);
+    m_pOkButton = new QPushButton(tr("确定"), this);
     m_pOkButton->setDefault(true);
     m_pOkButton->setMinimumSize(du.X(50), du.Y(14));
     connect(m_pOkButton, &QPushButton::clicked, this, &QDialog::accept);

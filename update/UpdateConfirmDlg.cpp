@@ -4,10 +4,10 @@
 #include <QPushButton>
 
 CUpdateConfirmDlg::CUpdateConfirmDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("数据更新"));
+    setWindowTitle(tr("数据更新"));
     setObjectName(QStringLiteral("CUpdateConfirmDlg"));
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    auto* giveUp = new QPushButton(QStringLiteral("放弃"), this);
+    auto* ok = new QPushButton(tr("确定"), this);
+    auto* giveUp = new QPushButton(tr("放弃"), this);
     ok->setObjectName(QStringLiteral("IDOK"));
     giveUp->setObjectName(QStringLiteral("IDCANCEL"));
     ok->setDefault(true);

@@ -2,10 +2,10 @@
 // and finding remembered laws again in the collection.
 #include "TestDatabase.h"
 
+#include "app/AppConstants.h"
 #include "app/Favourites.h"
 #include "app/LawHistory.h"
 #include "app/RecentLaws.h"
-#include "app/AppConstants.h"
 #include "browse/LawLookup.h"
 #include "data/DbConnection.h"
 
@@ -71,7 +71,7 @@ TEST(LawHistoryTest, BackAndForwardKeepScrollPositionsPerEdition) {
 TEST(FavouritesTest, KeepsOneEntryPerLawAndSurvivesItsStoredForm) {
     CFavourites favourites;
     EXPECT_TRUE(favourites.Add(Law(0, 5, "S-5", "合同法"), "第52条"));
-    EXPECT_TRUE(favourites.Add(Law(1, 5, "S-5", "Contract Law")));   // other edition
+    EXPECT_TRUE(favourites.Add(Law(1, 5, "S-5", "Contract Law")));     // other edition
     EXPECT_FALSE(favourites.Add(Law(0, 77, "S-5", "合同法（修订）"))); // same server id
     EXPECT_EQ(favourites.Items()[0].m_law.m_strTitle, "合同法（修订）");
     EXPECT_TRUE(favourites.Add(Law(0, 6, "", "it's \"quoted\"\n")));
@@ -192,8 +192,8 @@ TEST(LawLookupTest, FindsLawsByIdTitleAndServerId) {
     EXPECT_EQ(lookup.Resolve(remembered), 500);
     // A law that has gone is not mistaken for whatever now has its lawid.
     db.Exec("update dornlaws set oldid='OTHER' where lawid=500");
-    db.Exec("update dornlaws set lawid=" + std::to_string(contract) + ", oldid='S-x' where lawid=" +
-            std::to_string(newer));
+    db.Exec("update dornlaws set lawid=" + std::to_string(contract) +
+            ", oldid='S-x' where lawid=" + std::to_string(newer));
     EXPECT_EQ(lookup.Resolve(remembered), 0);
     EXPECT_EQ(lookup.Resolve(Law(0, quoted)), quoted);
 }

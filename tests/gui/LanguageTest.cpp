@@ -1,0 +1,145 @@
+// The interface in Chinese (the texts as written) or English (the catalogue).
+#include "GuiTestUtil.h"
+#include "TestDatabase.h"
+
+#include "app/CommandIds.h"
+#include "app/EditionConfig.h"
+#include "app/InterfaceLanguage.h"
+#include "app/MainFrame.h"
+#include "app/MessageService.h"
+#include "app/TolvarinApp.h"
+#include "browse/LawListModel.h"
+#include "browse/LeftView.h"
+#include "browse/ListQueryJob.h"
+#include "browse/TolvarinView.h"
+#include "display/ShowLawView.h"
+#include "search/AdvancedSearchDlg.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class LanguageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        theEditionConfig = CEditionConfig();
+        QSettings().clear();
+    }
+    void TearDown() override {
+        m_app.reset();
+        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
+        CloseListQueryConnection();
+        theEditionConfig = CEditionConfig();
+        CInterfaceLanguage::Install(CInterfaceLanguage::Chinese);
+    }
+
+    CMainFrame* Start() {
+        m_app = std::make_unique<CTolvarinApp>();
+        EXPECT_TRUE(m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
+        CMainFrame* frame = m_app->GetMainFrame();
+        EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
+        return frame;
+    }
+
+    static QStringList MenuTexts(CMainFrame* frame) {
+        QStringList texts;
+        std::function<void(QMenu*)> collect = [&](QMenu* menu) {
+            emit menu->aboutToShow();
+            for (QAction* action : menu->actions()) {
+                if (action->isSeparator())
+                    continue;
+                texts.push_back(action->text());
+                if (action->menu())
+                    collect(action->menu());
+            }
+        };
+        for (QAction* top : frame->menuBar()->actions()) {
+            texts.push_back(top->text());
+            if (top->menu())
+                collect(top->menu());
+        }
+        for (QToolBar* bar : frame->findChildren<QToolBar*>())
+            for (QAction* action : bar->actions())
+                if (!action->isSeparator())
+                    texts.push_back(action->iconText());
+        return texts;
+    }
+
+    CMessageRecorder m_messages;
+    std::unique_ptr<CTolvarinApp> m_app;
+};
+
+} // namespace
+
+TEST(InterfaceLanguageChoice, OptionThenSavedChoiceThenLocale) {
+    const struct {
+        const char* locale;
+        CInterfaceLanguage::Language language;
+    } locales[] = {
+        {"zh_CN", CInterfaceLanguage::Chinese}, {"zh_TW", CInterfaceLanguage::Chinese},
+        {"C", CInterfaceLanguage::Chinese},     {"en_US", CInterfaceLanguage::English},
+        {"en_GB", CInterfaceLanguage::English}, {"de_DE", CInterfaceLanguage::English},
+    };
+    for (const auto& c : locales)
+        EXPECT_EQ(CInterfaceLanguage::FromLocale(QString::fromLatin1(c.locale)), c.language)
+            << c.locale;
+
+    QSettings().clear();
+    CInterfaceLanguage::Language language = CInterfaceLanguage::Chinese;
+    EXPECT_FALSE(CInterfaceLanguage::FromCode(QStringLiteral("fr"), language));
+    CInterfaceLanguage::SetPreferred(CInterfaceLanguage::English);
+    EXPECT_EQ(CInterfaceLanguage::Choose(QString()), CInterfaceLanguage::English);
+    EXPECT_EQ(CInterfaceLanguage::Choose(QStringLiteral("zh")), CInterfaceLanguage::Chinese);
+    CInterfaceLanguage::SetPreferred(CInterfaceLanguage::Chinese);
+    EXPECT_EQ(CInterfaceLanguage::Choose(QStringLiteral("en_GB")), CInterfaceLanguage::English);
+    EXPECT_EQ(CInterfaceLanguage::Choose(QStringLiteral("nonsense")), CInterfaceLanguage::Chinese);
+    QSettings().clear();
+}
+
+TEST_F(LanguageTest, EnglishInterfaceHasNoChineseLeftAndChineseStaysAsWritten) {
+    CTestDatabase db;
+    db.AddCategory(1, 0x2000000, 0, "Civil", 1, 0);
+    db.AddLaw(1, "Civil Code", "2005-03-03 00:00:00", "No. 1", "NPC", "Text");
+    ASSERT_TRUE(CInterfaceLanguage::Install(CInterfaceLanguage::English));
+    CMainFrame* frame = Start();
+    EXPECT_TRUE(frame->ExecuteCommand(ID_EDITION_EN));
+    ASSERT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
+
+    const QRegularExpression chinese(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
+    const QStringList texts = MenuTexts(frame);
+    EXPECT_TRUE(texts.contains(QStringLiteral("&File")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("F&avourites")));
+    for (const QString& text : texts)
+        // The language menu names Chinese in Chinese.
+        if (text != QStringLiteral("中文"))
+            EXPECT_FALSE(text.contains(chinese)) << text.toStdString();
+    CLawListModel* model = frame->GetListView()->GetModel();
+    EXPECT_EQ(model->headerData(CLawListModel::ColTopic, Qt::Horizontal).toString(), "Title");
+    EXPECT_EQ(model->headerData(CLawListModel::ColDatum, Qt::Horizontal).toString(), "Date");
+    EXPECT_EQ(frame->GetLeftView()->GetCaption()->text(), "Contents");
+    CAdvancedSearchDlg dialog(frame);
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        EXPECT_FALSE(label->text().contains(chinese)) << label->text().toStdString();
+    m_app.reset();
+    WaitForListQueriesIdle(std::chrono::seconds(30));
+
+    // Back in Chinese every text is the one the program was written with.
+    ASSERT_TRUE(CInterfaceLanguage::Install(CInterfaceLanguage::Chinese));
+    theEditionConfig = CEditionConfig();
+    frame = Start();
+    const QStringList chineseTexts = MenuTexts(frame);
+    for (const char* text : {"文件(&F)", "查询(&S)", "视图(&V)", "网络升级", "帮助(&H)",
+                             "打印...\tCtrl+P", "标题查询", "智能升级", "中文法规"})
+        EXPECT_TRUE(chineseTexts.contains(QString::fromUtf8(text))) << text;
+    EXPECT_EQ(frame->GetListView()->GetModel()->headerData(1, Qt::Horizontal).toString(), "标题");
+}
