@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QIcon>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -118,8 +119,11 @@ void CMainFrame::InitialUpdate() {
 }
 
 void CMainFrame::ShowLaw(int lawid) {
-    if (m_pLawView && m_pLawView->ShowLaw(lawid) && m_pReader)
-        m_pReader->OnLawShown(lawid);
+    if (!m_pLawView)
+        return;
+    const int leavingScroll = m_pLawView->verticalScrollBar()->value();
+    if (m_pLawView->ShowLaw(lawid) && m_pReader)
+        m_pReader->OnLawShown(lawid, leavingScroll);
 }
 
 void CMainFrame::ShowCurrentLaw() {

@@ -20,6 +20,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPolygonF>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QSettings>
@@ -31,6 +33,9 @@
 #include <QToolBar>
 
 #include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -59,6 +64,33 @@ QString MenuText(const CLawRef& law) {
         title = title.left(58) + QStringLiteral("…");
     title.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return law.m_nEdition == 1 ? title + QStringLiteral(" [EN]") : title;
+}
+
+// A star for the favourite button: the desktop theme's bookmark, else drawn here.
+QIcon StarIcon() {
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("bookmark-new"));
+    if (!themed.isNull())
+        return themed;
+    QIcon icon;
+    for (const int size : {24, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPolygonF star;
+        const QPointF centre(size / 2.0, size / 2.0 + size / 24.0);
+        for (int i = 0; i < 10; ++i) {
+            const double radius = (i % 2 == 0 ? 0.48 : 0.2) * size;
+            const double angle = -std::numbers::pi / 2 + i * std::numbers::pi / 5;
+            star << centre + QPointF(radius * std::cos(angle), radius * std::sin(angle));
+        }
+        painter.setPen(QPen(QColor(0xb0, 0x80, 0x00), size / 24.0));
+        painter.setBrush(QColor(0xf5, 0xc5, 0x18));
+        painter.drawPolygon(star);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 int StyleCommand(CTolvarinView::Style style) {
@@ -120,6 +152,7 @@ void CReader::CreateActions() {
                                              tr("把显示的法规加入收藏夹或从中删除"), tr("收藏"));
     favourite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     favourite->setCheckable(true);
+    favourite->setIcon(StarIcon());
     connect(favourite, &QAction::triggered, this, [this] { ToggleFavourite(); });
     connect(m_pFrame->AddAction(ID_FAVOURITES_ORGANIZE, tr("整理收藏夹..."),
                                 tr("列出收藏的法规，打开、删除或加备注")),
@@ -180,9 +213,21 @@ void CReader::UpdateCommandStates() {
     }
 }
 
-void CReader::OnLawShown(int lawid) {
+void CReader::WhenPageReady(std::function<void()> what) {
+    CShowLawView* view = m_pFrame->GetLawView();
+    if (!view || view->HasDocument()) {
+        what();
+        return;
+    }
+    // The blank page arrives a moment after start-up, as a browser's navigation does.
+    connect(
+        view, &CMoreHtmlView::documentComplete, this,
+        [what = std::move(what)](const QUrl&) { what(); }, Qt::SingleShotConnection);
+}
+
+void CReader::OnLawShown(int lawid, int leavingScroll) {
     const int edition = theEditionConfig.GetEdition();
-    m_history.Visit(edition, lawid, Scroll());
+    m_history.Visit(edition, lawid, leavingScroll);
     m_nPendingScroll = -1;
     AddRecent(lawid);
 }
@@ -271,6 +316,10 @@ bool CReader::OpenLawByTitleOrId(const QString& text) {
     CTolvarinDoc* doc = m_pFrame->GetDocument();
     if (!doc || !doc->ConnectDatabase())
         return false;
+    if (CShowLawView* view = m_pFrame->GetLawView(); view && !view->HasDocument()) {
+        WhenPageReady([this, text] { OpenLawByTitleOrId(text); });
+        return true;
+    }
     const int lawid = CLawLookup(doc->m_db, theEditionConfig.GetLawTable())
                           .FindByTitleOrId(text.trimmed().toStdString());
     if (lawid == 0) {
@@ -540,9 +589,17 @@ void CReader::RestoreState() {
     }
     if (wanted == 1)
         m_pFrame->OnEdition(1);
-    if (const int lawid = lawids[wanted]; lawid != 0 && m_pFrame->GetLawView()) {
-        m_pFrame->GetLawView()->ShowLaw(lawid);
-        SetScroll(settings.value(Key("Scroll", wanted), 0).toInt());
+    if (const int lawid = lawids[wanted]; lawid != 0) {
+        const int scroll = settings.value(Key("Scroll", wanted), 0).toInt();
+        WhenPageReady([this, lawid, scroll, wanted] {
+            CShowLawView* view = m_pFrame->GetLawView();
+            if (!view || theEditionConfig.GetEdition() != wanted ||
+                theEditionConfig.GetCurLawId() != lawid)
+                return;
+            view->ShowLaw(lawid);
+            SetScroll(scroll);
+            m_pFrame->UpdateCommandStates();
+        });
     }
     m_pFrame->UpdateCommandStates();
 }

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class CMainFrame;
 class QMenu;
 class QMenuBar;
@@ -27,8 +29,11 @@ public:
     QToolBar* CreateToolBar();
     void UpdateCommandStates();
 
-    // The user has been shown a law of the current edition (history and recent laws).
-    void OnLawShown(int lawid);
+    // The user has been shown a law of the current edition (history and recent laws);
+    // `leavingScroll` is where the page stood before.
+    void OnLawShown(int lawid, int leavingScroll);
+    // Runs `what` once the law page can show a law (at once when it can already).
+    void WhenPageReady(std::function<void()> what);
 
     // Back and forward within the current edition; false when there is nowhere to go.
     bool GoBack();

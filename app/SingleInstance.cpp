@@ -78,15 +78,21 @@ bool CSingleInstance::SendToRunning(const QString& name, const QStringList& argu
 bool CSingleInstance::Listen() {
     if (m_pServer && m_pServer->isListening())
         return true;
+    // Another instance answers on the name: it stays the one. (Listening would silently put
+    // a new socket in the place of its socket.)
+    {
+        QLocalSocket probe;
+        probe.connectToServer(m_strName);
+        if (probe.waitForConnected(500)) {
+            probe.abort();
+            return false;
+        }
+    }
     delete m_pServer;
     m_pServer = new QLocalServer(this);
     m_pServer->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_pServer->listen(m_strName)) {
-        // A socket file without a listener is what a crashed instance leaves.
-        QLocalSocket probe;
-        probe.connectToServer(m_strName);
-        if (probe.waitForConnected(500))
-            return false;
+        // A socket file without a listener is what a killed instance leaves.
         QLocalServer::removeServer(m_strName);
         if (!m_pServer->listen(m_strName))
             return false;

@@ -76,13 +76,16 @@ void CLeftView::ShowTree(int edition) {
     if (next == m_pCurTree)
         return;
     const bool hadFocus = m_pCurTree->hasFocus();
-    m_pCurTree->hide();
+    QTreeWidget* previous = m_pCurTree;
     m_pCurTree = next;
     setFocusProxy(m_pCurTree);
     LayoutPanes();
     m_pCurTree->show();
+    // The focus goes to the new tree before the old one hides, so that it never passes
+    // through the panes after it (the law list would take it as a click on its first row).
     if (hadFocus)
         m_pCurTree->setFocus();
+    previous->hide();
 }
 
 bool CLeftView::FillTree() {

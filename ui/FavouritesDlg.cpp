@@ -113,25 +113,32 @@ void CFavouritesDlg::Reload() {
     UpdateButtons();
 }
 
+QList<int> CFavouritesDlg::SelectedRows() const {
+    QList<int> rows;
+    for (const QModelIndex& index : m_pTable->selectionModel()->selectedIndexes())
+        if (!rows.contains(index.row()))
+            rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 void CFavouritesDlg::UpdateButtons() {
-    const bool selected = !m_pTable->selectionModel()->selectedRows().isEmpty();
+    const bool selected = !SelectedRows().isEmpty();
     m_pOpen->setEnabled(selected);
     m_pDelete->setEnabled(selected);
 }
 
 void CFavouritesDlg::OpenSelected() {
-    const QModelIndexList rows = m_pTable->selectionModel()->selectedRows();
+    const QList<int> rows = SelectedRows();
     if (rows.isEmpty())
         return;
-    m_nChosen = rows.front().row();
+    m_nChosen = rows.front();
     accept();
 }
 
 void CFavouritesDlg::DeleteSelected() {
-    QList<int> rows;
-    for (const QModelIndex& index : m_pTable->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    QList<int> rows = SelectedRows();
+    std::reverse(rows.begin(), rows.end());
     for (int row : rows)
         m_favourites.RemoveAt(static_cast<std::size_t>(row));
     Reload();

@@ -30,6 +30,7 @@ signals:
 
 private:
     void UpdateButtons();
+    QList<int> SelectedRows() const;
 
     CFavourites& m_favourites;
     QTableWidget* m_pTable;

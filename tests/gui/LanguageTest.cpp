@@ -45,7 +45,8 @@ protected:
 
     CMainFrame* Start() {
         m_app = std::make_unique<CTolvarinApp>();
-        EXPECT_TRUE(m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
+        EXPECT_TRUE(
+            m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
         CMainFrame* frame = m_app->GetMainFrame();
         EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
         return frame;
@@ -119,17 +120,25 @@ TEST_F(LanguageTest, EnglishInterfaceHasNoChineseLeftAndChineseStaysAsWritten) {
     const QStringList texts = MenuTexts(frame);
     EXPECT_TRUE(texts.contains(QStringLiteral("&File")));
     EXPECT_TRUE(texts.contains(QStringLiteral("F&avourites")));
-    for (const QString& text : texts)
+    for (const QString& text : texts) {
         // The language menu names Chinese in Chinese.
-        if (text != QStringLiteral("中文"))
+        if (text != QStringLiteral("中文")) {
             EXPECT_FALSE(text.contains(chinese)) << text.toStdString();
+        }
+    }
     CLawListModel* model = frame->GetListView()->GetModel();
-    EXPECT_EQ(model->headerData(CLawListModel::ColTopic, Qt::Horizontal).toString(), "Title");
-    EXPECT_EQ(model->headerData(CLawListModel::ColDatum, Qt::Horizontal).toString(), "Date");
+    EXPECT_EQ(
+        model->headerData(CLawListModel::ColTopic, Qt::Horizontal, Qt::DisplayRole).toString(),
+        "Title");
+    EXPECT_EQ(
+        model->headerData(CLawListModel::ColDatum, Qt::Horizontal, Qt::DisplayRole).toString(),
+        "Date");
     EXPECT_EQ(frame->GetLeftView()->GetCaption()->text(), "Contents");
-    CAdvancedSearchDlg dialog(frame);
-    for (QLabel* label : dialog.findChildren<QLabel*>())
-        EXPECT_FALSE(label->text().contains(chinese)) << label->text().toStdString();
+    {
+        CAdvancedSearchDlg dialog(frame);
+        for (QLabel* label : dialog.findChildren<QLabel*>())
+            EXPECT_FALSE(label->text().contains(chinese)) << label->text().toStdString();
+    }
     m_app.reset();
     WaitForListQueriesIdle(std::chrono::seconds(30));
 
@@ -141,5 +150,7 @@ TEST_F(LanguageTest, EnglishInterfaceHasNoChineseLeftAndChineseStaysAsWritten) {
     for (const char* text : {"文件(&F)", "查询(&S)", "视图(&V)", "网络升级", "帮助(&H)",
                              "打印...\tCtrl+P", "标题查询", "智能升级", "中文法规"})
         EXPECT_TRUE(chineseTexts.contains(QString::fromUtf8(text))) << text;
-    EXPECT_EQ(frame->GetListView()->GetModel()->headerData(1, Qt::Horizontal).toString(), "标题");
+    EXPECT_EQ(
+        frame->GetListView()->GetModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+        "标题");
 }

@@ -140,7 +140,7 @@ TEST(RecentLawsTest, NewestFirstEachLawOnceAtMostTwenty) {
     EXPECT_EQ(recent.Items()[0].m_nEdition, 1);
     EXPECT_EQ(recent.Items()[1].m_nLawId, 10);
     EXPECT_EQ(recent.Items()[2].m_nLawId, 25);
-    EXPECT_EQ(recent.Items().back().m_nLawId, 8);
+    EXPECT_EQ(recent.Items().back().m_nLawId, 7);
 
     CRecentLaws copy;
     ASSERT_TRUE(copy.FromJson(recent.ToJson()));

@@ -329,12 +329,15 @@ TEST_F(ReaderTest, FavouritesDialogEditsNotesDeletesExportsAndImports) {
     ASSERT_EQ(favourites.Items().size(), 2u);
     {
         CFavouritesDlg dialog(favourites, frame);
+        dialog.show();
         QTableWidget* table = dialog.GetTable();
         ASSERT_EQ(table->rowCount(), 2);
         EXPECT_EQ(table->item(1, 0)->text(), "三号法");
         table->item(1, 2)->setText("看第三条");
         EXPECT_EQ(favourites.Items()[1].m_strNote, "看第三条");
-        table->selectRow(0);
+        table->selectionModel()->select(table->model()->index(0, 0),
+                                        QItemSelectionModel::ClearAndSelect |
+                                            QItemSelectionModel::Rows);
         dialog.DeleteSelected();
         ASSERT_EQ(favourites.Items().size(), 1u);
         EXPECT_EQ(table->rowCount(), 1);
