@@ -25,3 +25,49 @@ expect_rc(0 generate --laws 50 --categories 20 --body-chars 100 gen.mdb)
 if(NOT EXISTS ${WORK}/db1.mdb OR NOT EXISTS ${WORK}/gen.mdb)
   message(FATAL_ERROR "databases were not written")
 endif()
+
+# A command that fails names the line and the fault and leaves no file behind, nor does it
+# touch a database it was to replace.
+function(expect_fail pattern)
+  execute_process(COMMAND ${ADMIN} ${ARGN} WORKING_DIRECTORY ${WORK}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 2 OR NOT err MATCHES "${pattern}")
+    message(FATAL_ERROR "tolvarin-admin ${ARGN}: exit ${rc}, expected 2 and '${pattern}'\n${out}${err}")
+  endif()
+  file(GLOB left ${WORK}/new.mdb* ${WORK}/.*.tmp-*)
+  if(left)
+    message(FATAL_ERROR "tolvarin-admin ${ARGN} left ${left} behind")
+  endif()
+endfunction()
+set(law "\"title\":\"法\",\"date\":\"2001-01-01\",\"body\":\"正文\"")
+string(ASCII 255 ff)
+file(WRITE ${WORK}/utf8.jsonl "{\"category\":[\"甲\"],${law}}\n{\"title\":\"坏${ff}\"}\n")
+file(WRITE ${WORK}/array.jsonl "[1,2]\n")
+file(WRITE ${WORK}/broken.jsonl "{\"category\":[\"甲\"],${law}}\n\n{\"title\": \"x\",\n")
+expect_fail("utf8.jsonl:2: invalid UTF-8 at byte 14 \\(0xFF\\)" import utf8.jsonl new.mdb)
+expect_fail("array.jsonl:1: not a JSON object but array" import array.jsonl new.mdb)
+expect_fail("broken.jsonl:3: not valid JSON: .*column 15" import broken.jsonl new.mdb)
+file(SIZE ${WORK}/gen.mdb before)
+expect_fail("utf8.jsonl:2: .*gen.mdb left as it was" import utf8.jsonl --force gen.mdb)
+file(SIZE ${WORK}/gen.mdb after)
+if(NOT before EQUAL after)
+  message(FATAL_ERROR "a failed import changed the database it was to replace")
+endif()
+expect_rc(0 info gen.mdb)
+
+# What the category ids cannot code is counted: a path of seven levels, 63 top-level
+# categories where 62 fit (with the first path: two too many, and filed nowhere), a law
+# without a category.
+set(lines "{\"category\":[\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\"],${law}}\n{${law}}\n")
+foreach(k RANGE 1 63)
+  string(APPEND lines "{\"category\":[\"顶${k}\"],${law}}\n")
+endforeach()
+file(WRITE ${WORK}/limits.jsonl "${lines}")
+execute_process(COMMAND ${ADMIN} import limits.jsonl limits.mdb WORKING_DIRECTORY ${WORK}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+foreach(pattern "1 category paths have more than 5 levels" "2 category paths filed higher"
+                "3 laws have no category" "65 laws imported")
+  if(NOT rc EQUAL 0 OR NOT "${out}${err}" MATCHES "${pattern}")
+    message(FATAL_ERROR "import of limits.jsonl: exit ${rc}, expected '${pattern}'\n${out}${err}")
+  endif()
+endforeach()

@@ -2,13 +2,17 @@
 #include "app/MessageService.h"
 #include "data/DbRecordset.h"
 #include "data/TreeNode.h"
+#include "tests/core/FaultVfs.h"
 #include "tests/core/TestDb.h"
 #include "tools/admin/CollectionGenerator.h"
 #include "tools/admin/CollectionWriter.h"
 #include "tools/admin/CorpusImporter.h"
 #include "tools/admin/DemoCollection.h"
+#include "tools/admin/OutputFile.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -25,9 +29,9 @@ std::vector<int> ListCategory(CDbConnection& db, const char* links, const char* 
         node.SetNodeId(id);
         sql = std::string("select distinct v.lawid as lawid,l.topic as topic,l.datum as datum,"
                           "l.wenhao as wenhao,l.bumen as bumen from (") +
-              links + " v left join " + laws + " l on v.lawid=l.lawid) where v.treeid>=" +
-              std::to_string(id) + " and v.treeid<" + std::to_string(node.GetRangeEnd()) +
-              " order by datum DESC";
+              links + " v left join " + laws +
+              " l on v.lawid=l.lawid) where v.treeid>=" + std::to_string(id) + " and v.treeid<" +
+              std::to_string(node.GetRangeEnd()) + " order by datum DESC";
     }
     CDbRecordset rs;
     std::vector<int> ids;
@@ -129,7 +133,8 @@ TEST(Admin, DemoAndGeneratedCollectionsAreConsistent) {
     std::string first;
     top.GetString(first, "name", -1);
     EXPECT_EQ(first, "宪法相关法（示例）");
-    for (const auto& [prefix, laws] : {std::pair{"", "dornlaws"}, std::pair{"en_", "en_dornlaws"}}) {
+    for (const auto& [prefix, laws] :
+         {std::pair{"", "dornlaws"}, std::pair{"en_", "en_dornlaws"}}) {
         ExpectConsistentTree(db, prefix);
         const std::string links = std::string(prefix) + "dornlawas";
         EXPECT_GE(ListCategory(db, links.c_str(), laws, 0).size(), 24u);
@@ -159,5 +164,71 @@ TEST(Admin, DemoAndGeneratedCollectionsAreConsistent) {
     }
     EXPECT_EQ(deepest, 5);
     EXPECT_EQ(ListCategory(gen, "dornlawas", "dornlaws", 0).size(), 300u);
+    EXPECT_TRUE(boxes.Messages().empty());
+}
+
+namespace {
+
+std::vector<std::string> Files(const std::filesystem::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string IntegrityCheck(const std::string& file) {
+    CDbConnection db;
+    if (!db.Connect(("Data Source=" + file).c_str(), 0))
+        return db.GetLastError();
+    CDbRecordset rs;
+    std::string result;
+    if (!rs.Open(&db, "PRAGMA integrity_check") || rs.IsEOF())
+        return "cannot check";
+    rs.GetString(result, "integrity_check", -1);
+    return result;
+}
+
+} // namespace
+
+TEST(Admin, NewDatabaseIsWrittenAsideAndMovedIntoPlaceAtTheEnd) {
+    CMessageRecorder boxes;
+    TempDir dir;
+    const std::string target = dir.File("db1.mdb");
+    std::string error;
+    {
+        // An older collection, which a failed replacement must leave as it was.
+        COutputFile out;
+        ASSERT_TRUE(out.Begin(target, false, error)) << error;
+        ASSERT_TRUE(CSchema::CreateDatabase(out.Path(), false, error)) << error;
+        {
+            CCollectionWriter writer;
+            ASSERT_TRUE(writer.Open(out.Path(), error) && CDemoCollection::Write(writer, error))
+                << error;
+        }
+        ASSERT_TRUE(out.Commit(error)) << error;
+    }
+    EXPECT_EQ(Files(dir.Path()), std::vector<std::string>{"db1.mdb"});
+    EXPECT_EQ(IntegrityCheck(target), "ok");
+    const auto size = std::filesystem::file_size(target);
+
+    COutputFile refused;
+    EXPECT_FALSE(refused.Begin(target, false, error));
+    EXPECT_NE(error.find("already exists"), std::string::npos) << error;
+
+    // A full disk while the new file is made: no file is left behind, the old one stays.
+    for (const bool replace : {true, false}) {
+        SCOPED_TRACE(replace);
+        const std::string file = replace ? target : dir.File("new.mdb");
+        CFaultVfs vfs(dir.Path().string());
+        vfs.SetSizeLimit(64 * 1024);
+        COutputFile out;
+        ASSERT_TRUE(out.Begin(file, replace, error)) << error;
+        EXPECT_FALSE(CSchema::CreateDatabase(out.Path(), false, error));
+        EXPECT_NE(error.find("full"), std::string::npos) << error;
+    }
+    EXPECT_EQ(Files(dir.Path()), std::vector<std::string>{"db1.mdb"});
+    EXPECT_EQ(std::filesystem::file_size(target), size);
+    EXPECT_EQ(IntegrityCheck(target), "ok");
     EXPECT_TRUE(boxes.Messages().empty());
 }

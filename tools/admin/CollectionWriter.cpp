@@ -6,7 +6,9 @@
 #include <ctime>
 #include <sqlite3.h>
 
-CCollectionWriter::~CCollectionWriter() { FinalizeAll(); }
+CCollectionWriter::~CCollectionWriter() {
+    FinalizeAll();
+}
 
 void CCollectionWriter::FinalizeAll() {
     for (sqlite3_stmt** stmt :
@@ -67,8 +69,7 @@ bool CCollectionWriter::BeginEdition(const std::string& prefix, std::string& err
         ++m_childCount[sqlite3_column_int(existing, 1)];
     }
     sqlite3_finalize(existing);
-    return
-           Prepare(&m_pInsertCategory,
+    return Prepare(&m_pInsertCategory,
                    "insert into " + tree +
                        " (id,parid,oldid,name,xh,childs,updatetime) values(?,?,?,?,?,0,?)",
                    error) &&
@@ -97,8 +98,11 @@ int CCollectionWriter::NewChildId(int parent, std::string& error) {
     CTreeNode node(m_strPrefix + "dorntree", &m_db);
     node.SetNodeId(parent);
     const int id = node.FindFreeChildId();
-    if (id <= 0)
+    if (id < 0)
         error = "no free category id below " + std::to_string(parent);
+    else if (id == 0)
+        error = "cannot read the categories below " + std::to_string(parent) + ": " +
+                m_db.GetLastError();
     return id;
 }
 
@@ -125,6 +129,8 @@ bool Step(sqlite3* db, sqlite3_stmt* stmt, std::string& error) {
 
 int CCollectionWriter::Category(const std::vector<std::string>& path, std::string& error) {
     int parent = 0;
+    if (path.size() > 5)
+        ++m_nDeepPaths;
     for (size_t level = 0; level < path.size() && level < 5; ++level) {
         const auto key = std::make_pair(parent, path[level]);
         if (auto it = m_categories.find(key); it != m_categories.end()) {
@@ -132,8 +138,14 @@ int CCollectionWriter::Category(const std::vector<std::string>& path, std::strin
             continue;
         }
         const int id = NewChildId(parent, error);
-        if (id <= 0)
-            return parent; // no room: file under the deepest category there is
+        if (id == 0)
+            return -1; // the siblings could not be read
+        if (id < 0) {
+            // No room: file under the deepest category there is.
+            ++m_nFullParents;
+            error.clear();
+            return parent;
+        }
         // Siblings list by xh descending: the first one seen comes first.
         const int xh = 100000 - m_childCount[parent]++;
         sqlite3_bind_int(m_pInsertCategory, 1, id);
@@ -175,6 +187,11 @@ long long CCollectionWriter::AddLaw(const Law& law, const std::vector<int>& cate
     sqlite3_bind_int64(m_pSetOldId, 1, lawid);
     if (!Step(m_pDb, m_pSetOldId, error))
         return 0;
+    bool filed = false;
+    for (int category : categories)
+        filed = filed || category > 0;
+    if (!filed)
+        ++m_nUnfiledLaws;
     for (int category : categories) {
         if (category <= 0)
             continue;

@@ -34,13 +34,22 @@ public:
     bool EndEdition(std::string& error);
 
     // The category for a path, created level by level when missing (at most five levels;
-    // deeper names are filed under the fifth). 0 for an empty path.
+    // deeper names are filed under the fifth; a level without a free id files the rest under
+    // the deepest category there is). 0 for an empty path, -1 with `error` on failure.
     int Category(const std::vector<std::string>& path, std::string& error);
     // Files a law under the given categories; answers its lawid, 0 on failure.
     long long AddLaw(const Law& law, const std::vector<int>& categories, std::string& error);
 
     // The stamp every written row carries.
     const std::string& Stamp() const { return m_strStamp; }
+
+    // What the category id coding could not hold, since the writer was made: paths of more
+    // than five names (cut to five), paths filed higher because a category had no free id
+    // for another child (62 at the top, 63 below, 127 at the fifth level), and laws filed
+    // under no category.
+    long long GetDeepPathCount() const { return m_nDeepPaths; }
+    long long GetFullParentCount() const { return m_nFullParents; }
+    long long GetUnfiledLawCount() const { return m_nUnfiledLaws; }
 
 private:
     bool Exec(const std::string& sql, std::string& error);
@@ -58,5 +67,8 @@ private:
     sqlite3_stmt* m_pInsertLink = nullptr;
     sqlite3_stmt* m_pSetOldId = nullptr;
     std::map<std::pair<int, std::string>, int> m_categories; // (parent, name) -> id
-    std::map<int, int> m_childCount;                          // parent -> children so far
+    std::map<int, int> m_childCount;                         // parent -> children so far
+    long long m_nDeepPaths = 0;
+    long long m_nFullParents = 0;
+    long long m_nUnfiledLaws = 0;
 };

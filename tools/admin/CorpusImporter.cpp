@@ -22,17 +22,24 @@ long long CCorpusImporter::Import(const std::string& corpusPath, CCollectionWrit
         std::vector<std::string> path;
         CCollectionWriter::Law row;
         if (!CCorpusLine::Read(line, path, row)) {
-            error = corpusPath + ":" + std::to_string(lineNumber) + ": not a JSON object";
+            error =
+                corpusPath + ":" + std::to_string(lineNumber) + ": " + CCorpusLine::Diagnose(line);
             return -1;
         }
         const int category = writer.Category(path, error);
-        if (category < 0)
+        if (category < 0) {
+            error = corpusPath + ":" + std::to_string(lineNumber) + ": " + error;
             return -1;
+        }
         if (!writer.AddLaw(row, {category}, error)) {
             error = corpusPath + ":" + std::to_string(lineNumber) + ": " + error;
             return -1;
         }
         ++count;
+    }
+    if (in.bad()) {
+        error = corpusPath + ":" + std::to_string(lineNumber + 1) + ": cannot be read";
+        return -1;
     }
     return count;
 }

@@ -1,5 +1,6 @@
 #include "tools/admin/CorpusLine.h"
 
+#include <cstdio>
 #include <cstring>
 #include <nlohmann/json.hpp>
 
@@ -121,7 +122,60 @@ private:
     size_t m_pos = 0;
 };
 
+// Offset of the first byte that does not start a well-formed UTF-8 sequence (RFC 3629),
+// npos when the whole text is well formed.
+size_t FirstInvalidUtf8(std::string_view text) {
+    auto at = [&](size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u; };
+    auto in = [](unsigned b, unsigned lo, unsigned hi) { return b >= lo && b <= hi; };
+    for (size_t pos = 0; pos < text.size();) {
+        const unsigned c = at(pos);
+        size_t length = 0;
+        if (c < 0x80)
+            length = 1;
+        else if (in(c, 0xC2, 0xDF))
+            length = in(at(pos + 1), 0x80, 0xBF) ? 2 : 0;
+        else if (in(c, 0xE0, 0xEF)) {
+            const unsigned lo = c == 0xE0 ? 0xA0 : 0x80;
+            const unsigned hi = c == 0xED ? 0x9F : 0xBF;
+            length = in(at(pos + 1), lo, hi) && in(at(pos + 2), 0x80, 0xBF) ? 3 : 0;
+        } else if (in(c, 0xF0, 0xF4)) {
+            const unsigned lo = c == 0xF0 ? 0x90 : 0x80;
+            const unsigned hi = c == 0xF4 ? 0x8F : 0xBF;
+            length = in(at(pos + 1), lo, hi) && in(at(pos + 2), 0x80, 0xBF) &&
+                             in(at(pos + 3), 0x80, 0xBF)
+                         ? 4
+                         : 0;
+        }
+        if (length == 0)
+            return pos;
+        pos += length;
+    }
+    return std::string_view::npos;
+}
+
 } // namespace
+
+std::string CCorpusLine::Diagnose(const std::string& line) {
+    if (const size_t bad = FirstInvalidUtf8(line); bad != std::string_view::npos) {
+        char byte[8];
+        std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned char>(line[bad]));
+        return "invalid UTF-8 at byte " + std::to_string(bad + 1) + " (" + byte +
+               "): the corpus must be UTF-8 text";
+    }
+    try {
+        const nlohmann::json value = nlohmann::json::parse(line);
+        if (!value.is_object())
+            return std::string("not a JSON object but ") + value.type_name();
+    } catch (const nlohmann::json::parse_error& e) {
+        std::string text = e.what();
+        // "[json.exception.parse_error.101] parse error at line 1, column 5: ..."
+        if (const size_t end = text.find("] ");
+            text.rfind("[json.exception", 0) == 0 && end != std::string::npos)
+            text.erase(0, end + 2);
+        return "not valid JSON: " + text;
+    }
+    return "not a law";
+}
 
 bool CCorpusLine::ReadGeneral(const std::string& line, std::vector<std::string>& path,
                               CCollectionWriter::Law& law) {

@@ -18,6 +18,10 @@ public:
     // The direct scan alone: false when the line needs the general parser.
     static bool ReadPlain(std::string_view line, std::vector<std::string>& path,
                           CCollectionWriter::Law& law);
+    // Why a line that Read refuses is no law, naming the place: invalid UTF-8 at a byte, a
+    // JSON syntax error, or a JSON value that is not an object.
+    static std::string Diagnose(const std::string& line);
+
     // The general parser alone.
     static bool ReadGeneral(const std::string& line, std::vector<std::string>& path,
                             CCollectionWriter::Law& law);

@@ -9,6 +9,7 @@
 #include "tools/admin/CollectionWriter.h"
 #include "tools/admin/CorpusImporter.h"
 #include "tools/admin/DemoCollection.h"
+#include "tools/admin/OutputFile.h"
 
 #include <chrono>
 #include <cstdio>
@@ -152,8 +153,24 @@ int Parse(int argc, char** argv, Args& args) {
     return -1;
 }
 
-bool Create(const std::string& file, bool force, std::string& error) {
-    return CSchema::CreateDatabase(file, force, error);
+// Tells what the category id coding could not hold; the laws are all there, filed higher.
+void ReportCategoryLimits(const CCollectionWriter& writer) {
+    if (const long long n = writer.GetDeepPathCount())
+        std::fprintf(stderr,
+                     "tolvarin-admin: warning: %lld category paths have more than 5 levels; "
+                     "their laws are filed under the fifth\n",
+                     n);
+    if (const long long n = writer.GetFullParentCount())
+        std::fprintf(stderr,
+                     "tolvarin-admin: warning: %lld category paths filed higher than they name: "
+                     "a category there already has as many children as category ids allow (62 "
+                     "at the top, 63 below, 127 at the fifth level)\n",
+                     n);
+    if (const long long n = writer.GetUnfiledLawCount())
+        std::fprintf(stderr,
+                     "tolvarin-admin: warning: %lld laws have no category; they are listed only "
+                     "under all laws\n",
+                     n);
 }
 
 int Info(const std::string& file) {
@@ -241,13 +258,16 @@ int main(int argc, char** argv) {
         if (args.positional.size() > 1)
             return Fail(cmd + " takes one FILE");
         const std::string file = args.positional.empty() ? kDatabaseFileName : args.positional[0];
-        if (!Create(file, args.force, error))
-            return Fail(error);
+        COutputFile out;
+        if (!out.Begin(file, args.force, error) || !CSchema::CreateDatabase(out.Path(), false, error))
+            return Fail(file + ": " + error);
         if (cmd == "demo") {
             CCollectionWriter writer;
-            if (!writer.Open(file, error) || !CDemoCollection::Write(writer, error))
+            if (!writer.Open(out.Path(), error) || !CDemoCollection::Write(writer, error))
                 return Fail(file + ": " + error);
         }
+        if (!out.Commit(error))
+            return Fail(error);
         std::printf("%s: %s database written\n", file.c_str(), cmd == "demo" ? "demo" : "empty");
         return 0;
     }
@@ -282,14 +302,27 @@ int main(int argc, char** argv) {
         if (!std::filesystem::exists(corpus))
             return Fail("no corpus at " + corpus);
         const bool exists = std::filesystem::exists(file);
-        if (!(exists && args.append) && !Create(file, args.force, error))
-            return Fail(error + (exists ? " (or use --append to add to it)" : ""));
-        CCollectionWriter writer;
-        if (!writer.Open(file, error) ||
-            !writer.BeginEdition(args.edition == "en" ? "en_" : "", error))
-            return Fail(file + ": " + error);
-        const long long n = CCorpusImporter::Import(corpus, writer, error);
-        if (n < 0 || !writer.EndEdition(error))
+        // Into an existing file the import is one transaction, which a failure rolls back;
+        // a new file is written aside and moved into place at the end.
+        const bool append = exists && args.append;
+        COutputFile out;
+        if (!append && (!out.Begin(file, args.force, error) ||
+                        !CSchema::CreateDatabase(out.Path(), false, error)))
+            return Fail(file + ": " + error + (exists ? " (or use --append to add to it)" : ""));
+        long long n = 0;
+        {
+            CCollectionWriter writer;
+            if (!writer.Open(append ? file : out.Path(), error) ||
+                !writer.BeginEdition(args.edition == "en" ? "en_" : "", error))
+                return Fail(file + ": " + error);
+            n = CCorpusImporter::Import(corpus, writer, error);
+            if (n < 0 || !writer.EndEdition(error))
+                return Fail(error + (append   ? " (nothing imported)"
+                                     : exists ? " (" + file + " left as it was)"
+                                              : " (no database written)"));
+            ReportCategoryLimits(writer);
+        }
+        if (!append && !out.Commit(error))
             return Fail(error);
         std::printf("%s: %lld laws imported in %.2f s\n", file.c_str(), n, elapsed());
         return 0;
@@ -300,19 +333,25 @@ int main(int argc, char** argv) {
         if (args.positional.size() > 1)
             return Fail("generate takes one FILE");
         const std::string file = args.positional.empty() ? kDatabaseFileName : args.positional[0];
-        if (!Create(file, args.force, error))
-            return Fail(error);
+        COutputFile out;
+        if (!out.Begin(file, args.force, error) || !CSchema::CreateDatabase(out.Path(), false, error))
+            return Fail(file + ": " + error);
         CCollectionGenerator::Options options;
         options.laws = args.laws;
         options.categories = args.categories;
         options.averageBodyChars = args.bodyChars;
         options.seed = args.seed;
         options.corpus = args.corpus;
-        CCollectionWriter writer;
-        if (!writer.Open(file, error) ||
-            !writer.BeginEdition(args.edition == "en" ? "en_" : "", error) ||
-            !CCollectionGenerator::Generate(options, writer, error) || !writer.EndEdition(error))
-            return Fail(file + ": " + error);
+        {
+            CCollectionWriter writer;
+            if (!writer.Open(out.Path(), error) ||
+                !writer.BeginEdition(args.edition == "en" ? "en_" : "", error) ||
+                !CCollectionGenerator::Generate(options, writer, error) || !writer.EndEdition(error))
+                return Fail(file + ": " + error);
+            ReportCategoryLimits(writer);
+        }
+        if (!out.Commit(error))
+            return Fail(error);
         std::printf("%s: %lld laws generated in %.2f s\n", file.c_str(), args.laws, elapsed());
         return 0;
     }
