@@ -5,6 +5,7 @@
 #include "app/InterfaceLanguage.h"
 #include "app/MainFrame.h"
 #include "app/Reader.h"
+#include "app/ReadOnlyNotice.h"
 #include "app/TolvarinDoc.h"
 #include "browse/TolvarinView.h"
 #include "display/ShowLawView.h"
@@ -303,6 +304,7 @@ QString CMainFrame::GetStatusText() const {
 void CMainFrame::UpdateCommandStates() {
     const bool downloading = m_bDownloading.load() != 0;
     Action(ID_SMART_UPDATE)->setEnabled(!downloading);
+    CReadOnlyNotice::Apply(*this);
     Action(ID_UPDATE_STOP)->setEnabled(downloading && m_bStopRequested.load() == 0);
 
     const int edition = theEditionConfig.GetEdition();

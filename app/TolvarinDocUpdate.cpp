@@ -1,5 +1,7 @@
 // The online update as the document starts it (command 32777).
 #include "app/MainFrame.h"
+#include "app/MessageService.h"
+#include "app/ReadOnlyNotice.h"
 #include "app/TolvarinDoc.h"
 #include "update/FrameUpdateHost.h"
 #include "update/UpdateRun.h"
@@ -53,6 +55,10 @@ void CTolvarinDoc::OnSmartUpdate() {
     CMainFrame* frame = GetFrame();
     if (!frame || frame->m_bDownloading.load())
         return;
+    if (m_db.IsReadOnly()) {
+        ShowMessage(CReadOnlyNotice::Reason(), "智能更新", MsgIcon::Information);
+        return;
+    }
     auto* holder = static_cast<CUpdateRunHolder*>(frame->findChild<QObject*>(
         QString::fromLatin1(kRunObjectName), Qt::FindDirectChildrenOnly));
     if (!holder)

@@ -6,6 +6,7 @@
 
 std::vector<CCategoryItem> CCategoryLoader::LoadChildren(int parid) {
     std::vector<CCategoryItem> items;
+    m_strFailure.clear();
     std::vector<int> path{parid};
     Fill(parid, items, path);
     return items;
@@ -15,8 +16,11 @@ void CCategoryLoader::Fill(int parid, std::vector<CCategoryItem>& out, std::vect
     CDbRecordset rs;
     const std::string sql = "select * from " + m_strTable +
                             " where parid=" + std::to_string(parid) + " order by xh DESC";
-    if (!rs.Open(&m_db, sql))
+    if (!rs.Open(&m_db, sql)) {
+        if (rs.HasFailed() && m_strFailure.empty())
+            m_strFailure = rs.GetFailure();
         return;
+    }
     while (!rs.IsEOF()) {
         CCategoryItem item;
         int childs = 0;
@@ -33,5 +37,7 @@ void CCategoryLoader::Fill(int parid, std::vector<CCategoryItem>& out, std::vect
         }
         out.push_back(std::move(item));
     }
+    if (rs.HasFailed() && m_strFailure.empty())
+        m_strFailure = rs.GetFailure();
     rs.Close();
 }

@@ -24,6 +24,11 @@ public:
     // deeper than kMaxDepth, is not followed further.
     std::vector<CCategoryItem> LoadChildren(int parid);
 
+    // The last LoadChildren could not read every category (a damaged or unreadable
+    // database): the tree it gave is incomplete. GetFailure is the engine's text.
+    bool HasFailed() const { return !m_strFailure.empty(); }
+    const std::string& GetFailure() const { return m_strFailure; }
+
     static constexpr int kMaxDepth = 32;
 
 private:
@@ -31,4 +36,5 @@ private:
 
     CDbConnection& m_db;
     std::string m_strTable;
+    std::string m_strFailure;
 };

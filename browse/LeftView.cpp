@@ -3,12 +3,14 @@
 #include "app/AppConstants.h"
 #include "app/EditionConfig.h"
 #include "app/MainFrame.h"
+#include "app/MessageService.h"
 #include "app/TolvarinDoc.h"
 #include "browse/CategoryLoader.h"
 #include "browse/TolvarinView.h"
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -102,6 +104,15 @@ bool CLeftView::FillTree() {
     if (m_pDoc && m_pDoc->ConnectDatabase()) {
         CCategoryLoader loader(m_pDoc->m_db, theEditionConfig.GetTreeTable());
         AddChildren(root, loader.LoadChildren(0));
+        if (loader.HasFailed()) {
+            // What was read is shown; the user learns that it is not all there is.
+            if (m_pFrame)
+                m_pFrame->statusBar()->showMessage(QStringLiteral("目录不完整：读取数据库时出错"));
+            ShowMessage("读取目录时出错，目录“" + std::string(theEditionConfig.GetCaption()) +
+                            "”只显示了已读到的类别。\n数据库文件 db1.mdb 可能已经损坏：" +
+                            loader.GetFailure(),
+                        "读取失败", MsgIcon::Warning);
+        }
     }
     root->setExpanded(true);
     tree->setCurrentItem(root);

@@ -5,12 +5,13 @@
 #include <QEvent>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // What a law-list worker delivers, queued to the list on the GUI thread.
 class CListEvent : public QEvent {
 public:
-    enum Kind { Begin, Rows, End };
+    enum Kind { Begin, Rows, Failed, End };
 
     CListEvent(Kind kind, std::uint64_t token, std::vector<CLawRow>&& rows = {},
                bool repaintNow = false)
@@ -26,4 +27,5 @@ public:
     const std::uint64_t m_nToken;
     std::vector<CLawRow> m_rows;
     const bool m_bRepaintNow;
+    std::string m_strError; // Failed: the engine's text
 };

@@ -23,6 +23,15 @@ void CListQueryChannel::AppendRows(std::uint64_t token, std::vector<CLawRow>&& r
             m_pReceiver, new CListEvent(CListEvent::Rows, token, std::move(rows), repaintNow));
 }
 
+void CListQueryChannel::FailListing(std::uint64_t token, const std::string& error) {
+    std::lock_guard lock(m_mutex);
+    if (m_pReceiver) {
+        auto* e = new CListEvent(CListEvent::Failed, token);
+        e->m_strError = error;
+        QCoreApplication::postEvent(m_pReceiver, e);
+    }
+}
+
 void CListQueryChannel::EndListing(std::uint64_t token) {
     std::lock_guard lock(m_mutex);
     if (m_pReceiver)

@@ -169,8 +169,10 @@ unsigned ListQueryThreadProc(CListQueryJob* job) {
             if (rs.Open(&g_listConnection, job->m_strStatement))
                 Fill(job, rs);
             rs.Close();
-            // Take the stop request that interrupted the statement, if one did.
-            JobStopped(job);
+            // Take the stop request that interrupted the statement, if one did. A read that
+            // failed otherwise cut the listing short: the list must say so.
+            if (!JobStopped(job) && rs.HasFailed())
+                job->m_pList->FailListing(job->m_nToken, rs.GetFailure());
         }
         job->m_pList->EndListing(job->m_nToken);
         {

@@ -3,10 +3,12 @@
 #include "browse/LawRow.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Where a law-list worker delivers its listing. Every call comes from the worker thread;
-// for one job the order is BeginListing, AppendRows any number of times, EndListing.
+// for one job the order is BeginListing, AppendRows any number of times, FailListing when
+// the statement failed part-way, EndListing.
 // An implementation only queues what it is given for the list's own thread.
 class CListQuerySink {
 public:
@@ -16,7 +18,10 @@ public:
     // Append rows in the order given; `repaintNow` asks for an immediate repaint (the first
     // rows of a listing).
     virtual void AppendRows(std::uint64_t token, std::vector<CLawRow>&& rows, bool repaintNow) = 0;
-    // The job is done (complete or stopped): add the no-records row if the list has no rows,
-    // then repaint.
+    // Reading the rows failed (a damaged or unreadable database): the rows delivered are not
+    // all the statement has. `error` is the engine's text. Not sent for a stopped job.
+    virtual void FailListing(std::uint64_t token, const std::string& error) = 0;
+    // The job is done (complete, failed or stopped): add the no-records row if the list has no
+    // rows, then repaint.
     virtual void EndListing(std::uint64_t token) = 0;
 };

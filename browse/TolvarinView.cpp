@@ -2,6 +2,7 @@
 
 #include "app/EditionConfig.h"
 #include "app/MainFrame.h"
+#include "app/MessageService.h"
 #include "browse/CategoryStatement.h"
 #include "browse/LawListModel.h"
 #include "browse/ListEvent.h"
@@ -15,6 +16,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -24,6 +26,8 @@ namespace {
 
 constexpr int kColumnWidths[] = {25, 400, 100, 100, 150};
 constexpr int kMinColumnWidth = 15;
+
+const char* const kListingFailedStatus = "法规列表不完整：读取数据库时出错";
 
 } // namespace
 
@@ -160,6 +164,14 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
         m_nShownToken = e->m_nToken;
         m_nLastShownRow = -1;
         m_pModel->Clear();
+        if (!m_strListingFailure.empty() && m_pFrame &&
+            m_pFrame->statusBar()->currentMessage() == QString::fromUtf8(kListingFailedStatus))
+            m_pFrame->statusBar()->clearMessage();
+        m_strListingFailure.clear();
+        break;
+    case CListEvent::Failed:
+        if (e->m_nToken == m_nShownToken)
+            m_strListingFailure = e->m_strError.empty() ? "unknown error" : e->m_strError;
         break;
     case CListEvent::Rows:
         if (e->m_nToken != m_nShownToken)
@@ -174,9 +186,23 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
         m_nRequestedToken = 0;
         m_pStack->unsetCursor();
         m_pStack->currentWidget()->update();
+        if (!m_strListingFailure.empty())
+            ReportListingFailure();
         emit listingFinished();
         break;
     }
+}
+
+void CTolvarinView::ReportListingFailure() {
+    int laws = 0;
+    for (const CLawRow& row : m_pModel->Rows())
+        laws += row.m_nLawId != 0 ? 1 : 0;
+    if (m_pFrame)
+        m_pFrame->statusBar()->showMessage(QString::fromUtf8(kListingFailedStatus));
+    ShowMessage("读取法规列表时出错，列表只列出了已读到的 " + std::to_string(laws) +
+                    " 条法规，其余的没有列出。\n数据库文件 db1.mdb 可能已经损坏：" +
+                    m_strListingFailure,
+                "读取失败", MsgIcon::Warning);
 }
 
 void CTolvarinView::ResetSortArrow() {

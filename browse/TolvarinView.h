@@ -77,6 +77,9 @@ public:
     // The widget that has the keyboard focus in the current style.
     QWidget* GetFocusWidget() const;
 
+    // The last worker listing failed part-way: the engine's text, empty when it did not.
+    const std::string& GetListingFailure() const { return m_strListingFailure; }
+
 signals:
     // The current worker listing has ended and its rows are all shown.
     void listingFinished();
@@ -88,6 +91,8 @@ protected:
 private:
     void OnListEvent(class CListEvent* e);
     void ResetSortArrow();
+    // Tells the user, in the status bar and a box, that the listing was cut short.
+    void ReportListingFailure();
     QList<int> SelectedRows() const;
 
     CTolvarinDoc* m_pDoc;
@@ -104,4 +109,5 @@ private:
     bool m_bLastClickAscending = true;
     int m_nLastShownRow = -1;
     Style m_style = Style::Report;
+    std::string m_strListingFailure;
 };

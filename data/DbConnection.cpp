@@ -5,7 +5,9 @@
 #include "data/LikeFunction.h"
 #include "data/RecordsetHandle.h"
 
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sqlite3.h>
 
@@ -30,11 +32,75 @@ bool IsBlankTail(const char* tail) {
     return true;
 }
 
+// Whether this process may write `path` (through the engine's file system, as the engine
+// itself would find out).
+bool Writable(const std::string& path) {
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    int result = 1;
+    if (vfs && vfs->xAccess(vfs, path.c_str(), SQLITE_ACCESS_READWRITE, &result) != SQLITE_OK)
+        return true;
+    return result != 0;
+}
+
+// The file and its directory: the write-ahead log needs both.
+bool OnReadOnlyLocation(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path file = std::filesystem::absolute(path, ec);
+    if (ec)
+        return !Writable(path);
+    return !Writable(file.string()) || !Writable(file.parent_path().string());
+}
+
+// A file name as an SQLite URI path.
+std::string UriPath(const std::string& path) {
+    std::string uri;
+    for (const char c : path) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '%' || c == '?' || c == '#' || b < 0x21 || b == 0x7F) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", b);
+            uri += hex;
+        } else {
+            uri += c;
+        }
+    }
+    return uri;
+}
+
+// A collection on a read-only medium: the write-ahead log's shared-memory file cannot be
+// made there, so the usual connection cannot read it. Nothing can change such a file, and
+// the engine may read it without locks or a log. Answers nullptr with `error` set when that
+// would not show the collection as it is.
+sqlite3* OpenImmutable(const std::string& path, std::string& error) {
+    std::error_code ec;
+    const auto walSize = std::filesystem::file_size(path + "-wal", ec);
+    if (!ec && walSize > 0) {
+        // Changes still in the log would be passed over.
+        error = "“" + path + "”位于只读位置，而它的一部分更改还在“" + path +
+                "-wal”中，在这里无法完整读取。请把这两个文件复制到可写的位置再打开。";
+        return nullptr;
+    }
+    const std::string uri = "file:" + UriPath(path) + "?immutable=1";
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(uri.c_str(), &db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK ||
+        sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) !=
+            SQLITE_OK) {
+        error = std::string(db ? sqlite3_errmsg(db) : "out of memory") + ": " + path;
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return db;
+}
+
 } // namespace
 
 CDbConnection::CDbConnection() = default;
 
-CDbConnection::~CDbConnection() { Close(); }
+CDbConnection::~CDbConnection() {
+    Close();
+}
 
 std::string CDbConnection::DataSourceOf(const std::string& connectionString) {
     static const char kKey[] = "data source=";
@@ -52,8 +118,8 @@ std::string CDbConnection::DataSourceOf(const std::string& connectionString) {
         return {};
     const size_t start = pos + sizeof kKey - 1;
     const size_t end = connectionString.find(';', start);
-    std::string value = connectionString.substr(start, end == std::string::npos ? std::string::npos
-                                                                                 : end - start);
+    std::string value =
+        connectionString.substr(start, end == std::string::npos ? std::string::npos : end - start);
     while (!value.empty() && value.back() == ' ')
         value.pop_back();
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
@@ -74,7 +140,8 @@ int CDbConnection::Connect(const char* connectionString, int force) {
     m_strConnection = connectionString ? connectionString : "";
     const std::string path = DataSourceOf(m_strConnection);
     if (path.empty()) {
-        ShowMessage("连接数据失败，请检查网络和数据库设置是否正确", "连接失败", MsgIcon::Information);
+        ShowMessage("连接数据失败，请检查网络和数据库设置是否正确", "连接失败",
+                    MsgIcon::Information);
         return Fail("no Data Source in the connection string");
     }
     if (IsAccessFile(path)) {
@@ -85,8 +152,8 @@ int CDbConnection::Connect(const char* connectionString, int force) {
         return 0;
     }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         m_strLastError = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         m_strLastError += ": " + path;
@@ -101,13 +168,23 @@ int CDbConnection::Connect(const char* connectionString, int force) {
     char* err = nullptr;
     if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, &err) !=
         SQLITE_OK) {
+        const int code = sqlite3_errcode(db) & 0xff;
         m_strLastError = err ? err : sqlite3_errmsg(db);
         m_strLastError += ": " + path;
         sqlite3_free(err);
         sqlite3_close(db);
-        ReportErrors(ErrConnect);
-        return 0;
+        db = nullptr;
+        // A read-only location: read the collection there as it is.
+        if ((code == SQLITE_CANTOPEN || code == SQLITE_READONLY) && OnReadOnlyLocation(path))
+            db = OpenImmutable(path, m_strLastError);
+        if (!db) {
+            ReportErrors(ErrConnect);
+            return 0;
+        }
+        sqlite3_busy_timeout(db, 10000);
     }
+    // Opened for writing, the engine falls back to reading where the file cannot be written.
+    m_bReadOnly = sqlite3_db_readonly(db, "main") == 1;
     sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     // The same like, matched faster: the law-text search reads every law through it.
     CLikeFunction::Register(db);
@@ -118,6 +195,7 @@ int CDbConnection::Connect(const char* connectionString, int force) {
 
 int CDbConnection::OpenRecordset(const std::string& sql, std::unique_ptr<CRecordsetHandle>& holder,
                                  const std::string& reconnect) {
+    m_nLastReadFailure = 0;
     if (!m_pDb) {
         if (!m_bCreated) {
             ShowMessage("数据库记录打开失败！", "记录失败", MsgIcon::Information);
@@ -137,6 +215,11 @@ int CDbConnection::OpenRecordset(const std::string& sql, std::unique_ptr<CRecord
                            &handle->m_pStmt, &tail) != SQLITE_OK ||
         !handle->m_pStmt) {
         m_strLastError = sqlite3_errmsg(m_pDb);
+        // A statement refused for its text is SQLITE_ERROR; anything else (a malformed
+        // schema, an I/O error) is the file failing to be read.
+        const int code = sqlite3_errcode(m_pDb) & 0xff;
+        if (code != SQLITE_ERROR && code != SQLITE_OK)
+            m_nLastReadFailure = code;
         return 0;
     }
     if (!IsBlankTail(tail) || !sqlite3_stmt_readonly(handle->m_pStmt)) {
@@ -157,6 +240,7 @@ int CDbConnection::OpenRecordset(const std::string& sql, std::unique_ptr<CRecord
         handle->m_bEOF = true;
     } else {
         m_strLastError = sqlite3_errmsg(m_pDb);
+        m_nLastReadFailure = rc & 0xff;
         return 0;
     }
     holder = std::move(handle);
@@ -247,7 +331,9 @@ int CDbConnection::RollbackTrans() {
     return sqlite3_exec(m_pDb, "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK ? 1 : 0;
 }
 
-bool CDbConnection::InTransaction() const { return m_pDb && !sqlite3_get_autocommit(m_pDb); }
+bool CDbConnection::InTransaction() const {
+    return m_pDb && !sqlite3_get_autocommit(m_pDb);
+}
 
 long long CDbConnection::GetLastInsertId() const {
     return m_pDb ? sqlite3_last_insert_rowid(m_pDb) : 0;

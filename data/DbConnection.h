@@ -31,9 +31,16 @@ public:
 
     sqlite3* GetConnectionHandle() const { return m_pDb; }
     bool IsOpen() const { return m_pDb != nullptr; }
+    // The open connection can only read: the file lies on a read-only medium or in a place
+    // this process may not write (the collection is browsed and searched, not updated).
+    bool IsReadOnly() const { return m_pDb != nullptr && m_bReadOnly; }
     const std::string& GetConnectionString() const { return m_strConnection; }
     // The engine's text of the last failure on this connection.
     const std::string& GetLastError() const { return m_strLastError; }
+    // Why the last OpenRecordset failed: 0 when the statement was refused for its text (or
+    // there was no connection), else the engine's result code of a failed read (a damaged
+    // or unreadable file, an interrupted statement).
+    int GetLastReadFailure() const { return m_nLastReadFailure; }
 
     // Transactions, for writers that commit in batches. Silent; answer 1 or 0.
     int BeginTrans();
@@ -52,6 +59,8 @@ private:
 
     sqlite3* m_pDb = nullptr;
     bool m_bCreated = false; // Connect was called at least once
+    bool m_bReadOnly = false;
     std::string m_strConnection;
     std::string m_strLastError;
+    int m_nLastReadFailure = 0;
 };

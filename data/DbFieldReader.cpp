@@ -77,6 +77,21 @@ std::string_view ColumnText(sqlite3_stmt* stmt, int column) {
     return text ? std::string_view(text, static_cast<size_t>(size)) : std::string_view();
 }
 
+// A value that is not NULL and still gives no text could not be read (a long text on a
+// damaged page, no memory): the recordset records it as a failed read.
+bool ValueLost(CRecordsetHandle& handle, int column, std::string_view text) {
+    if (text.data() || sqlite3_column_type(handle.m_pStmt, column) == SQLITE_NULL)
+        return false;
+    const int code = sqlite3_errcode(handle.m_pDb) & 0xff;
+    if (code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE)
+        return false;
+    if (handle.m_nError == 0) {
+        handle.m_nError = code;
+        handle.m_strError = sqlite3_errmsg(handle.m_pDb);
+    }
+    return true;
+}
+
 void ShowFieldError() {
     ShowMessage("字段访问发生错误，请确认数据库结构没有改动。", "字段访问", MsgIcon::Information);
 }
@@ -85,8 +100,8 @@ void ShowFieldError() {
 
 int CDbFieldReader::CheckRow() {
     if (!m_pRecordset || !m_pRecordset->m_pStmt) {
-        ShowMessage("无法读取数据库资料，可能数据库连接已经断开，请重新连接、然后重试。", "连接问题",
-                    MsgIcon::Information);
+        ShowMessage("无法读取数据库资料，可能数据库连接已经断开，请重新连接、然后重试。",
+                    "连接问题", MsgIcon::Information);
         return 0;
     }
     return m_pRecordset->m_bEOF ? 0 : 1;
@@ -128,6 +143,8 @@ int CDbFieldReader::GetText(std::string& out, const char* field, int limit) {
     }
     case FieldType::Text: {
         const std::string_view text = ColumnText(stmt, column);
+        if (ValueLost(*m_pRecordset, column, text))
+            return 0;
         out.assign(limit > 0 ? Utf8Prefix(text, static_cast<size_t>(limit)) : text);
         break;
     }
@@ -189,6 +206,8 @@ int CDbFieldReader::GetMemo(std::string& out, const char* field) {
     if (m_pRecordset->m_bEOF)
         return 0;
     const std::string_view text = ColumnText(m_pRecordset->m_pStmt, column);
+    if (ValueLost(*m_pRecordset, column, text))
+        return 0;
     if (text.empty())
         return 0;
     out.assign(text);

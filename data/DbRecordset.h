@@ -23,9 +23,15 @@ public:
     int IsEOF() const;
     void MoveNext();
     bool IsOpen() const { return m_pHandle != nullptr; }
-    // True when the engine failed while stepping to a row: the rows seen so far are not
-    // all the statement would have delivered.
-    bool HasFailed() const;
+    // True when the engine failed to read a row, at Open or at MoveNext (a damaged or
+    // unreadable file, an interrupted statement): the rows seen so far are not all the
+    // statement would have delivered. A statement refused for its text is not a failed read.
+    // Kept after Close until the next Open.
+    // A value that could not be read counts the same.
+    bool HasFailed() const { return GetFailureCode() != 0; }
+    // The engine's text and result code of that failure.
+    const std::string& GetFailure() const;
+    int GetFailureCode() const;
 
     // Text of a field, trailing white space removed; limit > 0 cuts (at a character).
     int GetString(std::string& out, const char* field, int limit);
@@ -35,4 +41,6 @@ public:
 private:
     std::unique_ptr<CRecordsetHandle> m_pHandle;
     CDbFieldReader m_reader;
+    int m_nFailure = 0;
+    std::string m_strFailure;
 };

@@ -21,7 +21,8 @@ public:
     sqlite3_stmt* m_pStmt = nullptr;
     sqlite3* m_pDb = nullptr;
     bool m_bEOF = true;
-    std::string m_strError; // the engine's text of a failed step, if any
+    std::string m_strError; // the engine's text of a failed step or value read, if any
+    int m_nError = 0;       // and its result code
     std::vector<std::string> m_arrColumns;
     // Per column, how its declared type reads (kept by the field reader; -1 not yet known).
     std::vector<signed char> m_arrFieldTypes;

@@ -46,7 +46,8 @@ int CTreeNode::FindFreeChildId() {
         candidate += row.nStep;
         int id = 0;
         if (rs.IsEOF() || (rs.GetInt(id, "id"), id != candidate))
-            return static_cast<int>(candidate);
+            // The end of the rows is a free slot; a failed read is not.
+            return rs.HasFailed() ? 0 : static_cast<int>(candidate);
         rs.MoveNext();
     }
     return -1;

@@ -1,5 +1,6 @@
 #include "display/LawPage.h"
 
+#include "app/MessageService.h"
 #include "app/TextUtil.h"
 #include "data/DbRecordset.h"
 
@@ -12,10 +13,24 @@ std::string CLawPage::LawQuery(const char* lawTable, int lawid) {
            lawTable + " law where law.lawid=" + std::to_string(lawid);
 }
 
+namespace {
+
+// A law that is there but cannot be read must not look like a law that is not there.
+void ReportReadFailure(int lawid, const std::string& error) {
+    ShowMessage("读取法规（编号 " + std::to_string(lawid) +
+                    "）时出错，无法显示。\n数据库文件 db1.mdb 可能已经损坏：" + error,
+                "读取失败", MsgIcon::Warning);
+}
+
+} // namespace
+
 bool CLawPage::Load(CDbConnection& db, const char* lawTable, int lawid, CLawFields& out) {
     CDbRecordset rs;
-    if (!rs.Open(&db, LawQuery(lawTable, lawid)))
+    if (!rs.Open(&db, LawQuery(lawTable, lawid))) {
+        if (rs.HasFailed())
+            ReportReadFailure(lawid, rs.GetFailure());
         return false;
+    }
     if (rs.IsEOF()) {
         rs.Close();
         return false;
@@ -26,6 +41,11 @@ bool CLawPage::Load(CDbConnection& db, const char* lawTable, int lawid, CLawFiel
     rs.GetString(out.m_strWenhao, "law_wenhao", -1);
     rs.GetString(out.m_strDatum, "law_datum", 10);
     rs.GetMemo(out.m_strBody, "law_body");
+    if (rs.HasFailed()) {
+        ReportReadFailure(lawid, rs.GetFailure());
+        out = CLawFields{};
+        return false;
+    }
     rs.Close();
     return true;
 }

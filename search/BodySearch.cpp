@@ -29,6 +29,8 @@ std::string CBodySearch::WindowCondition(long long start, const std::string& con
 std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std::string>& words) {
     m_nWindows = 0;
     m_nSecondPasses = 0;
+    m_nFailedWindows = 0;
+    m_strFailure.clear();
     builder.Prepare();
     const std::string baseCondition = builder.GetWhere();
     for (const std::string& word : words)
@@ -36,7 +38,11 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     const std::string bodyCondition = builder.GetWhere();
 
     std::vector<CLawRow> rows;
+    m_bReadFailed = false;
     const int highest = HighestLawId();
+    // A law table that cannot be read is not an empty one.
+    if (m_bReadFailed)
+        ++m_nFailedWindows;
     const int workers =
         m_nWorkers > 0 ? m_nWorkers : static_cast<int>(std::thread::hardware_concurrency());
     // Wide arithmetic: a lawid near the top of the integer range must not overflow the
@@ -67,7 +73,7 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
                 continue;
             ++m_nSecondPasses;
             builder.SetWhere(WindowCondition(i, baseCondition));
-            ReadWindow(builder.BuildAgain(), rows, &words);
+            SecondPass(builder.BuildAgain(), rows, words);
         }
         return rows;
     }
@@ -80,9 +86,18 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
             continue;
         ++m_nSecondPasses;
         builder.SetWhere(WindowCondition(i, baseCondition));
-        ReadWindow(builder.BuildAgain(), rows, &words);
+        SecondPass(builder.BuildAgain(), rows, words);
     }
     return rows;
+}
+
+void CBodySearch::SecondPass(const std::string& sql, std::vector<CLawRow>& rows,
+                             const std::vector<std::string>& words) {
+    // A statement refused again contributes nothing, as it always has; a window that could
+    // not be read is counted, so that the search can say its result is incomplete.
+    m_bReadFailed = false;
+    if (!ReadWindow(sql, rows, &words) && m_bReadFailed)
+        ++m_nFailedWindows;
 }
 
 void CBodySearch::RunFirstPasses(const std::vector<std::string>& statements, int workers,
@@ -119,8 +134,10 @@ void CBodySearch::RunFirstPasses(const std::vector<std::string>& statements, int
 int CBodySearch::HighestLawId() {
     CDbRecordset rs;
     int lawid = 0;
-    if (!rs.Open(&m_db, "select lawid from " + m_strLawTable + " order by lawid DESC"))
+    if (!rs.Open(&m_db, "select lawid from " + m_strLawTable + " order by lawid DESC")) {
+        NoteFailure(rs);
         return 0;
+    }
     if (rs.IsEOF() || !rs.GetInt(lawid, "lawid"))
         return 0;
     return lawid;
@@ -132,10 +149,14 @@ bool CBodySearch::LawContainsWords(int lawid, const std::vector<std::string>& wo
     CDbRecordset rs;
     if (!rs.Open(&m_db,
                  "select body from " + m_strLawTable + " where lawid=" + std::to_string(lawid)) ||
-        rs.IsEOF())
+        rs.IsEOF()) {
+        NoteFailure(rs);
         return false;
+    }
     std::string body;
     rs.GetMemo(body, "body");
+    if (NoteFailure(rs))
+        return false;
     for (const std::string& word : words)
         if (body.find(word) == std::string::npos)
             return false;
@@ -145,8 +166,10 @@ bool CBodySearch::LawContainsWords(int lawid, const std::vector<std::string>& wo
 int CBodySearch::ReadWindow(const std::string& sql, std::vector<CLawRow>& rows,
                             const std::vector<std::string>* checkWords) {
     CDbRecordset rs;
-    if (!rs.Open(&m_db, sql))
+    if (!rs.Open(&m_db, sql)) {
+        NoteFailure(rs);
         return 0;
+    }
     std::vector<CLawRow> found;
     while (!rs.IsEOF()) {
         CLawRow row;
@@ -158,11 +181,30 @@ int CBodySearch::ReadWindow(const std::string& sql, std::vector<CLawRow>& rows,
         found.push_back(std::move(row));
         rs.MoveNext();
     }
-    if (rs.HasFailed())
+    if (NoteFailure(rs))
         return 0;
     rs.Close();
+    const bool failedBefore = m_bReadFailed;
+    m_bReadFailed = false;
+    std::vector<CLawRow> kept;
     for (CLawRow& row : found)
         if (!checkWords || LawContainsWords(row.m_nLawId, *checkWords))
-            rows.push_back(std::move(row));
+            kept.push_back(std::move(row));
+    // A law whose text could not be read is not known to lack the words.
+    const bool lawUnread = m_bReadFailed;
+    m_bReadFailed = failedBefore || lawUnread;
+    if (lawUnread)
+        return 0;
+    for (CLawRow& row : kept)
+        rows.push_back(std::move(row));
     return 1;
+}
+
+bool CBodySearch::NoteFailure(const CDbRecordset& rs) {
+    if (!rs.HasFailed())
+        return false;
+    m_bReadFailed = true;
+    if (m_strFailure.empty())
+        m_strFailure = rs.GetFailure();
+    return true;
 }

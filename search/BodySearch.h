@@ -8,6 +8,7 @@
 #include <vector>
 
 class CDbConnection;
+class CDbRecordset;
 class CSqlSelect;
 
 // The search for words in the law text. The statement of a search, already filled by the
@@ -49,16 +50,27 @@ public:
     // Figures of the last Run: windows searched and windows searched a second time.
     int GetWindowCount() const { return m_nWindows; }
     int GetSecondPassCount() const { return m_nSecondPasses; }
+    // Windows of the last Run that could not be read even the second time (a damaged or
+    // unreadable database), plus one when the highest lawid could not be read: their laws are
+    // missing from the result. GetFailure is the
+    // engine's text of the first such failure.
+    int GetFailedWindowCount() const { return m_nFailedWindows; }
+    const std::string& GetFailure() const { return m_strFailure; }
 
     // "v.lawid>%d and v.lawid<=%d", followed by " and " and `condition` when not empty.
     static std::string WindowCondition(long long start, const std::string& condition);
 
 private:
     // Appends the rows of one statement to `rows`; with `checkWords` only the laws whose text
-    // contains the words. 0 when the statement fails, before or while delivering rows; the
-    // rows it had delivered are then not kept.
+    // contains the words. 0 when the statement fails, before or while delivering rows, or a
+    // law's text cannot be read; the rows it had delivered are then not kept.
     int ReadWindow(const std::string& sql, std::vector<CLawRow>& rows,
                    const std::vector<std::string>* checkWords);
+    // The second pass of a window, which counts it when it cannot be read.
+    void SecondPass(const std::string& sql, std::vector<CLawRow>& rows,
+                    const std::vector<std::string>& words);
+    // Notes a failed read of `rs`; true when there was one.
+    bool NoteFailure(const CDbRecordset& rs);
     // The first pass of every window, shared among `workers` helper threads; `done[i]`
     // tells whether window i was searched (its rows in `found[i]`).
     void RunFirstPasses(const std::vector<std::string>& statements, int workers,
@@ -70,4 +82,7 @@ private:
     int m_nWorkers = 1;
     int m_nWindows = 0;
     int m_nSecondPasses = 0;
+    int m_nFailedWindows = 0;
+    bool m_bReadFailed = false; // a read failed since the flag was last cleared
+    std::string m_strFailure;
 };

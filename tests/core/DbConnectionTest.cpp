@@ -1,13 +1,19 @@
 #include "app/MessageService.h"
 #include "data/DbRecordset.h"
+#include "tests/core/FaultVfs.h"
+#include "tests/core/PageDamage.h"
 #include "tests/core/TestDb.h"
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
-std::string ConnectionFor(const std::string& file) { return "Provider=x;Data Source=" + file + ";"; }
+std::string ConnectionFor(const std::string& file) {
+    return "Provider=x;Data Source=" + file + ";";
+}
 
 } // namespace
 
@@ -164,4 +170,110 @@ TEST_F(FieldReads, OtherTypesAndUnknownFields) {
     EXPECT_EQ(rs.GetString(s, "s", -1), 0);
     ASSERT_EQ(boxes.Messages().size(), 1u);
     EXPECT_EQ(boxes.Messages()[0].caption, "连接问题");
+}
+
+TEST(DbRecordset, DamagedPageIsAFailedReadNotTheEndOfRows) {
+    CMessageRecorder boxes;
+    // Garbage over the first leaf of the law table fails the first step, over a later one a
+    // step in the middle of the rows.
+    struct Case {
+        double share;
+        bool rowsBefore;
+    };
+    for (const Case c : {Case{0.6, true}, Case{0.0, false}}) {
+        SCOPED_TRACE(c.share);
+        TestDb fixture;
+        {
+            CDbConnection db;
+            fixture.Connect(db);
+            ASSERT_TRUE(db.BeginTrans());
+            const std::string body(400, 'x');
+            for (int i = 0; i < 2000; ++i)
+                ASSERT_TRUE(db.Execute(("insert into dornlaws (topic, body) values ('law " +
+                                        std::to_string(i) + "', '" + body + "')")
+                                           .c_str()));
+            ASSERT_TRUE(db.CommitTrans());
+        }
+        DamageLeafPages(fixture.File(), "dornlaws", c.share);
+        CDbConnection db;
+        fixture.Connect(db);
+        CDbRecordset rs;
+        const int opened = rs.Open(&db, "select lawid, body from dornlaws");
+        int rows = 0;
+        for (; !rs.IsEOF(); rs.MoveNext())
+            ++rows;
+        EXPECT_EQ(opened != 0, c.rowsBefore);
+        EXPECT_EQ(rows > 0, c.rowsBefore);
+        EXPECT_LT(rows, 2000);
+        EXPECT_TRUE(rs.HasFailed());
+        EXPECT_NE(rs.GetFailure().find("malformed"), std::string::npos) << rs.GetFailure();
+        rs.Close();
+        EXPECT_TRUE(rs.HasFailed()) << "kept after Close";
+        // A statement refused for its text, and an intact one, are no failed reads.
+        EXPECT_EQ(rs.Open(&db, "select nosuchcolumn from dornlaws"), 0);
+        EXPECT_FALSE(rs.HasFailed());
+        ASSERT_EQ(rs.Open(&db, "select count(*) as n from dorntree"), 1);
+        EXPECT_FALSE(rs.HasFailed());
+    }
+    EXPECT_TRUE(boxes.Messages().empty());
+}
+
+TEST(DbConnection, CollectionOnAReadOnlyMediumOpensForReading) {
+    // The medium refuses every write and the -shm file of the log cannot be made: before,
+    // the connection failed with "unable to open database file".
+    CMessageRecorder boxes;
+    TestDb fixture;
+    {
+        CDbConnection db;
+        fixture.Connect(db);
+        ASSERT_TRUE(db.Execute("insert into dornlaws (topic, body) values ('甲', '正文')"));
+        EXPECT_FALSE(db.IsReadOnly());
+    }
+    const std::string dir = std::filesystem::path(fixture.File()).parent_path().string();
+    {
+        CFaultVfs medium(dir);
+        medium.SetReadOnlyMedium(true);
+        CDbConnection db;
+        fixture.Connect(db);
+        EXPECT_TRUE(db.IsReadOnly());
+        CDbRecordset rs;
+        ASSERT_EQ(rs.Open(&db, "select topic, body from dornlaws"), 1);
+        std::string topic;
+        rs.GetString(topic, "topic", -1);
+        EXPECT_EQ(topic, "甲");
+        rs.Close();
+        EXPECT_TRUE(boxes.Messages().empty());
+        // Writing is refused, and says so.
+        EXPECT_EQ(db.Execute("insert into dornlaws (topic) values ('乙')"), 0);
+    }
+    EXPECT_FALSE(std::filesystem::exists(fixture.File() + "-shm"));
+    CDbConnection db;
+    fixture.Connect(db);
+    EXPECT_FALSE(db.IsReadOnly());
+    CDbRecordset rs;
+    ASSERT_EQ(rs.Open(&db, "PRAGMA integrity_check"), 1);
+    std::string check;
+    rs.GetString(check, "integrity_check", -1);
+    EXPECT_EQ(check, "ok");
+}
+
+TEST(DbConnection, ReadOnlyMediumWithChangesLeftInTheLogIsRefusedClearly) {
+    CMessageRecorder boxes;
+    TestDb fixture;
+    // A writer that has not folded its log into the file yet.
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(fixture.File().c_str(), &writer), SQLITE_OK);
+    sqlite3_exec(writer, "PRAGMA wal_autocheckpoint=0; insert into dornlaws (topic) values ('甲')",
+                 nullptr, nullptr, nullptr);
+    {
+        CFaultVfs medium(std::filesystem::path(fixture.File()).parent_path().string());
+        medium.SetReadOnlyMedium(true);
+        CDbConnection db;
+        EXPECT_EQ(db.Connect(fixture.ConnectionString().c_str(), 0), 0);
+    }
+    sqlite3_close(writer);
+    const auto messages = boxes.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].caption, "连接失败");
+    EXPECT_NE(messages[0].text.find("-wal"), std::string::npos) << messages[0].text;
 }

@@ -6,6 +6,7 @@
 #include "browse/CategoryLoader.h"
 #include "browse/CategoryStatement.h"
 #include "data/DbConnection.h"
+#include "tests/core/PageDamage.h"
 
 #include <gtest/gtest.h>
 
@@ -52,4 +53,19 @@ TEST(CategoryLoader, DepthFirstInDescendingOrder) {
     EXPECT_EQ(items[1].m_children[0].m_nId, a2);
     EXPECT_EQ(items[1].m_children[1].m_strName, "A1");
     EXPECT_TRUE(CCategoryLoader(conn, "no_such_table").LoadChildren(0).empty());
+    EXPECT_FALSE(loader.HasFailed());
+}
+
+TEST(CategoryLoader, DamagedTableIsAFailureNotAnEmptyTree) {
+    CMessageRecorder recorder;
+    CTestDatabase db;
+    for (int k = 1; k <= 40; ++k)
+        db.AddCategory(0, k << 25, 0, "类别" + std::to_string(k), k, 0);
+    DamageLeafPages(db.Dir() + "/db1.mdb", "dorntree", 0.0);
+    CDbConnection conn;
+    ASSERT_EQ(conn.Connect(kConnectionString, 0), 1);
+    CCategoryLoader loader(conn, "dorntree");
+    EXPECT_LT(loader.LoadChildren(0).size(), 40u);
+    EXPECT_TRUE(loader.HasFailed());
+    EXPECT_NE(loader.GetFailure().find("malformed"), std::string::npos) << loader.GetFailure();
 }

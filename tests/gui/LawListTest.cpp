@@ -10,6 +10,7 @@
 #include "browse/ListQueryJob.h"
 #include "browse/TolvarinView.h"
 #include "display/ShowLawView.h"
+#include "tests/core/PageDamage.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -231,4 +232,34 @@ TEST_F(LawListTest, SynchronousFillSupersedesARunningListing) {
     list->AddNoRecordsRow();
     ASSERT_EQ(list->GetRowCount(), 1);
     EXPECT_EQ(list->GetRow(0).m_strTopic, "没有发现记录");
+}
+
+TEST_F(LawListTest, ListingCutShortByADamagedFileSaysSo) {
+    CTestDatabase db;
+    db.Begin();
+    for (int i = 0; i < 3000; ++i)
+        db.AddLaw(0, "law " + std::to_string(i), "2001-01-01 00:00:00", "W", "D");
+    db.Commit();
+    // Garbage over the first page of the index the listing reads: the newest laws come first,
+    // then the engine fails at the damaged page.
+    DamageLeafPages(db.Dir() + "/db1.mdb", "dornlaws_list", 0.0);
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    EXPECT_GT(list->GetRowCount(), 1);
+    EXPECT_LT(list->GetRowCount(), 3000);
+    EXPECT_NE(list->GetListingFailure().find("malformed"), std::string::npos);
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("法规列表不完整：读取数据库时出错"));
+    const auto boxes = m_messages.Messages();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "读取失败");
+    EXPECT_NE(boxes[0].text.find("已读到的 " + std::to_string(list->GetRowCount()) + " 条"),
+              std::string::npos)
+        << boxes[0].text;
+    // The next listing that succeeds takes the notice away.
+    list->RunQuery("select lawid, topic, datum, wenhao, bumen from dornlaws where lawid=1");
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+    EXPECT_EQ(list->GetRowCount(), 1);
+    EXPECT_EQ(list->GetListingFailure(), "");
+    EXPECT_NE(frame->GetStatusText(), QStringLiteral("法规列表不完整：读取数据库时出错"));
+    EXPECT_EQ(m_messages.Messages().size(), 1u);
 }

@@ -5,6 +5,7 @@
 #include "app/MessageService.h"
 #include "data/DbConnection.h"
 #include "display/LawPage.h"
+#include "tests/core/PageDamage.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,21 @@ TEST(LawPage, LoadsTheLawFromTheDatabase) {
     EXPECT_FALSE(CLawPage::Load(conn, "dornlaws", id + 1, law));
     EXPECT_FALSE(CLawPage::Load(conn, "no_such_table", id, law));
     EXPECT_TRUE(recorder.Messages().empty());
+}
+
+TEST(LawPage, LawOnADamagedPageIsReportedNotTakenForAMissingOne) {
+    CMessageRecorder recorder;
+    CTestDatabase db;
+    const int id = db.AddLaw(0, "标题", "2003-04-05 10:20:30", "文号", "部门", "正文");
+    DamageLeafPages(db.Dir() + "/db1.mdb", "dornlaws", 0.0);
+    CDbConnection conn;
+    ASSERT_EQ(conn.Connect(kConnectionString, 0), 1);
+    CLawFields law;
+    EXPECT_FALSE(CLawPage::Load(conn, "dornlaws", id, law));
+    const auto boxes = recorder.Messages();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "读取失败");
+    EXPECT_NE(boxes[0].text.find("malformed"), std::string::npos) << boxes[0].text;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "app/FrameMessageTarget.h"
 #include "app/MessageService.h"
 #include "browse/ListQueryJob.h"
+#include "tests/core/PageDamage.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@ public:
     struct Listing {
         bool begun = false;
         bool ended = false;
+        std::string failure; // what FailListing said
         std::vector<CLawRow> rows;
         std::vector<size_t> batches;
         std::vector<bool> repaints;
@@ -43,6 +45,10 @@ public:
         listing.repaints.push_back(repaintNow);
         for (auto& row : rows)
             listing.rows.push_back(std::move(row));
+    }
+    void FailListing(std::uint64_t token, const std::string& error) override {
+        std::lock_guard lock(m_mutex);
+        m_listings[token].failure = error.empty() ? "?" : error;
     }
     void EndListing(std::uint64_t token) override {
         Gate("end", token);
@@ -151,7 +157,30 @@ TEST_F(ListQueryJobTest, FailingOrEmptyStatementDeliversNoRows) {
         const auto listing = sink->Get(token);
         EXPECT_TRUE(listing.begun);
         EXPECT_TRUE(listing.rows.empty()) << sql;
+        // A statement refused for its text is not a damaged database.
+        EXPECT_EQ(listing.failure, "") << sql;
     }
+}
+
+TEST_F(ListQueryJobTest, DamagedDatabaseCutsTheListingShortAndSaysSo) {
+    // Garbage over the first page of the index the listing reads (newest first, so that page
+    // comes last): the rows before it come, then the engine fails. Before, that looked like
+    // the end of the rows.
+    CloseListQueryConnection();
+    DamageLeafPages(m_db.Dir() + "/db1.mdb", "dornlaws_list", 0.0);
+    auto sink = std::make_shared<CRecordingSink>();
+    const auto token = StartListQuery(kAll, sink);
+    ASSERT_TRUE(sink->WaitEnded(token));
+    const auto listing = sink->Get(token);
+    EXPECT_GT(listing.rows.size(), 0u);
+    EXPECT_LT(listing.rows.size(), static_cast<size_t>(kLaws));
+    EXPECT_NE(listing.failure.find("malformed"), std::string::npos) << listing.failure;
+    // An intact listing of the same worker afterwards does not inherit the failure.
+    const auto other = StartListQuery("select lawid, topic, datum, wenhao, bumen from dornlaws "
+                                      "where lawid=1",
+                                      sink);
+    ASSERT_TRUE(sink->WaitEnded(other));
+    EXPECT_EQ(sink->Get(other).failure, "");
 }
 
 TEST_F(ListQueryJobTest, NewerRequestStopsTheRunningOneAtItsNextRow) {
@@ -265,6 +294,8 @@ TEST_F(ListQueryJobTest, StopInterruptsAStatementBeforeItsFirstRow) {
     StopListQuery();
     ASSERT_TRUE(sink->WaitEnded(token));
     EXPECT_TRUE(sink->Get(token).rows.empty());
+    // Interrupted on request, not failed.
+    EXPECT_EQ(sink->Get(token).failure, "");
     // The interrupted job took the stop request with it, and a request made while it is still
     // on its way out is not stopped by the signal meant for it: the next listing is complete.
     EXPECT_FALSE(IsListQueryStopSignalled());

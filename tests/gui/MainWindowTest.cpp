@@ -6,6 +6,7 @@
 #include "app/FrameMessageTarget.h"
 #include "app/MainFrame.h"
 #include "app/MessageService.h"
+#include "app/ReadOnlyNotice.h"
 #include "app/TolvarinApp.h"
 #include "app/TolvarinDoc.h"
 #include "browse/LawListModel.h"
@@ -13,6 +14,7 @@
 #include "browse/ListQueryJob.h"
 #include "browse/TolvarinView.h"
 #include "display/ShowLawView.h"
+#include "tests/core/FaultVfs.h"
 
 #include <QTableView>
 
@@ -369,4 +371,53 @@ TEST_F(MainWindowTest, F6MovesBetweenThePanesAndCopyTakesTheFocusedPane) {
     ASSERT_TRUE(frame->Action(ID_EDIT_COPY)->isEnabled());
     EXPECT_TRUE(frame->ExecuteCommand(ID_EDIT_COPY));
     EXPECT_EQ(QApplication::clipboard()->text(), "甲一法\t2010-05-05\t二号\t国务院\n");
+}
+
+TEST_F(MainWindowTest, CollectionOnAReadOnlyMediumIsBrowsedButNotUpdated) {
+    CTestDatabase db;
+    FillSmallCollection(db);
+    db.Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    // Nothing can be written there, the log's -shm file included: before, three boxes
+    // "unable to open database file" and an empty window.
+    CFaultVfs medium(db.Dir());
+    medium.SetReadOnlyMedium(true);
+    CMainFrame* frame = Start();
+    EXPECT_TRUE(m_messages.Messages().empty());
+    EXPECT_EQ(frame->GetLeftView()->GetTree(0)->topLevelItem(0)->childCount(), 2);
+    CTolvarinView* list = frame->GetListView();
+    EXPECT_EQ(Topics(list), (std::vector<std::string>{"甲一法", "甲法", "乙法"}));
+    Select(frame, QStringLiteral("甲类"));
+    EXPECT_EQ(Topics(list), (std::vector<std::string>{"甲一法", "甲法"}));
+
+    // The update is off, and says why: in its tip, in the status bar, and in a box if it is
+    // started all the same.
+    const QString reason = QString::fromUtf8(CReadOnlyNotice::Reason());
+    frame->UpdateCommandStates();
+    QAction* update = frame->Action(ID_SMART_UPDATE);
+    EXPECT_FALSE(update->isEnabled());
+    EXPECT_EQ(update->statusTip(), reason);
+    const auto marks = frame->statusBar()->findChildren<QLabel*>(QStringLiteral("readOnlyMark"));
+    ASSERT_EQ(marks.size(), 1);
+    EXPECT_EQ(marks[0]->toolTip(), reason);
+    frame->ExecuteCommand(ID_SMART_UPDATE);
+    EXPECT_TRUE(m_messages.Messages().empty());
+    frame->GetDocument()->OnSmartUpdate();
+    EXPECT_EQ(frame->m_bDownloading.load(), 0);
+    const auto boxes = m_messages.Messages();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, CReadOnlyNotice::Reason());
+    // Every connection through the medium closes before it goes.
+    m_app.reset();
+    EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
+    CloseListQueryConnection();
+}
+
+TEST_F(MainWindowTest, WritableCollectionKeepsTheUpdate) {
+    CTestDatabase db;
+    FillSmallCollection(db);
+    CMainFrame* frame = Start();
+    frame->UpdateCommandStates();
+    EXPECT_TRUE(frame->Action(ID_SMART_UPDATE)->isEnabled());
+    EXPECT_TRUE(
+        frame->statusBar()->findChildren<QLabel*>(QStringLiteral("readOnlyMark")).isEmpty());
 }

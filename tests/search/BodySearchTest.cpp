@@ -5,6 +5,7 @@
 #include "data/SqlSelect.h"
 #include "search/BodySearch.h"
 #include "search/SearchComposer.h"
+#include "tests/core/PageDamage.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -183,7 +184,21 @@ TEST_F(BodySearchTest, WindowWhoseSecondStatementFailsContributesNothing) {
     CBodySearch search(db.Db(), "dornlaws", db.ConnectionString());
     EXPECT_TRUE(search.Run(builder, {"合同"}).empty());
     EXPECT_EQ(search.GetSecondPassCount(), 10);
+    // Refused statements: nothing unreadable.
+    EXPECT_EQ(search.GetFailedWindowCount(), 0);
     EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST_F(BodySearchTest, DamagedLawTableMakesTheResultIncomplete) {
+    // The law texts sit on a page overwritten with garbage: the search cannot tell which laws
+    // hold the words, and must not answer as if none did.
+    db.Db().Close();
+    DamageLeafPages(db.Path(), "dornlaws", 0.0);
+    ASSERT_EQ(db.Db().Connect(db.ConnectionString().c_str(), 0), 1);
+    CBodySearch search(db.Db(), "dornlaws", db.ConnectionString());
+    Search("合同", 0, 1, &search);
+    EXPECT_GT(search.GetFailedWindowCount(), 0);
+    EXPECT_NE(search.GetFailure().find("malformed"), std::string::npos) << search.GetFailure();
 }
 
 TEST_F(BodySearchTest, StatementsUseTheDocumentedWindowCondition) {

@@ -3,6 +3,7 @@
 #include "app/AppConstants.h"
 #include "app/MessageService.h"
 #include "app/SyncEvent.h"
+#include "data/DbConnection.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateRunHost.h"
 
@@ -229,6 +230,15 @@ int main(int argc, char** argv) {
         std::cerr << "tolvarin-update: there is no " << kDatabaseFileName
                   << " in the working directory (tolvarin-admin init makes an empty one)\n";
         return 1;
+    }
+    {
+        CDbConnection db;
+        if (db.Connect(kConnectionString, 0) && db.IsReadOnly()) {
+            std::cerr << "tolvarin-update: " << kDatabaseFileName
+                      << " is on a read-only medium or in a place this user may not write; "
+                         "copy it to a writable place to update it\n";
+            return 1;
+        }
     }
 
     // Ctrl+C and SIGTERM act like the stop command, from a thread of their own.

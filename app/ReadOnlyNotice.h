@@ -1,0 +1,15 @@
+#pragma once
+
+class CMainFrame;
+
+// A collection opened for reading only (a read-only medium, a place the user may not write):
+// browsing and searching work as usual, the online update cannot. The notice disables the
+// update command with the reason in its tip and puts a lasting mark with the same reason in
+// the status bar.
+class CReadOnlyNotice {
+public:
+    // The reason, as the user reads it.
+    static const char* Reason();
+    // Brings the frame's update command and status bar in line with the document's connection.
+    static void Apply(CMainFrame& frame);
+};
