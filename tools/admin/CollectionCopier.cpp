@@ -82,7 +82,7 @@ using RowSink = std::function<bool(const Row&)>;
 class CSource {
 public:
     virtual ~CSource() = default;
-    virtual bool Rows(const std::string& table, const Table& spec, const RowSink& sink,
+    virtual bool Rows(const std::string& table, const Table& layout, const RowSink& sink,
                       std::string& error) = 0;
 };
 
@@ -96,22 +96,22 @@ public:
         return sqlite3_exec(m_pDb, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     }
     ~CSqliteSource() override { sqlite3_close(m_pDb); }
-    bool Rows(const std::string& table, const Table& spec, const RowSink& sink,
+    bool Rows(const std::string& table, const Table& layout, const RowSink& sink,
               std::string& error) override {
         sqlite3_stmt* stmt = nullptr;
-        const std::string sql = std::string("select ") + spec.columns + " from " + table;
+        const std::string sql = std::string("select ") + layout.columns + " from " + table;
         if (sqlite3_prepare_v2(m_pDb, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
             error = table + ": " + sqlite3_errmsg(m_pDb);
             return false;
         }
-        Row row(spec.integer.size());
+        Row row(layout.integer.size());
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             for (size_t i = 0; i < row.size(); ++i) {
                 const int column = static_cast<int>(i);
                 if (sqlite3_column_type(stmt, column) == SQLITE_NULL)
                     row[i].reset();
-                else if (spec.integer[i])
+                else if (layout.integer[i])
                     row[i] = std::to_string(sqlite3_column_int64(stmt, column));
                 else
                     row[i] = std::string(
@@ -145,15 +145,15 @@ public:
         return PgExec(m_pConn, "BEGIN ISOLATION LEVEL REPEATABLE READ", error);
     }
     ~CPgSource() override { PQfinish(m_pConn); }
-    bool Rows(const std::string& table, const Table& spec, const RowSink& sink,
+    bool Rows(const std::string& table, const Table& layout, const RowSink& sink,
               std::string& error) override {
-        const std::string sql = std::string("select ") + spec.columns + " from " + table;
+        const std::string sql = std::string("select ") + layout.columns + " from " + table;
         if (!PQsendQuery(m_pConn, sql.c_str()) || !PQsetSingleRowMode(m_pConn)) {
             error = Trim(PQerrorMessage(m_pConn));
             return false;
         }
         bool ok = true;
-        Row row(spec.integer.size());
+        Row row(layout.integer.size());
         while (PGresult* result = PQgetResult(m_pConn)) {
             const ExecStatusType status = PQresultStatus(result);
             if (status == PGRES_SINGLE_TUPLE && ok) {
@@ -205,10 +205,10 @@ long long CopyToPostgres(CSource& source, const std::string& uri, bool replace,
         return -1;
     long long rows = 0;
     for (const char* prefix : {"", "en_"}) {
-        for (const Table& spec : kTables) {
-            const std::string table = prefix + std::string(spec.name);
+        for (const Table& layout : kTables) {
+            const std::string table = prefix + std::string(layout.name);
             PGresult* start = PQexec(
-                connection, ("COPY " + table + " (" + spec.columns + ") FROM STDIN").c_str());
+                connection, ("COPY " + table + " (" + layout.columns + ") FROM STDIN").c_str());
             const bool copying = PQresultStatus(start) == PGRES_COPY_IN;
             if (!copying)
                 error = table + ": " + Trim(PQresultErrorMessage(start));
@@ -221,7 +221,7 @@ long long CopyToPostgres(CSource& source, const std::string& uri, bool replace,
             // COPY's mode accepts no statement: a failing source ends it with an error.
             std::string line;
             const bool read = source.Rows(
-                table, spec,
+                table, layout,
                 [&](const Row& row) {
                     line.clear();
                     for (size_t i = 0; i < row.size(); ++i) {
@@ -283,28 +283,28 @@ long long CopyToSqlite(CSource& source, const std::string& path, bool replace, s
     bool ok = sqlite3_open(part.c_str(), &db) == SQLITE_OK &&
               sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     for (const char* prefix : {"", "en_"}) {
-        for (const Table& spec : kTables) {
+        for (const Table& layout : kTables) {
             if (!ok)
                 break;
-            const std::string table = prefix + std::string(spec.name);
-            const size_t n = spec.integer.size();
+            const std::string table = prefix + std::string(layout.name);
+            const size_t n = layout.integer.size();
             std::string marks;
             for (size_t i = 0; i < n; ++i)
                 marks += i ? ",?" : "?";
             sqlite3_stmt* stmt = nullptr;
             const std::string sql =
-                "insert into " + table + " (" + spec.columns + ") values (" + marks + ")";
+                "insert into " + table + " (" + layout.columns + ") values (" + marks + ")";
             ok = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
             ok = ok &&
                  source.Rows(
-                     table, spec,
+                     table, layout,
                      [&](const Row& row) {
                          sqlite3_reset(stmt);
                          for (size_t i = 0; i < n; ++i) {
                              const int at = static_cast<int>(i) + 1;
                              if (!row[i])
                                  sqlite3_bind_null(stmt, at);
-                             else if (spec.integer[i])
+                             else if (layout.integer[i])
                                  sqlite3_bind_int64(stmt, at, std::stoll(*row[i]));
                              else
                                  sqlite3_bind_text(stmt, at, row[i]->data(),
