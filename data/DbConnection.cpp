@@ -4,6 +4,7 @@
 #include "data/JetSql.h"
 #include "data/LikeFunction.h"
 #include "data/RecordsetHandle.h"
+#include "data/SearchIndex.h"
 
 #include <cstdio>
 #include <cstring>
@@ -151,6 +152,9 @@ int CDbConnection::Connect(const char* connectionString, int force) {
         ReportErrors(ErrConnect);
         return 0;
     }
+    // The law tables' triggers write the search index through its tokenizer, so every
+    // connection knows it.
+    CSearchIndex::RegisterEverywhere();
     sqlite3* db = nullptr;
     const int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);

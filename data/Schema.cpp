@@ -2,6 +2,7 @@
 
 #include "app/AppConstants.h"
 #include "data/DbConnection.h"
+#include "data/SearchIndex.h"
 
 #include <filesystem>
 #include <set>
@@ -58,6 +59,7 @@ bool CSchema::CreateDatabase(const std::string& path, bool overwrite, std::strin
         for (const char* suffix : {"", "-wal", "-shm", "-journal"})
             std::filesystem::remove(path + suffix, ec);
     }
+    CSearchIndex::RegisterEverywhere();
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK) {
@@ -68,7 +70,9 @@ bool CSchema::CreateDatabase(const std::string& path, bool overwrite, std::strin
     // Pages of 64 KB hold a law text of average length within its row's page, so the
     // body search reads it without following a chain of overflow pages.
     const std::string ddl = "PRAGMA page_size=65536;\nPRAGMA journal_mode=WAL;\nBEGIN;\n" +
-                            EditionDdl("") + EditionDdl("en_") + "COMMIT;\n";
+                            EditionDdl("") + EditionDdl("en_") +
+                            CSearchIndex::Ddl("dornlaws", CSearchIndex::kComplete) +
+                            CSearchIndex::Ddl("en_dornlaws", CSearchIndex::kComplete) + "COMMIT;\n";
     char* err = nullptr;
     const bool ok = sqlite3_exec(db, ddl.c_str(), nullptr, nullptr, &err) == SQLITE_OK;
     if (!ok)

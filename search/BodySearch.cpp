@@ -2,9 +2,11 @@
 
 #include "data/DbConnection.h"
 #include "data/DbRecordset.h"
+#include "data/SearchIndex.h"
 #include "data/SqlSelect.h"
 #include "search/SearchComposer.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <sqlite3.h>
@@ -43,6 +45,28 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     // A law table that cannot be read is not an empty one.
     if (m_bReadFailed)
         ++m_nFailedWindows;
+    m_nSkipped = 0;
+    std::vector<int> candidates;
+    std::int64_t indexed = 0;
+    const bool narrowed = m_bUseIndex && highest > 0 &&
+                          CSearchIndex::Candidates(m_db.GetConnectionHandle(), m_strLawTable,
+                                                   "body", words, candidates, indexed);
+    // The body condition of window i: none when the index shows it holds no law with the
+    // words, else bound to the laws it names where the index covers the whole window.
+    auto windowBody = [&](long long i, std::string& condition) {
+        condition = bodyCondition;
+        if (!narrowed || i + kWindowSize > indexed)
+            return true;
+        auto first = std::upper_bound(candidates.begin(), candidates.end(), i);
+        auto last = std::upper_bound(first, candidates.end(), i + kWindowSize);
+        if (first == last)
+            return false;
+        std::string in = "law.lawid in (";
+        for (auto it = first; it != last; ++it)
+            in += (it == first ? "" : ",") + std::to_string(*it);
+        condition = in + ")" + (bodyCondition.empty() ? "" : " and " + bodyCondition);
+        return true;
+    };
     const int workers =
         m_nWorkers > 0 ? m_nWorkers : static_cast<int>(std::thread::hardware_concurrency());
     // Wide arithmetic: a lawid near the top of the integer range must not overflow the
@@ -53,7 +77,12 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         // again here as a single run would.
         std::vector<std::string> statements;
         for (long long i = 0; i < highest; i += kWindowSize) {
-            builder.SetWhere(WindowCondition(i, bodyCondition));
+            std::string condition;
+            if (!windowBody(i, condition)) {
+                statements.emplace_back(); // nothing to search
+                continue;
+            }
+            builder.SetWhere(WindowCondition(i, condition));
             statements.push_back(builder.BuildAgain());
         }
         std::vector<std::vector<CLawRow>> found(statements.size());
@@ -64,6 +93,10 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
             const long long i = static_cast<long long>(w) * kWindowSize;
             if (m_connect)
                 m_connect();
+            if (statements[w].empty()) {
+                ++m_nSkipped;
+                continue;
+            }
             if (done[w]) {
                 for (CLawRow& row : found[w])
                     rows.push_back(std::move(row));
@@ -79,9 +112,14 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     }
     for (long long i = 0; i < highest; i += kWindowSize) {
         ++m_nWindows;
-        builder.SetWhere(WindowCondition(i, bodyCondition));
+        std::string condition;
         if (m_connect)
             m_connect();
+        if (!windowBody(i, condition)) {
+            ++m_nSkipped;
+            continue;
+        }
+        builder.SetWhere(WindowCondition(i, condition));
         if (ReadWindow(builder.BuildAgain(), rows, nullptr))
             continue;
         ++m_nSecondPasses;
@@ -122,7 +160,8 @@ void CBodySearch::RunFirstPasses(const std::vector<std::string>& statements, int
     auto helper = [&](CDbConnection* db) {
         CBodySearch own(*db, m_strLawTable, std::function<void()>());
         for (size_t w; (w = next.fetch_add(1)) < statements.size();)
-            done[w] = static_cast<char>(own.ReadWindow(statements[w], found[w], nullptr));
+            if (!statements[w].empty())
+                done[w] = static_cast<char>(own.ReadWindow(statements[w], found[w], nullptr));
     };
     std::vector<std::thread> helpers;
     for (const auto& db : connections)

@@ -47,8 +47,17 @@ public:
     // window on `db`; 0 one helper per processor.
     void SetWorkers(int workers) { m_nWorkers = workers; }
 
-    // Figures of the last Run: windows searched and windows searched a second time.
+    // With the law table's full-text index (CSearchIndex): a window in which the index holds
+    // no law with every pair of the words is not searched, and the statement of the others
+    // is bound to the laws the index names, with the same like conditions, so the rows are
+    // the same. Off by default.
+    void SetUseIndex(bool use) { m_bUseIndex = use; }
+
+    // Figures of the last Run: windows searched and windows searched a second time; windows
+    // the index showed to hold no law with the words count as searched, and also in
+    // GetSkippedCount.
     int GetWindowCount() const { return m_nWindows; }
+    int GetSkippedCount() const { return m_nSkipped; }
     int GetSecondPassCount() const { return m_nSecondPasses; }
     // Windows of the last Run that could not be read even the second time (a damaged or
     // unreadable database), plus one when the highest lawid could not be read: their laws are
@@ -80,9 +89,11 @@ private:
     std::string m_strLawTable;
     std::function<void()> m_connect;
     int m_nWorkers = 1;
+    bool m_bUseIndex = false;
     int m_nWindows = 0;
     int m_nSecondPasses = 0;
     int m_nFailedWindows = 0;
     bool m_bReadFailed = false; // a read failed since the flag was last cleared
     std::string m_strFailure;
+    int m_nSkipped = 0;
 };

@@ -18,7 +18,7 @@ void CCollectionWriter::FinalizeAll() {
     }
 }
 
-bool CCollectionWriter::Open(const std::string& path, std::string& error) {
+bool CCollectionWriter::Open(const std::string& path, std::string& error, bool fresh) {
     const std::string connection = "Data Source=" + path;
     if (!m_db.Connect(connection.c_str(), 0)) {
         error = m_db.GetLastError();
@@ -31,7 +31,9 @@ bool CCollectionWriter::Open(const std::string& path, std::string& error) {
     localtime_r(&now, &tm);
     std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
     m_strStamp = buf;
-    return Exec("PRAGMA synchronous=OFF", error);
+    m_bFresh = fresh;
+    return Exec("PRAGMA synchronous=OFF", error) &&
+           (!fresh || Exec("PRAGMA journal_mode=OFF", error));
 }
 
 bool CCollectionWriter::Exec(const std::string& sql, std::string& error) {
@@ -91,7 +93,7 @@ bool CCollectionWriter::EndEdition(std::string& error) {
     FinalizeAll();
     // The collection's own ids are its server ids.
     return Exec("update " + m_strPrefix + "dornlaws set oldid=lawid where oldid is null", error) &&
-           Exec("COMMIT", error);
+           Exec("COMMIT", error) && (!m_bFresh || Exec("PRAGMA journal_mode=WAL", error));
 }
 
 int CCollectionWriter::NewChildId(int parent, std::string& error) {

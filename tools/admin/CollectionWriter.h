@@ -27,8 +27,11 @@ public:
     CCollectionWriter(const CCollectionWriter&) = delete;
     CCollectionWriter& operator=(const CCollectionWriter&) = delete;
 
-    // Opens an existing database (made by CSchema) for writing.
-    bool Open(const std::string& path, std::string& error);
+    // Opens an existing database (made by CSchema) for writing. A `fresh` file, made for
+    // this run and thrown away when it fails, is written without a journal, so the
+    // collection is written once and not first into the write-ahead log; it is back in
+    // WAL mode when the edition ends.
+    bool Open(const std::string& path, std::string& error, bool fresh = false);
     // Starts writing one edition: "" for Chinese, "en_" for English.
     bool BeginEdition(const std::string& prefix, std::string& error);
     bool EndEdition(std::string& error);
@@ -61,6 +64,7 @@ private:
     sqlite3* m_pDb = nullptr;
     std::string m_strPrefix;
     std::string m_strStamp;
+    bool m_bFresh = false;
     sqlite3_stmt* m_pInsertCategory = nullptr;
     sqlite3_stmt* m_pRaiseChilds = nullptr;
     sqlite3_stmt* m_pInsertLaw = nullptr;

@@ -312,7 +312,7 @@ int main(int argc, char** argv) {
         long long n = 0;
         {
             CCollectionWriter writer;
-            if (!writer.Open(append ? file : out.Path(), error) ||
+            if (!writer.Open(append ? file : out.Path(), error, !append) ||
                 !writer.BeginEdition(args.edition == "en" ? "en_" : "", error))
                 return Fail(file + ": " + error);
             n = CCorpusImporter::Import(corpus, writer, error);
@@ -344,7 +344,7 @@ int main(int argc, char** argv) {
         options.corpus = args.corpus;
         {
             CCollectionWriter writer;
-            if (!writer.Open(out.Path(), error) ||
+            if (!writer.Open(out.Path(), error, true) ||
                 !writer.BeginEdition(args.edition == "en" ? "en_" : "", error) ||
                 !CCollectionGenerator::Generate(options, writer, error) || !writer.EndEdition(error))
                 return Fail(file + ": " + error);

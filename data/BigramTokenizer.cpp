@@ -1,0 +1,148 @@
+#include "data/BigramTokenizer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <sqlite3.h>
+
+namespace {
+
+// One character as the engine's like reads it: a lead byte from 0xC0 takes every
+// continuation byte after it; what decodes to an invalid code point reads as U+FFFD.
+uint32_t ReadChar(const unsigned char* s, size_t n, size_t& pos) {
+    uint32_t c = s[pos++];
+    if (c < 0xC0)
+        return c;
+    static const unsigned char kLead[64] = {
+        0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0a, 0x0b, 0x0c,
+        0x0d, 0x0e, 0x0f, 0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19,
+        0x1a, 0x1b, 0x1c, 0x1d, 0x1e, 0x1f, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06,
+        0x07, 0x08, 0x09, 0x0a, 0x0b, 0x0c, 0x0d, 0x0e, 0x0f, 0x00, 0x01, 0x02, 0x03,
+        0x04, 0x05, 0x06, 0x07, 0x00, 0x01, 0x02, 0x03, 0x00, 0x01, 0x00, 0x00};
+    c = kLead[c - 0xC0];
+    while (pos < n && (s[pos] & 0xC0) == 0x80)
+        c = (c << 6) + (0x3F & s[pos++]);
+    if (c < 0x80 || (c & 0xFFFFF800) == 0xD800 || (c & 0xFFFFFFFE) == 0xFFFE)
+        c = 0xFFFD;
+    return c;
+}
+
+bool IsIndexed(uint32_t c) {
+    if (c < 0x80)
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (c < 0xA0 || c > 0x10FFFF || c == 0xFFFD)
+        return false;
+    if ((c >= 0x2000 && c <= 0x206F) || (c >= 0x3000 && c <= 0x303F))
+        return false; // general and CJK punctuation, the ideographic space
+    if ((c >= 0xFF00 && c <= 0xFF0F) || (c >= 0xFF1A && c <= 0xFF20) ||
+        (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65))
+        return false; // full-width punctuation
+    return true;
+}
+
+void Append(std::string& out, uint32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Calls `f(token, start, end)` for each pair of indexed characters in `text`.
+template <class F> void ForEachPair(std::string_view text, F&& f) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    std::string token;
+    bool havePrev = false;
+    uint32_t prev = 0;
+    size_t prevStart = 0;
+    for (size_t pos = 0; pos < n;) {
+        const size_t start = pos;
+        const uint32_t c = ReadChar(s, n, pos);
+        if (!IsIndexed(c)) {
+            havePrev = false;
+            continue;
+        }
+        if (havePrev) {
+            token.clear();
+            Append(token, prev);
+            Append(token, c);
+            if (!f(std::string_view(token), static_cast<int>(prevStart), static_cast<int>(pos)))
+                return;
+        }
+        havePrev = true;
+        prev = c;
+        prevStart = start;
+    }
+}
+
+int Create(void*, const char**, int, Fts5Tokenizer** out) {
+    // Stateless: any non-null handle will do.
+    static int instance = 0;
+    *out = reinterpret_cast<Fts5Tokenizer*>(&instance);
+    return SQLITE_OK;
+}
+
+void Delete(Fts5Tokenizer*) {}
+
+int TokenizeText(Fts5Tokenizer*, void* ctx, int, const char* text, int bytes,
+             int (*token)(void*, int, const char*, int, int, int)) {
+    if (!text || bytes <= 0)
+        return SQLITE_OK;
+    int rc = SQLITE_OK;
+    ForEachPair(std::string_view(text, static_cast<size_t>(bytes)),
+                [&](std::string_view t, int start, int end) {
+                    rc = token(ctx, 0, t.data(), static_cast<int>(t.size()), start, end);
+                    return rc == SQLITE_OK;
+                });
+    return rc;
+}
+
+} // namespace
+
+int CBigramTokenizer::Register(sqlite3* db) {
+    fts5_api* api = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &stmt, nullptr) != SQLITE_OK)
+        return 0;
+    sqlite3_bind_pointer(stmt, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
+    sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    if (!api || api->iVersion < 2)
+        return 0;
+    static fts5_tokenizer tokenizer = {&Create, &Delete, &TokenizeText};
+    return api->xCreateTokenizer(api, kName, nullptr, &tokenizer, nullptr) == SQLITE_OK ? 1 : 0;
+}
+
+void CBigramTokenizer::Tokenize(
+    std::string_view text, const std::function<void(std::string_view, int, int)>& token) {
+    ForEachPair(text, [&](std::string_view t, int start, int end) {
+        token(t, start, end);
+        return true;
+    });
+}
+
+std::vector<std::string> CBigramTokenizer::PatternBigrams(std::string_view word) {
+    std::vector<std::string> pairs;
+    size_t runStart = 0;
+    for (size_t i = 0; i <= word.size(); ++i) {
+        if (i < word.size() && word[i] != '%' && word[i] != '_')
+            continue;
+        ForEachPair(word.substr(runStart, i - runStart), [&](std::string_view t, int, int) {
+            if (std::find(pairs.begin(), pairs.end(), t) == pairs.end())
+                pairs.emplace_back(t);
+            return true;
+        });
+        runStart = i + 1;
+    }
+    return pairs;
+}

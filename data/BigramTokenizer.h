@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+// The tokenizer of the full-text index over law titles and texts: every pair of adjacent
+// characters becomes one token (CJK text has no word boundaries), ASCII letters lowered as
+// the SQL like compares them. Characters that never carry a search (blanks, controls, ASCII
+// and CJK punctuation, broken byte sequences) break the pairs. Characters are read the way
+// the engine's like reads them, so any text that matches "%word%" holds every pair that
+// PatternBigrams finds in the word.
+class CBigramTokenizer {
+public:
+    static constexpr const char* kName = "tolvarin_bigram";
+
+    // Registers the tokenizer with the connection's FTS5 module; 1 when done, 0 when the
+    // engine has no FTS5 or refused.
+    static int Register(sqlite3* db);
+
+    // Calls `token` for every pair of `text`, in order, with the pair's byte range in the
+    // text.
+    static void Tokenize(std::string_view text,
+                         const std::function<void(std::string_view token, int start, int end)>& token);
+
+    // The pairs that every text matching the like pattern "%" + word + "%" contains: the
+    // pairs inside the runs of the word between its wildcards ("%", "_"), each once. Empty
+    // when the index cannot narrow the search (a word of one character, wildcards only).
+    static std::vector<std::string> PatternBigrams(std::string_view word);
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+// The full-text index of one law table ("dornlaws" or "en_dornlaws"): two FTS5 tables over
+// the law table's own rows (law texts in <table>_body, titles in <table>_title), tokenized
+// into character pairs by CBigramTokenizer, and triggers on the law table that change them
+// in the same transaction as every insert, update and delete of a law, whoever writes it.
+//
+// The index is built from the lowest lawid up: search_index.upto says up to which lawid the
+// index holds the laws (INT64_MAX once complete). The triggers keep the laws up to that
+// mark; the laws above it are added by BuildStep. A search takes its candidates from the
+// index for the laws up to the mark and searches the laws above it as before, so it is
+// correct while the index is being built. The index only narrows the search: every
+// candidate is still checked by the search's own like conditions.
+class CSearchIndex {
+public:
+    static constexpr std::int64_t kComplete = INT64_MAX;
+
+    // Makes every connection this process opens from now on know the tokenizer (an FTS5
+    // table or trigger over it can be neither read nor written without it).
+    static void RegisterEverywhere();
+
+    // The statements that create the index of `lawTable`, empty, with its mark at `upto`.
+    static std::string Ddl(const std::string& lawTable, std::int64_t upto);
+    // Creates the index of `lawTable` when it has none: complete at once when the table is
+    // empty, otherwise empty with its mark at 0 for BuildStep. 1 on success.
+    static int Create(sqlite3* db, const std::string& lawTable, std::string& error);
+
+    // Removes the index of `lawTable` with its triggers. 1 on success.
+    static int Drop(sqlite3* db, const std::string& lawTable, std::string& error);
+
+    // The mark of `lawTable`'s index; -1 when there is no index.
+    static std::int64_t BuiltUpTo(sqlite3* db, const std::string& lawTable);
+
+    // Adds the next laws above the mark (at most `laws` of them) in one transaction and
+    // moves the mark; marks the index complete when no law is left above it. Answers 1 while
+    // laws are left, 0 once complete, -1 on failure (with the reason in `error`).
+    // `done` and `total` tell the progress in laws.
+    static int BuildStep(sqlite3* db, const std::string& lawTable, int laws, long long& done,
+                         long long& total, std::string& error);
+
+    // Candidates for laws whose `column` ("body" or "topic") matches "%word%" for every
+    // word: the ascending lawids up to `upto` that the index holds with every pair of the
+    // words. False when the index cannot narrow this search (no index, no pair in the
+    // words, or a failure): then every law is a candidate. Laws above `upto` are not covered
+    // by the index and are all candidates.
+    static bool Candidates(sqlite3* db, const std::string& lawTable, const std::string& column,
+                           const std::vector<std::string>& words, std::vector<int>& lawids,
+                           std::int64_t& upto);
+
+    // Compares the index with the law table: every law up to the mark with exactly the
+    // pairs of its text and title, and nothing else. True when equal; else `difference`
+    // names the first law that differs. Reads every law: for checks and tests.
+    static bool MatchesTable(sqlite3* db, const std::string& lawTable, std::string& difference);
+
+    // The FTS5 query for the words' pairs ("ab" AND "bc" ...); empty when there is none.
+    static std::string MatchQuery(const std::vector<std::string>& words);
+    // The FTS5 table of `column` ("body" or "topic") of `lawTable`.
+    static std::string IndexTable(const std::string& lawTable, const std::string& column);
+};

@@ -1,0 +1,247 @@
+// The full-text index only narrows a search: a search through it finds exactly the laws that
+// plain LIKE finds, for words of every length, Latin words and wildcards; and the index stays
+// equal to the law table whatever writes the table.
+#include "SearchFixtureDb.h"
+
+#include "app/MessageService.h"
+#include "app/TextUtil.h"
+#include "data/BigramTokenizer.h"
+#include "data/SearchIndex.h"
+#include "data/SqlSelect.h"
+#include "search/BodySearch.h"
+#include "search/SearchComposer.h"
+#include "tools/admin/CollectionWriter.h"
+#include "tools/admin/CorpusImporter.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <set>
+#include <sqlite3.h>
+
+namespace {
+
+std::vector<int> SortedIds(const std::vector<CLawRow>& rows) {
+    std::vector<int> ids;
+    for (const CLawRow& row : rows)
+        ids.push_back(row.m_nLawId);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+// The lawids whose `column` matches every "%word%" by the engine's own like, on a
+// connection of its own that has none of the program's functions.
+std::vector<int> PlainLike(const std::string& path, const std::string& column,
+                           const std::vector<std::string>& words) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    std::string sql = "select lawid from dornlaws where 1";
+    for (size_t i = 0; i < words.size(); ++i)
+        sql += " and " + column + " like ?";
+    sql += " order by lawid";
+    sqlite3_stmt* stmt = nullptr;
+    std::vector<int> ids;
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK);
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string pattern = "%" + words[i] + "%";
+        sqlite3_bind_text(stmt, static_cast<int>(i + 1), pattern.c_str(), -1, SQLITE_TRANSIENT);
+    }
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        ids.push_back(sqlite3_column_int(stmt, 0));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return ids;
+}
+
+// The body search over all laws filed anywhere, through the index or without it.
+std::vector<int> BodySearch(CSearchFixtureDb& db, const std::vector<std::string>& words,
+                            bool index, int workers, int* skipped = nullptr) {
+    CSqlSelect builder;
+    CAdvancedSearchValues values;
+    values.m_nScope = CSearchComposer::kScopeAll;
+    CSearchComposer("dornlawas", "dornlaws", 0).ComposeAdvancedSearch(builder, values);
+    CBodySearch search(db.Db(), "dornlaws", db.ConnectionString());
+    search.SetUseIndex(index);
+    search.SetWorkers(workers);
+    std::vector<int> ids = SortedIds(search.Run(builder, words));
+    if (skipped)
+        *skipped = search.GetSkippedCount();
+    return ids;
+}
+
+// Title candidates from the index checked by like, as the search box runs them.
+std::vector<int> TitleSearch(CSearchFixtureDb& db, const std::vector<std::string>& words) {
+    std::vector<int> candidates;
+    std::int64_t upto = 0;
+    if (!CSearchIndex::Candidates(db.Db().GetConnectionHandle(), "dornlaws", "topic", words,
+                                  candidates, upto))
+        return PlainLike(db.Path(), "topic", words);
+    std::string sql = "select lawid from dornlaws where lawid in (0";
+    for (int id : candidates)
+        sql += "," + std::to_string(id);
+    sql += ")";
+    for (const std::string& word : words)
+        sql += " and topic like '%" + word + "%'";
+    // The words here hold no quote.
+    return db.LawIds(sql + " order by lawid");
+}
+
+// Words of every kind: one character, CJK words of 2, 3, 4 and 6 characters, a word in
+// nearly every law, Latin words in either case, digits, punctuation inside a word, the
+// full-width blank, and the wildcards alone and inside words.
+const std::vector<std::vector<std::string>> kWordTable = {
+    {"法"}, {"的"}, {"合同"}, {"刑法"}, {"人民法院"}, {"不得"}, {"违法行为"}, {"中华人民共和国"},
+    {"第一百条"}, {"国务院 规定"}, {"合同 当事人 违约"}, {"tax"}, {"TAX"}, {"WTO"},
+    {"a"}, {"2019"}, {"（一）"}, {"，当事人"}, {"合同　法"}, {"%"}, {"_"}, {"%%"}, {"合_法"},
+    {"人民%法院"}, {"_民法_"}, {"法%"}, {"条第"}, {"zzqqxx"}, {"行政 %"}, {""}};
+
+} // namespace
+
+class SearchIndexTest : public ::testing::Test {
+protected:
+    CMessageRecorder messages;
+    CSearchFixtureDb db;
+};
+
+TEST_F(SearchIndexTest, TokenizerPairsMatchTheLikeOfTheirWords) {
+    struct Case {
+        std::string word;
+        std::vector<std::string> pairs;
+    } cases[] = {
+        {"人民法院", {"人民", "民法", "法院"}},
+        {"法", {}},
+        {"TaX", {"ta", "ax"}},
+        {"合同，当事人", {"合同", "当事", "事人"}}, // punctuation breaks the pairs
+        {"刑法　修正案", {"刑法", "修正", "正案"}},  // so does the full-width blank
+        {"合_法%院长", {"院长"}},                  // wildcards end the runs
+        {"%_%", {}},
+        {"a b", {}},
+        // Cut-short and lone continuation bytes read as the engine's like reads them.
+        {std::string("\xE4\xBD", 2) + "x", {"\xC4\xBDx"}},
+        {std::string("\xBF", 1) + "x", {"\xC2\xBFx"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CBigramTokenizer::PatternBigrams(c.word), c.pairs) << c.word;
+}
+
+// A small collection whose texts hold what trips an index: case, punctuation between the
+// characters of a word, blanks, line breaks, broken bytes and overlong sequences.
+TEST_F(SearchIndexTest, SearchThroughTheIndexEqualsPlainLikeOnTrickyTexts) {
+    const std::vector<std::string> texts = {
+        "TAX Law 税法", "合同，当事人", "合同当事人\n第一条", "人民　法院", "人民法院",
+        std::string("法\xE4\xBD院 ab\xC0\x80") + "c", std::string("\xE0\x90\x80 tax"),
+        "", "a_b%c", "刑法修正案（十一）",
+    };
+    for (size_t i = 0; i < texts.size(); ++i) {
+        db.AddLaw(static_cast<int>(i) * 37 + 1, texts[i], "2001-01-01", {}, {}, texts[i]);
+        db.AddLink(static_cast<int>(i) * 37 + 1, 0x2000000);
+    }
+    const std::vector<std::vector<std::string>> words = {
+        {"tax"}, {"Tax"}, {"合同"}, {"当事人"}, {"同，当"}, {"同当"}, {"人民法院"}, {"人民　法院"},
+        {"民　法"}, {"法院"}, {"ab"}, {"a_b"}, {"b%c"}, {"_"}, {"%"}, {"修正案 十一"}, {"院 ab"}};
+    for (const auto& w : words) {
+        SCOPED_TRACE(w[0]);
+        const std::vector<int> plain = PlainLike(db.Path(), "body", w);
+        EXPECT_EQ(BodySearch(db, w, true, 1), plain);
+        EXPECT_EQ(TitleSearch(db, w), PlainLike(db.Path(), "topic", w));
+    }
+    std::string difference;
+    EXPECT_TRUE(CSearchIndex::MatchesTable(db.Db().GetConnectionHandle(), "dornlaws", difference))
+        << difference;
+}
+
+// The whole corpus, every word of the table: the same laws through the index as by plain
+// LIKE, one window at a time and shared among helpers; and a rare word leaves most windows
+// unsearched.
+TEST_F(SearchIndexTest, SearchThroughTheIndexEqualsPlainLikeOverTheCorpus) {
+    const char* corpus = std::getenv("TOLVARIN_CORPUS");
+    if (!corpus || !std::filesystem::exists(corpus))
+        GTEST_SKIP() << "no corpus";
+    db.Db().Close();
+    {
+        CCollectionWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.Open(db.Path(), error, true) && writer.BeginEdition("", error)) << error;
+        ASSERT_GT(CCorpusImporter::Import(corpus, writer, error), 1000) << error;
+        ASSERT_TRUE(writer.EndEdition(error)) << error;
+    }
+    ASSERT_TRUE(db.Db().Connect(db.ConnectionString().c_str(), 1));
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(db.Db().GetConnectionHandle(), "dornlaws"),
+              CSearchIndex::kComplete);
+    for (const auto& words : kWordTable) {
+        SCOPED_TRACE(words.empty() ? "" : words[0]);
+        const std::vector<std::string> split = SplitWords(words[0]);
+        const std::vector<int> plain = PlainLike(db.Path(), "body", split);
+        EXPECT_EQ(BodySearch(db, split, true, 1), plain);
+        EXPECT_EQ(BodySearch(db, split, true, 2), plain);
+        EXPECT_EQ(TitleSearch(db, split), PlainLike(db.Path(), "topic", split));
+    }
+    int skipped = 0;
+    const std::vector<int> rare = PlainLike(db.Path(), "body", {"违约金"});
+    EXPECT_EQ(BodySearch(db, {"违约金"}, true, 1, &skipped), rare);
+    std::set<int> windows;
+    for (int id : rare)
+        windows.insert((id - 1) / CBodySearch::kWindowSize);
+    EXPECT_GT(skipped, 0);
+    EXPECT_LE(static_cast<size_t>(skipped), 16 - windows.size());
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+// The index follows every write: inserts, updates of text and title, updates of other
+// columns, deletes, rolled back transactions.
+TEST_F(SearchIndexTest, IndexFollowsEveryWriteOfTheLawTable) {
+    db.AddLaw(1, "合同法", "1999-03-15", {}, {}, "合同当事人");
+    db.AddLaw(2, "担保法", "1995-06-30", {}, {}, "债权人");
+    db.Exec("update dornlaws set body='保证合同' where lawid=2");
+    db.Exec("update dornlaws set topic='物权法' where lawid=1");
+    db.Exec("update dornlaws set wenhao='主席令' where lawid=1");
+    db.Exec("update dornlaws set body=NULL where lawid=1");
+    db.AddLaw(3, "公司法", "2005-10-27", {}, {}, "公司");
+    db.Exec("delete from dornlaws where lawid=3");
+    sqlite3* raw = db.Db().GetConnectionHandle();
+    ASSERT_EQ(sqlite3_exec(raw, "begin; update dornlaws set body='回滚' where lawid=2; rollback;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    std::string difference;
+    EXPECT_TRUE(CSearchIndex::MatchesTable(raw, "dornlaws", difference)) << difference;
+    EXPECT_EQ(BodySearch(db, {"合同"}, true, 1), std::vector<int>{});
+    db.AddLink(1, 0x2000000);
+    db.AddLink(2, 0x2000000);
+    EXPECT_EQ(BodySearch(db, {"合同"}, true, 1), std::vector<int>{2});
+}
+
+// A collection made before the index: indexed step by step, searched correctly before,
+// during and after, with the writes in between kept in the index.
+TEST_F(SearchIndexTest, ExistingCollectionIsIndexedStepByStepAndSearchedCorrectlyMeanwhile) {
+    sqlite3* raw = db.Db().GetConnectionHandle();
+    std::string error;
+    ASSERT_EQ(CSearchIndex::Drop(raw, "dornlaws", error), 1) << error;
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), -1);
+    for (int i = 1; i <= 450; ++i) {
+        db.AddLaw(i, "法规" + std::to_string(i), "2001-01-01", {}, {},
+                  i % 7 == 0 ? "违约金条款" : "一般条款");
+        db.AddLink(i, 0x2000000);
+    }
+    const std::vector<int> expected = PlainLike(db.Path(), "body", {"违约金"});
+    EXPECT_EQ(BodySearch(db, {"违约金"}, true, 1), expected); // no index yet
+    ASSERT_EQ(CSearchIndex::Create(raw, "dornlaws", error), 1) << error;
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), 0);
+    long long done = 0, total = 0;
+    int steps = 0;
+    int rc;
+    while ((rc = CSearchIndex::BuildStep(raw, "dornlaws", 100, done, total, error)) == 1) {
+        ++steps;
+        EXPECT_EQ(total, 450);
+        // Writes below and above the mark while the build goes on.
+        db.Exec("update dornlaws set body='一般条款' where lawid=" + std::to_string(steps * 7));
+        db.Exec("update dornlaws set body='违约金' where lawid=" + std::to_string(449 - steps));
+        EXPECT_EQ(BodySearch(db, {"违约金"}, true, 1), PlainLike(db.Path(), "body", {"违约金"}));
+    }
+    ASSERT_EQ(rc, 0) << error;
+    EXPECT_EQ(done, 450);
+    EXPECT_GE(steps, 4);
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), CSearchIndex::kComplete);
+    std::string difference;
+    EXPECT_TRUE(CSearchIndex::MatchesTable(raw, "dornlaws", difference)) << difference;
+    EXPECT_EQ(BodySearch(db, {"违约金"}, true, 1), PlainLike(db.Path(), "body", {"违约金"}));
+}
