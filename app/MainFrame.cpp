@@ -10,6 +10,7 @@
 #include "browse/ListQueryJob.h"
 #include "browse/TolvarinView.h"
 #include "display/ShowLawView.h"
+#include "search/SearchBox.h"
 #include "ui/AppIcon.h"
 #include "ui/SplashWnd.h"
 
@@ -68,6 +69,7 @@ bool CMainFrame::Create() {
     CreateMenus();
     if (!CreateToolBars() || !CreateStatusBar() || !CreateClient())
         return false;
+    addToolBar(Qt::TopToolBarArea, new CSearchBox(this));
 
     CAccessibleNames::Apply(this);
 

@@ -81,8 +81,12 @@ QVariant CLawListModel::data(const QModelIndex& index, int role) const {
     const CLawRow& row = m_rows[static_cast<size_t>(index.row())];
     const int column = index.column();
     switch (role) {
-    case Qt::DisplayRole:
     case Qt::ToolTipRole:
+        // A hit of a law-text search shows the text around it on every column.
+        if (!row.m_strSnippet.empty())
+            return QString::fromStdString(row.m_strTopic + "\n" + row.m_strSnippet);
+        [[fallthrough]];
+    case Qt::DisplayRole:
         if (column == ColIcon || (role == Qt::ToolTipRole && column != ColTopic))
             return {};
         if (row.m_nLawId == 0 && column == ColTopic)

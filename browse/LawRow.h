@@ -9,4 +9,5 @@ struct CLawRow {
     std::string m_strDatum; // date part, at most 10 characters
     std::string m_strWenhao;
     std::string m_strBumen;
+    std::string m_strSnippet; // the text around the first hit of a law-text search, or empty
 };

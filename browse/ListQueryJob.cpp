@@ -63,8 +63,11 @@ void Fill(CListQueryJob* job, CDbRecordset& rs) {
         batch = {};
         batchStart = std::chrono::steady_clock::now();
     };
+    const bool snippets = rs.HasField("snippet");
     while (!rs.IsEOF() && !JobStopped(job)) {
         CLawRow row;
+        if (snippets)
+            rs.GetString(row.m_strSnippet, "snippet", -1);
         rs.GetString(row.m_strTopic, "topic", -1);
         rs.GetString(row.m_strDatum, "datum", 10);
         rs.GetString(row.m_strWenhao, "wenhao", -1);

@@ -112,6 +112,8 @@ void CTolvarinView::ShowCategory(int categoryId) {
 }
 
 void CTolvarinView::RunQuery(const std::string& sql) {
+    // The listings and the dialogs' searches come newest first.
+    ResetSortArrow();
     // Whatever an older request still delivers is dropped from now on.
     m_pModel->Clear();
     m_nLastShownRow = -1;
@@ -207,6 +209,10 @@ void CTolvarinView::ReportListingFailure() {
 
 void CTolvarinView::ResetSortArrow() {
     m_pTable->horizontalHeader()->setSortIndicator(CLawListModel::ColDatum, Qt::DescendingOrder);
+}
+
+void CTolvarinView::ClearSortArrow() {
+    m_pTable->horizontalHeader()->setSortIndicator(-1, Qt::DescendingOrder);
 }
 
 void CTolvarinView::SortByColumn(int column) {

@@ -57,6 +57,9 @@ public:
     // column, then the other way.
     void SortByColumn(int column);
     int GetSortColumn() const;
+    // Hides the header's sort arrow: the rows are in no column's order (ranked, or window
+    // by window).
+    void ClearSortArrow();
     bool IsSortAscending() const;
 
     void SetStyle(Style style);

@@ -23,6 +23,8 @@ void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {
                            [doc] { doc->ConnectDatabase(); });
         // The windows are shared among the processors; the rows still come in window order.
         search.SetWorkers(0);
+        // Windows the full-text index shows to hold no law with the words are skipped.
+        search.SetUseIndex(true);
         AppendRows(search.Run(builder, searchWords));
         QApplication::restoreOverrideCursor();
         if (search.GetFailedWindowCount() > 0) {
@@ -41,4 +43,6 @@ void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {
     }
     if (GetRowCount() == 0)
         AddNoRecordsRow();
+    // The rows come window by window, in no column's order.
+    ClearSortArrow();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 #include <sqlite3.h>
 
 namespace {
@@ -94,16 +95,43 @@ int Create(void*, const char**, int, Fts5Tokenizer** out) {
 
 void Delete(Fts5Tokenizer*) {}
 
-int TokenizeText(Fts5Tokenizer*, void* ctx, int, const char* text, int bytes,
-             int (*token)(void*, int, const char*, int, int, int)) {
+int TokenizeText(Fts5Tokenizer*, void* ctx, int flags, const char* text, int bytes,
+                 int (*token)(void*, int, const char*, int, int, int)) {
     if (!text || bytes <= 0)
         return SQLITE_OK;
     int rc = SQLITE_OK;
-    ForEachPair(std::string_view(text, static_cast<size_t>(bytes)),
-                [&](std::string_view t, int start, int end) {
-                    rc = token(ctx, 0, t.data(), static_cast<int>(t.size()), start, end);
-                    return rc == SQLITE_OK;
-                });
+    const std::string_view view(text, static_cast<size_t>(bytes));
+    if (!(flags & FTS5_TOKENIZE_DOCUMENT)) {
+        ForEachPair(view, [&](std::string_view t, int start, int end) {
+            rc = token(ctx, 0, t.data(), static_cast<int>(t.size()), start, end);
+            return rc == SQLITE_OK;
+        });
+        return rc;
+    }
+    // The index keeps no positions: a document's pair counts once, so the repeats (most of
+    // the pairs of a long text) are not handed to the index at all.
+    size_t slots = 64;
+    while (slots < 2 * view.size())
+        slots <<= 1;
+    std::vector<std::uint64_t> seen(slots, 0);
+    ForEachPair(view, [&](std::string_view t, int start, int end) {
+        // A pair is at most 8 bytes, none of them 0: packed, it is its own key, and the odd
+        // multiplier spreads the keys without ever making two equal or one 0.
+        std::uint64_t key = 0;
+        for (char c : t)
+            key = (key << 8) | static_cast<unsigned char>(c);
+        key *= 0x9E3779B97F4A7C15ULL;
+        for (size_t i = (key >> 17) & (slots - 1);; i = (i + 1) & (slots - 1)) {
+            if (seen[i] == key)
+                return true;
+            if (seen[i] == 0) {
+                seen[i] = key;
+                break;
+            }
+        }
+        rc = token(ctx, 0, t.data(), static_cast<int>(t.size()), start, end);
+        return rc == SQLITE_OK;
+    });
     return rc;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/MessageService.h"
 #include "data/JetSql.h"
+#include "data/HitFunctions.h"
 #include "data/LikeFunction.h"
 #include "data/RecordsetHandle.h"
 #include "data/SearchIndex.h"
@@ -192,6 +193,8 @@ int CDbConnection::Connect(const char* connectionString, int force) {
     sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
     // The same like, matched faster: the law-text search reads every law through it.
     CLikeFunction::Register(db);
+    // Ranking and snippets of the search box's law-text search.
+    CHitFunctions::Register(db);
     m_pDb = db;
     m_strLastError.clear();
     return 1;

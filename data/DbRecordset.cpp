@@ -79,3 +79,7 @@ int CDbRecordset::GetMemo(std::string& out, const char* field) {
 int CDbRecordset::GetInt(int& out, const char* field) {
     return m_reader.GetInt(out, field);
 }
+
+bool CDbRecordset::HasField(const char* field) const {
+    return m_pHandle && m_pHandle->FindColumn(field) >= 0;
+}

@@ -37,6 +37,8 @@ public:
     int GetString(std::string& out, const char* field, int limit);
     int GetMemo(std::string& out, const char* field);
     int GetInt(int& out, const char* field);
+    // True when the open recordset has a column of that name (no box when it has not).
+    bool HasField(const char* field) const;
 
 private:
     std::unique_ptr<CRecordsetHandle> m_pHandle;

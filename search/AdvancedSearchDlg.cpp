@@ -1,5 +1,6 @@
 #include "search/AdvancedSearchDlg.h"
 
+#include "data/JetSql.h"
 #include "search/DialogExchange.h"
 
 #include <QGridLayout>
@@ -89,6 +90,19 @@ void CAdvancedSearchDlg::DoDataExchange(CDialogExchange& dx) {
     dx.Int(m_pDateEdits[3], m_nToYear, 0, 3000);
     dx.Int(m_pDateEdits[4], m_nToMonth, 0, 12);
     dx.Int(m_pDateEdits[5], m_nToDay, 0, 31);
+    // A date the database refuses (the 31st of February, a year below 100) would end in an
+    // empty list; it is refused here with the reason.
+    auto checkDate = [&](QLineEdit* year, int y, int m, int d) {
+        if (y == 0)
+            return;
+        const std::string text = std::to_string(y) + "-" + std::to_string(m ? m : 1) + "-" +
+                                 std::to_string(d ? d : 1);
+        std::string canonical;
+        dx.Check(year, CJetSql::CanonicalDate(text, canonical),
+                 "日期 " + text + " 不存在，请输入一个有效的日期。");
+    };
+    checkDate(m_pDateEdits[0], m_nFromYear, m_nFromMonth, m_nFromDay);
+    checkDate(m_pDateEdits[3], m_nToYear, m_nToMonth, m_nToDay);
     dx.Radio(m_pScopeGroup, m_nScope);
 }
 

@@ -109,3 +109,9 @@ void CDialogExchange::Radio(QButtonGroup* group, int& value) {
         button->setChecked(group->id(button) == value);
     group->setExclusive(exclusive);
 }
+
+void CDialogExchange::Check(QLineEdit* edit, bool ok, const std::string& text) {
+    if (!m_bSaveAndValidate || HasFailed() || ok)
+        return;
+    Fail(edit, text);
+}

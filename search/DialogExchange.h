@@ -23,6 +23,8 @@ public:
     void Int(QLineEdit* edit, int& value, int min, int max);
     // The index of the checked button of a group of radio buttons (-1: none).
     void Radio(QButtonGroup* group, int& value);
+    // When saving: refuses the field with `text` unless `ok` (a check of the form's own).
+    void Check(QLineEdit* edit, bool ok, const std::string& text);
 
     // The framework's integer parse: optional blanks and sign, decimal digits, blanks.
     static bool ParseInt(const std::string& text, int& value);

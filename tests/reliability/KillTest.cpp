@@ -56,10 +56,13 @@ TEST(KilledUpdate, TwentyKillsThenACleanRunEndLikeOneUninterruptedRun) {
         ASSERT_TRUE(status == -SIGKILL || status == 0) << status << ReadFile(err);
         ASSERT_EQ(IntegrityCheck(db), "ok");
         ExpectNothingHalfWritten(db, publisherDb);
+        // The search index holds exactly the laws that survived the kill.
+        ASSERT_EQ(IndexDifference(db), "");
     }
     // Most kills hit a run in progress (a run that had already ended is no harm either).
     EXPECT_GE(killed, 15);
     ASSERT_EQ(WaitUpdate(StartUpdate(dir.Path(), publisher.Url(), err), 120s), 0) << ReadFile(err);
     EXPECT_EQ(IntegrityCheck(db), "ok");
+    EXPECT_EQ(IndexDifference(db), "");
     ExpectSameRows(Snapshot(db), reference);
 }

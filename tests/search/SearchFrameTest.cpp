@@ -14,9 +14,16 @@
 #include "display/ShowLawView.h"
 #include "search/AdvancedSearchDlg.h"
 #include "search/FindDlg.h"
+#include "search/SearchBox.h"
 #include "search/TitleSearchDlg.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTableView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QSettings>
@@ -187,16 +194,42 @@ TEST_F(SearchFrameTest, AdvancedSearchWithoutContentRunsTheStatement) {
     EXPECT_EQ(ListedIds(), std::vector<int>{m_nLicence});
     EXPECT_TRUE(theEditionConfig.GetSearchWords().empty());
 
-    // An impossible day is refused by the database: the list shows the no-records row.
-    WhenDialogOpens<CAdvancedSearchDlg>([](CAdvancedSearchDlg& dlg) {
-        SetText(dlg, 1008, "2003");
-        SetText(dlg, 1009, "2");
-        SetText(dlg, 1010, "31");
-        Click(dlg, CExchangeDialog::IDOK);
-    });
-    frame->OnAdvancedSearch();
-    EXPECT_EQ(ListedIds(), std::vector<int>{0});
     EXPECT_TRUE(messages.Messages().empty());
+}
+
+// A date that does not exist is refused in the form with the reason, instead of ending in
+// an empty list; the form stays open on the year of that date.
+TEST_F(SearchFrameTest, ImpossibleDateIsRefusedInTheForm) {
+    const struct {
+        int year, month, day; // edits of the from or the to date
+        const char *y, *m, *d;
+        const char* message;
+    } cases[] = {
+        {1008, 1009, 1010, "2003", "2", "31", "日期 2003-2-31 不存在，请输入一个有效的日期。"},
+        {1011, 1012, 1013, "2021", "2", "29", "日期 2021-2-29 不存在，请输入一个有效的日期。"},
+        {1008, 1009, 1010, "99", "0", "0", "日期 99-1-1 不存在，请输入一个有效的日期。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        messages.Clear();
+        WhenDialogOpens<CAdvancedSearchDlg>([this, &c](CAdvancedSearchDlg& dlg) {
+            SetText(dlg, c.year, c.y);
+            SetText(dlg, c.month, c.m);
+            SetText(dlg, c.day, c.d);
+            Click(dlg, CExchangeDialog::IDOK);
+            EXPECT_TRUE(dlg.isVisible());
+            ASSERT_EQ(messages.Messages().size(), 1U);
+            EXPECT_EQ(messages.Messages()[0].text, c.message);
+            EXPECT_EQ(dlg.focusWidget(), dlg.GetDlgItem(c.year));
+            // A real date goes through.
+            SetText(dlg, c.day, "28");
+            SetText(dlg, c.year, "2003");
+            Click(dlg, CExchangeDialog::IDOK);
+        });
+        frame->OnAdvancedSearch();
+        EXPECT_FALSE(ListedIds().empty());
+        EXPECT_EQ(messages.Messages().size(), 1U);
+    }
 }
 
 TEST_F(SearchFrameTest, InvalidNumberKeepsTheFormOpen) {
@@ -327,3 +360,56 @@ TEST(SearchFrameWithoutDatabase, SearchesEndWithTheNoRecordsRow) {
 }
 
 } // namespace
+
+// The search box: titles as the user types, ranked, in the category or everywhere, law
+// texts with snippets, the count and the place in the status bar, no sort arrow.
+TEST_F(SearchFrameTest, SearchBoxFindsAsTheUserTypesAndSaysHowManyWhere) {
+    auto* box = frame->findChild<CSearchBox*>();
+    ASSERT_NE(box, nullptr);
+    // Ctrl+L puts the cursor into it.
+    bool shortcut = false;
+    for (QShortcut* sc : frame->findChildren<QShortcut*>())
+        if (sc->key() == QKeySequence(Qt::CTRL | Qt::Key_L)) {
+            emit sc->activated();
+            shortcut = true;
+        }
+    EXPECT_TRUE(shortcut);
+    EXPECT_EQ(frame->focusWidget(), box->GetEdit());
+
+    int finished = 0;
+    QObject::connect(box, &CSearchBox::searchFinished, [&] { ++finished; });
+    auto type = [&](const char* text) {
+        const int before = finished;
+        box->GetEdit()->setText(QString::fromUtf8(text));
+        // The search runs once the typing pauses.
+        EXPECT_TRUE(WaitFor([&] { return finished > before; }));
+        return ListedIds();
+    };
+    box->GetScope()->setCurrentIndex(1);
+    // A title beginning with the word (after the nation's name) before the others.
+    EXPECT_EQ(type("合同"), (std::vector<int>{m_nContract, m_nBrien}));
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("在全部法规中找到 2 部法规"));
+    EXPECT_EQ(List()->GetTable()->horizontalHeader()->sortIndicatorSection(), -1);
+    // The title equal to the words (without the nation's name) comes first.
+    EXPECT_EQ(type("合同法"), std::vector<int>{m_nContract});
+    // The full-width blank separates words.
+    EXPECT_EQ(type("o'brien　案"), std::vector<int>{m_nBrien});
+
+    SelectCategory("行政法");
+    box->GetScope()->setCurrentIndex(0);
+    EXPECT_EQ(type("法"), std::vector<int>{m_nLicence});
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("在\"行政法\"中找到 1 部法规"));
+
+    // Law texts: hits with the text around them, the words marked on the page.
+    box->GetScope()->setCurrentIndex(1);
+    box->GetBodyToggle()->setChecked(true);
+    // Both name it once; the earlier hit first.
+    EXPECT_EQ(type("当事人"), (std::vector<int>{m_nLicence, m_nContract}));
+    EXPECT_EQ(List()->GetRow(1).m_strSnippet,
+              "第一条 为了保护合同当事人的合法权益。 第二条 合同是平等主体之间的协议。");
+    EXPECT_EQ(type("CONTRACT"), std::vector<int>{m_nBrien});
+    EXPECT_EQ(theEditionConfig.GetSearchWords(), std::vector<std::string>{"CONTRACT"});
+    EXPECT_EQ(type("刑法"), std::vector<int>{0});
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("在全部法规中找到 0 部法规"));
+    EXPECT_TRUE(messages.Messages().empty());
+}

@@ -48,6 +48,8 @@ protected:
             SCOPED_TRACE(prefix);
             EXPECT_EQ(Listing(Client(), prefix), Listing(Pub(), prefix));
         }
+        // The search index followed every merge.
+        EXPECT_EQ(IndexDifference(Client()), "");
     }
 
     CScratchDir m_dir;
@@ -386,6 +388,7 @@ TEST_F(EndToEnd, AStopEndsTheStageWithinARecordAndKeepsWhatWasMerged) {
     EXPECT_EQ(server.RequestCount(kLinkPage), 0);
     EXPECT_EQ(Query(Client(), "select count(*) from dornlaws"), (Rows{{"20"}}));
     EXPECT_EQ(Query(Client(), "select count(*) from dorntree"), (Rows{{"5"}}));
+    EXPECT_EQ(IndexDifference(Client()), "");
 
     // A new run starts clean and brings the rest.
     CTestHost again;

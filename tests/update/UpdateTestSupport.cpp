@@ -2,6 +2,7 @@
 
 #include "app/GbkCodec.h"
 #include "data/Schema.h"
+#include "data/SearchIndex.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -42,6 +43,25 @@ void Exec(const std::string& path, const std::string& sql) {
     sqlite3_free(error);
     sqlite3_close(db);
     ASSERT_EQ(rc, SQLITE_OK) << text << "\n" << sql;
+}
+
+std::string IndexDifference(const std::string& path) {
+    CSearchIndex::RegisterEverywhere();
+    sqlite3* db = nullptr;
+    std::string result;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        result = "cannot open " + path;
+    } else {
+        for (const std::string table : {"dornlaws", "en_dornlaws"}) {
+            std::string difference;
+            if (!CSearchIndex::MatchesTable(db, table, difference))
+                result += table + ": " + difference + "\n";
+            else if (CSearchIndex::BuiltUpTo(db, table) != CSearchIndex::kComplete)
+                result += table + ": index not complete\n";
+        }
+    }
+    sqlite3_close(db);
+    return result;
 }
 
 Rows Query(const std::string& path, const std::string& sql) {

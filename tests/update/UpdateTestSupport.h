@@ -47,6 +47,9 @@ void CreateCollection(const std::string& path);
 void Exec(const std::string& path, const std::string& sql);
 // All rows of a query, NULL as "<null>".
 Rows Query(const std::string& path, const std::string& sql);
+// Empty when the search index of both editions holds exactly the laws of their tables;
+// otherwise what differs.
+std::string IndexDifference(const std::string& path);
 
 // Host of a run: answers the confirmation, records progress and the end.
 class CTestHost : public CUpdateRunHost {

@@ -1,0 +1,108 @@
+#include "search/QuickSearch.h"
+
+#include "data/SearchIndex.h"
+#include "search/SearchComposer.h"
+
+#include <algorithm>
+
+namespace {
+
+const char kNationPrefix[] = "中华人民共和国";
+
+// Length of the Unicode blank at `pos` (0 when none): ASCII white space, U+0085, U+00A0,
+// U+1680, U+2000-U+200A, U+2028, U+2029, U+202F, U+205F, U+3000.
+size_t BlankAt(const std::string& s, size_t pos) {
+    const auto b = [&](size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; };
+    const unsigned c = b(pos);
+    if (c == ' ' || (c >= '\t' && c <= '\r'))
+        return 1;
+    if (c == 0xC2 && (b(pos + 1) == 0x85 || b(pos + 1) == 0xA0))
+        return 2;
+    if (c == 0xE1 && b(pos + 1) == 0x9A && b(pos + 2) == 0x80)
+        return 3;
+    if (c == 0xE2 && b(pos + 1) == 0x80 &&
+        (b(pos + 2) <= 0x8A || b(pos + 2) == 0xA8 || b(pos + 2) == 0xA9 || b(pos + 2) == 0xAF))
+        return b(pos + 2) >= 0x80 ? 3 : 0;
+    if (c == 0xE2 && b(pos + 1) == 0x81 && b(pos + 2) == 0x9F)
+        return 3;
+    if (c == 0xE3 && b(pos + 1) == 0x80 && b(pos + 2) == 0x80)
+        return 3;
+    return 0;
+}
+
+std::string Quote(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    return out + "'";
+}
+
+} // namespace
+
+std::vector<std::string> CQuickSearch::SplitBlanks(const std::string& text) {
+    std::vector<std::string> words;
+    std::string word;
+    for (size_t pos = 0; pos < text.size();) {
+        if (const size_t blank = BlankAt(text, pos)) {
+            if (!word.empty())
+                words.push_back(std::move(word));
+            word.clear();
+            pos += blank;
+        } else {
+            word += text[pos++];
+        }
+    }
+    if (!word.empty())
+        words.push_back(std::move(word));
+    return words;
+}
+
+std::string CQuickSearch::Statement(const Request& r) {
+    const std::vector<std::string> words = SplitBlanks(r.text);
+    if (words.empty())
+        return {};
+    const std::string column = r.body ? "law.body" : "law.topic";
+    std::string sql = "select law.lawid as lawid,law.topic as topic,law.datum as datum,"
+                      "law.wenhao as wenhao,law.bumen as bumen";
+    std::string args;
+    for (const std::string& w : words)
+        args += "," + Quote(w);
+    if (r.body)
+        sql += ",hit_snippet(law.body" + args + ") as snippet";
+    sql += " from " + r.lawTable + " law where ";
+    std::string where;
+    for (const std::string& w : words)
+        where += (where.empty() ? "" : " and ") + column + " like " +
+                 Quote(CSearchComposer::LikeValue(w));
+    if (r.indexedUpTo > 0) {
+        const std::string match = CSearchIndex::MatchQuery(words);
+        if (!match.empty()) {
+            const std::string table = CSearchIndex::IndexTable(r.lawTable, r.body ? "body" : "topic");
+            std::string in = "law.lawid in (select rowid from " + table + " where " + table +
+                             " match " + Quote(match) + ")";
+            if (r.indexedUpTo != CSearchIndex::kComplete)
+                in = "(" + in + " or law.lawid>" + std::to_string(r.indexedUpTo) + ")";
+            where = in + " and " + where;
+        }
+    }
+    if (r.categoryId != 0)
+        where += " and law.lawid in (select lawid from " + r.linkTable + " where treeid>=" +
+                 std::to_string(r.categoryId) + " and treeid<" + std::to_string(r.rangeEnd) + ")";
+    sql += where + " order by ";
+    if (r.body) {
+        sql += "hit_rank(law.body" + args + "),law.datum DESC";
+    } else {
+        std::string joined;
+        for (const std::string& w : words)
+            joined += w;
+        const std::string& head = words.front();
+        sql += "case when law.topic in (" + Quote(joined) + "," + Quote(kNationPrefix + joined) +
+               ") then 0 when instr(law.topic," + Quote(head) + ")=1 or instr(law.topic," +
+               Quote(kNationPrefix + head) + ")=1 then 1 else 2 end,law.datum DESC";
+    }
+    return sql;
+}
+

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The search box beside the dialogs: the statement it hands to the law list as the user
+// types. Words are split at every Unicode blank (the full-width U+3000 included). Titles
+// are searched by default, law texts on request, in one category subtree or everywhere; the
+// laws found are those every word matches with the same like as the dialogs, and the
+// rows come ranked:
+//  - titles: the title equal to the words, then titles beginning with the first word, then
+//    the rest (a leading "中华人民共和国" does not count), newest first within each group;
+//  - law texts: the most occurrences of the words first, then the earliest first occurrence,
+//    then the newest; each row carries a snippet of the text around its first hit.
+// The ranking and the snippet come from CHitFunctions. The index narrows the candidates where it can (CSearchIndex); the like conditions decide.
+class CQuickSearch {
+public:
+    struct Request {
+        std::string lawTable;  // "dornlaws" or "en_dornlaws"
+        std::string linkTable; // "dornlawas" or "en_dornlawas"
+        int categoryId = 0;    // 0: every law of the edition
+        int rangeEnd = 0;      // end of the category's id range
+        bool body = false;     // search the law texts instead of the titles
+        std::string text;      // as typed
+        long long indexedUpTo = -1; // the index's mark for the column searched (-1: none)
+    };
+
+    // The words of `text`, split at every Unicode blank; empty words are dropped.
+    static std::vector<std::string> SplitBlanks(const std::string& text);
+
+    // The statement for `request` (columns lawid, topic, datum, wenhao, bumen, and snippet
+    // for a law-text search); empty when the text has no word.
+    static std::string Statement(const Request& request);
+};

@@ -1,0 +1,148 @@
+#include "search/SearchBox.h"
+
+#include "app/EditionConfig.h"
+#include "app/MainFrame.h"
+#include "app/TolvarinDoc.h"
+#include "browse/LeftView.h"
+#include "browse/TolvarinView.h"
+#include "data/SearchIndex.h"
+#include "data/TreeNode.h"
+#include "display/ShowLawView.h"
+#include "search/QuickSearch.h"
+#include "search/SearchIndexBuilder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
+
+CSearchBox::CSearchBox(CMainFrame* frame)
+    : QToolBar(QStringLiteral("搜索栏"), frame), m_pFrame(frame) {
+    setObjectName(QStringLiteral("SearchBox"));
+    m_pEdit = new QLineEdit(this);
+    m_pEdit->setObjectName(QStringLiteral("SearchBoxEdit"));
+    m_pEdit->setPlaceholderText(QStringLiteral("搜索法规标题 (Ctrl+L)"));
+    m_pEdit->setClearButtonEnabled(true);
+    m_pEdit->setMinimumWidth(320);
+    m_pScope = new QComboBox(this);
+    m_pScope->addItem(QStringLiteral("当前分类"));
+    m_pScope->addItem(QStringLiteral("全部分类"));
+    m_pBody = new QCheckBox(QStringLiteral("正文"), this);
+    m_pBody->setToolTip(QStringLiteral("在法规正文中搜索"));
+    addWidget(m_pEdit);
+    addWidget(m_pScope);
+    addWidget(m_pBody);
+
+    m_pPause = new QTimer(this);
+    m_pPause->setSingleShot(true);
+    m_pPause->setInterval(kPauseMs);
+    connect(m_pPause, &QTimer::timeout, this, &CSearchBox::RunSearch);
+    // Each keystroke starts the pause again; the search of the last one runs.
+    connect(m_pEdit, &QLineEdit::textChanged, m_pPause, qOverload<>(&QTimer::start));
+    connect(m_pEdit, &QLineEdit::returnPressed, this, &CSearchBox::RunSearch);
+    connect(m_pScope, &QComboBox::currentIndexChanged, m_pPause, qOverload<>(&QTimer::start));
+    connect(m_pBody, &QCheckBox::toggled, this, [this](bool body) {
+        m_pEdit->setPlaceholderText(body ? QStringLiteral("搜索法规正文 (Ctrl+L)")
+                                         : QStringLiteral("搜索法规标题 (Ctrl+L)"));
+        m_pPause->start();
+    });
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_L),
+                                     QKeySequence(Qt::CTRL | Qt::Key_K)}) {
+        auto* shortcut = new QShortcut(keys, frame);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            m_pEdit->setFocus(Qt::ShortcutFocusReason);
+            m_pEdit->selectAll();
+        });
+    }
+    if (CTolvarinView* list = frame->GetListView()) {
+        connect(list, &CTolvarinView::listingFinished, this, &CSearchBox::OnListingFinished);
+        // After the list has shown the law of the row.
+        connect(list->GetTable(), &QTableView::clicked, this, &CSearchBox::OnLawShown,
+                Qt::QueuedConnection);
+        connect(list->GetTable(), &QTableView::activated, this, &CSearchBox::OnLawShown,
+                Qt::QueuedConnection);
+    }
+    m_pBuilder = new CSearchIndexBuilder(frame->statusBar(), this);
+    QTimer::singleShot(0, m_pBuilder, &CSearchIndexBuilder::Start);
+}
+
+void CSearchBox::RunSearch() {
+    m_pPause->stop();
+    CTolvarinView* list = m_pFrame->GetListView();
+    CTolvarinDoc* doc = m_pFrame->GetDocument();
+    if (!list || !doc)
+        return;
+    const std::string text = m_pEdit->text().toStdString();
+    CQuickSearch::Request request;
+    request.lawTable = theEditionConfig.GetLawTable();
+    request.linkTable = theEditionConfig.GetLinkTable();
+    request.body = m_pBody->isChecked();
+    request.text = text;
+    if (m_pScope->currentIndex() == 0)
+        request.categoryId = theEditionConfig.GetCurTreeId();
+    if (request.categoryId != 0) {
+        CTreeNode node;
+        node.SetNodeId(request.categoryId);
+        request.rangeEnd = node.GetRangeEnd();
+    }
+    if (doc->ConnectDatabase())
+        request.indexedUpTo =
+            CSearchIndex::BuiltUpTo(doc->m_db.GetConnectionHandle(), request.lawTable);
+    const std::string sql = CQuickSearch::Statement(request);
+    if (sql.empty()) {
+        // Nothing typed: the list shows the category again.
+        m_bPending = false;
+        m_bBodyShown = false;
+        m_strResult.clear();
+        list->ShowCategory(theEditionConfig.GetCurTreeId());
+        return;
+    }
+    m_strWhere = QStringLiteral("全部法规");
+    if (request.categoryId != 0) {
+        QTreeWidget* tree = m_pFrame->GetLeftView() ? m_pFrame->GetLeftView()->GetCurrentTree()
+                                                     : nullptr;
+        if (tree && tree->currentItem())
+            m_strWhere = QStringLiteral("\"%1\"").arg(tree->currentItem()->text(0));
+    }
+    m_arrBodyWords = CQuickSearch::SplitBlanks(text);
+    if (request.body) {
+        // The law page marks the words in blue, as after the advanced search.
+        theEditionConfig.GetSearchWords() = m_arrBodyWords;
+    }
+    m_bBodyShown = request.body;
+    m_bPending = true;
+    list->RunQuery(sql);
+    // Ranked rows are in no column's order.
+    list->ClearSortArrow();
+}
+
+void CSearchBox::OnListingFinished() {
+    if (!m_bPending)
+        return;
+    m_bPending = false;
+    CTolvarinView* list = m_pFrame->GetListView();
+    int found = list->GetRowCount();
+    if (found == 1 && list->GetRow(0).m_nLawId == 0)
+        found = 0;
+    m_strResult = QStringLiteral("在%1中找到 %2 部法规").arg(m_strWhere).arg(found);
+    m_pFrame->statusBar()->showMessage(m_strResult);
+    emit searchFinished();
+}
+
+void CSearchBox::OnLawShown() {
+    if (!m_bBodyShown || m_arrBodyWords.empty())
+        return;
+    CShowLawView* view = m_pFrame->GetLawView();
+    if (!view)
+        return;
+    // The first occurrence of any word, ASCII letters without regard to case.
+    view->moveCursor(QTextCursor::Start);
+    for (const std::string& word : m_arrBodyWords)
+        if (view->find(QString::fromStdString(word)))
+            break;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QToolBar>
+
+#include <string>
+#include <vector>
+
+class CMainFrame;
+class CSearchIndexBuilder;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QTimer;
+
+// The search box of the main window, always shown beside the toolbars (Ctrl+L or Ctrl+K
+// puts the cursor into it): searches the titles as the user types, in the current category
+// or everywhere, or the law texts when "正文" is checked; hands the ranked statement
+// (CQuickSearch) to the law list, whose worker drops the rows of the query a newer
+// keystroke replaced; tells in the status bar how many laws were found where. A law-text
+// hit opens scrolled to its first occurrence. It also has a collection without a full-text
+// index indexed in the background.
+class CSearchBox : public QToolBar {
+    Q_OBJECT
+public:
+    explicit CSearchBox(CMainFrame* frame);
+
+    QLineEdit* GetEdit() const { return m_pEdit; }
+    QCheckBox* GetBodyToggle() const { return m_pBody; }
+    QComboBox* GetScope() const { return m_pScope; }
+    CSearchIndexBuilder* GetIndexBuilder() const { return m_pBuilder; }
+
+    // Runs the search for the box's text now (the typing pause is over).
+    void RunSearch();
+    // The status text of the last search that ended ("在"…"中找到 N 部法规").
+    const QString& GetResultText() const { return m_strResult; }
+
+    // Milliseconds of typing pause before a search starts.
+    static constexpr int kPauseMs = 150;
+
+signals:
+    // A search of the box has ended and its count is in the status bar.
+    void searchFinished();
+
+private:
+    void OnListingFinished();
+    void OnLawShown();
+
+    CMainFrame* m_pFrame;
+    QLineEdit* m_pEdit;
+    QComboBox* m_pScope;
+    QCheckBox* m_pBody;
+    QTimer* m_pPause;
+    CSearchIndexBuilder* m_pBuilder;
+    QString m_strWhere;   // where the pending search looks, for the status bar
+    QString m_strResult;  // what the last search found
+    bool m_bPending = false;
+    bool m_bBodyShown = false; // the list shows the hits of a law-text search
+    std::vector<std::string> m_arrBodyWords;
+};

@@ -1,0 +1,78 @@
+#include "search/SearchIndexBuilder.h"
+
+#include "app/AppConstants.h"
+#include "data/DbConnection.h"
+#include "data/SearchIndex.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QStatusBar>
+
+namespace {
+
+constexpr int kLawsPerStep = 500;
+
+} // namespace
+
+CSearchIndexBuilder::CSearchIndexBuilder(QStatusBar* statusBar, QObject* parent)
+    : QObject(parent), m_pStatusBar(statusBar) {}
+
+CSearchIndexBuilder::~CSearchIndexBuilder() {
+    m_bStop = true;
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void CSearchIndexBuilder::Start() {
+    if (m_bRunning.load())
+        return;
+    if (m_thread.joinable())
+        m_thread.join();
+    m_bStop = false;
+    m_bRunning = true;
+    m_thread = std::thread([this] { Run(); });
+}
+
+void CSearchIndexBuilder::Report(long long done, long long total) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, done, total] {
+            if (!m_pStatusBar)
+                return;
+            if (done < total)
+                m_pStatusBar->showMessage(
+                    QStringLiteral("正在建立全文索引：%1 / %2 部法规").arg(done).arg(total));
+            else
+                m_pStatusBar->showMessage(QStringLiteral("全文索引已建立"), 5000);
+        },
+        Qt::QueuedConnection);
+}
+
+void CSearchIndexBuilder::Run() {
+    // A collection that cannot be indexed is searched as before.
+    CDbConnection db;
+    if (db.Connect(kConnectionString, 0)) {
+        sqlite3* handle = db.GetConnectionHandle();
+        for (const char* table : {"dornlaws", "en_dornlaws"}) {
+            if (m_bStop.load())
+                break;
+            if (CSearchIndex::BuiltUpTo(handle, table) == CSearchIndex::kComplete)
+                continue;
+            std::string error;
+            if (!CSearchIndex::Create(handle, table, error))
+                break;
+            long long done = 0, total = 0;
+            int rc = 0;
+            while (!m_bStop.load() &&
+                   (rc = CSearchIndex::BuildStep(handle, table, kLawsPerStep, done, total,
+                                                 error)) == 1)
+                Report(done, total);
+            if (m_bStop.load() || rc < 0)
+                break;
+            Report(total, total);
+            QMetaObject::invokeMethod(this, [this] { emit indexCompleted(); },
+                                      Qt::QueuedConnection);
+        }
+    }
+    m_bRunning = false;
+}

@@ -1,0 +1,106 @@
+// The search box's statement: words split at every blank, laws found as the dialogs' like
+// finds them, rows ranked (exact title, titles that begin with the words, the rest; newest
+// first in each group; law-text hits by occurrences and first position) and snippets.
+#include "SearchFixtureDb.h"
+
+#include "app/MessageService.h"
+#include "data/HitFunctions.h"
+#include "data/SearchIndex.h"
+#include "search/QuickSearch.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kCatA = 0x2000000;
+
+class QuickSearchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.AddLaw(1, "中华人民共和国刑法", "1997-03-14", {}, {}, "犯罪 刑罚 刑法 刑法");
+        db.AddLaw(2, "刑法修正案（十一）", "2020-12-26", {}, {}, "修改刑法");
+        db.AddLaw(3, "关于适用刑法的解释", "2021-01-01", {}, {}, "刑法");
+        db.AddLaw(4, "刑法", "1979-07-01", {}, {}, "第一条 刑法的任务");
+        db.AddLaw(5, "刑法修正案（十）", "2017-11-04", {}, {}, "国歌");
+        db.AddLaw(6, "合同法", "1999-03-15", {}, {}, "当事人 合同 TAX");
+        db.AddLaw(7, "中华人民共和国刑法修正案", "1999-12-25", {}, {}, "刑");
+        for (int lawid = 1; lawid <= 7; ++lawid)
+            db.AddLink(lawid, lawid % 2 ? kCatA : 2 * kCatA);
+    }
+
+    std::vector<int> Run(const std::string& text, bool body = false, int category = 0,
+                         bool index = true) {
+        CQuickSearch::Request request;
+        request.lawTable = "dornlaws";
+        request.linkTable = "dornlawas";
+        request.text = text;
+        request.body = body;
+        request.categoryId = category;
+        request.rangeEnd = category ? category + kCatA : 0;
+        request.indexedUpTo =
+            index ? CSearchIndex::BuiltUpTo(db.Db().GetConnectionHandle(), "dornlaws") : -1;
+        bool ok = false;
+        std::vector<int> ids = db.LawIds(CQuickSearch::Statement(request), &ok);
+        EXPECT_TRUE(ok) << CQuickSearch::Statement(request);
+        return ids;
+    }
+
+    CMessageRecorder messages;
+    CSearchFixtureDb db;
+};
+
+} // namespace
+
+TEST(QuickSearchWords, SplitAtEveryUnicodeBlank) {
+    const struct {
+        const char* text;
+        std::vector<std::string> words;
+    } cases[] = {
+        {"刑法　修正案", {"刑法", "修正案"}},          // U+3000
+        {"  合同\t法 ", {"合同", "法"}},
+        {"a\xC2\xA0" "b\xE2\x80\x83" "c", {"a", "b", "c"}}, // U+00A0, U+2003
+        {"\xE3\x80\x80", {}},
+        {"", {}},
+        {"TAX", {"TAX"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CQuickSearch::SplitBlanks(c.text), c.words) << c.text;
+}
+
+TEST_F(QuickSearchTest, TitlesRankExactThenBeginningThenTheRestNewestFirst) {
+    for (bool index : {true, false}) {
+        SCOPED_TRACE(index ? "through the index" : "without the index");
+        // 刑法 and 中华人民共和国刑法 are the title itself; then the titles that begin with it.
+        EXPECT_EQ(Run("刑法", false, 0, index), (std::vector<int>{1, 4, 2, 5, 7, 3}));
+        // The words together are a title of their own.
+        EXPECT_EQ(Run("刑法　修正案", false, 0, index), (std::vector<int>{7, 2, 5}));
+        EXPECT_EQ(Run("刑法", false, kCatA, index), (std::vector<int>{1, 5, 7, 3}));
+        EXPECT_EQ(Run("tax", false, 0, index), std::vector<int>{});
+        EXPECT_EQ(Run("刑", false, 0, index), (std::vector<int>{2, 5, 7, 1, 4, 3}));
+    }
+    EXPECT_EQ(Run("   "), std::vector<int>{});
+}
+
+TEST_F(QuickSearchTest, LawTextHitsRankByOccurrencesThenFirstPosition) {
+    EXPECT_EQ(Run("刑法", true), (std::vector<int>{1, 3, 2, 4}));
+    EXPECT_EQ(Run("tax", true), std::vector<int>{6});
+    EXPECT_EQ(Run("刑法", true, 2 * kCatA), (std::vector<int>{4, 2}));
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST(HitFunctions, SnippetShowsTheTextAroundTheFirstHit) {
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += "前文";
+    text += "\n第一条 合同当事人应当遵循公平原则。\n";
+    for (int i = 0; i < 40; ++i)
+        text += "后文";
+    const std::string snippet = CHitFunctions::Snippet(text, {"当事人"}, 20);
+    EXPECT_EQ(snippet, "…第一条 合同当事人应当遵循公平原则。 后…");
+    EXPECT_EQ(CHitFunctions::Snippet("Tax law", {"TAX"}, 20), "Tax law");
+    EXPECT_EQ(CHitFunctions::Snippet("无关", {"合同"}), "");
+    long long occurrences = 0, first = 0;
+    CHitFunctions::Score("aXa xa", {"xa"}, occurrences, first);
+    EXPECT_EQ(occurrences, 2);
+    EXPECT_EQ(first, 1);
+}
