@@ -250,13 +250,13 @@ void Listings(CDbConnection& db, const Options& o) {
         request.text = typed;
         request.indexedUpTo = CSearchIndex::BuiltUpTo(db.GetConnectionHandle(), "dornlaws");
         const std::string sql = CQuickSearch::Statement(request);
-        const Figure first = Median([&] { return ReadRows(db, sql, 30) >= 0; });
-        const Figure all = Median([&] { return (rows = ReadRows(db, sql)) >= 0; });
-        Row(std::string("search box, titles ") + typed + ": first 30 rows", first, "—", {},
-            "≤ 30 ms", WithinMs(first, 30));
+        const Figure firstRows = Median([&] { return ReadRows(db, sql, 30) >= 0; });
+        const Figure allRows = Median([&] { return (rows = ReadRows(db, sql)) >= 0; });
+        Row(std::string("search box, titles ") + typed + ": first 30 rows", firstRows, "—", {},
+            "≤ 30 ms", WithinMs(firstRows, 30));
         Row(std::string("search box, titles ") + typed + ": all " + std::to_string(rows) +
                 " rows, ranked",
-            all, "—", {}, "≤ 30 ms", WithinMs(all, 30));
+            allRows, "—", {}, "≤ 30 ms", WithinMs(allRows, 30));
     }
     CAdvancedSearchValues range;
     range.m_strTitle = "规定";

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <vector>
 #include <sqlite3.h>
+#include <vector>
 
 namespace {
 
@@ -151,8 +151,8 @@ int CBigramTokenizer::Register(sqlite3* db) {
     return api->xCreateTokenizer(api, kName, nullptr, &tokenizer, nullptr) == SQLITE_OK ? 1 : 0;
 }
 
-void CBigramTokenizer::Tokenize(
-    std::string_view text, const std::function<void(std::string_view, int, int)>& token) {
+void CBigramTokenizer::Tokenize(std::string_view text,
+                                const std::function<void(std::string_view, int, int)>& token) {
     ForEachPair(text, [&](std::string_view t, int start, int end) {
         token(t, start, end);
         return true;

@@ -23,8 +23,9 @@ public:
 
     // Calls `token` for every pair of `text`, in order, with the pair's byte range in the
     // text.
-    static void Tokenize(std::string_view text,
-                         const std::function<void(std::string_view token, int start, int end)>& token);
+    static void
+    Tokenize(std::string_view text,
+             const std::function<void(std::string_view token, int start, int end)>& token);
 
     // The pairs that every text matching the like pattern "%" + word + "%" contains: the
     // pairs inside the runs of the word between its wildcards ("%", "_"), each once. Empty

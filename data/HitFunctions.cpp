@@ -73,16 +73,16 @@ int CHitFunctions::Register(sqlite3* db) {
 }
 
 void CHitFunctions::Score(const std::string& text, const std::vector<std::string>& words,
-                         long long& occurrences, long long& first) {
+                          long long& occurrences, long long& first) {
     occurrences = 0;
     first = static_cast<long long>(text.size());
     for (const std::string& word : words) {
         if (word.empty())
             continue;
         const std::string needle = Lowered(word);
-        const bool letters = needle != word || std::any_of(needle.begin(), needle.end(), [](char c) {
-                                 return c >= 'a' && c <= 'z';
-                             });
+        const bool letters =
+            needle != word ||
+            std::any_of(needle.begin(), needle.end(), [](char c) { return c >= 'a' && c <= 'z'; });
         std::string_view hay(text);
         size_t offset = 0;
         for (size_t at; (at = CLikeMatcher::FindFolded(hay.substr(offset), needle, letters)) !=
@@ -95,7 +95,7 @@ void CHitFunctions::Score(const std::string& text, const std::vector<std::string
 }
 
 std::string CHitFunctions::Snippet(const std::string& text, const std::vector<std::string>& words,
-                                  int chars) {
+                                   int chars) {
     long long occurrences = 0, first = 0;
     Score(text, words, occurrences, first);
     if (occurrences == 0)

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <mutex>
+#include <set>
 #include <sqlite3.h>
 
 namespace {
@@ -25,7 +25,8 @@ bool Exec(sqlite3* db, const std::string& sql, std::string& error) {
 }
 
 // The first column of the first row of `sql` as an integer; `fallback` when there is none.
-std::int64_t QueryInt(sqlite3* db, const std::string& sql, std::int64_t fallback, bool* ok = nullptr) {
+std::int64_t QueryInt(sqlite3* db, const std::string& sql, std::int64_t fallback,
+                      bool* ok = nullptr) {
     sqlite3_stmt* stmt = nullptr;
     std::int64_t value = fallback;
     int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
@@ -54,9 +55,8 @@ std::string Quoted(const std::string& text) {
 
 void CSearchIndex::RegisterEverywhere() {
     static std::once_flag once;
-    std::call_once(once, [] {
-        sqlite3_auto_extension(reinterpret_cast<void (*)()>(&AutoRegister));
-    });
+    std::call_once(once,
+                   [] { sqlite3_auto_extension(reinterpret_cast<void (*)()>(&AutoRegister)); });
 }
 
 std::string CSearchIndex::IndexTable(const std::string& lawTable, const std::string& column) {
@@ -68,21 +68,20 @@ std::string CSearchIndex::Ddl(const std::string& t, std::int64_t upto) {
     const std::string title = IndexTable(t, "topic");
     const std::string mark = "(SELECT upto FROM search_index WHERE tbl=" + Quoted(t) + ")";
     auto fts = [&](const std::string& name, const char* column) {
-        return "CREATE VIRTUAL TABLE " + name + " USING fts5(" + column + ", content=" +
-               Quoted(t) + ", content_rowid='lawid', tokenize='" + CBigramTokenizer::kName +
+        return "CREATE VIRTUAL TABLE " + name + " USING fts5(" + column + ", content=" + Quoted(t) +
+               ", content_rowid='lawid', tokenize='" + CBigramTokenizer::kName +
                "', detail=none, columnsize=0);\n";
     };
     // Keeps one index table in step with a column of the law table.
     auto onUpdate = [&](const std::string& name, const char* column) {
         const std::string c = column;
         return "CREATE TRIGGER " + name + "_au AFTER UPDATE OF lawid," + c + " ON " + t +
-               " WHEN old.lawid<=" + mark + " BEGIN INSERT INTO " + name + "(" + name +
-               ",rowid," + c + ") VALUES('delete',old.lawid,old." + c + "); INSERT INTO " +
-               name + "(rowid," + c + ") SELECT new.lawid,new." + c + " WHERE new.lawid<=" +
-               mark + "; END;\n" + "CREATE TRIGGER " + name + "_au2 AFTER UPDATE OF lawid," +
-               c + " ON " + t + " WHEN old.lawid>" + mark + " AND new.lawid<=" + mark +
-               " BEGIN INSERT INTO " + name + "(rowid," + c + ") VALUES(new.lawid,new." + c +
-               "); END;\n";
+               " WHEN old.lawid<=" + mark + " BEGIN INSERT INTO " + name + "(" + name + ",rowid," +
+               c + ") VALUES('delete',old.lawid,old." + c + "); INSERT INTO " + name + "(rowid," +
+               c + ") SELECT new.lawid,new." + c + " WHERE new.lawid<=" + mark + "; END;\n" +
+               "CREATE TRIGGER " + name + "_au2 AFTER UPDATE OF lawid," + c + " ON " + t +
+               " WHEN old.lawid>" + mark + " AND new.lawid<=" + mark + " BEGIN INSERT INTO " +
+               name + "(rowid," + c + ") VALUES(new.lawid,new." + c + "); END;\n";
     };
     std::string ddl = "CREATE TABLE IF NOT EXISTS search_index (tbl TEXT PRIMARY KEY, upto "
                       "INTEGER NOT NULL);\n";
@@ -101,9 +100,10 @@ std::string CSearchIndex::Ddl(const std::string& t, std::int64_t upto) {
 }
 
 std::int64_t CSearchIndex::BuiltUpTo(sqlite3* db, const std::string& lawTable) {
-    return QueryInt(db, "SELECT upto FROM search_index WHERE tbl=" + Quoted(lawTable) +
-                            " AND EXISTS (SELECT 1 FROM sqlite_master WHERE name=" +
-                            Quoted(IndexTable(lawTable, "body")) + ")",
+    return QueryInt(db,
+                    "SELECT upto FROM search_index WHERE tbl=" + Quoted(lawTable) +
+                        " AND EXISTS (SELECT 1 FROM sqlite_master WHERE name=" +
+                        Quoted(IndexTable(lawTable, "body")) + ")",
                     -1);
 }
 
@@ -116,9 +116,8 @@ int CSearchIndex::Create(sqlite3* db, const std::string& lawTable, std::string& 
     if (!Exec(db, "BEGIN IMMEDIATE", error))
         return 0;
     if (BuiltUpTo(db, lawTable) < 0) {
-        const bool empty = QueryInt(db, "SELECT count(*) FROM (SELECT 1 FROM " + lawTable +
-                                            " LIMIT 1)",
-                                    1) == 0;
+        const bool empty =
+            QueryInt(db, "SELECT count(*) FROM (SELECT 1 FROM " + lawTable + " LIMIT 1)", 1) == 0;
         if (!Exec(db, Ddl(lawTable, empty ? kComplete : 0), error)) {
             Exec(db, "ROLLBACK", error);
             return 0;
@@ -166,10 +165,11 @@ int CSearchIndex::BuildStep(sqlite3* db, const std::string& t, int laws, long lo
     }
     const std::string from = std::to_string(upto);
     const std::int64_t highest = QueryInt(db, "SELECT max(lawid) FROM " + t, 0);
-    std::int64_t next = QueryInt(db, "SELECT lawid FROM " + t + " WHERE lawid>" + from +
-                                         " ORDER BY lawid LIMIT 1 OFFSET " +
-                                         std::to_string(laws > 0 ? laws - 1 : 0),
-                                 highest);
+    std::int64_t next =
+        QueryInt(db,
+                 "SELECT lawid FROM " + t + " WHERE lawid>" + from +
+                     " ORDER BY lawid LIMIT 1 OFFSET " + std::to_string(laws > 0 ? laws - 1 : 0),
+                 highest);
     const std::string to = std::to_string(next);
     const std::string range = " FROM " + t + " WHERE lawid>" + from + " AND lawid<=" + to;
     const bool finished = next >= highest;
@@ -217,7 +217,8 @@ bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const st
         return false;
     const std::string table = IndexTable(lawTable, column);
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, ("SELECT rowid FROM " + table + " WHERE " + table + " MATCH ?").c_str(),
+    if (sqlite3_prepare_v2(db,
+                           ("SELECT rowid FROM " + table + " WHERE " + table + " MATCH ?").c_str(),
                            -1, &stmt, nullptr) != SQLITE_OK)
         return false;
     sqlite3_bind_text(stmt, 1, query.c_str(), static_cast<int>(query.size()), SQLITE_TRANSIENT);
@@ -263,8 +264,9 @@ bool CSearchIndex::MatchesTable(sqlite3* db, const std::string& t, std::string& 
         std::string error;
         const std::string vocab = "temp.search_index_vocab";
         Exec(db, "DROP TABLE IF EXISTS " + vocab, error);
-        if (!Exec(db, "CREATE VIRTUAL TABLE " + vocab + " USING fts5vocab(main," +
-                          IndexTable(t, column) + ",instance)",
+        if (!Exec(db,
+                  "CREATE VIRTUAL TABLE " + vocab + " USING fts5vocab(main," +
+                      IndexTable(t, column) + ",instance)",
                   error)) {
             difference = error;
             return false;
@@ -286,9 +288,9 @@ bool CSearchIndex::MatchesTable(sqlite3* db, const std::string& t, std::string& 
             auto a = actual.begin();
             while (e != expected.end() && a != actual.end() && *e == *a)
                 ++e, ++a;
-            const std::int64_t law = e == expected.end()                 ? a->first
-                                     : a == actual.end()                 ? e->first
-                                                                         : std::min(e->first, a->first);
+            const std::int64_t law = e == expected.end() ? a->first
+                                     : a == actual.end() ? e->first
+                                                         : std::min(e->first, a->first);
             difference = std::string(column) + " of law " + std::to_string(law) +
                          (actual.count(law) ? "" : " missing from the index") +
                          (expected.count(law) ? "" : " indexed but not in the table");

@@ -80,7 +80,8 @@ std::string CQuickSearch::Statement(const Request& r) {
     if (r.indexedUpTo > 0) {
         const std::string match = CSearchIndex::MatchQuery(words);
         if (!match.empty()) {
-            const std::string table = CSearchIndex::IndexTable(r.lawTable, r.body ? "body" : "topic");
+            const std::string table =
+                CSearchIndex::IndexTable(r.lawTable, r.body ? "body" : "topic");
             std::string in = "law.lawid in (select rowid from " + table + " where " + table +
                              " match " + Quote(match) + ")";
             if (r.indexedUpTo != CSearchIndex::kComplete)
@@ -89,8 +90,9 @@ std::string CQuickSearch::Statement(const Request& r) {
         }
     }
     if (r.categoryId != 0)
-        where += " and law.lawid in (select lawid from " + r.linkTable + " where treeid>=" +
-                 std::to_string(r.categoryId) + " and treeid<" + std::to_string(r.rangeEnd) + ")";
+        where += " and law.lawid in (select lawid from " + r.linkTable +
+                 " where treeid>=" + std::to_string(r.categoryId) + " and treeid<" +
+                 std::to_string(r.rangeEnd) + ")";
     sql += where + " order by ";
     if (r.body) {
         sql += "hit_rank(law.body" + args + "),law.datum DESC";
@@ -105,4 +107,3 @@ std::string CQuickSearch::Statement(const Request& r) {
     }
     return sql;
 }
-

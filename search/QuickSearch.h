@@ -12,16 +12,17 @@
 //    the rest (a leading "中华人民共和国" does not count), newest first within each group;
 //  - law texts: the most occurrences of the words first, then the earliest first occurrence,
 //    then the newest; each row carries a snippet of the text around its first hit.
-// The ranking and the snippet come from CHitFunctions. The index narrows the candidates where it can (CSearchIndex); the like conditions decide.
+// The ranking and the snippet come from CHitFunctions. The index narrows the candidates where it
+// can (CSearchIndex); the like conditions decide.
 class CQuickSearch {
 public:
     struct Request {
-        std::string lawTable;  // "dornlaws" or "en_dornlaws"
-        std::string linkTable; // "dornlawas" or "en_dornlawas"
-        int categoryId = 0;    // 0: every law of the edition
-        int rangeEnd = 0;      // end of the category's id range
-        bool body = false;     // search the law texts instead of the titles
-        std::string text;      // as typed
+        std::string lawTable;       // "dornlaws" or "en_dornlaws"
+        std::string linkTable;      // "dornlawas" or "en_dornlawas"
+        int categoryId = 0;         // 0: every law of the edition
+        int rangeEnd = 0;           // end of the category's id range
+        bool body = false;          // search the law texts instead of the titles
+        std::string text;           // as typed
         long long indexedUpTo = -1; // the index's mark for the column searched (-1: none)
     };
 

@@ -51,8 +51,8 @@ CSearchBox::CSearchBox(CMainFrame* frame)
                                          : QStringLiteral("搜索法规标题 (Ctrl+L)"));
         m_pPause->start();
     });
-    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_L),
-                                     QKeySequence(Qt::CTRL | Qt::Key_K)}) {
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::CTRL | Qt::Key_K)}) {
         auto* shortcut = new QShortcut(keys, frame);
         connect(shortcut, &QShortcut::activated, this, [this] {
             m_pEdit->setFocus(Qt::ShortcutFocusReason);
@@ -104,8 +104,8 @@ void CSearchBox::RunSearch() {
     }
     m_strWhere = QStringLiteral("全部法规");
     if (request.categoryId != 0) {
-        QTreeWidget* tree = m_pFrame->GetLeftView() ? m_pFrame->GetLeftView()->GetCurrentTree()
-                                                     : nullptr;
+        QTreeWidget* tree =
+            m_pFrame->GetLeftView() ? m_pFrame->GetLeftView()->GetCurrentTree() : nullptr;
         if (tree && tree->currentItem())
             m_strWhere = QStringLiteral("\"%1\"").arg(tree->currentItem()->text(0));
     }

@@ -51,8 +51,8 @@ private:
     QCheckBox* m_pBody;
     QTimer* m_pPause;
     CSearchIndexBuilder* m_pBuilder;
-    QString m_strWhere;   // where the pending search looks, for the status bar
-    QString m_strResult;  // what the last search found
+    QString m_strWhere;  // where the pending search looks, for the status bar
+    QString m_strResult; // what the last search found
     bool m_bPending = false;
     bool m_bBodyShown = false; // the list shows the hits of a law-text search
     std::vector<std::string> m_arrBodyWords;

@@ -63,15 +63,14 @@ void CSearchIndexBuilder::Run() {
                 break;
             long long done = 0, total = 0;
             int rc = 0;
-            while (!m_bStop.load() &&
-                   (rc = CSearchIndex::BuildStep(handle, table, kLawsPerStep, done, total,
-                                                 error)) == 1)
+            while (!m_bStop.load() && (rc = CSearchIndex::BuildStep(handle, table, kLawsPerStep,
+                                                                    done, total, error)) == 1)
                 Report(done, total);
             if (m_bStop.load() || rc < 0)
                 break;
             Report(total, total);
-            QMetaObject::invokeMethod(this, [this] { emit indexCompleted(); },
-                                      Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { emit indexCompleted(); }, Qt::QueuedConnection);
         }
     }
     m_bRunning = false;
