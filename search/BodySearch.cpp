@@ -61,6 +61,10 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         auto last = std::upper_bound(first, candidates.end(), i + kWindowSize);
         if (first == last)
             return false;
+        // A window where most laws are candidates reads them all anyway: its statement stays
+        // the plain one, so a word in nearly every law costs what the scan costs.
+        if (last - first > kWindowSize / 2)
+            return true;
         std::string in = "law.lawid in (";
         for (auto it = first; it != last; ++it)
             in += (it == first ? "" : ",") + std::to_string(*it);
