@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QIcon>
+#include <QMenuBar>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
@@ -69,7 +70,7 @@ bool CMainFrame::Create() {
     CreateMenus();
     if (!CreateToolBars() || !CreateStatusBar() || !CreateClient())
         return false;
-    addToolBar(Qt::TopToolBarArea, new CSearchBox(this));
+    menuBar()->setCornerWidget(new CSearchBox(this), Qt::TopRightCorner);
 
     CAccessibleNames::Apply(this);
 

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QShortcut>
@@ -21,22 +22,26 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-CSearchBox::CSearchBox(CMainFrame* frame)
-    : QToolBar(QStringLiteral("搜索栏"), frame), m_pFrame(frame) {
+CSearchBox::CSearchBox(CMainFrame* frame) : QWidget(frame), m_pFrame(frame) {
     setObjectName(QStringLiteral("SearchBox"));
+    setAccessibleName(QStringLiteral("搜索栏"));
     m_pEdit = new QLineEdit(this);
     m_pEdit->setObjectName(QStringLiteral("SearchBoxEdit"));
     m_pEdit->setPlaceholderText(QStringLiteral("搜索法规标题 (Ctrl+L)"));
     m_pEdit->setClearButtonEnabled(true);
     m_pEdit->setMinimumWidth(320);
+    m_pEdit->setAccessibleName(QStringLiteral("搜索"));
     m_pScope = new QComboBox(this);
     m_pScope->addItem(QStringLiteral("当前分类"));
     m_pScope->addItem(QStringLiteral("全部分类"));
+    m_pScope->setAccessibleName(QStringLiteral("搜索范围"));
     m_pBody = new QCheckBox(QStringLiteral("正文"), this);
     m_pBody->setToolTip(QStringLiteral("在法规正文中搜索"));
-    addWidget(m_pEdit);
-    addWidget(m_pScope);
-    addWidget(m_pBody);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 1, 4, 1);
+    layout->addWidget(m_pEdit);
+    layout->addWidget(m_pScope);
+    layout->addWidget(m_pBody);
 
     m_pPause = new QTimer(this);
     m_pPause->setSingleShot(true);

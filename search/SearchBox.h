@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QToolBar>
+#include <QWidget>
 
 #include <string>
 #include <vector>
@@ -12,14 +12,14 @@ class QComboBox;
 class QLineEdit;
 class QTimer;
 
-// The search box of the main window, always shown beside the toolbars (Ctrl+L or Ctrl+K
+// The search box of the main window, always shown at the right of the menu bar (Ctrl+L or Ctrl+K
 // puts the cursor into it): searches the titles as the user types, in the current category
 // or everywhere, or the law texts when "正文" is checked; hands the ranked statement
 // (CQuickSearch) to the law list, whose worker drops the rows of the query a newer
 // keystroke replaced; tells in the status bar how many laws were found where. A law-text
 // hit opens scrolled to its first occurrence. It also has a collection without a full-text
 // index indexed in the background.
-class CSearchBox : public QToolBar {
+class CSearchBox : public QWidget {
     Q_OBJECT
 public:
     explicit CSearchBox(CMainFrame* frame);
