@@ -5,6 +5,7 @@
 #include "app/FrameMessageEvent.h"
 #include "app/FrameMessageTarget.h"
 #include "app/Reader.h"
+#include "app/LawPageCommands.h"
 #include "app/TolvarinDoc.h"
 #include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
@@ -71,6 +72,7 @@ bool CMainFrame::Create() {
     if (!CreateToolBars() || !CreateStatusBar() || !CreateClient())
         return false;
     menuBar()->setCornerWidget(new CSearchBox(this), Qt::TopRightCorner);
+    new CLawPageCommands(this);
 
     CAccessibleNames::Apply(this);
 

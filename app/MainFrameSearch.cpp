@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/EditionConfig.h"
+#include "app/LawPageCommands.h"
 #include "app/TextUtil.h"
 #include "browse/TolvarinView.h"
 #include "data/SqlSelect.h"
@@ -9,6 +10,8 @@
 #include "search/FindDlg.h"
 #include "search/SearchComposer.h"
 #include "search/TitleSearchDlg.h"
+
+#include <QStatusBar>
 
 void CMainFrame::OnTitleSearch() {
     CTitleSearchDlg dlg(this);
@@ -39,10 +42,14 @@ void CMainFrame::OnAdvancedSearch() {
 void CMainFrame::OnFindInText() {
     CFindDlg dlg(this);
     std::vector<std::string>& findWords = theEditionConfig.GetFindWords();
-    if (dlg.DoModal() == QDialog::Accepted)
+    const bool accepted = dlg.DoModal() == QDialog::Accepted;
+    if (accepted)
         findWords = SplitWords(dlg.m_strWords);
     // Cancelling renders the law again too: that is how the marks of a find are removed.
-    if (const int lawid = theEditionConfig.GetCurLawId(); lawid != 0)
+    const int lawid = theEditionConfig.GetCurLawId();
+    if (lawid != 0)
         GetLawView()->ShowLaw(lawid);
     findWords.clear();
+    if (lawid != 0 && accepted)
+        statusBar()->showMessage(CLawPageCommands::FindStatusText(GetLawView()->GetFindCount()));
 }

@@ -153,6 +153,7 @@ void CTolvarinApp::SelectScreenshotLaw() {
     table->selectionModel()->setCurrentIndex(table->model()->index(row, 1),
                                              QItemSelectionModel::ClearAndSelect |
                                                  QItemSelectionModel::Rows);
+    list->OnRowClicked(row);
 }
 
 int CTolvarinApp::ExitInstance(int exitCode) {

@@ -3,9 +3,11 @@
 #include "app/MainFrame.h"
 #include "app/MessageService.h"
 #include "app/SingleInstance.h"
+#include "app/PdfExport.h"
 #include "app/TolvarinApp.h"
 #include "ui/AppIcon.h"
 #include "ui/QtMessageService.h"
+#include "ui/QtTranslations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,7 +47,8 @@ bool WantsHelp(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (!HasDisplay()) {
-        if (WantsScreenshot(argc, argv) || WantsHelp(argc, argv)) {
+        if (WantsScreenshot(argc, argv) || WantsHelp(argc, argv) ||
+            CPdfExport::Wanted(argc, argv)) {
             // A screenshot needs no screen.
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
         } else {
@@ -63,6 +66,8 @@ int main(int argc, char** argv) {
     // The desktop matches the running program with its menu entry and icon by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("tolvarin"));
     QApplication::setWindowIcon(AppIcon());
+    if (CPdfExport::Wanted(argc, argv))
+        return CPdfExport::Run(QApplication::arguments());
     CQtMessageService messages;
     // A screenshot runs unattended: its boxes go to standard error instead of waiting for OK.
     const bool screenshot = WantsScreenshot(argc, argv);
@@ -75,6 +80,9 @@ int main(int argc, char** argv) {
     const bool parsed = line.Parse(QApplication::arguments());
     CTolvarinApp::SetRegistryKey();
     CInterfaceLanguage::Install(CInterfaceLanguage::Choose(line.m_strLanguage));
+    // Qt's own dialogs in Chinese too; the command line's help stays as it is.
+    if (CInterfaceLanguage::Current() == CInterfaceLanguage::Chinese && !WantsHelp(argc, argv))
+        CQtTranslations::Install();
     QString instanceName;
     if (parsed && !line.IsBatchRun() && !line.m_bNewWindow) {
         instanceName = CSingleInstance::NameFor(QDir::currentPath());

@@ -3,9 +3,11 @@
 // as the list shows it, peak memory with every law listed, and ShowLaw of the longest law
 // against QTextDocument::setHtml of the same page. Prints table rows like perf-bench:
 //
-//   perf-gui-bench DIR [--law-dir DIR2] [--repeat N]
+//   perf-gui-bench DIR [--law-dir DIR2] [--repeat N] [--tolvarin PROGRAM]
 //
-// DIR and DIR2 hold a db1.mdb; the longest law of DIR2 (default DIR) is shown.
+// DIR and DIR2 hold a db1.mdb; the longest law of DIR2 (default DIR) is shown and, with the
+// program given, exported by `tolvarin --export-pdf` (its time and peak memory). A page of
+// 10 MB shows how long the window is held and how long the whole takes from the worker.
 #include "app/EditionConfig.h"
 #include "app/MainFrame.h"
 #include "app/MessageService.h"
@@ -31,6 +33,8 @@
 #include <sqlite3.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -236,20 +240,118 @@ void ShowLongestLaw(const std::string& dir) {
         "QTextDocument::setHtml", peer, "≤ 1.5×", ours <= 1.5 * peer);
 }
 
+// Runs `program --export-pdf FILE --law LAWID` in `dir`; wall time and peak memory (MB) of
+// the child, or a negative time when it failed.
+std::pair<double, long> ExportOnce(const std::string& program, const std::string& dir, int lawid,
+                                   const std::string& file) {
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0)
+            _exit(127);
+        const std::string id = std::to_string(lawid);
+        execl(program.c_str(), program.c_str(), "--export-pdf", file.c_str(), "--law", id.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return {-1, 0};
+    return {Ms(timer), usage.ru_maxrss / 1024};
+}
+
+void ExportLongestLaw(const std::string& dir, const std::string& program) {
+    CTolvarinDoc doc;
+    std::filesystem::current_path(dir);
+    if (!doc.ConnectDatabase())
+        return;
+    CDbRecordset rs;
+    int lawid = 0;
+    int length = 0;
+    if (rs.Open(&doc.m_db, "select lawid, length(body) as n from dornlaws order by n DESC") &&
+        !rs.IsEOF()) {
+        rs.GetInt(lawid, "lawid");
+        rs.GetInt(length, "n");
+    }
+    rs.Close();
+    if (lawid == 0)
+        return;
+    const std::string file =
+        (std::filesystem::temp_directory_path() / "tolvarin-bench-export.pdf").string();
+    std::vector<double> times;
+    long peak = 0;
+    for (int i = 0; i <= theRepeat; ++i) {
+        const auto [ms, mb] = ExportOnce(program, dir, lawid, file);
+        if (ms < 0) {
+            times = {-1};
+            break;
+        }
+        if (i > 0)
+            times.push_back(ms);
+        peak = std::max(peak, mb);
+    }
+    std::filesystem::remove(file);
+    const double ours = Median(times);
+    Row("tolvarin --export-pdf, longest law (" + std::to_string(length) + " characters)", ours, "—",
+        -1, "≤ 5 s", ours >= 0 && ours <= 5000);
+    Row("tolvarin --export-pdf, longest law: peak memory (MB)", static_cast<double>(peak), "—", -1,
+        "≤ 300 MB", ours >= 0 && peak <= 300);
+}
+
+// A page of about 10 MB: how long SetBodyHtml holds the window, how long until the whole
+// page is shown, and the peak memory afterwards.
+void ShowHugePage() {
+    CShowLawView view(nullptr);
+    view.resize(800, 500);
+    view.show();
+    view.OnInitialUpdate();
+    Spin([&] { return view.HasDocument(); });
+    std::string page;
+    while (page.size() < (10u << 20))
+        page += "第一条　为了规范某某事项的办理，保障当事人的合法权益，制定本规定。<br>";
+    QElapsedTimer timer;
+    timer.start();
+    view.SetBodyHtml(page);
+    const double held = Ms(timer);
+    double longestStall = 0;
+    while (view.IsLoading()) {
+        QElapsedTimer step;
+        step.start();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        longestStall = std::max(longestStall, Ms(step));
+    }
+    view.document()->documentLayout()->documentSize();
+    const double whole = Ms(timer);
+    Row("page of 10 MB: window held by SetBodyHtml (ms)", held, "—", -1, "≤ 500 ms", held <= 500);
+    Row("page of 10 MB: longest event-loop stall while parsed (ms)", longestStall, "—", -1,
+        "≤ 500 ms", longestStall <= 500);
+    Row("page of 10 MB: whole page shown (ms)", whole, "—", -1, "—", 1);
+    Row("page of 10 MB: peak memory of the bench so far (MB)", static_cast<double>(PeakRssMb()),
+        "—", -1, "≤ 1,000 MB", PeakRssMb() <= 1000);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: perf-gui-bench DIR [--law-dir DIR2] [--repeat N]\n");
+        std::fprintf(
+            stderr,
+            "usage: perf-gui-bench DIR [--law-dir DIR2] [--repeat N] [--tolvarin PROGRAM]\n");
         return 2;
     }
     const std::string dir = std::filesystem::absolute(argv[1]).string();
     std::string lawDir = dir;
+    std::string program;
     for (int i = 2; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--law-dir"))
             lawDir = std::filesystem::absolute(argv[i + 1]).string();
         else if (!std::strcmp(argv[i], "--repeat"))
             theRepeat = std::max(1, std::atoi(argv[i + 1]));
+        else if (!std::strcmp(argv[i], "--tolvarin"))
+            program = std::filesystem::absolute(argv[i + 1]).string();
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication application(argc, argv);
@@ -257,6 +359,9 @@ int main(int argc, char** argv) {
     StartUp(dir);
     RootListing(dir);
     ShowLongestLaw(lawDir);
+    if (!program.empty())
+        ExportLongestLaw(lawDir, program);
+    ShowHugePage();
     if (!messages.Messages().empty())
         std::fprintf(stderr, "perf-gui-bench: %zu message boxes\n", messages.Messages().size());
     return 0;

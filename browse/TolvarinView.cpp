@@ -79,14 +79,15 @@ CTolvarinView::CTolvarinView(CTolvarinDoc* doc, CMainFrame* frame, QWidget* pare
 
     for (QAbstractItemView* view :
          {static_cast<QAbstractItemView*>(m_pTable), static_cast<QAbstractItemView*>(m_pIcons)}) {
-        connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
-            if (index.row() != m_nLastShownRow)
-                OnRowClicked(index.row());
-        });
+        // A click shows its row, also the row already shown: that drops the find's red marks.
+        connect(view, &QAbstractItemView::clicked, this,
+                [this](const QModelIndex& index) { OnRowClicked(index.row()); });
         connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
                 [this](const QModelIndex& current) {
-                    // Keyboard moves show the law as a click does.
-                    if (current.isValid() && current.row() != m_nLastShownRow)
+                    // Keyboard moves show the law as a click does; a current row that the
+                    // view sets by itself (taking the focus, a new listing, another view
+                    // style) shows nothing.
+                    if (m_bKeyMove && current.isValid() && current.row() != m_nLastShownRow)
                         OnRowClicked(current.row());
                 });
         view->installEventFilter(this);
@@ -270,6 +271,15 @@ void CTolvarinView::SetStyle(Style style) {
         m_pStack->setCurrentWidget(m_pIcons);
         setFocusProxy(m_pIcons);
     }
+    // The other view shows the row being read as its current one.
+    QAbstractItemView* shown = static_cast<QAbstractItemView*>(GetFocusWidget());
+    if (m_nLastShownRow >= 0 && m_nLastShownRow < m_pModel->rowCount()) {
+        const QModelIndex index =
+            m_pModel->index(m_nLastShownRow, style == Style::Report ? CLawListModel::ColTopic
+                                                                    : CLawListModel::ColTopic);
+        shown->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                            QItemSelectionModel::Rows);
+    }
     if (hadFocus)
         GetFocusWidget()->setFocus();
 }
@@ -334,5 +344,10 @@ bool CTolvarinView::eventFilter(QObject* watched, QEvent* e) {
         CopySelection();
         return true;
     }
+    if (e->type() == QEvent::KeyPress)
+        m_bKeyMove = true;
+    else if (e->type() == QEvent::KeyRelease || e->type() == QEvent::FocusOut ||
+             e->type() == QEvent::FocusIn || e->type() == QEvent::MouseButtonPress)
+        m_bKeyMove = false;
     return QWidget::eventFilter(watched, e);
 }

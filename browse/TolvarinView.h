@@ -111,6 +111,8 @@ private:
     int m_nLastClickColumn = -1;
     bool m_bLastClickAscending = true;
     int m_nLastShownRow = -1;
+    // A key press is being handled by a view: a current-row change is the user's move.
+    bool m_bKeyMove = false;
     Style m_style = Style::Report;
     std::string m_strListingFailure;
 };

@@ -3,8 +3,10 @@
 #include "app/MessageService.h"
 #include "app/TextUtil.h"
 #include "data/DbRecordset.h"
+#include "display/HtmlText.h"
 
 #include <string_view>
+#include <utility>
 
 std::string CLawPage::LawQuery(const char* lawTable, int lawid) {
     return std::string("select law.topic as law_topic,law.bumen as law_bumen,law.wenhao as "
@@ -56,21 +58,113 @@ void CLawPage::ConvertBody(std::string& body) {
     ReplaceAll(body, "  ", "\xE3\x80\x80"); // U+3000, the full-width blank
 }
 
+namespace {
+
+constexpr unsigned char kBlue = 1;
+constexpr unsigned char kRed = 2;
+
+// Marks every occurrence of each word inside the runs of text with `color`, left to right
+// without overlap; an occurrence that touches a mark of the same colour is skipped. Matches
+// start and end on character boundaries.
+size_t MarkWords(std::string_view body, const std::vector<std::pair<size_t, size_t>>& runs,
+                 const std::vector<std::string>& words, unsigned char color,
+                 std::vector<unsigned char>& marks) {
+    size_t count = 0;
+    for (const std::string& word : words) {
+        if (word.empty())
+            continue;
+        for (const auto& [begin, end] : runs) {
+            const std::string_view run = body.substr(begin, end - begin);
+            for (size_t at = run.find(word); at != std::string_view::npos;
+                 at = run.find(word, at + 1)) {
+                const size_t from = begin + at;
+                const size_t to = from + word.size();
+                if (IsUtf8Continuation(static_cast<unsigned char>(body[from])) ||
+                    (to < body.size() && IsUtf8Continuation(static_cast<unsigned char>(body[to]))))
+                    continue;
+                bool free = true;
+                for (size_t i = from; i < to && free; ++i)
+                    free = !(marks[i] & color);
+                if (!free)
+                    continue;
+                for (size_t i = from; i < to; ++i)
+                    marks[i] |= color;
+                ++count;
+                at += word.size() - 1;
+            }
+        }
+    }
+    return count;
+}
+
+} // namespace
+
 void CLawPage::Highlight(std::string& body, const std::vector<std::string>& words,
                          const char* color) {
-    const std::string open = std::string("<font color=") + color + ">";
-    for (const std::string& word : words)
-        if (!word.empty())
-            ReplaceAll(body, word, open + word + "</font>");
+    const bool red = std::string_view(color) == kFindColor;
+    static const std::vector<std::string> none;
+    HighlightWords(body, red ? none : words, red ? words : none);
+}
+
+size_t CLawPage::HighlightWords(std::string& body, const std::vector<std::string>& searchWords,
+                                const std::vector<std::string>& findWords) {
+    bool any = false;
+    for (const auto* list : {&searchWords, &findWords})
+        for (const std::string& word : *list)
+            any = any || !word.empty();
+    if (!any || body.empty())
+        return 0;
+    std::vector<std::pair<size_t, size_t>> runs;
+    CHtmlText::Scan(
+        body, [&](size_t begin, size_t end) { runs.emplace_back(begin, end); },
+        [](size_t, size_t) {});
+    std::vector<unsigned char> marks(body.size(), 0);
+    MarkWords(body, runs, searchWords, kBlue, marks);
+    const size_t found = MarkWords(body, runs, findWords, kRed, marks);
+
+    // Blue marks hold the red ones, so that red shows where both apply.
+    const std::string openBlue = std::string("<font color=") + kSearchColor + ">";
+    const std::string openRed = std::string("<font color=") + kFindColor + ">";
+    static constexpr std::string_view close = "</font>";
+    std::string out;
+    out.reserve(body.size() + body.size() / 8);
+    unsigned char open = 0;
+    for (size_t i = 0; i < body.size(); ++i) {
+        const unsigned char want = marks[i];
+        if (want != open) {
+            if ((open & kRed) && !(want & kRed))
+                out += close, open &= ~kRed;
+            if ((open & kBlue) && !(want & kBlue)) {
+                if (open & kRed)
+                    out += close, open &= ~kRed;
+                out += close, open &= ~kBlue;
+            }
+            if ((want & kBlue) && !(open & kBlue)) {
+                if (open & kRed)
+                    out += close, open &= ~kRed;
+                out += openBlue, open |= kBlue;
+            }
+            if ((want & kRed) && !(open & kRed))
+                out += openRed, open |= kRed;
+        }
+        out += body[i];
+    }
+    if (open & kRed)
+        out += close;
+    if (open & kBlue)
+        out += close;
+    body.swap(out);
+    return found;
 }
 
 std::string CLawPage::Render(const CLawFields& law, const std::string& pageTemplate,
                              const std::vector<std::string>& searchWords,
-                             const std::vector<std::string>& findWords) {
+                             const std::vector<std::string>& findWords, size_t* findCount) {
     std::string body = law.m_strBody;
     ConvertBody(body);
-    Highlight(body, searchWords, kSearchColor);
-    Highlight(body, findWords, kFindColor);
+    const size_t found = HighlightWords(body, searchWords, findWords);
+    if (findCount)
+        *findCount = found;
     std::string page = pageTemplate;
     ReplaceAll(page, "{{标题}}", law.m_strTopic);
     ReplaceAll(page, "{{文号}}", law.m_strWenhao);

@@ -32,12 +32,20 @@ public:
     // Line feeds and backspaces become "<br>", two ASCII blanks one full-width blank.
     static void ConvertBody(std::string& body);
 
-    // Wraps every occurrence of each word, in list order, in <font color=...>.
+    // Marks the words of the body search blue and the find words red: every occurrence in
+    // the text of the body, never inside markup and never inside an earlier mark of the same
+    // colour. Where both apply the red mark lies inside the blue one, so red shows. Returns
+    // how many occurrences of the find words were marked.
+    static size_t HighlightWords(std::string& body, const std::vector<std::string>& searchWords,
+                                 const std::vector<std::string>& findWords);
+    // The same with one list, in `color` (kSearchColor or kFindColor).
     static void Highlight(std::string& body, const std::vector<std::string>& words,
                           const char* color);
 
-    // The whole page: conversions, blue then red marks on the body, then the placeholders.
+    // The whole page: conversions, blue then red marks on the body, then the placeholders;
+    // `findCount` receives how many occurrences of the find words were marked.
     static std::string Render(const CLawFields& law, const std::string& pageTemplate,
                               const std::vector<std::string>& searchWords,
-                              const std::vector<std::string>& findWords);
+                              const std::vector<std::string>& findWords,
+                              size_t* findCount = nullptr);
 };

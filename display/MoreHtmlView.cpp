@@ -1,12 +1,62 @@
 #include "display/MoreHtmlView.h"
 
+#include "display/HtmlText.h"
 #include "display/LocalDocument.h"
 #include "display/LocalImageHandler.h"
 #include "display/ProgramResources.h"
 
+#include "display/PageDocument.h"
+#include "display/ViewHtml.h"
+
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QThread>
 #include <QTimer>
+
+#include <mutex>
+#include <thread>
+
+// Carries a document parsed on a worker thread to the view; the view is cleared from the
+// channel when it goes, so that a late document is dropped.
+struct CMoreHtmlView::CBuildChannel {
+    std::mutex m_lock;
+    QObject* m_pTarget = nullptr;
+};
+
+namespace {
+
+class CPageReadyEvent : public QEvent {
+public:
+    static QEvent::Type EventType() {
+        static const int type = QEvent::registerEventType();
+        return static_cast<QEvent::Type>(type);
+    }
+    CPageReadyEvent(unsigned serial, QTextDocument* doc)
+        : QEvent(EventType()), m_nSerial(serial), m_pDoc(doc) {}
+    ~CPageReadyEvent() override { delete m_pDoc; }
+    QTextDocument* Take() { return std::exchange(m_pDoc, nullptr); }
+    unsigned m_nSerial;
+
+private:
+    QTextDocument* m_pDoc;
+};
+
+// How much of a long page is shown while the whole is parsed.
+constexpr size_t kFirstPartBytes = 64u << 10;
+
+// The beginning of a page, cut where markup begins (never inside a tag or a character).
+std::string FirstPart(const std::string& html) {
+    size_t at = html.find('<', kFirstPartBytes);
+    while (at != std::string::npos && CHtmlText::MarkupEnd(html, at) == at)
+        at = html.find('<', at + 1);
+    return at == std::string::npos ? html : html.substr(0, at);
+}
+
+} // namespace
 
 CMoreHtmlView::CMoreHtmlView(QWidget* parent) : QTextBrowser(parent) {
     InitProgramResources();
@@ -25,7 +75,12 @@ CMoreHtmlView::CMoreHtmlView(QWidget* parent) : QTextBrowser(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
-CMoreHtmlView::~CMoreHtmlView() = default;
+CMoreHtmlView::~CMoreHtmlView() {
+    if (m_pChannel) {
+        std::lock_guard lock(m_pChannel->m_lock);
+        m_pChannel->m_pTarget = nullptr;
+    }
+}
 
 QVariant CMoreHtmlView::loadResource(int type, const QUrl& name) {
     if (!CLocalDocument::IsOwnResource(name))
@@ -123,12 +178,99 @@ void CMoreHtmlView::Render() {
             attributes +=
                 ' ' + attrName + "=\"" + QString::fromStdString(value).toHtmlEscaped() + '"';
     }
+    const QString title = QString::fromStdString(m_strTitle);
+    const QString head =
+        "<html><head><title>" + title.toHtmlEscaped() + "</title></head><body" + attributes + '>';
+    const QString tail = QStringLiteral("</body></html>");
+    const bool keepScroll = std::exchange(m_bKeepScroll, false);
+    const int top = keepScroll ? TopPosition() : 0;
+    const unsigned serial = ++m_nRenderSerial;
+    std::string body = CViewHtml::Prepare(AdaptBody(m_strBodyHtml));
+    m_nPendingSerial = body.size() <= kBackgroundBytes ? 0 : serial;
+    if (m_nPendingSerial == 0) {
+        Install(CPageDocument::Build(head + QString::fromStdString(body) + tail, font(), title),
+                keepScroll, top);
+        return;
+    }
+    // A long page: its beginning now, the whole from a worker thread.
+    Install(CPageDocument::Build(head + QString::fromStdString(FirstPart(body)) +
+                                     QStringLiteral("<p>……</p>") + tail,
+                                 font(), title),
+            false, 0);
+    if (!m_pChannel) {
+        m_pChannel = std::make_shared<CBuildChannel>();
+        m_pChannel->m_pTarget = this;
+    }
+    m_nPendingTop = top;
+    m_bPendingKeep = keepScroll;
+    QThread* gui = thread();
+    std::thread([channel = m_pChannel, serial, gui, font = font(), title,
+                 html = head + QString::fromStdString(body) + tail]() {
+        QTextDocument* doc = CPageDocument::Build(html, font, title);
+        doc->moveToThread(gui);
+        std::lock_guard lock(channel->m_lock);
+        if (channel->m_pTarget)
+            QCoreApplication::postEvent(channel->m_pTarget, new CPageReadyEvent(serial, doc));
+        else
+            delete doc;
+    }).detach();
+}
+
+bool CMoreHtmlView::event(QEvent* e) {
+    if (e->type() == CPageReadyEvent::EventType()) {
+        auto* ready = static_cast<CPageReadyEvent*>(e);
+        if (ready->m_nSerial == m_nPendingSerial && m_nPendingSerial != 0) {
+            m_nPendingSerial = 0;
+            // Where the reader has scrolled to in the beginning stays in view.
+            const int top = m_bPendingKeep ? m_nPendingTop : TopPosition();
+            Install(ready->Take(), true, top);
+        }
+        return true;
+    }
+    return QTextBrowser::event(e);
+}
+
+void CMoreHtmlView::Install(QTextDocument* doc, bool keepScroll, int topPosition) {
+    QTextDocument* old = document();
+    doc->setParent(this);
+    doc->setDefaultFont(font());
+    setDocument(doc);
+    if (m_pHtmlDocument)
+        m_pHtmlDocument = doc;
     InstallImageHandler();
-    const QString html = "<html><head><title>" +
-                         QString::fromStdString(m_strTitle).toHtmlEscaped() +
-                         "</title></head><body" + attributes + '>' +
-                         QString::fromStdString(m_strBodyHtml) + "</body></html>";
-    document()->setHtml(html);
-    document()->setMetaInformation(QTextDocument::DocumentTitle,
-                                   QString::fromStdString(m_strTitle));
+    if (old && old != doc && old->parent() == this)
+        delete old;
+    if (keepScroll)
+        ScrollToPosition(topPosition);
+    else
+        verticalScrollBar()->setValue(0);
+    if (m_nPendingSerial == 0) {
+        OnPageShown();
+        emit pageShown();
+    }
+}
+
+int CMoreHtmlView::TopPosition() const {
+    // A little below the edge: the edge itself may belong to the line above.
+    return cursorForPosition(QPoint(0, 2)).position();
+}
+
+void CMoreHtmlView::ScrollToPosition(int position) {
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid())
+        return;
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    QRectF rect = layout->blockBoundingRect(block);
+    if (const QTextLayout* lines = block.layout(); lines && lines->lineCount() > 0) {
+        const QTextLine line = lines->lineForTextPosition(position - block.position());
+        if (line.isValid())
+            rect.translate(0, line.y());
+    }
+    // The layout is lazy: make sure the scroll range reaches the block.
+    QScrollBar* bar = verticalScrollBar();
+    const int y = static_cast<int>(rect.top());
+    if (bar->maximum() < y)
+        bar->setRange(0, std::max(y, static_cast<int>(layout->documentSize().height()) -
+                                         viewport()->height()));
+    bar->setValue(y);
 }

@@ -3,6 +3,7 @@
 #include <QTextBrowser>
 
 #include <list>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -37,10 +38,32 @@ public:
     // Resources a page may use: the program's own only.
     QVariant loadResource(int type, const QUrl& name) override;
 
+    // A page whose HTML exceeds this is parsed on a worker thread; its beginning is shown at
+    // once and the whole replaces it when ready.
+    static constexpr size_t kBackgroundBytes = 1u << 20;
+    // True while a page is being parsed on a worker thread.
+    bool IsLoading() const { return m_nPendingSerial != 0; }
+
+    // The text position at the top of the view, and scrolling a position to the top.
+    int TopPosition() const;
+    void ScrollToPosition(int position);
+
 signals:
     void documentComplete(const QUrl& url);
+    // A page handed to SetBodyHtml is now the view's document (at once, or after its parse on
+    // a worker thread).
+    void pageShown();
 
 protected:
+    bool event(QEvent* e) override;
+    // Adjusts the HTML of the body before it is parsed (the dark palette's mark colours).
+    virtual std::string AdaptBody(const std::string& html) const { return html; }
+    // Called when the page from SetBodyHtml has become the view's document.
+    virtual void OnPageShown() {}
+    // Keeps the text position at the top of the view when the next page is shown (the same
+    // text rendered again with other marks).
+    void KeepScrollOnNextPage() { m_bKeepScroll = true; }
+
     virtual void OnDownloadComplete();
     virtual void OnDocumentComplete(const QUrl& url);
 
@@ -50,6 +73,9 @@ private:
     void LoadPage(const QUrl& url);
     void InstallImageHandler();
     void Render();
+    void Install(QTextDocument* doc, bool keepScroll, int topPosition);
+
+    struct CBuildChannel;
 
     std::string m_strCharset;
     std::string m_strTitle;
@@ -58,5 +84,11 @@ private:
     std::string m_strScript;
     std::string m_strBodyHtml;
     bool m_bLoaded = false;
+    bool m_bKeepScroll = false;
+    int m_nPendingTop = 0;
+    bool m_bPendingKeep = false;
+    unsigned m_nRenderSerial = 0;
+    unsigned m_nPendingSerial = 0;
+    std::shared_ptr<CBuildChannel> m_pChannel;
     class CLocalImageHandler* m_pImageHandler = nullptr;
 };

@@ -4,7 +4,10 @@
 
 #include <QPrinter>
 
+#include <vector>
+
 class CTolvarinDoc;
+class QTextDocument;
 
 // The law text pane: shows one law at a time as a page built by CLawPage.
 class CShowLawView : public CMoreHtmlView {
@@ -16,19 +19,77 @@ public:
     void OnInitialUpdate();
 
     // Reads the law from the current edition on the document's connection and shows it;
-    // lawid 0, a missing law or a failing query leave the page as it is and answer false.
+    // lawid 0, a missing law or a failing query leave the page as it is. The same law shown
+    // again keeps its scroll position; another law opens at its first search word (blue) or
+    // find word (red) when it has one, else at the top. Answers false when nothing was shown.
     bool ShowLaw(int lawid);
+    // The law on display (0 for none) and its edition.
+    int GetShownLawId() const { return m_nShownLawId; }
+
+    // How many occurrences of the find words the page shown marks in red.
+    int GetFindCount() const { return m_nFindCount; }
+    // Moves to the next (or previous) red mark, wrapping around, and selects it; false when
+    // the page has none.
+    bool FindNext(bool backward = false);
+    // Scrolls the first mark of the body search (blue) or, with `find`, of the find words
+    // (red) into view; false when the page has none.
+    bool ScrollToFirstMark(bool find = false);
+
+    // Zoom in steps of one point; remembered under the settings key kZoomKey.
+    static constexpr const char* kZoomKey = "LawPage/Zoom";
+    void ZoomBy(int steps);
+    void ZoomReset();
+    int GetZoom() const { return m_nZoom; }
+    // The widest the text runs (pixels) before the margins grow on a wide window.
+    int ReadableWidth() const;
 
     // The print dialog, then the page shown (an empty page when none).
     void OnFilePrint();
-    // Prints the page shown without a dialog.
+    // The print preview of the page shown.
+    void OnPrintPreview();
+    // "另存为 PDF": asks for a file named after the law's title and writes the page there.
+    void OnExportPdf();
+    // Prints the page shown without a dialog, from an off-screen copy of the page.
     void PrintTo(QPrinter* printer);
     QPrinter* GetPrinter() { return &m_printer; }
+    // The title of the law on display ("" for none).
+    const std::string& GetShownTitle() const { return m_strShownTitle; }
+
+    // Prints a body HTML as the law pane shows it (off screen, without a window).
+    static void PrintBodyHtml(const std::string& bodyHtml, const QString& title, QPrinter* printer);
 
     // The address of the blank page among the program's resources.
     static QUrl BlankPageUrl();
 
+    // The colours of the marks on a light page, and the ones used on a dark palette.
+    static QColor MarkColor(bool find, bool dark);
+    bool IsDarkPalette() const;
+
+protected:
+    std::string AdaptBody(const std::string& html) const override;
+    void OnPageShown() override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
 private:
+    struct CMark {
+        int m_nStart;
+        int m_nEnd;
+    };
+    std::vector<CMark> CollectMarks(bool find) const;
+    void SelectMark(const CMark& mark);
+    void UpdateMargins();
+    void ApplyZoom();
+
     CTolvarinDoc* m_pDoc;
     QPrinter m_printer{QPrinter::HighResolution};
+    int m_nShownLawId = 0;
+    int m_nShownEdition = -1;
+    std::string m_strShownTitle;
+    int m_nFindCount = 0;
+    int m_nCurrentMark = -1;
+    // What the page shown should scroll to once it is there: 0 none, 1 blue, 2 red.
+    int m_nScrollOnShow = 0;
+    int m_nZoom = 0;
+    int m_nBasePointSize = 0;
 };

@@ -51,16 +51,69 @@ TEST(LawPage, HighlightsBlueThenRedOnlyInTheBody) {
     EXPECT_EQ(page, "[合同法|合同1号|合同部门|2001-02-03|" + marked + "一<br>" + marked + "二]");
 }
 
+// Marks go into the text only: never into markup (the converted line breaks, the law's own
+// tags and references, earlier marks), never twice over the same colour, and red wins over
+// blue by lying inside it.
 TEST(LawPage, HighlightingRunsOverEarlierMarkup) {
+    const std::string blue = "<font color=#0033FF>";
+    const std::string red = "<font color=#FF1500>";
+    const std::string end = "</font>";
+    const struct {
+        const char* body;
+        std::vector<std::string> search;
+        std::vector<std::string> find;
+        std::string expected;
+    } cases[] = {
+        // The letters of a converted line break are markup.
+        {"x\ny", {"br"}, {}, "x<br>y"},
+        // A find word that occurs in the blue markup marks nothing there.
+        {"x\ny", {"x"}, {"0033"}, blue + "x" + end + "<br>y"},
+        // "Article 1" on an English law: the "1" of "#FF1500" is not a match.
+        {"Article 1\nArticle 2",
+         {},
+         {"Article", "1"},
+         red + "Article" + end + " " + red + "1" + end + "<br>" + red + "Article" + end + " 2"},
+        // Blue 调解, then find 3: the "33" of "#0033FF" stays markup.
+        {"调解", {"调解"}, {"3"}, blue + "调解" + end},
+        // 日 and 15: neither runs into the other's markup; adjacent marks join.
+        {"15日", {}, {"日", "15"}, red + "15日" + end},
+        // An occurrence inside an earlier mark of the same colour is not marked again.
+        {"合同", {"合同", "同"}, {}, blue + "合同" + end},
+        // Red over part of a blue mark: the red part lies inside the blue, the rest after it.
+        {"合同法", {"合同"}, {"同法"}, blue + "合" + red + "同" + end + end + red + "法" + end},
+        // The law's own tags, comments and references are markup too.
+        {"<b>合同</b>", {"b"}, {}, "<b>合同</b>"},
+        {"<a href=\"x>y\">合同</a>", {"y"}, {}, "<a href=\"x>y\">合同</a>"},
+        {"a&amp;b<!-- amp -->", {"amp"}, {}, "a&amp;b<!-- amp -->"},
+        // A '<' that starts no tag is text and can be found.
+        {"x<5", {}, {"<5"}, "x" + red + "<5" + end},
+        {"a < b", {"a < b"}, {}, blue + "a < b" + end},
+        // Empty words replace nothing.
+        {"x\ny", {""}, {""}, "x<br>y"},
+    };
+    for (const auto& c : cases) {
+        CLawFields law;
+        law.m_strBody = c.body;
+        EXPECT_EQ(CLawPage::Render(law, "{{内容}}", c.search, c.find), c.expected) << c.body;
+    }
+}
+
+TEST(LawPage, ManyWordsKeepThePageSmall) {
+    // Fifty words that would each match inside the markup of the others: the page is the
+    // page of the one word that occurs, not a growth by the markup's own letters.
     CLawFields law;
-    law.m_strBody = "x\ny";
-    // "br" is wrapped inside the converted line break; a find word matching the blue
-    // markup is wrapped there too.
-    EXPECT_EQ(CLawPage::Render(law, "{{内容}}", {"br"}, {}), "x<<font color=#0033FF>br</font>>y");
-    EXPECT_EQ(CLawPage::Render(law, "{{内容}}", {"x"}, {"0033"}),
-              "<font color=#<font color=#FF1500>0033</font>FF>x</font><br>y");
-    // Empty words replace nothing.
-    EXPECT_EQ(CLawPage::Render(law, "{{内容}}", {""}, {""}), "x<br>y");
+    for (int i = 0; i < 150; ++i)
+        law.m_strBody += "o o\n";
+    std::vector<std::string> words(44, "o");
+    for (const char* w : {"font", "color", "=", "#", "0033FF", "<"})
+        words.emplace_back(w);
+    const std::string one = CLawPage::Render(law, "{{内容}}", {"o"}, {});
+    EXPECT_EQ(CLawPage::Render(law, "{{内容}}", words, words),
+              CLawPage::Render(law, "{{内容}}", {"o"}, {"o"}));
+    EXPECT_LT(one.size(), 30 * law.m_strBody.size());
+    size_t count = 0;
+    CLawPage::Render(law, "{{内容}}", {}, {"o", "o o"}, &count);
+    EXPECT_EQ(count, 300u); // occurrences marked, each once
 }
 
 TEST(LawPage, TemplatePlaceholders) {

@@ -1,0 +1,91 @@
+#include "app/LawPageCommands.h"
+
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
+#include "display/LawOutline.h"
+#include "display/ShowLawView.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+CLawPageCommands::CLawPageCommands(CMainFrame* frame) : QObject(frame), m_pFrame(frame) {
+    CShowLawView* view = frame->GetLawView();
+    if (QAction* find = frame->Action(ID_FIND_IN_TEXT))
+        find->setShortcut(QKeySequence::Find);
+
+    QMenu* file = Menu(QStringLiteral("文件(&F)"));
+    QMenu* search = Menu(QStringLiteral("查询(&S)"));
+    QMenu* viewMenu = Menu(QStringLiteral("视图(&V)"));
+    QAction* beforeExit = nullptr;
+    if (file && file->actions().size() >= 2)
+        beforeExit = file->actions().at(file->actions().size() - 2);
+
+    QAction* preview = Add(QStringLiteral("打印预览..."), {}, nullptr);
+    QAction* pdf = Add(QStringLiteral("另存为 PDF..."), {}, nullptr);
+    if (file) {
+        file->insertAction(beforeExit, preview);
+        file->insertAction(beforeExit, pdf);
+    }
+    connect(preview, &QAction::triggered, this, [view] { view->OnPrintPreview(); });
+    connect(pdf, &QAction::triggered, this, [view] { view->OnExportPdf(); });
+
+    connect(Add(QStringLiteral("查找下一个"), QKeySequence(Qt::Key_F3), search),
+            &QAction::triggered, this, [this] { OnFindNext(false); });
+    connect(Add(QStringLiteral("查找上一个"), QKeySequence(Qt::SHIFT | Qt::Key_F3), search),
+            &QAction::triggered, this, [this] { OnFindNext(true); });
+
+    if (viewMenu)
+        viewMenu->addSeparator();
+    QAction* zoomIn = Add(QStringLiteral("放大"), QKeySequence::ZoomIn, viewMenu);
+    zoomIn->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    connect(zoomIn, &QAction::triggered, this, [view] { view->ZoomBy(1); });
+    connect(Add(QStringLiteral("缩小"), QKeySequence(Qt::CTRL | Qt::Key_Minus), viewMenu),
+            &QAction::triggered, this, [view] { view->ZoomBy(-1); });
+    connect(Add(QStringLiteral("原始大小"), QKeySequence(Qt::CTRL | Qt::Key_0), viewMenu),
+            &QAction::triggered, this, [view] { view->ZoomReset(); });
+
+    auto* bar = new QToolBar(QStringLiteral("条文"), frame);
+    bar->setObjectName(QStringLiteral("LawOutlineBar"));
+    bar->addWidget(new QLabel(QStringLiteral(" 条文："), bar));
+    m_pOutline = new CLawOutline(view, bar);
+    m_pOutline->setEnabled(false);
+    bar->addWidget(m_pOutline);
+    frame->addToolBar(Qt::TopToolBarArea, bar);
+}
+
+QMenu* CLawPageCommands::Menu(const QString& title) const {
+    for (QAction* action : m_pFrame->menuBar()->actions())
+        if (action->menu() && action->text() == title)
+            return action->menu();
+    return nullptr;
+}
+
+QAction* CLawPageCommands::Add(const QString& text, const QKeySequence& keys, QMenu* menu) {
+    auto* action = new QAction(text, m_pFrame);
+    if (!keys.isEmpty())
+        action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    m_pFrame->addAction(action);
+    if (menu)
+        menu->addAction(action);
+    return action;
+}
+
+QString CLawPageCommands::FindStatusText(int count) {
+    return count > 0 ? QStringLiteral("找到 %1 处").arg(count) : QStringLiteral("未找到");
+}
+
+void CLawPageCommands::OnFindNext(bool backward) {
+    CShowLawView* view = m_pFrame->GetLawView();
+    if (!view->FindNext(backward)) {
+        // Nothing marked yet: ask for the words, as F3 does in a browser.
+        m_pFrame->ExecuteCommand(ID_FIND_IN_TEXT);
+        return;
+    }
+    m_pFrame->statusBar()->showMessage(FindStatusText(view->GetFindCount()));
+}

@@ -1,0 +1,405 @@
+// Reading a law in the window: which law the page shows, finding words in it, keeping the
+// place, zoom, the outline, dark palettes, long laws and printing.
+#include "GuiTestUtil.h"
+#include "TestDatabase.h"
+
+#include "app/CommandIds.h"
+#include "app/EditionConfig.h"
+#include "app/LawPageCommands.h"
+#include "app/MainFrame.h"
+#include "app/MessageService.h"
+#include "app/TolvarinApp.h"
+#include "app/TolvarinDoc.h"
+#include "browse/ListQueryJob.h"
+#include "browse/TolvarinView.h"
+#include "display/LawOutline.h"
+#include "display/ShowLawView.h"
+#include "search/ExchangeDialog.h"
+#include "search/FindDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+const char* const kRed = "<font color=#FF1500>";
+
+std::string LongBody(int articles) {
+    static const char* const digits[] = {"", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
+    std::string body = "第一章　总则\n";
+    for (int n = 1; n <= articles; ++n) {
+        std::string number;
+        if (n >= 100)
+            number += std::string(digits[n / 100]) + "百";
+        if (n % 100 >= 10)
+            number +=
+                (n % 100 < 20 && n < 100 ? std::string() : std::string(digits[n / 10 % 10])) + "十";
+        else if (n >= 100 && n % 10 != 0)
+            number += "零";
+        number += digits[n % 10];
+        if (n == 150)
+            body += "第二章　分则\n";
+        body += "第" + number + "条　本条规定有关事项的办理程序和要求，当事人应当遵守。\n";
+    }
+    body += "附则：本法所称的特别事项由主管部门解释。\n";
+    return body;
+}
+
+template <class Dlg> void WhenDialogOpens(std::function<void(Dlg&)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* dlg = qobject_cast<Dlg*>(QApplication::activeModalWidget());
+        EXPECT_NE(dlg, nullptr) << "the dialog did not open";
+        if (!dlg)
+            return;
+        act(*dlg);
+    });
+}
+
+// A key on the main window, which is made the active one first (a dialog that closed may
+// have left no active window).
+void Key(CMainFrame* frame, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QApplication::setActiveWindow(frame);
+    QTest::keyClick(frame, key, modifiers);
+}
+
+void FindWords(CMainFrame* frame, const char* words) {
+    WhenDialogOpens<CFindDlg>([words](CFindDlg& dlg) {
+        qobject_cast<QLineEdit*>(dlg.GetDlgItem(CFindDlg::IDC_WORDS))
+            ->setText(QString::fromUtf8(words));
+        qobject_cast<QAbstractButton*>(dlg.GetDlgItem(CExchangeDialog::IDOK))->click();
+    });
+    // Ctrl+F opens it, as the menu does.
+    Key(frame, Qt::Key_F, Qt::ControlModifier);
+}
+
+bool InView(CShowLawView* view, int position) {
+    QTextCursor cursor(view->document());
+    cursor.setPosition(position);
+    const QRect rect = view->cursorRect(cursor);
+    return rect.top() >= 0 && rect.bottom() <= view->viewport()->height();
+}
+
+class LawReadingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        theEditionConfig = CEditionConfig();
+        QSettings().clear();
+        m_nShort = m_db.AddLaw(0, "公安部关于修改<机动车登记规定>的决定", "2008-01-01 00:00:00", "",
+                               "", "5.1\xE3\x80\x80颅脑  损伤\n比较 x<5 与 a < b");
+        m_nLong = m_db.AddLaw(0, "长法", "2009-01-01 00:00:00", "", "", LongBody(240));
+        m_nOther = m_db.AddLaw(0, "别法", "2007-01-01 00:00:00", "", "", "别的正文");
+    }
+    void TearDown() override {
+        m_app.reset();
+        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
+        CloseListQueryConnection();
+        theEditionConfig = CEditionConfig();
+    }
+    CMainFrame* Start() {
+        m_app = std::make_unique<CTolvarinApp>();
+        EXPECT_TRUE(
+            m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
+        CMainFrame* frame = m_app->GetMainFrame();
+        frame->resize(1000, 800);
+        frame->show();
+        EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
+        EXPECT_TRUE(WaitFor([&] { return frame->GetLawView()->HasDocument(); }));
+        return frame;
+    }
+    int RowOf(CMainFrame* frame, int lawid) {
+        CTolvarinView* list = frame->GetListView();
+        for (int i = 0; i < list->GetRowCount(); ++i)
+            if (list->GetRow(i).m_nLawId == lawid)
+                return i;
+        return -1;
+    }
+    void ClickRow(CMainFrame* frame, int row) {
+        QTableView* table = frame->GetListView()->GetTable();
+        const QRect rect = table->visualRect(table->model()->index(row, 1));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    CMessageRecorder m_messages;
+    CTestDatabase m_db;
+    int m_nShort = 0;
+    int m_nLong = 0;
+    int m_nOther = 0;
+    std::unique_ptr<CTolvarinApp> m_app;
+};
+
+} // namespace
+
+TEST_F(LawReadingTest, OnlyAClickOrAKeyShowsALaw) {
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    CShowLawView* view = frame->GetLawView();
+    ASSERT_EQ(list->GetRowCount(), 3);
+    const int row = RowOf(frame, m_nOther);
+    ASSERT_GT(row, 0);
+    ClickRow(frame, row);
+    EXPECT_EQ(view->GetShownLawId(), m_nOther);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), m_nOther);
+
+    // Another view style takes the focus and sets its own current row: the law stays.
+    list->GetFocusWidget()->setFocus();
+    for (int id :
+         {ID_VIEW_LARGEICON, ID_VIEW_SMALLICON, ID_VIEW_LIST, ID_VIEW_DETAILS, ID_VIEW_LARGEICON}) {
+        frame->OnViewStyle(id);
+        list->GetFocusWidget()->setFocus();
+        Pump(20);
+        EXPECT_EQ(view->GetShownLawId(), m_nOther) << id;
+        EXPECT_EQ(theEditionConfig.GetCurLawId(), m_nOther) << id;
+    }
+    EXPECT_EQ(list->GetIconView()->currentIndex().row(), row);
+    // A key moves to the next law, as before.
+    QTest::keyClick(list->GetIconView(), row + 1 < 3 ? Qt::Key_Right : Qt::Key_Left);
+    EXPECT_NE(view->GetShownLawId(), m_nOther);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), view->GetShownLawId());
+    const int shown = view->GetShownLawId();
+
+    // The other edition's listing shows nothing by itself.
+    frame->OnEdition(1);
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+    Pump(50);
+    EXPECT_EQ(view->GetShownLawId(), shown);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), 0);
+    frame->OnEdition(0);
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+    Pump(50);
+    EXPECT_EQ(view->GetShownLawId(), shown);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), shown);
+}
+
+TEST_F(LawReadingTest, FindGoesToTheWordsAndAClickOnTheSameRowDropsTheMarks) {
+    CMainFrame* frame = Start();
+    CShowLawView* view = frame->GetLawView();
+    const int row = RowOf(frame, m_nLong);
+    frame->GetListView()->GetTable()->setFocus();
+    ClickRow(frame, row);
+    ASSERT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 0);
+
+    // A word far down the page: the view goes there, the status bar counts.
+    FindWords(frame, "附则 第二百条");
+    EXPECT_NE(view->GetBodyHtml().find(std::string(kRed) + "附则</font>"), std::string::npos);
+    EXPECT_EQ(view->GetFindCount(), 2);
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("找到 2 处"));
+    EXPECT_GT(view->verticalScrollBar()->value(), 0);
+    const QString first = view->textCursor().selectedText();
+    EXPECT_EQ(first, QStringLiteral("第二百条"));
+    EXPECT_TRUE(InView(view, view->textCursor().position()));
+    // F3 and Shift+F3 go round the marks.
+    Key(frame, Qt::Key_F3);
+    EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("附则"));
+    EXPECT_TRUE(InView(view, view->textCursor().position()));
+    Key(frame, Qt::Key_F3);
+    EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("第二百条"));
+    Key(frame, Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("附则"));
+
+    // Words found nowhere.
+    const int top = view->TopPosition();
+    FindWords(frame, "没有的词");
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("未找到"));
+    EXPECT_EQ(view->GetFindCount(), 0);
+    // The marks went, the place stayed.
+    EXPECT_EQ(view->GetBodyHtml().find(kRed), std::string::npos);
+    EXPECT_EQ(view->TopPosition(), top);
+
+    // Marks again, then a click on the row already shown renders it afresh without them.
+    FindWords(frame, "附则");
+    ASSERT_NE(view->GetBodyHtml().find(kRed), std::string::npos);
+    ClickRow(frame, row);
+    EXPECT_EQ(view->GetBodyHtml().find(kRed), std::string::npos);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), m_nLong);
+}
+
+TEST_F(LawReadingTest, ALawOpenedFromABodySearchOpensAtItsFirstBlueWord) {
+    CMainFrame* frame = Start();
+    CShowLawView* view = frame->GetLawView();
+    theEditionConfig.GetSearchWords() = {"特别事项"};
+    frame->GetListView()->OnRowClicked(RowOf(frame, m_nLong));
+    EXPECT_GT(view->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(InView(view, view->textCursor().position()));
+    EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("特别事项"));
+}
+
+TEST_F(LawReadingTest, TextAsABrowserShowsIt) {
+    CMainFrame* frame = Start();
+    CShowLawView* view = frame->GetLawView();
+    frame->GetListView()->OnRowClicked(RowOf(frame, m_nShort));
+    const QString text = view->toPlainText();
+    EXPECT_NE(text.indexOf(QStringLiteral("公安部关于修改<机动车登记规定>的决定")), -1)
+        << text.toStdString();
+    EXPECT_NE(text.indexOf(QStringLiteral("比较 x<5 与 a < b")), -1) << text.toStdString();
+    // Full-width blanks, also those made of two blanks, keep their width.
+    EXPECT_NE(text.indexOf(QStringLiteral("5.1\u3000颅脑\u3000损伤")), -1) << text.toStdString();
+}
+
+TEST_F(LawReadingTest, ZoomIsRememberedAndTheOutlineJumps) {
+    CMainFrame* frame = Start();
+    CShowLawView* view = frame->GetLawView();
+    const int size = view->font().pointSize();
+    Key(frame, Qt::Key_Plus, Qt::ControlModifier);
+    Key(frame, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(view->font().pointSize(), size + 2);
+    EXPECT_EQ(QSettings().value(CShowLawView::kZoomKey).toInt(), 2);
+    Key(frame, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(QSettings().value(CShowLawView::kZoomKey).toInt(), 1);
+    {
+        CShowLawView another(nullptr);
+        EXPECT_EQ(another.GetZoom(), 1);
+    }
+    Key(frame, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(view->font().pointSize(), size);
+    EXPECT_EQ(QSettings().value(CShowLawView::kZoomKey).toInt(), 0);
+
+    // The lines stop at a readable length on a wide window.
+    frame->resize(2400, 900);
+    Pump(50);
+    EXPECT_LE(view->viewport()->width(), view->ReadableWidth() + 1);
+
+    frame->GetListView()->OnRowClicked(RowOf(frame, m_nLong));
+    CLawOutline* outline = frame->findChild<CLawOutline*>();
+    ASSERT_NE(outline, nullptr);
+    ASSERT_EQ(outline->Headings().size(), 2u + 240u);
+    EXPECT_EQ(outline->Headings()[0].m_strLabel, QStringLiteral("第一章 总则"));
+    EXPECT_EQ(outline->Headings()[233].m_strLabel, QStringLiteral("第二百三十二条"));
+    EXPECT_EQ(CLawOutline::ArticleFromNumber(QStringLiteral("232")),
+              QStringLiteral("第二百三十二条"));
+    EXPECT_EQ(CLawOutline::ArticleFromNumber(QStringLiteral("110")),
+              QStringLiteral("第一百一十条"));
+    EXPECT_EQ(CLawOutline::ArticleFromNumber(QStringLiteral("12")), QStringLiteral("第十二条"));
+    for (const char* typed : {"第二百三十二条", "232"}) {
+        view->verticalScrollBar()->setValue(0);
+        outline->lineEdit()->setText(QString::fromUtf8(typed));
+        QTest::keyClick(outline->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(view->TopPosition(), outline->Headings()[233].m_nPosition) << typed;
+    }
+    EXPECT_FALSE(outline->GoTo(QStringLiteral("第九百条")));
+}
+
+TEST_F(LawReadingTest, MarksStayReadableOnADarkPalette) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    auto contrast = [&](const QColor& a, const QColor& b) {
+        const double x = luminance(a), y = luminance(b);
+        return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+    };
+    CMainFrame* frame = Start();
+    CShowLawView* view = frame->GetLawView();
+    QPalette dark = view->palette();
+    dark.setColor(QPalette::Base, QColor(0x1E, 0x1E, 0x1E));
+    dark.setColor(QPalette::Text, QColor(0xE0, 0xE0, 0xE0));
+    view->setPalette(dark);
+    ASSERT_TRUE(view->IsDarkPalette());
+    for (bool find : {false, true})
+        EXPECT_GE(contrast(CShowLawView::MarkColor(find, true), dark.color(QPalette::Base)), 4.5);
+    theEditionConfig.GetSearchWords() = {"附则"};
+    frame->GetListView()->OnRowClicked(RowOf(frame, m_nLong));
+    FindWords(frame, "第二百条");
+    EXPECT_EQ(view->GetFindCount(), 1);
+    ASSERT_TRUE(view->FindNext());
+    EXPECT_EQ(view->textCursor().charFormat().foreground().color(),
+              CShowLawView::MarkColor(true, true));
+    ASSERT_TRUE(view->ScrollToFirstMark(false));
+    EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("附则"));
+}
+
+TEST(LawViewLongPage, ShowsTheBeginningAtOnceAndTheWholeFromAWorker) {
+    CShowLawView view(nullptr);
+    view.resize(800, 600);
+    view.show();
+    view.OnInitialUpdate();
+    ASSERT_TRUE(WaitFor([&] { return view.HasDocument(); }));
+    std::string page = "<div>开头</div>";
+    while (page.size() <= CMoreHtmlView::kBackgroundBytes)
+        page += "第一条　某某事项应当依法办理。<br>";
+    page += "结尾";
+    int shown = 0;
+    QObject::connect(&view, &CMoreHtmlView::pageShown, [&] { ++shown; });
+    ASSERT_TRUE(view.SetBodyHtml(page));
+    EXPECT_TRUE(view.IsLoading());
+    EXPECT_NE(view.toPlainText().indexOf(QStringLiteral("开头")), -1);
+    EXPECT_EQ(view.toPlainText().indexOf(QStringLiteral("结尾")), -1);
+    ASSERT_TRUE(WaitFor([&] { return !view.IsLoading(); }, 120000));
+    EXPECT_EQ(shown, 1);
+    EXPECT_NE(view.toPlainText().indexOf(QStringLiteral("结尾")), -1);
+    // Every line is a block of its own, so the layout needs only what is in view.
+    EXPECT_GT(view.document()->blockCount(), 20000);
+
+    // A page given while a worker still parses the previous one wins.
+    ASSERT_TRUE(view.SetBodyHtml(page));
+    ASSERT_TRUE(view.SetBodyHtml("<b>短</b>"));
+    EXPECT_FALSE(view.IsLoading());
+    Pump(3000);
+    EXPECT_EQ(view.toPlainText().trimmed(), QStringLiteral("短"));
+}
+
+// Every law of the corpus prints; the longest is printed here from a shown view.
+TEST(LawViewPrinting, PrintsTheLongestCorpusLaw) {
+    const char* corpus = std::getenv("TOLVARIN_CORPUS");
+    std::ifstream in(corpus ? corpus : "");
+    if (!in)
+        GTEST_SKIP() << "no corpus at TOLVARIN_CORPUS";
+    std::string line, title, body;
+    while (std::getline(in, line)) {
+        const auto law = nlohmann::json::parse(line);
+        const std::string text = law.value("body", "");
+        if (text.size() > body.size()) {
+            body = text;
+            title = law.value("title", "");
+        }
+    }
+    theEditionConfig = CEditionConfig();
+    CMessageRecorder messages;
+    CTestDatabase db;
+    const int id = db.AddLaw(0, title, "2012-11-22 00:00:00", "", "", body);
+    CTolvarinDoc doc;
+    ASSERT_TRUE(doc.ConnectDatabase());
+    CShowLawView view(&doc);
+    view.resize(800, 600);
+    view.show();
+    view.OnInitialUpdate();
+    ASSERT_TRUE(WaitFor([&] { return view.HasDocument(); }));
+    view.ShowLaw(id);
+    ASSERT_TRUE(WaitFor([&] { return !view.IsLoading(); }, 120000));
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("longest.pdf")));
+    QElapsedTimer timer;
+    timer.start();
+    view.PrintTo(&printer);
+    QFile pdf(printer.outputFileName());
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    // Many pages: the whole law, not its first screen.
+    EXPECT_GT(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 50) << timer.elapsed();
+    EXPECT_TRUE(messages.Messages().empty());
+}
