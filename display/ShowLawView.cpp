@@ -55,6 +55,9 @@ CShowLawView::CShowLawView(CTolvarinDoc* doc, QWidget* parent)
     // Caret browsing: the keyboard moves a caret and selects text, so one article can be
     // copied without the mouse.
     setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
+    // The margins beside the text have the page's colour.
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
     m_nBasePointSize = font().pointSize() > 0 ? font().pointSize() : 10;
     m_nZoom = std::clamp(QSettings().value(QLatin1String(kZoomKey), 0).toInt(), kMinZoom, kMaxZoom);
     ApplyZoom();
