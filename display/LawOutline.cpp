@@ -91,6 +91,10 @@ void CLawOutline::Refresh() {
     const QTextDocument* doc = m_pView->document();
     for (QTextBlock block = doc->begin(); block.isValid() && m_headings.size() < kMaxHeadings;
          block = block.next()) {
+        // Most lines are no heading: their first character says so without copying them.
+        const QChar first = doc->characterAt(block.position());
+        if (first != QChar(0x7B2C) && !first.isSpace() && first != QChar(0x3000))
+            continue;
         const QString text = block.text();
         int level = 0;
         const QString head = HeadingOf(text.left(24), &level);

@@ -17,6 +17,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -44,6 +45,8 @@ public:
 private:
     QTextDocument* m_pDoc;
 };
+
+std::atomic<int> theRunningParsers{0};
 
 // How much of a long page is shown while the whole is parsed.
 constexpr size_t kFirstPartBytes = 64u << 10;
@@ -204,16 +207,24 @@ void CMoreHtmlView::Render() {
     m_nPendingTop = top;
     m_bPendingKeep = keepScroll;
     QThread* gui = thread();
+    ++theRunningParsers;
     std::thread([channel = m_pChannel, serial, gui, font = font(), title,
                  html = head + QString::fromStdString(body) + tail]() {
         QTextDocument* doc = CPageDocument::Build(html, font, title);
         doc->moveToThread(gui);
-        std::lock_guard lock(channel->m_lock);
-        if (channel->m_pTarget)
-            QCoreApplication::postEvent(channel->m_pTarget, new CPageReadyEvent(serial, doc));
-        else
-            delete doc;
+        {
+            std::lock_guard lock(channel->m_lock);
+            if (channel->m_pTarget)
+                QCoreApplication::postEvent(channel->m_pTarget, new CPageReadyEvent(serial, doc));
+            else
+                delete doc;
+        }
+        --theRunningParsers;
     }).detach();
+}
+
+int CMoreHtmlView::RunningParsers() {
+    return theRunningParsers.load();
 }
 
 bool CMoreHtmlView::event(QEvent* e) {

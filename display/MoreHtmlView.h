@@ -43,6 +43,8 @@ public:
     static constexpr size_t kBackgroundBytes = 1u << 20;
     // True while a page is being parsed on a worker thread.
     bool IsLoading() const { return m_nPendingSerial != 0; }
+    // Worker threads still parsing, of any view (also of superseded pages).
+    static int RunningParsers();
 
     // The text position at the top of the view, and scrolling a position to the top.
     int TopPosition() const;

@@ -3,7 +3,9 @@
 
 #include "FuzzInput.h"
 #include "app/TextUtil.h"
+#include "display/HtmlText.h"
 #include "display/LawPage.h"
+#include "display/ViewHtml.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> parts = SplitFuzzInput(data, size, 8);
@@ -17,7 +19,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> find = SplitWords(parts[6]);
     const std::string& pageTemplate = parts[7];
 
-    CLawPage::Render(law, pageTemplate, search, find);
+    const std::string page = CLawPage::Render(law, pageTemplate, search, find);
+
+    // What the view is given holds no '<' that a browser would take for text.
+    const std::string shown = CViewHtml::Prepare(page);
+    CHtmlText::Scan(
+        shown,
+        [&](size_t begin, size_t end) {
+            FUZZ_CHECK(shown.find('<', begin) == std::string::npos ||
+                       shown.find('<', begin) >= end);
+        },
+        [](size_t, size_t) {});
 
     // With the body placeholder alone and no words the page is the converted body.
     std::string body = law.m_strBody;

@@ -356,7 +356,8 @@ TEST(LawViewLongPage, ShowsTheBeginningAtOnceAndTheWholeFromAWorker) {
     ASSERT_TRUE(view.SetBodyHtml(page));
     ASSERT_TRUE(view.SetBodyHtml("<b>短</b>"));
     EXPECT_FALSE(view.IsLoading());
-    Pump(3000);
+    ASSERT_TRUE(WaitFor([] { return CMoreHtmlView::RunningParsers() == 0; }, 120000));
+    Pump(50);
     EXPECT_EQ(view.toPlainText().trimmed(), QStringLiteral("短"));
 }
 
