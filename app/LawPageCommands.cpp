@@ -17,15 +17,16 @@ CLawPageCommands::CLawPageCommands(CMainFrame* frame) : QObject(frame), m_pFrame
     if (QAction* find = frame->Action(ID_FIND_IN_TEXT))
         find->setShortcut(QKeySequence::Find);
 
-    QMenu* file = Menu(QStringLiteral("文件(&F)"));
-    QMenu* search = Menu(QStringLiteral("查询(&S)"));
-    QMenu* viewMenu = Menu(QStringLiteral("视图(&V)"));
+    // The menus are found by a command of theirs, in either interface language.
+    QMenu* file = Menu(ID_FILE_PRINT);
+    QMenu* search = Menu(ID_FIND_IN_TEXT);
+    QMenu* viewMenu = Menu(ID_VIEW_TOOLBAR);
     QAction* beforeExit = nullptr;
     if (file && file->actions().size() >= 2)
         beforeExit = file->actions().at(file->actions().size() - 2);
 
-    QAction* preview = Add(QStringLiteral("打印预览..."), {}, nullptr);
-    QAction* pdf = Add(QStringLiteral("另存为 PDF..."), {}, nullptr);
+    QAction* preview = Add(tr("打印预览..."), {}, nullptr);
+    QAction* pdf = Add(tr("另存为 PDF..."), {}, nullptr);
     if (file) {
         file->insertAction(beforeExit, preview);
         file->insertAction(beforeExit, pdf);
@@ -33,34 +34,35 @@ CLawPageCommands::CLawPageCommands(CMainFrame* frame) : QObject(frame), m_pFrame
     connect(preview, &QAction::triggered, this, [view] { view->OnPrintPreview(); });
     connect(pdf, &QAction::triggered, this, [view] { view->OnExportPdf(); });
 
-    connect(Add(QStringLiteral("查找下一个"), QKeySequence(Qt::Key_F3), search),
-            &QAction::triggered, this, [this] { OnFindNext(false); });
-    connect(Add(QStringLiteral("查找上一个"), QKeySequence(Qt::SHIFT | Qt::Key_F3), search),
+    connect(Add(tr("查找下一个"), QKeySequence(Qt::Key_F3), search), &QAction::triggered, this,
+            [this] { OnFindNext(false); });
+    connect(Add(tr("查找上一个"), QKeySequence(Qt::SHIFT | Qt::Key_F3), search),
             &QAction::triggered, this, [this] { OnFindNext(true); });
 
     if (viewMenu)
         viewMenu->addSeparator();
-    QAction* zoomIn = Add(QStringLiteral("放大"), QKeySequence::ZoomIn, viewMenu);
+    QAction* zoomIn = Add(tr("放大"), QKeySequence::ZoomIn, viewMenu);
     zoomIn->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     connect(zoomIn, &QAction::triggered, this, [view] { view->ZoomBy(1); });
-    connect(Add(QStringLiteral("缩小"), QKeySequence(Qt::CTRL | Qt::Key_Minus), viewMenu),
-            &QAction::triggered, this, [view] { view->ZoomBy(-1); });
-    connect(Add(QStringLiteral("原始大小"), QKeySequence(Qt::CTRL | Qt::Key_0), viewMenu),
-            &QAction::triggered, this, [view] { view->ZoomReset(); });
+    connect(Add(tr("缩小"), QKeySequence(Qt::CTRL | Qt::Key_Minus), viewMenu), &QAction::triggered,
+            this, [view] { view->ZoomBy(-1); });
+    connect(Add(tr("原始大小"), QKeySequence(Qt::CTRL | Qt::Key_0), viewMenu), &QAction::triggered,
+            this, [view] { view->ZoomReset(); });
 
-    auto* bar = new QToolBar(QStringLiteral("条文"), frame);
+    auto* bar = new QToolBar(tr("条文"), frame);
     bar->setObjectName(QStringLiteral("LawOutlineBar"));
-    bar->addWidget(new QLabel(QStringLiteral(" 条文："), bar));
+    bar->addWidget(new QLabel(tr(" 条文："), bar));
     m_pOutline = new CLawOutline(view, bar);
     m_pOutline->setEnabled(false);
     bar->addWidget(m_pOutline);
     frame->addToolBar(Qt::TopToolBarArea, bar);
 }
 
-QMenu* CLawPageCommands::Menu(const QString& title) const {
+QMenu* CLawPageCommands::Menu(int commandId) const {
+    QAction* command = m_pFrame->Action(commandId);
     for (QAction* action : m_pFrame->menuBar()->actions())
-        if (action->menu() && action->text() == title)
+        if (action->menu() && command && action->menu()->actions().contains(command))
             return action->menu();
     return nullptr;
 }
@@ -77,7 +79,7 @@ QAction* CLawPageCommands::Add(const QString& text, const QKeySequence& keys, QM
 }
 
 QString CLawPageCommands::FindStatusText(int count) {
-    return count > 0 ? QStringLiteral("找到 %1 处").arg(count) : QStringLiteral("未找到");
+    return count > 0 ? tr("找到 %1 处").arg(count) : tr("未找到");
 }
 
 void CLawPageCommands::OnFindNext(bool backward) {

@@ -24,7 +24,7 @@ public:
 
 private:
     QAction* Add(const QString& text, const QKeySequence& keys, QMenu* menu);
-    QMenu* Menu(const QString& title) const;
+    QMenu* Menu(int commandId) const;
 
     CMainFrame* m_pFrame;
     CLawOutline* m_pOutline = nullptr;

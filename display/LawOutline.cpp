@@ -50,8 +50,8 @@ CLawOutline::CLawOutline(CShowLawView* view, QWidget* parent) : QComboBox(parent
     setMaxVisibleItems(25);
     setMinimumContentsLength(16);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    lineEdit()->setPlaceholderText(QStringLiteral("转到条文，如 第二百三十二条"));
-    setToolTip(QStringLiteral("转到条文"));
+    lineEdit()->setPlaceholderText(tr("转到条文，如 第二百三十二条"));
+    setToolTip(tr("转到条文"));
     connect(this, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && static_cast<size_t>(index) < m_headings.size())
             m_pView->ScrollToPosition(m_headings[static_cast<size_t>(index)].m_nPosition);
