@@ -6,7 +6,9 @@
 #include "display/ShowLawView.h"
 
 #include <QAction>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -45,17 +47,33 @@ CLawPageCommands::CLawPageCommands(CMainFrame* frame) : QObject(frame), m_pFrame
     zoomIn->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     connect(zoomIn, &QAction::triggered, this, [view] { view->ZoomBy(1); });
-    connect(Add(tr("缩小"), QKeySequence(Qt::CTRL | Qt::Key_Minus), viewMenu), &QAction::triggered,
-            this, [view] { view->ZoomBy(-1); });
+    QAction* zoomOut = Add(tr("缩小"), QKeySequence(Qt::CTRL | Qt::Key_Minus), viewMenu);
+    connect(zoomOut, &QAction::triggered, this, [view] { view->ZoomBy(-1); });
     connect(Add(tr("原始大小"), QKeySequence(Qt::CTRL | Qt::Key_0), viewMenu), &QAction::triggered,
             this, [view] { view->ZoomReset(); });
 
     auto* bar = new QToolBar(tr("条文"), frame);
     bar->setObjectName(QStringLiteral("LawOutlineBar"));
-    bar->addWidget(new QLabel(tr(" 条文："), bar));
-    m_pOutline = new CLawOutline(view, bar);
+    auto* box = new QWidget(bar);
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* label = new QLabel(tr(" 条文："), box);
+    m_pOutline = new CLawOutline(view, box);
     m_pOutline->setEnabled(false);
-    bar->addWidget(m_pOutline);
+    label->setBuddy(m_pOutline);
+    layout->addWidget(label);
+    layout->addWidget(m_pOutline);
+    // Ctrl+G goes to the box from anywhere in the window.
+    QAction* go = bar->addWidget(box);
+    go->setText(tr("转到条文"));
+    go->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    go->setShortcutContext(Qt::WindowShortcut);
+    connect(go, &QAction::triggered, this, [this] {
+        m_pOutline->setFocus(Qt::ShortcutFocusReason);
+        m_pOutline->lineEdit()->selectAll();
+    });
+    bar->addAction(zoomIn);
+    bar->addAction(zoomOut);
     frame->addToolBar(Qt::TopToolBarArea, bar);
 }
 

@@ -2,6 +2,7 @@
 
 #include "display/ShowLawView.h"
 
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -52,6 +53,9 @@ CLawOutline::CLawOutline(CShowLawView* view, QWidget* parent) : QComboBox(parent
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     lineEdit()->setPlaceholderText(tr("转到条文，如 第二百三十二条"));
     setToolTip(tr("转到条文"));
+    setAccessibleName(tr("转到条文"));
+    lineEdit()->setAccessibleName(tr("转到条文"));
+    QComboBox::view()->setAccessibleName(tr("条文目录"));
     connect(this, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && static_cast<size_t>(index) < m_headings.size())
             m_pView->ScrollToPosition(m_headings[static_cast<size_t>(index)].m_nPosition);

@@ -631,10 +631,84 @@
     </message>
 </context>
 <context>
+    <name>CLawOutline</name>
+    <message>
+        <source>转到条文，如 第二百三十二条</source>
+        <translation>Go to an article, e.g. 第二百三十二条</translation>
+    </message>
+    <message>
+        <source>转到条文</source>
+        <translation>Go to an article</translation>
+    </message>
+    <message>
+        <source>条文目录</source>
+        <translation>Headings of the law</translation>
+    </message>
+</context>
+<context>
+    <name>CLawPageCommands</name>
+    <message>
+        <source>打印预览...</source>
+        <translation>Print Pre&amp;view...</translation>
+    </message>
+    <message>
+        <source>另存为 PDF...</source>
+        <translation>Save as &amp;PDF...</translation>
+    </message>
+    <message>
+        <source>查找下一个</source>
+        <translation>Find &amp;Next</translation>
+    </message>
+    <message>
+        <source>查找上一个</source>
+        <translation>Find &amp;Previous</translation>
+    </message>
+    <message>
+        <source>放大</source>
+        <translation>Zoom &amp;In</translation>
+    </message>
+    <message>
+        <source>缩小</source>
+        <translation>Zoom &amp;Out</translation>
+    </message>
+    <message>
+        <source>原始大小</source>
+        <translation>&amp;Actual Size</translation>
+    </message>
+    <message>
+        <source>条文</source>
+        <translation>Articles</translation>
+    </message>
+    <message>
+        <source> 条文：</source>
+        <translation> Article: </translation>
+    </message>
+    <message>
+        <source>转到条文</source>
+        <translation>Go to an Article</translation>
+    </message>
+    <message>
+        <source>找到 %1 处</source>
+        <translation>%1 found</translation>
+    </message>
+    <message>
+        <source>未找到</source>
+        <translation>Not found</translation>
+    </message>
+</context>
+<context>
     <name>CShowLawView</name>
     <message>
         <source>打印</source>
         <translation>Print</translation>
+    </message>
+    <message>
+        <source>打印预览</source>
+        <translation>Print Preview</translation>
+    </message>
+    <message>
+        <source>另存为 PDF</source>
+        <translation>Save as PDF</translation>
     </message>
 </context>
 <context>
