@@ -17,10 +17,16 @@ CCommandLine::CCommandLine()
                                    "last law.")),
       m_language(QStringLiteral("language"),
                  QStringLiteral("The interface language of this run: zh or en."),
-                 QStringLiteral("LANG")) {
+                 QStringLiteral("LANG")),
+      m_database(QStringLiteral("db"),
+                 QStringLiteral("Open this collection instead of looking for db1.mdb in the "
+                                "working directory, $XDG_DATA_HOME/tolvarin and the system data "
+                                "folders."),
+                 QStringLiteral("FILE")) {
     m_parser.setApplicationDescription(QStringLiteral("Tolvarin law collection reader"));
     for (const QCommandLineOption* option :
-         {&m_screenshot, &m_noSplash, &m_law, &m_search, &m_newWindow, &m_resetLayout, &m_language})
+         {&m_screenshot, &m_noSplash, &m_law, &m_search, &m_newWindow, &m_resetLayout, &m_language,
+          &m_database})
         m_parser.addOption(*option);
     m_parser.addPositionalArgument(QStringLiteral("law"),
                                    QStringLiteral("The lawid or title of a law to show."),
@@ -43,6 +49,7 @@ void CCommandLine::Process(const QStringList& arguments) {
 
 void CCommandLine::Read() {
     m_strScreenshot = m_parser.value(m_screenshot);
+    m_strDatabase = m_parser.value(m_database);
     m_bNoSplash = m_parser.isSet(m_noSplash);
     m_strLaw = m_parser.value(m_law);
     if (m_strLaw.isEmpty() && !m_parser.positionalArguments().isEmpty())

@@ -22,6 +22,7 @@ public:
 
     // What was asked for.
     QString m_strScreenshot;     // --screenshot FILE
+    QString m_strDatabase;       // --db FILE: the collection, instead of looking for one
     bool m_bNoSplash = false;    // --nosplash
     QString m_strLaw;            // --law or the first free argument: a lawid or a title
     QString m_strSearch;         // --search WORDS: a title search over all categories
@@ -46,4 +47,5 @@ private:
     QCommandLineOption m_newWindow;
     QCommandLineOption m_resetLayout;
     QCommandLineOption m_language;
+    QCommandLineOption m_database;
 };

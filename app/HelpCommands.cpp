@@ -1,10 +1,12 @@
 #include "app/HelpCommands.h"
 
 #include "ui/AboutDlg.h"
+#include "ui/HelpWindow.h"
 #include "ui/MakerInfo.h"
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 
 namespace {
@@ -21,8 +23,14 @@ void OnAppAbout(QWidget* parent) {
     dlg.exec();
 }
 
-void OnHelpContents(QWidget*) {
-    OpenWithDesktop(QUrl::fromLocalFile(QDir::current().absoluteFilePath(kHelpFileName)));
+void OnHelpContents(QWidget* parent) {
+    // A help file of the working directory is the desktop's to show; without one (as
+    // usual) the program's own manual.
+    const QString file = QDir::current().absoluteFilePath(QString::fromLatin1(kHelpFileName));
+    if (QFileInfo::exists(file))
+        OpenWithDesktop(QUrl::fromLocalFile(file));
+    else
+        CHelpWindow::ShowManual(parent ? parent->window() : nullptr);
 }
 
 void OnVisitWebSite(QWidget*) {

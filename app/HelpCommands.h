@@ -8,7 +8,8 @@ class QWidget;
 
 // 57664: the About box, modal over parent.
 void OnAppAbout(QWidget* parent);
-// 57670: "tolvarin.chm" in the working directory.
+// 57670: "tolvarin.chm" of the working directory when there is one, else the program's own
+// manual in its help window.
 void OnHelpContents(QWidget* parent);
 // 32787: the maker's web address.
 void OnVisitWebSite(QWidget* parent);

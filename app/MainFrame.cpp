@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/AccessibleNames.h"
+#include "app/CollectionController.h"
 #include "app/EditionConfig.h"
 #include "app/FrameMessageEvent.h"
 #include "app/FrameMessageTarget.h"
@@ -67,6 +68,7 @@ bool CMainFrame::Create() {
     ResetListQueryClose();
 
     m_pReader = new CReader(this);
+    m_pCollections = new CCollectionController(this);
     CreateActions();
     CreateMenus();
     if (!CreateToolBars() || !CreateStatusBar() || !CreateClient())

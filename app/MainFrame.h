@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+class CCollectionController;
 class CFrameMessageTarget;
 class CLeftView;
 class CReader;
@@ -50,6 +51,8 @@ public:
     CReader* GetReader() const { return m_pReader; }
     // Forgets the remembered bar layout, placement and reading state (--reset-layout).
     static void ForgetLayout();
+    // Which collection is shown, 文件 → 打开, the recent files and the welcome page.
+    CCollectionController* GetCollections() const { return m_pCollections; }
 
     // Shows a law in the law text pane (0 shows nothing).
     void ShowLaw(int lawid);
@@ -88,6 +91,8 @@ public:
     // Frame messages.
     void OnFrameMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam);
     void OnUpdateFinished();
+    // A run ended without success (posted by the update host); says so after a stop.
+    void OnUpdateEnded(bool stopped);
 
     // The online update's state, shared with its worker threads.
     std::atomic<int> m_bDownloading{0};
@@ -114,6 +119,7 @@ private:
     bool CreateClient();
 
     CTolvarinDoc* m_pDoc;
+    CCollectionController* m_pCollections = nullptr;
     std::unique_ptr<CSyncEvent> m_stopEvent;
     std::unique_ptr<CFrameMessageTarget> m_pTarget;
     std::map<int, QAction*> m_actions;

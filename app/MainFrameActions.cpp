@@ -1,4 +1,5 @@
 // The frame's commands as actions: menu, toolbars, accelerators, status prompts, states.
+#include "app/CollectionController.h"
 #include "app/CommandIds.h"
 #include "app/EditionConfig.h"
 #include "app/HelpCommands.h"
@@ -67,7 +68,10 @@ bool CMainFrame::ExecuteCommand(int id) {
 void CMainFrame::CreateActions() {
     // File.
     AddAction(ID_FILE_NEW, tr("新建"))->setEnabled(false);
-    AddAction(ID_FILE_OPEN, tr("打开"))->setEnabled(false);
+    QAction* open = AddAction(ID_FILE_OPEN, tr("打开法规库(&O)...\tCtrl+O"),
+                              tr("打开一个法规库文件"), tr("打开法规库"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, m_pCollections, &CCollectionController::OnFileOpen);
     AddAction(ID_FILE_SAVE, tr("保存"))->setEnabled(false);
     QAction* print =
         AddAction(ID_FILE_PRINT, tr("打印...\tCtrl+P"), tr("打印当前法规"), tr("打印"));
@@ -175,7 +179,7 @@ void CMainFrame::CreateActions() {
     QAction* previous = AddAction(ID_PREV_PANE, tr("上一窗格"));
     previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
     connect(previous, &QAction::triggered, this, [this] { OnNextPane(false); });
-    for (QAction* action : {next, previous, print, Action(ID_HELP_CONTENTS)}) {
+    for (QAction* action : {next, previous, print, open, Action(ID_HELP_CONTENTS)}) {
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }
@@ -184,9 +188,13 @@ void CMainFrame::CreateActions() {
 
 void CMainFrame::CreateMenus() {
     QMenu* file = menuBar()->addMenu(tr("文件(&F)"));
+    file->addAction(Action(ID_FILE_OPEN));
+    file->addSeparator();
     file->addAction(Action(ID_FILE_PRINT));
     file->addAction(Action(ID_FILE_PRINT_SETUP));
     file->addSeparator();
+    QAction* recentEnd = file->addSeparator();
+    m_pCollections->FillRecentMenu(file, recentEnd);
     file->addAction(Action(ID_APP_EXIT));
 
     QMenu* search = menuBar()->addMenu(tr("查询(&S)"));
@@ -306,6 +314,7 @@ void CMainFrame::UpdateCommandStates() {
     Action(ID_SMART_UPDATE)->setEnabled(!downloading);
     CReadOnlyNotice::Apply(*this);
     Action(ID_UPDATE_STOP)->setEnabled(downloading && m_bStopRequested.load() == 0);
+    Action(ID_FILE_OPEN)->setEnabled(!downloading && !m_pCollections->IsBusy());
 
     const int edition = theEditionConfig.GetEdition();
     Action(ID_EDITION_ZH)->setChecked(edition == 0);

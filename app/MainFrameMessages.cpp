@@ -7,6 +7,7 @@
 #include "app/Reader.h"
 #include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
+#include "browse/TolvarinView.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -72,12 +73,22 @@ void CMainFrame::OnUpdateFinished() {
     theEditionConfig.SetEdition(edition);
     if (m_pLeftView)
         m_pLeftView->ShowTree(edition);
+    // A list that found nothing before the run lists again: the run may have brought laws.
+    if (m_pListView && (m_pListView->GetRowCount() == 0 || m_pListView->GetRow(0).m_nLawId == 0))
+        m_pListView->ShowCategory(theEditionConfig.GetCurTreeId());
     statusBar()->showMessage(tr("下载完成！ "));
     m_bDownloading = 0;
     m_bStopRequested = 0;
     m_pStopEvent->Reset();
     UpdateCommandStates();
     AppMessageBox(tr("下载完成!").toStdString(), MsgIcon::Information);
+}
+
+void CMainFrame::OnUpdateEnded(bool stopped) {
+    // The last progress text would read as if the run were still going on.
+    if (stopped)
+        statusBar()->showMessage(QStringLiteral("更新已停止，已下载的内容已保存"));
+    UpdateCommandStates();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {

@@ -1,6 +1,9 @@
 #include "app/TolvarinApp.h"
 
 #include "app/AppConstants.h"
+#include "app/CollectionController.h"
+#include "app/CollectionFile.h"
+#include "app/CollectionLocator.h"
 #include "app/MainFrame.h"
 #include "app/Reader.h"
 #include "app/SingleInstance.h"
@@ -51,6 +54,12 @@ bool CTolvarinApp::InitInstance(const QStringList& arguments) {
     if (m_commandLine.m_bResetLayout)
         CMainFrame::ForgetLayout();
 
+    // Every connection opens the collection found here; without one the window opens on
+    // the welcome page and connects to nothing.
+    const CCollectionLocator::Result collection =
+        CCollectionLocator::Find(m_commandLine.m_strDatabase.toStdString());
+    SetCollectionFile(collection.m_strFile);
+
     m_pDoc = std::make_unique<CTolvarinDoc>();
     m_pFrame = std::make_unique<CMainFrame>(m_pDoc.get());
     if (!m_pFrame->Create()) {
@@ -59,6 +68,7 @@ bool CTolvarinApp::InitInstance(const QStringList& arguments) {
     }
     if (!m_strScreenshot.isEmpty())
         m_pFrame->GetReader()->SetPersistent(false);
+    m_pFrame->GetCollections()->Start(collection);
     if (!m_pDoc->OnNewDocument())
         return false;
     m_pFrame->InitialUpdate();

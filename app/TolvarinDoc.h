@@ -3,6 +3,7 @@
 #include "data/DbConnection.h"
 
 class CMainFrame;
+struct CUpdateSettings;
 
 // The one document: an empty container whose only content is the GUI thread's database
 // connection. Nothing is opened or saved as a file.
@@ -21,6 +22,9 @@ public:
 
     // Command 32777: starts the online update.
     void OnSmartUpdate();
+    // The update's server and wire charset: the settings profile ([Update] Server, Charset,
+    // the user's file over the system's), overridden by the environment.
+    static CUpdateSettings ReadUpdateSettings();
 
     void SetFrame(CMainFrame* frame) { m_pFrame = frame; }
     CMainFrame* GetFrame() const { return m_pFrame; }

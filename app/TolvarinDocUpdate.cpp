@@ -1,4 +1,5 @@
 // The online update as the document starts it (command 32777).
+#include "app/CollectionController.h"
 #include "app/MainFrame.h"
 #include "app/MessageService.h"
 #include "app/ReadOnlyNotice.h"
@@ -31,8 +32,9 @@ public:
     CUpdateRun m_run;
 };
 
-// The server and the wire charset: the settings profile, overridden by the environment.
-CUpdateSettings ReadUpdateSettings() {
+} // namespace
+
+CUpdateSettings CTolvarinDoc::ReadUpdateSettings() {
     CUpdateSettings settings;
     QSettings profile;
     settings.m_strServer =
@@ -49,11 +51,12 @@ CUpdateSettings ReadUpdateSettings() {
     return settings;
 }
 
-} // namespace
-
 void CTolvarinDoc::OnSmartUpdate() {
     CMainFrame* frame = GetFrame();
     if (!frame || frame->m_bDownloading.load())
+        return;
+    // Without a collection the run fills a new, empty one.
+    if (frame->GetCollections() && !frame->GetCollections()->EnsureCollectionForUpdate())
         return;
     if (m_db.IsReadOnly()) {
         ShowMessage(CReadOnlyNotice::Reason(), "智能更新", MsgIcon::Information);

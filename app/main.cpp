@@ -43,6 +43,18 @@ bool WantsHelp(int argc, char** argv) {
     return false;
 }
 
+// Two notes of Qt that say nothing to the user of a screenshot run: the offscreen platform
+// cannot pass size hints, and a root session has no runtime folder.
+QtMessageHandler g_previousHandler = nullptr;
+void QuietScreenshotMessages(QtMsgType type, const QMessageLogContext& context,
+                             const QString& text) {
+    if (text.contains(QLatin1String("propagateSizeHints")) ||
+        text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (g_previousHandler)
+        g_previousHandler(type, context, text);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -51,6 +63,7 @@ int main(int argc, char** argv) {
             CPdfExport::Wanted(argc, argv)) {
             // A screenshot needs no screen.
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            g_previousHandler = qInstallMessageHandler(QuietScreenshotMessages);
         } else {
             std::fprintf(stderr,
                          "tolvarin: no display found (DISPLAY and WAYLAND_DISPLAY are not set).\n"

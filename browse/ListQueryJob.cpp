@@ -1,6 +1,6 @@
 #include "browse/ListQueryJob.h"
 
-#include "app/AppConstants.h"
+#include "app/CollectionFile.h"
 #include "app/FrameMessageTarget.h"
 #include "app/SyncEvent.h"
 #include "data/DbConnection.h"
@@ -157,8 +157,10 @@ unsigned ListQueryThreadProc(CListQueryJob* job) {
         std::lock_guard run(g_listRunLock);
         job->m_pList->BeginListing(job->m_nToken);
         // A job stopped before it got here has nothing to read.
-        if (!JobStopped(job)) {
-            g_listConnection.Connect(kConnectionString, 0);
+        const std::string connection = GetConnectionString();
+        // Without a collection the listing is empty, without a word.
+        if (!JobStopped(job) && (g_listConnection.IsOpen() || !connection.empty())) {
+            g_listConnection.Connect(connection.c_str(), 0);
             // A listing looks laws up all over the file: through a memory mapping each lookup
             // would leave a run of the file's pages in this process's resident set (gigabytes
             // for a large category) without being any faster than plain reads.

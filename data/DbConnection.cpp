@@ -25,6 +25,13 @@ bool IsAccessFile(const std::string& path) {
            std::memcmp(header + 4, "Standard ACE DB", 15) == 0;
 }
 
+// The file as the user finds it: with its full path.
+std::string FullPath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec);
+    return ec ? path : full.lexically_normal().string();
+}
+
 bool IsBlankTail(const char* tail) {
     if (!tail)
         return true;
@@ -119,6 +126,12 @@ std::string CDbConnection::DataSourceOf(const std::string& connectionString) {
     if (pos == std::string::npos)
         return {};
     const size_t start = pos + sizeof kKey - 1;
+    // A quoted value runs to its closing quote, so that a file name may hold a ';'.
+    if (start < connectionString.size() && connectionString[start] == '"') {
+        const size_t close = connectionString.find('"', start + 1);
+        if (close != std::string::npos)
+            return connectionString.substr(start + 1, close - start - 1);
+    }
     const size_t end = connectionString.find(';', start);
     std::string value =
         connectionString.substr(start, end == std::string::npos ? std::string::npos : end - start);
@@ -147,7 +160,7 @@ int CDbConnection::Connect(const char* connectionString, int force) {
         return Fail("no Data Source in the connection string");
     }
     if (IsAccessFile(path)) {
-        m_strLastError = "“" + path +
+        m_strLastError = "“" + FullPath(path) +
                          "”是 Microsoft Access (Jet/ACE) 数据库文件，本程序只能打开 SQLite "
                          "格式的法规数据库。请先用 tolvarin-admin 建立或转换数据库。";
         ReportErrors(ErrConnect);
@@ -160,8 +173,8 @@ int CDbConnection::Connect(const char* connectionString, int force) {
     const int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        m_strLastError = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        m_strLastError += ": " + path;
+        m_strLastError = "无法打开法规库 " + FullPath(path) + "：" +
+                         (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close(db);
         ReportErrors(ErrConnect);
         return 0;
@@ -174,8 +187,8 @@ int CDbConnection::Connect(const char* connectionString, int force) {
     if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, &err) !=
         SQLITE_OK) {
         const int code = sqlite3_errcode(db) & 0xff;
-        m_strLastError = err ? err : sqlite3_errmsg(db);
-        m_strLastError += ": " + path;
+        m_strLastError =
+            "无法读取法规库 " + FullPath(path) + "：" + (err ? err : sqlite3_errmsg(db));
         sqlite3_free(err);
         sqlite3_close(db);
         db = nullptr;
@@ -311,9 +324,12 @@ void CDbConnection::ReportErrors(ErrorKind kind) {
         ShowMessage("数据库连接未知错误，无法捕捉具体错误信息!", "错误", MsgIcon::Information);
         return;
     }
-    if (kind == ErrExecute)
-        AppMessageBox(m_strLastError);
-    else
+    if (kind == ErrExecute) {
+        // The engine's own text, and on a line of its own the file it concerns.
+        const std::string file = DataSourceOf(m_strConnection);
+        AppMessageBox(file.empty() ? m_strLastError
+                                   : m_strLastError + "\n（法规库 " + FullPath(file) + "）");
+    } else
         ShowMessage(m_strLastError, "连接失败", MsgIcon::Information);
 }
 

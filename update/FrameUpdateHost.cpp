@@ -57,9 +57,21 @@ void CFrameUpdateHost::StageEdition(int, int) {
     FlushProgress();
 }
 
-void CFrameUpdateHost::RunEnded(bool) {
+void CFrameUpdateHost::RunEnded(bool success) {
     std::lock_guard lock(m_mutex);
     FlushProgress();
+    if (success || !m_pFrame)
+        return;
+    // Queued after the last progress text, so that it replaces it.
+    QPointer<CMainFrame> frame = m_pFrame;
+    const bool stopped = frame->m_bStopRequested.load() != 0;
+    QMetaObject::invokeMethod(
+        frame,
+        [frame, stopped] {
+            if (frame)
+                frame->OnUpdateEnded(stopped);
+        },
+        Qt::QueuedConnection);
 }
 
 void CFrameUpdateHost::UpdateFinished() {

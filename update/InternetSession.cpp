@@ -4,6 +4,7 @@
 #include "app/SyncEvent.h"
 #include "update/InternetOnline.h"
 
+#include <cerrno>
 #include <curl/curl.h>
 
 namespace {
@@ -97,6 +98,66 @@ size_t CInternetSession::OnHeader(char* data, size_t size, size_t count, void* s
     return bytes;
 }
 
+std::string CInternetSession::TransportErrorText(int code, long osErrno, const std::string& url,
+                                                 const std::string& detail) {
+    // The address as tried, without its query (the request's parameters).
+    const std::string address = url.substr(0, url.find('?'));
+    std::string text;
+    switch (static_cast<CURLcode>(code)) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        text = "找不到更新服务器 " + address + "：服务器名称无法解析";
+        break;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        text = "找不到代理服务器，无法连接到更新服务器 " + address;
+        break;
+    case CURLE_COULDNT_CONNECT:
+        text = "无法连接到更新服务器 " + address;
+        switch (osErrno) {
+        case ECONNREFUSED:
+            text += "：连接被拒绝";
+            break;
+        case ETIMEDOUT:
+            text += "：连接超时";
+            break;
+        case ENETUNREACH:
+        case EHOSTUNREACH:
+            text += "：网络不可达";
+            break;
+        default:
+            text += "：无法建立连接";
+            break;
+        }
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        text = "连接更新服务器 " + address + " 超时";
+        break;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+        text = "更新服务器的地址无效：" + address;
+        break;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CACERT_BADFILE:
+        text = "无法与更新服务器 " + address + " 建立安全连接";
+        break;
+    case CURLE_TOO_MANY_REDIRECTS:
+        text = "更新服务器 " + address + " 重定向次数过多";
+        break;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+        text = "与更新服务器 " + address + " 的连接中断";
+        break;
+    default:
+        text = "无法从更新服务器 " + address + " 下载";
+        break;
+    }
+    // The HTTP library's own words stay on a line of their own, for whoever looks further.
+    return text + "\n" + detail;
+}
+
 CInternetSession::Result
 CInternetSession::Fetch(const std::string& url,
                         const std::function<bool(const char*, size_t)>& receiver,
@@ -166,6 +227,9 @@ CInternetSession::Fetch(const std::string& url,
         return Result::Done;
     if (!finished)
         code = CURLE_RECV_ERROR;
-    error = errorBuffer[0] ? errorBuffer : curl_easy_strerror(code);
+    long osErrno = 0;
+    curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
+    error = TransportErrorText(code, osErrno, url,
+                               errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
     return m_bOpened ? Result::ReadFailed : Result::OpenFailed;
 }

@@ -1,6 +1,6 @@
 #include "update/UpdaterBase.h"
 
-#include "app/AppConstants.h"
+#include "app/CollectionFile.h"
 #include "app/SyncEvent.h"
 #include "data/JetSql.h"
 #include "update/UpdateProgressSink.h"
@@ -25,7 +25,7 @@ const char* const kWriteFailedText =
 } // namespace
 
 CUpdaterBase::CUpdaterBase() {
-    m_db.Connect(kConnectionString, 0);
+    m_db.Connect(GetConnectionString().c_str(), 0);
 }
 
 CUpdaterBase::~CUpdaterBase() {

@@ -1,6 +1,7 @@
 // The direct scan of a corpus line reads what the general JSON parser reads, or leaves the
 // line to it.
 #include "tools/admin/CorpusLine.h"
+#include "tools/admin/CorpusStream.h"
 
 #include <gtest/gtest.h>
 
@@ -87,9 +88,8 @@ TEST(CorpusLine, ReadsWhatTheJsonParserReads) {
 
 TEST(CorpusLine, EveryCorpusLineReadsAsTheJsonParserReadsIt) {
     const char* corpus = std::getenv("TOLVARIN_CORPUS");
-    if (!corpus || !std::ifstream(corpus))
-        GTEST_SKIP() << "the shared corpus is not beside the project (TOLVARIN_CORPUS)";
-    std::ifstream in(corpus);
+    ASSERT_TRUE(corpus && std::ifstream(corpus)) << "no corpus at TOLVARIN_CORPUS";
+    CCorpusStream in(corpus);
     std::string line;
     int plain = 0, lines = 0;
     while (std::getline(in, line)) {
@@ -102,6 +102,8 @@ TEST(CorpusLine, EveryCorpusLineReadsAsTheJsonParserReadsIt) {
             EXPECT_EQ(fast, General(line)) << lines;
         }
     }
+    EXPECT_FALSE(in.bad()) << in.Error();
+    EXPECT_EQ(lines, 1564);
     EXPECT_EQ(plain, lines); // the corpus is all plain lines
 }
 

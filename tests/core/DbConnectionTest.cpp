@@ -27,6 +27,9 @@ TEST(DbConnection, MissingFileFailsWithTheEngineTextAndIsNotCreated) {
     ASSERT_EQ(boxes.Messages().size(), 1u);
     EXPECT_EQ(boxes.Messages()[0].caption, "连接失败");
     EXPECT_NE(boxes.Messages()[0].text.find("unable to open database file"), std::string::npos);
+    // The file is named with its full path, whatever the connection string held.
+    EXPECT_NE(boxes.Messages()[0].text.find("无法打开法规库 " + file), std::string::npos)
+        << boxes.Messages()[0].text;
 
     // A later Connect tries again and succeeds once the file is there.
     std::string error;
@@ -58,6 +61,7 @@ TEST(DbConnection, AccessAndForeignFilesAreRefusedClearly) {
     EXPECT_NE(messages[0].text.find("Microsoft Access"), std::string::npos);
     EXPECT_EQ(messages[1].caption, "连接失败");
     EXPECT_NE(messages[1].text.find("not a database"), std::string::npos);
+    EXPECT_NE(messages[1].text.find(text), std::string::npos) << messages[1].text;
 }
 
 TEST(DbConnection, ExecuteFailuresShowTheEngineTextOpenFailuresAreSilent) {

@@ -5,6 +5,7 @@
 #include "data/DbRecordset.h"
 #include "data/LikeFunction.h"
 #include "data/LikeMatcher.h"
+#include "tools/admin/CorpusStream.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -203,20 +204,22 @@ TEST(LikeFunction, EveryConnectionOfOursUsesIt) {
 // The corpus's law texts, every word of the table searched with both likes.
 TEST(LikeFunction, SameLawsAsTheEnginesLikeOverTheCorpus) {
     const char* corpus = std::getenv("TOLVARIN_CORPUS");
-    if (!corpus || !std::ifstream(corpus))
-        GTEST_SKIP() << "the shared corpus is not beside the project (TOLVARIN_CORPUS)";
+    ASSERT_TRUE(corpus && std::ifstream(corpus)) << "no corpus at TOLVARIN_CORPUS";
     Engines engines;
     for (sqlite3* db : {engines.m_plain, engines.m_ours})
         sqlite3_exec(db, "create table t (body text)", nullptr, nullptr, nullptr);
-    std::ifstream in(corpus);
-    std::string line;
+    std::vector<std::string> lines;
+    {
+        CCorpusStream in(corpus);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        ASSERT_FALSE(in.bad()) << in.Error();
+    }
     for (sqlite3* db : {engines.m_plain, engines.m_ours}) {
-        in.clear();
-        in.seekg(0);
         sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
         sqlite3_stmt* insert = nullptr;
         sqlite3_prepare_v2(db, "insert into t values (?)", -1, &insert, nullptr);
-        while (std::getline(in, line)) {
+        for (const std::string& line : lines) {
             const std::string body = nlohmann::json::parse(line).value("body", "");
             sqlite3_bind_text(insert, 1, body.data(), static_cast<int>(body.size()),
                               SQLITE_TRANSIENT);

@@ -14,6 +14,9 @@ int main(int argc, char** argv) {
     QTemporaryDir settingsDir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    // A collection of the user's or of the machine is never found by a test.
+    qputenv("XDG_DATA_HOME", (settingsDir.path() + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("XDG_DATA_DIRS", (settingsDir.path() + QStringLiteral("/system")).toLocal8Bit());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 #include "GuiTestUtil.h"
 #include "TestDatabase.h"
 
+#include "app/CollectionController.h"
 #include "app/CommandIds.h"
 #include "app/EditionConfig.h"
 #include "app/FrameMessageTarget.h"
@@ -9,6 +10,7 @@
 #include "app/ReadOnlyNotice.h"
 #include "app/TolvarinApp.h"
 #include "app/TolvarinDoc.h"
+#include "app/WelcomePage.h"
 #include "browse/LawListModel.h"
 #include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
@@ -158,7 +160,7 @@ TEST_F(MainWindowTest, LayoutBarsAndCommands) {
     EXPECT_EQ(frame->GetStatusText(), "Ready");
 
     EXPECT_FALSE(frame->Action(ID_FILE_NEW)->isEnabled());
-    EXPECT_FALSE(frame->Action(ID_FILE_OPEN)->isEnabled());
+    EXPECT_TRUE(frame->Action(ID_FILE_OPEN)->isEnabled());
     EXPECT_EQ(frame->Action(ID_FILE_PRINT)->text(), "打印...\tCtrl+P");
     EXPECT_EQ(frame->Action(ID_FILE_PRINT)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
     EXPECT_EQ(frame->Action(ID_FILE_PRINT)->statusTip(), "打印当前法规");
@@ -197,10 +199,21 @@ TEST_F(MainWindowTest, LayoutBarsAndCommands) {
     EXPECT_EQ(frame->GetListView()->GetStyle(), CTolvarinView::Style::Report);
 }
 
-TEST_F(MainWindowTest, WithoutDatabaseTheWindowOpensEmpty) {
+TEST_F(MainWindowTest, WithoutDatabaseTheWindowOpensOnTheWelcomePage) {
     CTestDatabase dir(false);
     CMainFrame* frame = Start();
     EXPECT_TRUE(frame->isVisible());
+    // No connection is tried, so no box; the law pane says where it looked and what to do.
+    EXPECT_TRUE(m_messages.Messages().empty());
+    CWelcomePage* welcome = frame->GetCollections()->GetWelcomePage();
+    ASSERT_NE(welcome, nullptr);
+    EXPECT_TRUE(welcome->isVisible());
+    EXPECT_FALSE(frame->GetLawView()->isVisible());
+    const QString page = welcome->toPlainText();
+    EXPECT_TRUE(page.contains(QString::fromStdString(dir.Dir() + "/db1.mdb"))) << page.toStdString();
+    for (const char* offer : {"打开法规库", "用随附的法规建立法规库", "用智能更新下载法规库"})
+        EXPECT_TRUE(page.contains(QString::fromUtf8(offer))) << offer;
+    EXPECT_TRUE(frame->Action(ID_FILE_OPEN)->isEnabled());
     for (int edition : {0, 1}) {
         QTreeWidget* tree = frame->GetLeftView()->GetTree(edition);
         ASSERT_EQ(tree->topLevelItemCount(), 1);
@@ -210,11 +223,7 @@ TEST_F(MainWindowTest, WithoutDatabaseTheWindowOpensEmpty) {
     ASSERT_EQ(list->GetRowCount(), 1);
     EXPECT_EQ(list->GetRow(0).m_strTopic, "没有发现记录");
     EXPECT_EQ(list->GetRow(0).m_nLawId, 0);
-    // The connection boxes: one per tree and one of the worker.
-    const auto boxes = m_messages.Messages();
-    ASSERT_GE(boxes.size(), 3u);
-    for (const auto& box : boxes)
-        EXPECT_EQ(box.caption, "连接失败");
+    EXPECT_TRUE(m_messages.Messages().empty());
     // Nothing was created in the directory.
     EXPECT_FALSE(QFile::exists(QString::fromStdString(dir.Dir() + "/db1.mdb")));
 }

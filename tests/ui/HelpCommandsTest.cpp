@@ -1,12 +1,15 @@
 // Where the Help menu's commands send the desktop.
 #include "app/HelpCommands.h"
 #include "ui/AboutDlg.h"
+#include "ui/HelpWindow.h"
 #include "ui/MakerInfo.h"
 
 #include "UrlRecorder.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QTextBrowser>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -38,6 +41,9 @@ TEST_F(HelpCommandsTest, CommandsOpenTheHelpFileWebSiteAndMail) {
         void (*command)(QWidget*);
         QUrl expected;
     };
+    QFile chm(QDir(m_dir.path()).filePath("tolvarin.chm"));
+    ASSERT_TRUE(chm.open(QIODevice::WriteOnly));
+    chm.close();
     const Case cases[] = {
         {"help", OnHelpContents, QUrl::fromLocalFile(QDir(m_dir.path()).filePath("tolvarin.chm"))},
         {"web site", OnVisitWebSite, QUrl(CMakerInfo::kDefaultWebAddress)},
@@ -55,9 +61,35 @@ TEST_F(HelpCommandsTest, CommandsOpenTheHelpFileWebSiteAndMail) {
 TEST_F(HelpCommandsTest, HelpFileIsLookedUpInTheWorkingDirectory) {
     QTemporaryDir other;
     ASSERT_TRUE(QDir::setCurrent(other.path()));
+    QFile chm(QDir(other.path()).filePath("tolvarin.chm"));
+    ASSERT_TRUE(chm.open(QIODevice::WriteOnly));
+    chm.close();
     OnHelpContents(nullptr);
     ASSERT_EQ(m_desktop.m_opened.size(), 1);
     EXPECT_EQ(m_desktop.m_opened[0].toLocalFile(), QDir(other.path()).filePath("tolvarin.chm"));
+    EXPECT_EQ(CHelpWindow::Instance(), nullptr);
+}
+
+// Without a help file the program's own manual is shown, not a file that is not there; its
+// sections' links stay inside it and the About box's addresses still go to the desktop.
+TEST_F(HelpCommandsTest, WithoutAHelpFileTheManualIsShownInTheHelpWindow) {
+    QWidget frame;
+    frame.show();
+    OnHelpContents(&frame);
+    EXPECT_TRUE(m_desktop.m_opened.isEmpty());
+    CHelpWindow* help = CHelpWindow::Instance();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    const QString text = help->Browser()->toPlainText();
+    for (const char* part : {"Tolvarin 使用帮助", "法规库", "智能更新", "--db", "tolvarin.conf",
+                             "[Update]", "tolvarin-update"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part;
+    // Asked again: the same window.
+    OnHelpContents(&frame);
+    EXPECT_EQ(CHelpWindow::Instance(), help);
+    help->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(CHelpWindow::Instance(), nullptr);
 }
 
 TEST_F(HelpCommandsTest, WebAndMailFollowTheConfiguredAddresses) {

@@ -14,6 +14,9 @@ int main(int argc, char** argv) {
     QTemporaryDir profile;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, profile.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, profile.path());
+    // A collection of the user's or of the machine is never found by a test.
+    qputenv("XDG_DATA_HOME", (profile.path() + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("XDG_DATA_DIRS", (profile.path() + QStringLiteral("/system")).toLocal8Bit());
     CMessageRecorder recorder;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

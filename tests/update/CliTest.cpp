@@ -37,6 +37,10 @@ CliResult RunCli(const std::string& dir, const std::vector<std::string>& args,
         close(err[0]);
         if (chdir(dir.c_str()) != 0)
             _exit(126);
+        // The user's settings and collection are those of the test, never the real ones.
+        setenv("XDG_CONFIG_HOME", (dir + "/xdg-config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (dir + "/xdg-data").c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", (dir + "/xdg-system").c_str(), 1);
         std::vector<char*> argv{const_cast<char*>(TOLVARIN_UPDATE_BINARY)};
         for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
@@ -101,6 +105,10 @@ TEST_F(Cli, ExitsZeroOnlyWhenTheWholeRunSucceeded) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(Contains(refused.err, "下载失败！")) << refused.err;
     EXPECT_FALSE(Contains(refused.err, "下载完成")) << refused.err;
+    // The reason in the user's words with the address tried, the library's below it.
+    EXPECT_TRUE(Contains(refused.err, "无法连接到更新服务器 http://127.0.0.1:1/")) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, "：连接被拒绝\n")) << refused.err;
+    EXPECT_FALSE(Contains(refused.err, "?updatetime")) << refused.err;
 
     const CliResult badArgument = RunCli(m_dir.Path(), {"--bogus"});
     EXPECT_EQ(badArgument.status, 2);
@@ -135,6 +143,54 @@ TEST_F(Cli, AsksBeforeTheDownload) {
     unsetenv("TOLVARIN_UPDATE_SERVER");
     EXPECT_EQ(yes.status, 0) << yes.err;
     EXPECT_EQ(Query(m_dir.File("db1.mdb"), "select count(*) from dornlaws"), (Rows{{"3"}}));
+}
+
+// The window's settings file gives the server when neither --server nor the environment
+// does; each of them overrides the ones below it.
+TEST_F(Cli, ServerFromTheWindowsSettingsBelowEnvironmentAndCommandLine) {
+    CPublisherThread publisher(m_dir.File("publisher.db"));
+    const std::string dead = "http://127.0.0.1:1";
+    auto writeConfig = [&](const std::string& folder, const std::string& server) {
+        std::filesystem::create_directories(m_dir.File(folder) + "/morvexal");
+        std::ofstream(m_dir.File(folder) + "/morvexal/tolvarin.conf")
+            << "[General]\nServer=" << dead << "\n\n[Update]\nServer=" << server
+            << "\nCharset=GBK\n";
+    };
+    const struct {
+        const char* what;
+        std::string user;   // [Update] Server of the user's file ("" for no file)
+        std::string system; // of /etc/xdg's
+        std::string env;
+        std::vector<std::string> args;
+        bool reached;
+    } cases[] = {
+        {"user file", publisher.Url(), "", "", {}, true},
+        {"system file", "", publisher.Url(), "", {}, true},
+        {"user file over system file", publisher.Url(), dead, "", {}, true},
+        {"environment over file", dead, "", publisher.Url(), {}, true},
+        {"command line over environment", dead, "", dead, {"--server", publisher.Url()}, true},
+        {"file's dead server is used", dead, publisher.Url(), "", {}, false},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(m_dir.File("xdg-config"));
+        std::filesystem::remove_all(m_dir.File("xdg-system"));
+        std::filesystem::remove(m_dir.File("db1.mdb"));
+        CreateCollection(m_dir.File("db1.mdb"));
+        if (!c.user.empty())
+            writeConfig("xdg-config", c.user);
+        if (!c.system.empty())
+            writeConfig("xdg-system", c.system);
+        if (!c.env.empty())
+            setenv("TOLVARIN_UPDATE_SERVER", c.env.c_str(), 1);
+        std::vector<std::string> args{"--yes"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliResult run = RunCli(m_dir.Path(), args);
+        unsetenv("TOLVARIN_UPDATE_SERVER");
+        EXPECT_EQ(run.status, c.reached ? 0 : 1) << c.what << "\n" << run.err;
+        EXPECT_EQ(Query(m_dir.File("db1.mdb"), "select count(*) from dornlaws"),
+                  (Rows{{c.reached ? "3" : "0"}}))
+            << c.what;
+    }
 }
 
 namespace {

@@ -88,6 +88,9 @@ protected:
 TEST_F(UpdateWindowTest, ARunFillsBothTreesAndEndsWithItsMessage) {
     CPublisherThread publisher(m_dir.File("publisher.db"));
     CMainFrame* frame = Start(publisher.Url());
+    CTolvarinView* list = frame->GetListView();
+    ASSERT_EQ(list->GetRowCount(), 1);
+    EXPECT_EQ(list->GetRow(0).m_nLawId, 0); // "没有发现记录"
     ASSERT_TRUE(frame->ExecuteCommand(ID_SMART_UPDATE));
     EXPECT_EQ(frame->m_bDownloading.load(), 1);
     EXPECT_FALSE(frame->Action(ID_SMART_UPDATE)->isEnabled());
@@ -106,6 +109,12 @@ TEST_F(UpdateWindowTest, ARunFillsBothTreesAndEndsWithItsMessage) {
         tree->findItems(QStringLiteral("刑法修正案"), Qt::MatchExactly | Qt::MatchRecursive)
             .isEmpty());
     EXPECT_EQ(Query(m_dir.File("db1.mdb"), "select count(*) from en_dornlaws"), (Rows{{"1"}}));
+    // The list that found nothing before shows what the run brought, without another click.
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+    const Rows laws = Query(m_dir.File("db1.mdb"), "select count(*) from dornlaws");
+    ASSERT_NE(laws, (Rows{{"0"}}));
+    EXPECT_EQ(std::to_string(list->GetRowCount()), laws[0][0]);
+    EXPECT_NE(list->GetRow(0).m_nLawId, 0);
 }
 
 TEST_F(UpdateWindowTest, GivingUpEndsTheRunSilently) {
@@ -136,6 +145,9 @@ TEST_F(UpdateWindowTest, TheStopCommandEndsTheRunAndANewRunCanStart) {
     ASSERT_TRUE(WaitFor([&] { return frame->m_bDownloading.load() == 0; }));
     Pump(100);
     EXPECT_TRUE(Boxes().empty());
+    // The status bar no longer reads as if the download went on.
+    EXPECT_TRUE(WaitFor([&] { return frame->GetStatusText().startsWith("更新已停止"); }))
+        << frame->GetStatusText().toStdString();
     EXPECT_EQ(server.RequestCount(kLinkPage), 0);
     frame->UpdateCommandStates();
     EXPECT_TRUE(frame->Action(ID_SMART_UPDATE)->isEnabled());

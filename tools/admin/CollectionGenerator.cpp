@@ -1,4 +1,5 @@
 #include "tools/admin/CollectionGenerator.h"
+#include "tools/admin/CorpusStream.h"
 
 #include "tools/admin/CollectionWriter.h"
 
@@ -29,8 +30,8 @@ const char* const kNumerals[] = {"一", "二", "三", "四", "五", "六", "七"
 
 std::vector<std::string> LoadParagraphs(const std::string& path, std::string& error) {
     std::vector<std::string> paragraphs;
-    std::ifstream in(path);
-    if (!in) {
+    CCorpusStream in(path);
+    if (!in.IsOpen()) {
         error = "cannot read " + path;
         return paragraphs;
     }

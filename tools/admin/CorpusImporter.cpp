@@ -2,13 +2,12 @@
 
 #include "tools/admin/CollectionWriter.h"
 #include "tools/admin/CorpusLine.h"
-
-#include <fstream>
+#include "tools/admin/CorpusStream.h"
 
 long long CCorpusImporter::Import(const std::string& corpusPath, CCollectionWriter& writer,
                                   std::string& error) {
-    std::ifstream in(corpusPath);
-    if (!in) {
+    CCorpusStream in(corpusPath);
+    if (!in.IsOpen()) {
         error = "cannot read " + corpusPath;
         return -1;
     }
@@ -38,7 +37,8 @@ long long CCorpusImporter::Import(const std::string& corpusPath, CCollectionWrit
         ++count;
     }
     if (in.bad()) {
-        error = corpusPath + ":" + std::to_string(lineNumber + 1) + ": cannot be read";
+        // A damaged or cut-off compressed corpus: what was read so far is not the corpus.
+        error = corpusPath + ":" + std::to_string(lineNumber + 1) + ": " + in.Error();
         return -1;
     }
     return count;

@@ -31,8 +31,9 @@ const char* const kUsage =
     "Commands:\n"
     "  init [--force] [FILE]             create an empty database with both editions' tables\n"
     "  demo [--force] [FILE]             create the sample collection (both editions)\n"
-    "  import CORPUS.jsonl [--edition zh|en] [--append | --force] [FILE]\n"
-    "                                    file every law of a JSON Lines corpus\n"
+    "  import CORPUS.jsonl[.xz] [--edition zh|en] [--append | --force] [--journal delete] [FILE]\n"
+    "                                    file every law of a JSON Lines corpus (plain or\n"
+    "                                    xz-compressed, e.g. corpus/laws-zh.jsonl.xz)\n"
     "  generate --laws N [--categories M] [--body-chars C] [--seed S] [--corpus CORPUS.jsonl]\n"
     "           [--edition zh|en] [--force] [FILE]\n"
     "                                    create a synthetic collection for benchmarks\n"
@@ -45,6 +46,8 @@ const char* const kUsage =
     "  --append    import into an existing FILE\n"
     "  --db URI    import into a PostgreSQL database (postgresql://...) instead of a FILE;\n"
     "              creates the publisher's tables there (--force replaces a collection)\n"
+    "  --journal delete\n"
+    "              leave FILE in rollback journaling, for a collection installed read-only\n"
     "  --help      show this text\n"
     "  --version   show the version\n";
 
@@ -60,6 +63,7 @@ struct Args {
     unsigned seed = 1;
     std::string corpus;
     std::string db;
+    std::string journal;
 };
 
 int Fail(const std::string& message) {
@@ -133,6 +137,13 @@ int Parse(int argc, char** argv, Args& args) {
             args.db = v;
             if (!CCollectionCopier::IsPostgres(args.db))
                 return Fail("--db takes a PostgreSQL URI (postgresql://...)");
+        } else if (a == "--journal") {
+            const char* v = value("--journal");
+            if (!v)
+                return 2;
+            args.journal = v;
+            if (args.journal != "delete" && args.journal != "wal")
+                return Fail("--journal must be delete or wal");
         } else if (a == "--corpus") {
             const char* v = value("--corpus");
             if (!v)
@@ -171,6 +182,18 @@ void ReportCategoryLimits(const CCollectionWriter& writer) {
                      "tolvarin-admin: warning: %lld laws have no category; they are listed only "
                      "under all laws\n",
                      n);
+}
+
+// Rollback journaling lets readers without write access to the folder open the file.
+bool SetJournal(const std::string& file, const std::string& mode, std::string& error) {
+    sqlite3* db = nullptr;
+    bool ok = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+              sqlite3_exec(db, ("PRAGMA journal_mode=" + mode).c_str(), nullptr, nullptr,
+                           nullptr) == SQLITE_OK;
+    if (!ok)
+        error = db ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_close(db);
+    return ok;
 }
 
 int Info(const std::string& file) {
@@ -324,6 +347,8 @@ int main(int argc, char** argv) {
         }
         if (!append && !out.Commit(error))
             return Fail(error);
+        if (!args.journal.empty() && !SetJournal(file, args.journal, error))
+            return Fail(file + ": " + error);
         std::printf("%s: %lld laws imported in %.2f s\n", file.c_str(), n, elapsed());
         return 0;
     }

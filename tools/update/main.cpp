@@ -1,6 +1,8 @@
-// tolvarin-update: the online update without a window. Brings db1.mdb of the working
-// directory up to date from the publisher's server.
+// tolvarin-update: the online update without a window. Brings a collection (db1.mdb of the
+// working directory unless named) up to date from the publisher's server.
 #include "app/AppConstants.h"
+#include "app/CollectionFile.h"
+#include "app/CollectionLocator.h"
 #include "app/MessageService.h"
 #include "app/SyncEvent.h"
 #include "data/DbConnection.h"
@@ -188,14 +190,23 @@ private:
 };
 
 void Usage(std::ostream& out) {
-    out << "Usage: tolvarin-update [--yes] [--server URL] [--charset NAME]\n"
-           "Brings db1.mdb of the working directory up to date from the publisher's\n"
-           "server (categories, laws and their links, Chinese and English editions).\n"
+    out << "Usage: tolvarin-update [--yes] [--db FILE] [--server URL] [--charset NAME]\n"
+           "Brings a collection up to date from the publisher's server (categories, laws\n"
+           "and their links, Chinese and English editions): FILE, else db1.mdb of the\n"
+           "working directory, else the user's $XDG_DATA_HOME/tolvarin/db1.mdb.\n"
            "  --yes          do not ask before the download\n"
-           "  --server URL   the server (default: $TOLVARIN_UPDATE_SERVER or "
+           "  --db FILE      the collection to bring up to date\n"
+           "  --server URL   the server\n"
+           "  --charset NAME the wire charset\n"
+           "The server and the charset are taken from, the strongest first:\n"
+           "  1. --server and --charset;\n"
+           "  2. the environment variables TOLVARIN_UPDATE_SERVER and TOLVARIN_UPDATE_CHARSET;\n"
+           "  3. [Update] Server and Charset of $XDG_CONFIG_HOME/morvexal/tolvarin.conf\n"
+           "     (~/.config/morvexal/tolvarin.conf), the window's settings;\n"
+           "  4. the same in each folder of $XDG_CONFIG_DIRS (/etc/xdg/morvexal/tolvarin.conf);\n"
+           "  5. "
         << CUpdateSettings::kDefaultServer
-        << ")\n"
-           "  --charset NAME the wire charset (default: $TOLVARIN_UPDATE_CHARSET or GBK)\n"
+        << " and GBK.\n"
            "Ctrl+C stops the run. The exit status is 0 only when the whole run succeeded.\n";
 }
 
@@ -204,13 +215,17 @@ void Usage(std::ostream& out) {
 int main(int argc, char** argv) {
     bool yes = false;
     CUpdateSettings settings;
+    settings.ApplyConfigFiles();
     settings.ApplyEnvironment();
+    std::string database;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--yes" || arg == "-y") {
             yes = true;
         } else if (arg == "--server" && i + 1 < argc) {
             settings.m_strServer = argv[++i];
+        } else if (arg == "--db" && i + 1 < argc) {
+            database = argv[++i];
         } else if (arg == "--charset" && i + 1 < argc) {
             settings.m_strCharset = argv[++i];
         } else if (arg == "--version") {
@@ -226,15 +241,26 @@ int main(int argc, char** argv) {
         }
     }
     g_bTerminal = isatty(STDERR_FILENO) != 0;
-    if (access(kDatabaseFileName, F_OK) != 0) {
-        std::cerr << "tolvarin-update: there is no " << kDatabaseFileName
-                  << " in the working directory (tolvarin-admin init makes an empty one)\n";
+    if (database.empty()) {
+        const std::string user = CCollectionLocator::UserCollectionFile();
+        database =
+            access(kDatabaseFileName, F_OK) != 0 && !user.empty() && access(user.c_str(), F_OK) == 0
+                ? user
+                : kDatabaseFileName;
+    }
+    if (access(database.c_str(), F_OK) != 0) {
+        std::cerr << "tolvarin-update: there is no " << CCollectionLocator::Absolute(database)
+                  << (database == kDatabaseFileName
+                          ? " (nor " + CCollectionLocator::UserCollectionFile() + ")"
+                          : std::string())
+                  << " (tolvarin-admin init makes an empty one)\n";
         return 1;
     }
+    SetCollectionFile(database);
     {
         CDbConnection db;
-        if (db.Connect(kConnectionString, 0) && db.IsReadOnly()) {
-            std::cerr << "tolvarin-update: " << kDatabaseFileName
+        if (db.Connect(GetConnectionString().c_str(), 0) && db.IsReadOnly()) {
+            std::cerr << "tolvarin-update: " << CCollectionLocator::Absolute(database)
                       << " is on a read-only medium or in a place this user may not write; "
                          "copy it to a writable place to update it\n";
             return 1;

@@ -1,0 +1,174 @@
+#include "app/CollectionLocator.h"
+
+#include "app/AppConstants.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sqlite3.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kShippedCorpusName = "laws-zh.jsonl.xz";
+
+std::string Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string DataHome() {
+    const std::string home = Env("XDG_DATA_HOME");
+    if (!home.empty() && fs::path(home).is_absolute())
+        return home;
+    const std::string user = Env("HOME");
+    return user.empty() ? std::string() : (fs::path(user) / ".local" / "share").string();
+}
+
+std::vector<std::string> SystemDataDirs() {
+    std::vector<std::string> dirs;
+    std::string list = Env("XDG_DATA_DIRS");
+    const bool standard = list.empty();
+    if (standard)
+        list = "/usr/local/share:/usr/share";
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t end = std::min(list.find(':', start), list.size());
+        const std::string dir = list.substr(start, end - start);
+        if (!dir.empty() && fs::path(dir).is_absolute())
+            dirs.push_back(fs::path(dir).lexically_normal().string());
+        start = end + 1;
+    }
+#ifdef TOLVARIN_INSTALL_DATADIR
+    // The folder the program was installed for, when the standard ones do not name it.
+    if (!standard)
+        return dirs;
+    const std::string installed = fs::path(TOLVARIN_INSTALL_DATADIR).lexically_normal().string();
+    bool listed = false;
+    for (const std::string& dir : dirs)
+        listed = listed || fs::path(dir) == fs::path(installed);
+    if (!listed)
+        dirs.push_back(installed);
+#endif
+    return dirs;
+}
+
+bool IsFile(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(path, ec);
+}
+
+} // namespace
+
+std::string CCollectionLocator::Absolute(const std::string& path) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+std::vector<std::string> CCollectionLocator::Candidates(const std::string& explicitFile) {
+    if (!explicitFile.empty())
+        return {Absolute(explicitFile)};
+    std::vector<std::string> files{Absolute(kDatabaseFileName)};
+    if (const std::string user = UserCollectionFile(); !user.empty())
+        files.push_back(user);
+    for (const std::string& dir : SystemDataDirs())
+        files.push_back((fs::path(dir) / "tolvarin" / kDatabaseFileName).string());
+    return files;
+}
+
+CCollectionLocator::Result CCollectionLocator::Find(const std::string& explicitFile) {
+    Result result;
+    for (const std::string& file : Candidates(explicitFile)) {
+        result.m_arrLooked.push_back(file);
+        if (!IsFile(file))
+            continue;
+        std::string reason;
+        if (IsCollection(file, reason)) {
+            result.m_strFile = file;
+            return result;
+        }
+        // A file in the way is reported rather than passed over: the user put it there.
+        result.m_strRejected = file;
+        result.m_strReason = reason;
+        return result;
+    }
+    return result;
+}
+
+std::string CCollectionLocator::UserCollectionFile() {
+    const std::string home = DataHome();
+    return home.empty() ? std::string()
+                        : (fs::path(home) / "tolvarin" / kDatabaseFileName).string();
+}
+
+std::string CCollectionLocator::ShippedCorpus() {
+    std::vector<std::string> dirs;
+    for (const std::string& dir : SystemDataDirs())
+        dirs.push_back((fs::path(dir) / "tolvarin").string());
+#ifdef TOLVARIN_SOURCE_CORPUS_DIR
+    // Run from the build tree: the copy in the sources.
+    dirs.push_back(TOLVARIN_SOURCE_CORPUS_DIR);
+#endif
+    for (const std::string& dir : dirs) {
+        const std::string file = (fs::path(dir) / kShippedCorpusName).string();
+        if (IsFile(file))
+            return file;
+    }
+    return {};
+}
+
+bool CCollectionLocator::IsCollection(const std::string& path, std::string& reason) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        reason = "这是一个文件夹，不是法规库文件";
+        return false;
+    }
+    {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) {
+            reason = "无法读取这个文件（没有读取权限）";
+            return false;
+        }
+        char header[20] = {};
+        in.read(header, sizeof header);
+        if (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 ||
+            std::memcmp(header + 4, "Standard ACE DB", 15) == 0) {
+            reason = "这是 Microsoft Access 数据库文件，本程序只能打开 SQLite 格式的法规库";
+            return false;
+        }
+        if (std::memcmp(header, "SQLite format 3", 15) != 0) {
+            reason = "这不是数据库文件";
+            return false;
+        }
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        reason = std::string("无法打开这个数据库：") + (db ? sqlite3_errmsg(db) : "out of memory");
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    sqlite3_stmt* stmt = nullptr;
+    int tables = -1;
+    if (sqlite3_prepare_v2(db,
+                           "select count(*) from sqlite_master where type='table' and "
+                           "name in ('dorntree','dornlaws','dornlawas')",
+                           -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        tables = sqlite3_column_int(stmt, 0);
+    const std::string error = sqlite3_errmsg(db);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    if (tables < 0) {
+        reason = "无法读取这个数据库：" + error;
+        return false;
+    }
+    if (tables < 3) {
+        reason = "这个数据库里没有法规库的表（dorntree、dornlaws、dornlawas）";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,73 @@
+#include "ui/HelpWindow.h"
+
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace {
+
+QPointer<CHelpWindow> g_pHelpWindow;
+
+} // namespace
+
+QUrl CHelpWindow::ManualUrl() {
+    return QUrl(QStringLiteral("qrc:/manual/index.html"));
+}
+
+CHelpWindow* CHelpWindow::Instance() {
+    return g_pHelpWindow;
+}
+
+CHelpWindow* CHelpWindow::ShowManual(QWidget* parent) {
+    if (!g_pHelpWindow)
+        g_pHelpWindow = new CHelpWindow(parent);
+    g_pHelpWindow->show();
+    g_pHelpWindow->raise();
+    g_pHelpWindow->activateWindow();
+    return g_pHelpWindow;
+}
+
+CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("HelpWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Tolvarin 使用帮助"));
+    resize(760, 640);
+
+    m_pBrowser = new QTextBrowser(this);
+    m_pBrowser->setOpenLinks(false);
+    connect(m_pBrowser, &QTextBrowser::anchorClicked, this, &CHelpWindow::OnAnchor);
+    m_pBrowser->setSource(ManualUrl());
+
+    auto* back = new QPushButton(QStringLiteral("目录"), this);
+    connect(back, &QPushButton::clicked, this, [this] {
+        m_pBrowser->setSource(ManualUrl());
+        m_pBrowser->scrollToAnchor(QString());
+    });
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(back);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pBrowser, 1);
+    layout->addLayout(buttons);
+}
+
+void CHelpWindow::OnAnchor(const QUrl& url) {
+    const QUrl target = m_pBrowser->source().resolved(url);
+    if (target.scheme() == QLatin1String("qrc")) {
+        // Within the manual: a place on this page or another page of it.
+        if (target.adjusted(QUrl::RemoveFragment) ==
+            m_pBrowser->source().adjusted(QUrl::RemoveFragment))
+            m_pBrowser->scrollToAnchor(target.fragment());
+        else
+            m_pBrowser->setSource(target);
+        return;
+    }
+    QDesktopServices::openUrl(target);
+}
