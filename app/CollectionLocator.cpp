@@ -1,6 +1,7 @@
 #include "app/CollectionLocator.h"
 
 #include "app/AppConstants.h"
+#include "data/Schema.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -151,23 +152,20 @@ bool CCollectionLocator::IsCollection(const std::string& path, std::string& reas
         return false;
     }
     sqlite3_busy_timeout(db, 5000);
-    sqlite3_stmt* stmt = nullptr;
-    int tables = -1;
-    if (sqlite3_prepare_v2(db,
-                           "select count(*) from sqlite_master where type='table' and "
-                           "name in ('dorntree','dornlaws','dornlawas')",
-                           -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        tables = sqlite3_column_int(stmt, 0);
+    // Read first: a damaged or locked file says so in the engine's words.
+    const bool readable =
+        sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) ==
+        SQLITE_OK;
     const std::string error = sqlite3_errmsg(db);
-    sqlite3_finalize(stmt);
+    std::string missing;
+    const bool collection = readable && CSchema::CheckCollection(db, missing);
     sqlite3_close(db);
-    if (tables < 0) {
+    if (!readable) {
         reason = "无法读取这个数据库：" + error;
         return false;
     }
-    if (tables < 3) {
-        reason = "这个数据库里没有法规库的表（dorntree、dornlaws、dornlawas）";
+    if (!collection) {
+        reason = "这个数据库里没有法规库的表和列（缺少 " + missing + "）";
         return false;
     }
     return true;

@@ -110,7 +110,7 @@ TEST(CollectionLocator, AFileThatHoldsNoCollectionIsReportedNotPassedOver) {
         {"empty", "", false, "不是数据库"},
         {"access", std::string("\x00\x01\x00\x00Standard Jet DB\x00", 20) + std::string(4096, '\0'),
          false, "Microsoft Access"},
-        {"other database", "", true, "没有法规库的表"},
+        {"other database", "", true, "缺少 dorntree"},
     };
     for (const auto& c : cases) {
         ScratchHome home;
