@@ -105,7 +105,7 @@ bool CUpdaterBase::WaitForWriteLock() {
             return false;
         if (std::chrono::steady_clock::now() >= deadline) {
             Fail("数据库被其他程序占用，等待 " + std::to_string(seconds) +
-                 " 秒后仍无法写入，本次更新未完成。请关闭正在写入 " + kDatabaseFileName +
+                 " 秒后仍无法写入，本次更新未完成。请关闭正在写入 " + GetCollectionFile() +
                  " 的程序后再更新。");
             return false;
         }
