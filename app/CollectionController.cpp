@@ -298,6 +298,14 @@ bool CCollectionController::EnsureCollectionForUpdate() {
         return true;
     if (m_bMaking)
         return false;
+    // The file that was found but holds no collection is the user's to deal with: no new
+    // collection is made behind it.
+    if (!m_found.m_strRejected.empty()) {
+        ShowMessage("无法更新：" + m_found.m_strRejected + " 不是法规库（" + m_found.m_strReason +
+                        "）。请打开另一个法规库，或移走这个文件后再更新。",
+                    "智能更新", MsgIcon::Warning);
+        return false;
+    }
     const std::string file = CCollectionLocator::UserCollectionFile();
     std::error_code ec;
     std::string error;
