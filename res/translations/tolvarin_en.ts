@@ -312,6 +312,18 @@
         <translation>Save</translation>
     </message>
     <message>
+        <source>打开法规库(&amp;O)...	Ctrl+O</source>
+        <translation>&amp;Open Collection...	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>打开一个法规库文件</source>
+        <translation>Opens a collection file</translation>
+    </message>
+    <message>
+        <source>打开法规库</source>
+        <translation>Open Collection</translation>
+    </message>
+    <message>
         <source>打印...	Ctrl+P</source>
         <translation>&amp;Print...	Ctrl+P</translation>
     </message>
