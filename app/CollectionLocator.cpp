@@ -3,6 +3,7 @@
 #include "app/AppConstants.h"
 #include "data/Schema.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -153,10 +154,33 @@ bool CCollectionLocator::IsCollection(const std::string& path, std::string& reas
     }
     sqlite3_busy_timeout(db, 5000);
     // Read first: a damaged or locked file says so in the engine's words.
-    const bool readable =
-        sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr) ==
-        SQLITE_OK;
-    const std::string error = sqlite3_errmsg(db);
+    bool readable = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr,
+                                 nullptr) == SQLITE_OK;
+    const int code = sqlite3_errcode(db) & 0xff;
+    std::string error = sqlite3_errmsg(db);
+    if (!readable && (code == SQLITE_CANTOPEN || code == SQLITE_READONLY)) {
+        // A collection on a read-only medium: read as it is, as the connection will.
+        sqlite3_close(db);
+        db = nullptr;
+        std::string uri = "file:";
+        for (const char c : path) {
+            const auto b = static_cast<unsigned char>(c);
+            if (c == '%' || c == '?' || c == '#' || b < 0x21 || b == 0x7F) {
+                char hex[4];
+                std::snprintf(hex, sizeof hex, "%%%02X", b);
+                uri += hex;
+            } else {
+                uri += c;
+            }
+        }
+        uri += "?immutable=1";
+        readable = sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                                   nullptr) == SQLITE_OK &&
+                   sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr,
+                                nullptr) == SQLITE_OK;
+        if (!readable && db)
+            error = sqlite3_errmsg(db);
+    }
     std::string missing;
     const bool collection = readable && CSchema::CheckCollection(db, missing);
     sqlite3_close(db);
