@@ -1,6 +1,6 @@
 #include "search/SearchIndexBuilder.h"
 
-#include "app/AppConstants.h"
+#include "app/CollectionFile.h"
 #include "data/DbConnection.h"
 #include "data/SearchIndex.h"
 
@@ -51,7 +51,9 @@ void CSearchIndexBuilder::Report(long long done, long long total) {
 void CSearchIndexBuilder::Run() {
     // A collection that cannot be indexed is searched as before.
     CDbConnection db;
-    if (db.Connect(kConnectionString, 0)) {
+    // Without a collection there is nothing to index (and nothing to complain about).
+    const std::string connection = GetConnectionString();
+    if (!connection.empty() && db.Connect(connection.c_str(), 0)) {
         sqlite3* handle = db.GetConnectionHandle();
         for (const char* table : {"dornlaws", "en_dornlaws"}) {
             if (m_bStop.load())
