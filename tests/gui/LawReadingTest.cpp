@@ -16,6 +16,7 @@
 #include "display/ShowLawView.h"
 #include "search/ExchangeDialog.h"
 #include "search/FindDlg.h"
+#include "tools/admin/CorpusStream.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -364,8 +365,8 @@ TEST(LawViewLongPage, ShowsTheBeginningAtOnceAndTheWholeFromAWorker) {
 // Every law of the corpus prints; the longest is printed here from a shown view.
 TEST(LawViewPrinting, PrintsTheLongestCorpusLaw) {
     const char* corpus = std::getenv("TOLVARIN_CORPUS");
-    std::ifstream in(corpus ? corpus : "");
-    if (!in)
+    CCorpusStream in(corpus ? corpus : "");
+    if (!in.IsOpen())
         GTEST_SKIP() << "no corpus at TOLVARIN_CORPUS";
     std::string line, title, body;
     while (std::getline(in, line)) {
@@ -376,6 +377,8 @@ TEST(LawViewPrinting, PrintsTheLongestCorpusLaw) {
             title = law.value("title", "");
         }
     }
+    ASSERT_TRUE(in.Error().empty()) << in.Error();
+    ASSERT_FALSE(body.empty());
     theEditionConfig = CEditionConfig();
     CMessageRecorder messages;
     CTestDatabase db;
