@@ -65,16 +65,20 @@ constexpr unsigned char kRed = 2;
 
 // Marks every occurrence of each word inside the runs of text with `color`, left to right
 // without overlap; an occurrence that touches a mark of the same colour is skipped. Matches
-// start and end on character boundaries.
-size_t MarkWords(std::string_view body, const std::vector<std::pair<size_t, size_t>>& runs,
+// start and end on character boundaries. `folded` is the body with ASCII letters in lower
+// case (same offsets) when the words are to be matched as `like` matches them, else empty.
+size_t MarkWords(std::string_view body, std::string_view folded,
+                 const std::vector<std::pair<size_t, size_t>>& runs,
                  const std::vector<std::string>& words, unsigned char color,
                  std::vector<unsigned char>& marks) {
     size_t count = 0;
-    for (const std::string& word : words) {
-        if (word.empty())
+    const std::string_view haystack = folded.empty() ? body : folded;
+    for (const std::string& original : words) {
+        if (original.empty())
             continue;
+        const std::string word = folded.empty() ? original : AsciiLower(original);
         for (const auto& [begin, end] : runs) {
-            const std::string_view run = body.substr(begin, end - begin);
+            const std::string_view run = haystack.substr(begin, end - begin);
             for (size_t at = run.find(word); at != std::string_view::npos;
                  at = run.find(word, at + 1)) {
                 const size_t from = begin + at;
@@ -119,8 +123,11 @@ size_t CLawPage::HighlightWords(std::string& body, const std::vector<std::string
         body, [&](size_t begin, size_t end) { runs.emplace_back(begin, end); },
         [](size_t, size_t) {});
     std::vector<unsigned char> marks(body.size(), 0);
-    MarkWords(body, runs, searchWords, kBlue, marks);
-    const size_t found = MarkWords(body, runs, findWords, kRed, marks);
+    // Search words found the law through `like`, which takes ASCII letters without regard to
+    // case: they are marked the same way. Find words are marked as typed.
+    const std::string folded = searchWords.empty() ? std::string() : AsciiLower(body);
+    MarkWords(body, folded, runs, searchWords, kBlue, marks);
+    const size_t found = MarkWords(body, {}, runs, findWords, kRed, marks);
 
     // Blue marks hold the red ones, so that red shows where both apply.
     const std::string openBlue = std::string("<font color=") + kSearchColor + ">";

@@ -90,6 +90,14 @@ TEST(LawPage, HighlightingRunsOverEarlierMarkup) {
         {"a < b", {"a < b"}, {}, blue + "a < b" + end},
         // Empty words replace nothing.
         {"x\ny", {""}, {""}, "x<br>y"},
+        // Search words are matched as `like` found them (ASCII letters in either case),
+        // the text keeps its own case; find words are matched as typed.
+        {"Tax law, TAX rules",
+         {"tax"},
+         {},
+         blue + "Tax" + end + " law, " + blue + "TAX" + end + " rules"},
+        {"Tax tax", {}, {"tax"}, "Tax " + red + "tax" + end},
+        {"<B>Ab</B>", {"b"}, {}, "<B>A" + blue + "b" + end + "</B>"},
     };
     for (const auto& c : cases) {
         CLawFields law;
