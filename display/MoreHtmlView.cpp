@@ -17,6 +17,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -51,13 +52,40 @@ std::atomic<int> theRunningParsers{0};
 // How much of a long page is shown while the whole is parsed.
 constexpr size_t kFirstPartBytes = 64u << 10;
 
-// The beginning of a page, cut where markup begins (never inside a tag or a character).
-std::string FirstPart(const std::string& html) {
-    size_t at = html.find('<', kFirstPartBytes);
+// The first place at or after `from` where markup begins (never inside a tag or a
+// character); npos when none.
+size_t MarkupStartFrom(std::string_view html, size_t from) {
+    size_t at = html.find('<', from);
     while (at != std::string::npos && CHtmlText::MarkupEnd(html, at) == at)
         at = html.find('<', at + 1);
+    return at;
+}
+
+// The beginning of a page, cut where markup begins.
+std::string FirstPart(const std::string& html) {
+    const size_t at = MarkupStartFrom(html, kFirstPartBytes);
     return at == std::string::npos ? html : html.substr(0, at);
 }
+
+// Where each part of a long page starts: every kPartBytes or so, where markup begins (the
+// lines of a law each end in markup). One part or none means the page is shown whole.
+std::vector<size_t> PartStarts(std::string_view html) {
+    std::vector<size_t> starts;
+    if (html.size() <= CMoreHtmlView::kPartBytes)
+        return starts;
+    starts.push_back(0);
+    for (;;) {
+        const size_t at = MarkupStartFrom(html, starts.back() + CMoreHtmlView::kPartBytes);
+        if (at == std::string::npos || html.size() - at < CMoreHtmlView::kPartBytes / 8)
+            break;
+        starts.push_back(at);
+    }
+    if (starts.size() == 1)
+        starts.clear();
+    return starts;
+}
+
+constexpr const char* kPartScheme = "tolvarin-part";
 
 } // namespace
 
@@ -73,9 +101,7 @@ CMoreHtmlView::CMoreHtmlView(QWidget* parent) : QTextBrowser(parent) {
     // out twice: once without it and once again with it.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTextInteractionFlags(Qt::TextBrowserInteraction);
-    // The vertical scroll bar stays, as the browser control's did: a law longer than the
-    // window is then laid out once, not again for the narrower width once the bar appears.
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(this, &QTextBrowser::anchorClicked, this, &CMoreHtmlView::OnAnchor);
 }
 
 CMoreHtmlView::~CMoreHtmlView() {
@@ -131,8 +157,34 @@ bool CMoreHtmlView::SetBodyHtml(const std::string& html) {
     if (!m_pHtmlDocument)
         return false;
     m_strBodyHtml = html;
+    m_bPrepared = false;
+    // The same text with other marks stays on the part the reader is in.
+    if (!m_bKeepScroll)
+        m_nPart = 0;
     Render();
     return true;
+}
+
+void CMoreHtmlView::ShowPart(int index) {
+    if (index < 0 || index >= PartCount() || !m_pHtmlDocument)
+        return;
+    m_nPart = index;
+    Render();
+}
+
+std::string CMoreHtmlView::ShownBodyHtml() const {
+    if (!m_bPrepared || m_vPartStarts.empty())
+        return m_strBodyHtml;
+    const size_t begin = m_vPartStarts[static_cast<size_t>(m_nPart)];
+    const size_t end = static_cast<size_t>(m_nPart + 1) < m_vPartStarts.size()
+                           ? m_vPartStarts[static_cast<size_t>(m_nPart + 1)]
+                           : m_strPrepared.size();
+    return m_strPrepared.substr(begin, end - begin);
+}
+
+void CMoreHtmlView::OnAnchor(const QUrl& url) {
+    if (url.scheme() == QLatin1String(kPartScheme))
+        ShowPart(url.path().toInt() - 1);
 }
 
 void CMoreHtmlView::SetTitle(const std::string* title) {
@@ -188,7 +240,34 @@ void CMoreHtmlView::Render() {
     const bool keepScroll = std::exchange(m_bKeepScroll, false);
     const int top = keepScroll ? TopPosition() : 0;
     const unsigned serial = ++m_nRenderSerial;
-    std::string body = CViewHtml::Prepare(AdaptBody(m_strBodyHtml));
+    if (!m_bPrepared) {
+        m_strPrepared = CViewHtml::Prepare(AdaptBody(m_strBodyHtml));
+        m_vPartStarts = PartStarts(m_strPrepared);
+        m_bPrepared = true;
+    }
+    m_nPart = std::clamp(m_nPart, 0, std::max(0, PartCount() - 1));
+    std::string body;
+    if (m_vPartStarts.empty()) {
+        body = m_strPrepared;
+    } else {
+        // A link to the other parts above and below the part shown.
+        const int count = PartCount();
+        QString links = QStringLiteral("<p align=\"center\">");
+        if (m_nPart > 0)
+            links += QStringLiteral("<a href=\"%1:%2\">%3</a>　")
+                         .arg(QLatin1String(kPartScheme))
+                         .arg(m_nPart)
+                         .arg(tr("上一部分"));
+        links += tr("全文过长，分 %1 部分显示：第 %2 部分").arg(count).arg(m_nPart + 1);
+        if (m_nPart + 1 < count)
+            links += QStringLiteral("　<a href=\"%1:%2\">%3</a>")
+                         .arg(QLatin1String(kPartScheme))
+                         .arg(m_nPart + 2)
+                         .arg(tr("下一部分"));
+        links += QStringLiteral("</p>");
+        const std::string nav = links.toStdString();
+        body = nav + ShownBodyHtml() + nav;
+    }
     m_nPendingSerial = body.size() <= kBackgroundBytes ? 0 : serial;
     if (m_nPendingSerial == 0) {
         Install(CPageDocument::Build(head + QString::fromStdString(body) + tail, font(), title),

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 class QTextDocument;
 
@@ -41,6 +42,16 @@ public:
     // A page whose HTML exceeds this is parsed on a worker thread; its beginning is shown at
     // once and the whole replaces it when ready.
     static constexpr size_t kBackgroundBytes = 1u << 20;
+    // A page whose HTML exceeds this is shown in parts of about this size, with links from
+    // each part to the next and the previous: the window's memory and the time it takes to
+    // lay a part out stay bounded whatever the size of the law.
+    static constexpr size_t kPartBytes = 2u << 20;
+    int PartCount() const { return static_cast<int>(m_vPartStarts.size()); }
+    int CurrentPart() const { return m_nPart; }
+    // Shows part `index` (from 0) of a long page, from its top.
+    void ShowPart(int index);
+    // The body as the view shows it: the whole page, or the part shown of a long one.
+    std::string ShownBodyHtml() const;
     // True while a page is being parsed on a worker thread.
     bool IsLoading() const { return m_nPendingSerial != 0; }
     // Worker threads still parsing, of any view (also of superseded pages).
@@ -76,6 +87,7 @@ private:
     void InstallImageHandler();
     void Render();
     void Install(QTextDocument* doc, bool keepScroll, int topPosition);
+    void OnAnchor(const QUrl& url);
 
     struct CBuildChannel;
 
@@ -85,6 +97,12 @@ private:
     std::list<std::pair<std::string, std::string>> m_listBodyAttributes;
     std::string m_strScript;
     std::string m_strBodyHtml;
+    // The body prepared for the view, and where each of its parts starts (empty when the page
+    // is shown whole).
+    std::string m_strPrepared;
+    bool m_bPrepared = false;
+    std::vector<size_t> m_vPartStarts;
+    int m_nPart = 0;
     bool m_bLoaded = false;
     bool m_bKeepScroll = false;
     int m_nPendingTop = 0;

@@ -263,7 +263,7 @@ void CShowLawView::OnExportPdf() {
 }
 
 void CShowLawView::PrintTo(QPrinter* printer) {
-    PrintBodyHtml(GetBodyHtml(), QString::fromStdString(m_strShownTitle), printer);
+    PrintBodyHtml(ShownBodyHtml(), QString::fromStdString(m_strShownTitle), printer);
 }
 
 void CShowLawView::PrintBodyHtml(const std::string& bodyHtml, const QString& title,

@@ -362,6 +362,48 @@ TEST(LawViewLongPage, ShowsTheBeginningAtOnceAndTheWholeFromAWorker) {
     EXPECT_EQ(view.toPlainText().trimmed(), QStringLiteral("短"));
 }
 
+// A law far longer than any real one (the update accepts up to 256 MB) is shown in parts:
+// the view never holds more than one part, and links lead from part to part.
+TEST(LawViewLongPage, AHugePageIsShownInPartsWithLinksBetweenThem) {
+    CShowLawView view(nullptr);
+    view.resize(800, 600);
+    view.show();
+    view.OnInitialUpdate();
+    ASSERT_TRUE(WaitFor([&] { return view.HasDocument(); }));
+    std::string page = "<div>开头</div>";
+    while (page.size() <= CMoreHtmlView::kPartBytes * 2 + CMoreHtmlView::kPartBytes / 2)
+        page += "第一条　某某事项应当依法办理。<br>";
+    page += "结尾";
+    ASSERT_TRUE(view.SetBodyHtml(page));
+    ASSERT_TRUE(WaitFor([&] { return !view.IsLoading(); }, 120000));
+    // Parts are cut from the page as prepared for the view, which is a little longer.
+    const int count = view.PartCount();
+    ASSERT_GE(count, 3);
+    EXPECT_EQ(view.CurrentPart(), 0);
+    EXPECT_LE(view.ShownBodyHtml().size(), CMoreHtmlView::kPartBytes + 4096);
+    const QString first = view.toPlainText();
+    EXPECT_NE(first.indexOf(QStringLiteral("开头")), -1);
+    EXPECT_EQ(first.indexOf(QStringLiteral("结尾")), -1);
+    EXPECT_NE(view.document()->toHtml().indexOf(QStringLiteral("tolvarin-part:2")), -1);
+
+    // The link to the last part, as a click on it arrives.
+    emit view.anchorClicked(QUrl(QStringLiteral("tolvarin-part:%1").arg(count)));
+    ASSERT_TRUE(WaitFor([&] { return !view.IsLoading(); }, 120000));
+    EXPECT_EQ(view.CurrentPart(), count - 1);
+    const QString last = view.toPlainText();
+    EXPECT_NE(last.indexOf(QStringLiteral("结尾")), -1);
+    EXPECT_EQ(last.indexOf(QStringLiteral("开头")), -1);
+    EXPECT_NE(view.document()->toHtml().indexOf(QStringLiteral("tolvarin-part:%1").arg(count - 1)),
+              -1);
+
+    // Links that lead nowhere change nothing; a new law starts at its first part.
+    emit view.anchorClicked(QUrl(QStringLiteral("tolvarin-part:%1").arg(count + 1)));
+    EXPECT_EQ(view.CurrentPart(), count - 1);
+    ASSERT_TRUE(view.SetBodyHtml(page));
+    EXPECT_EQ(view.CurrentPart(), 0);
+    ASSERT_TRUE(WaitFor([] { return CMoreHtmlView::RunningParsers() == 0; }, 120000));
+}
+
 // Every law of the corpus prints; the longest is printed here from a shown view.
 TEST(LawViewPrinting, PrintsTheLongestCorpusLaw) {
     const char* corpus = std::getenv("TOLVARIN_CORPUS");
