@@ -1,5 +1,7 @@
 #include "app/PdfExport.h"
 
+#include "app/CollectionFile.h"
+#include "app/CollectionLocator.h"
 #include "app/EditionConfig.h"
 #include "app/TolvarinDoc.h"
 #include "display/LawPage.h"
@@ -31,7 +33,11 @@ int CPdfExport::Run(const QStringList& arguments) {
     const QCommandLineOption edition(QStringLiteral("edition"),
                                      QStringLiteral("zh (the default) or en."),
                                      QStringLiteral("EDITION"), QStringLiteral("zh"));
-    parser.addOptions({file, law, edition});
+    const QCommandLineOption database(
+        QStringLiteral("db"),
+        QStringLiteral("The collection, found as the window finds it when not given."),
+        QStringLiteral("FILE"));
+    parser.addOptions({file, law, edition, database});
     parser.addHelpOption();
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "tolvarin: %s\n", qPrintable(parser.errorText()));
@@ -42,7 +48,7 @@ int CPdfExport::Run(const QStringList& arguments) {
     const int lawid = parser.value(law).toInt(&numeric);
     if (output.isEmpty() || !numeric || lawid <= 0) {
         std::fprintf(stderr, "tolvarin: usage: tolvarin --export-pdf FILE --law LAWID "
-                             "[--edition zh|en] (LAWID a positive number)\n");
+                             "[--edition zh|en] [--db FILE] (LAWID a positive number)\n");
         return 2;
     }
     const QString editionName = parser.value(edition);
@@ -52,14 +58,29 @@ int CPdfExport::Run(const QStringList& arguments) {
     }
     theEditionConfig.SetEdition(editionName == QLatin1String("en") ? 1 : 0);
 
+    // The collection is looked for as the window looks for it.
+    const CCollectionLocator::Result collection =
+        CCollectionLocator::Find(parser.value(database).toStdString());
+    if (collection.m_strFile.empty()) {
+        std::string looked;
+        for (const std::string& path : collection.m_arrLooked)
+            looked += "\n  " + path;
+        if (!collection.m_strRejected.empty())
+            std::fprintf(stderr, "tolvarin: %s: %s\n", collection.m_strRejected.c_str(),
+                         collection.m_strReason.c_str());
+        std::fprintf(stderr, "tolvarin: no collection found; looked at:%s\n", looked.c_str());
+        return 1;
+    }
+    SetCollectionFile(collection.m_strFile);
     CTolvarinDoc doc;
     if (!doc.ConnectDatabase()) {
-        std::fprintf(stderr, "tolvarin: cannot open db1.mdb in the working directory\n");
+        std::fprintf(stderr, "tolvarin: cannot open %s\n", collection.m_strFile.c_str());
         return 1;
     }
     CLawFields fields;
     if (!CLawPage::Load(doc.m_db, theEditionConfig.GetLawTable(), lawid, fields)) {
-        std::fprintf(stderr, "tolvarin: db1.mdb has no law %d in its %s edition\n", lawid,
+        std::fprintf(stderr, "tolvarin: %s has no law %d in its %s edition\n",
+                     collection.m_strFile.c_str(), lawid,
                      editionName == QLatin1String("en") ? "English" : "Chinese");
         return 1;
     }
