@@ -119,14 +119,21 @@ protected:
     }
 
     // Clicks the list's row of a law.
+    // The listing of a category just selected may still be on its way: the row is waited for.
     static void Open(CMainFrame* frame, int lawid) {
         CTolvarinView* list = frame->GetListView();
-        for (int row = 0; row < list->GetRowCount(); ++row)
-            if (list->GetRow(row).m_nLawId == lawid) {
-                list->OnRowClicked(row);
-                return;
-            }
-        FAIL() << "law " << lawid << " is not listed";
+        int found = -1;
+        WaitFor([&] {
+            if (list->IsListing())
+                return false;
+            for (int row = 0; row < list->GetRowCount(); ++row)
+                if (list->GetRow(row).m_nLawId == lawid)
+                    found = row;
+            return found >= 0;
+        });
+        if (found < 0)
+            FAIL() << "law " << lawid << " is not listed";
+        list->OnRowClicked(found);
     }
 
     static bool Shows(CMainFrame* frame, const std::string& text) {
