@@ -102,6 +102,9 @@ void FreeReply(void* cls) {
     delete static_cast<CReplyStream*>(cls);
 }
 
+// A reply that is no page of records (an error reply, an unknown page): a cache in front of
+// the publishers must not keep it, since the fault behind it (a database that could not be
+// read) may be gone at the next request.
 MHD_Result QueueText(MHD_Connection* connection, unsigned status, const std::string& text,
                      const std::string& contentType) {
     MHD_Response* response = MHD_create_response_from_buffer(
@@ -109,6 +112,7 @@ MHD_Result QueueText(MHD_Connection* connection, unsigned status, const std::str
     if (!response)
         return MHD_NO;
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, contentType.c_str());
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CACHE_CONTROL, "no-store");
     const MHD_Result result = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);
     return result;
