@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <sqlite3.h>
 #include <vector>
 
@@ -40,29 +41,36 @@ bool IsIndexed(uint32_t c) {
     return true;
 }
 
-void Append(std::string& out, uint32_t c) {
+// Writes `c` as UTF-8 at `out` (ASCII letters lowered); answers the bytes written.
+size_t Encode(char* out, uint32_t c) {
     if (c < 0x80) {
-        out += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        out[0] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        return 1;
     }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (c >> 12));
+        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (c >> 18));
+    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return 4;
 }
 
 // Calls `f(token, start, end)` for each pair of indexed characters in `text`.
 template <class F> void ForEachPair(std::string_view text, F&& f) {
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
-    std::string token;
+    char token[8];
+    size_t prevBytes = 0;
     bool havePrev = false;
     uint32_t prev = 0;
     size_t prevStart = 0;
@@ -74,11 +82,17 @@ template <class F> void ForEachPair(std::string_view text, F&& f) {
             continue;
         }
         if (havePrev) {
-            token.clear();
-            Append(token, prev);
-            Append(token, c);
-            if (!f(std::string_view(token), static_cast<int>(prevStart), static_cast<int>(pos)))
+            // The previous character's bytes are already in place from the last pair.
+            if (prevBytes == 0)
+                prevBytes = Encode(token, prev);
+            const size_t bytes = Encode(token + prevBytes, c);
+            if (!f(std::string_view(token, prevBytes + bytes), static_cast<int>(prevStart),
+                   static_cast<int>(pos)))
                 return;
+            std::memmove(token, token + prevBytes, bytes);
+            prevBytes = bytes;
+        } else {
+            prevBytes = 0;
         }
         havePrev = true;
         prev = c;
@@ -109,25 +123,41 @@ int TokenizeText(Fts5Tokenizer*, void* ctx, int flags, const char* text, int byt
         return rc;
     }
     // The index keeps no positions: a document's pair counts once, so the repeats (most of
-    // the pairs of a long text) are not handed to the index at all.
+    // the pairs of a long text) are not handed to the index at all. The table of pairs seen
+    // is kept from one document to the next; a slot counts only when it carries the
+    // current document's number, so nothing has to be cleared between documents.
+    struct Seen {
+        std::vector<std::uint64_t> keys;
+        std::vector<std::uint32_t> docs;
+        std::uint32_t doc = 0;
+    };
+    thread_local Seen seen;
     size_t slots = 64;
     while (slots < 2 * view.size())
         slots <<= 1;
-    std::vector<std::uint64_t> seen(slots, 0);
+    if (seen.keys.size() < slots || ++seen.doc == 0) {
+        seen.keys.assign(std::max(slots, seen.keys.size()), 0);
+        seen.docs.assign(seen.keys.size(), 0);
+        seen.doc = 1;
+    }
+    // Only the document's own share of the table is used, which stays in the cache for
+    // a short text even after a long one grew the table.
+    const size_t mask = slots - 1;
     ForEachPair(view, [&](std::string_view t, int start, int end) {
         // A pair is at most 8 bytes, none of them 0: packed, it is its own key, and the odd
-        // multiplier spreads the keys without ever making two equal or one 0.
+        // multiplier spreads the keys without ever making two equal.
         std::uint64_t key = 0;
         for (char c : t)
             key = (key << 8) | static_cast<unsigned char>(c);
         key *= 0x9E3779B97F4A7C15ULL;
-        for (size_t i = (key >> 17) & (slots - 1);; i = (i + 1) & (slots - 1)) {
-            if (seen[i] == key)
-                return true;
-            if (seen[i] == 0) {
-                seen[i] = key;
+        for (size_t i = (key >> 17) & mask;; i = (i + 1) & mask) {
+            if (seen.docs[i] != seen.doc) {
+                seen.docs[i] = seen.doc;
+                seen.keys[i] = key;
                 break;
             }
+            if (seen.keys[i] == key)
+                return true;
         }
         rc = token(ctx, 0, t.data(), static_cast<int>(t.size()), start, end);
         return rc == SQLITE_OK;

@@ -186,6 +186,68 @@ int CSearchIndex::BuildStep(sqlite3* db, const std::string& t, int laws, long lo
     return finished ? 0 : 1;
 }
 
+namespace {
+
+// FTS5's pending pairs are flushed into a new segment whenever they pass this many bytes
+// (1 MB by default); a bulk pass keeps them in memory for far longer and so writes few
+// segments, merged once at its end.
+constexpr int kBulkHashBytes = 64 << 20;
+constexpr int kDefaultHashBytes = 1 << 20;
+constexpr int kDefaultAutomerge = 4;
+
+// Sets an FTS5 option of both index tables of `t`.
+bool Configure(sqlite3* db, const std::string& t, const char* option, int value,
+               std::string& error) {
+    for (const char* column : {"body", "topic"}) {
+        const std::string table = CSearchIndex::IndexTable(t, column);
+        if (!Exec(db,
+                  "INSERT INTO " + table + "(" + table + ",rank) VALUES('" + option + "'," +
+                      std::to_string(value) + ")",
+                  error))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::int64_t CSearchIndex::BeginBulk(sqlite3* db, const std::string& t, std::string& error) {
+    if (BuiltUpTo(db, t) != kComplete)
+        return -1;
+    bool ok = true;
+    const std::int64_t highest = QueryInt(db, "SELECT max(lawid) FROM " + t, 0, &ok);
+    if (!ok) {
+        error = sqlite3_errmsg(db);
+        return -2;
+    }
+    if (!Exec(db,
+              "UPDATE search_index SET upto=" + std::to_string(highest) + " WHERE tbl=" + Quoted(t),
+              error) ||
+        !Configure(db, t, "automerge", 0, error) ||
+        !Configure(db, t, "hashsize", kBulkHashBytes, error))
+        return -2;
+    return highest;
+}
+
+bool CSearchIndex::EndBulk(sqlite3* db, const std::string& t, std::int64_t from,
+                           std::string& error) {
+    if (from < 0)
+        return true;
+    const std::string body = IndexTable(t, "body");
+    const std::string title = IndexTable(t, "topic");
+    const std::string range = " FROM " + t + " WHERE lawid>" + std::to_string(from);
+    return Exec(db,
+                "INSERT INTO " + body + "(rowid,body) SELECT lawid,body" + range +
+                    ";\nINSERT INTO " + title + "(rowid,topic) SELECT lawid,topic" + range +
+                    ";\nUPDATE search_index SET upto=" + std::to_string(kComplete) +
+                    " WHERE tbl=" + Quoted(t) + ";\nINSERT INTO " + body + "(" + body +
+                    ") VALUES('optimize');\nINSERT INTO " + title + "(" + title +
+                    ") VALUES('optimize')",
+                error) &&
+           Configure(db, t, "hashsize", kDefaultHashBytes, error) &&
+           Configure(db, t, "automerge", kDefaultAutomerge, error);
+}
+
 std::string CSearchIndex::MatchQuery(const std::vector<std::string>& words) {
     std::vector<std::string> pairs;
     for (const std::string& word : words)

@@ -45,6 +45,19 @@ public:
     static int BuildStep(sqlite3* db, const std::string& lawTable, int laws, long long& done,
                          long long& total, std::string& error);
 
+    // A bulk write of many laws in the caller's open transaction: BeginBulk moves a complete
+    // index's mark down to the highest lawid there is, so the triggers leave the laws
+    // inserted after it alone, and EndBulk then indexes those laws in one pass, merges the
+    // index and marks it complete again, all before the caller commits. FTS5 keeps the
+    // pending pairs of the whole pass in memory and merges once at the end instead of
+    // flushing and merging all along. Updates and deletes of laws up to the mark still go
+    // through the triggers. BeginBulk answers the mark to hand to EndBulk, or -1 when there
+    // is nothing to do in bulk (no index, or one still being built on first use, which
+    // then indexes the new laws itself); -2 on failure.
+    static std::int64_t BeginBulk(sqlite3* db, const std::string& lawTable, std::string& error);
+    static bool EndBulk(sqlite3* db, const std::string& lawTable, std::int64_t from,
+                        std::string& error);
+
     // Candidates for laws whose `column` ("body" or "topic") matches "%word%" for every
     // word: the ascending lawids up to `upto` that the index holds with every pair of the
     // words. False when the index cannot narrow this search (no index, no pair in the

@@ -221,6 +221,62 @@ TEST_F(SearchIndexTest, SearchThroughTheIndexEqualsPlainLikeOverTheCorpus) {
     EXPECT_TRUE(messages.Messages().empty());
 }
 
+// A bulk write fills the index once at its end, in the same transaction: laws added to a
+// collection that already has some, an indexed law rewritten meanwhile, and texts long and
+// short one after the other all end up in the index exactly; a bulk write that fails leaves
+// the index as it was; and the writes after it go through the triggers again.
+TEST_F(SearchIndexTest, BulkWriteFillsTheIndexOnceAndKeepsItEqualToTheTable) {
+    db.AddLaw(1, "合同法", "1999-03-15", {}, {}, "合同当事人");
+    db.AddLink(1, 0x2000000);
+    db.Db().Close();
+    std::string long1, long2;
+    for (int i = 0; i < 3000; ++i)
+        long1 += "第" + std::to_string(i) + "条 违约金与损害赔偿 Tax Law ";
+    for (int i = 0; i < 500; ++i)
+        long2 += "物权" + std::to_string(i % 17) + "担保";
+    auto write = [&](bool fail) {
+        CCollectionWriter writer;
+        std::string error;
+        EXPECT_TRUE(writer.Open(db.Path(), error) && writer.BeginEdition("", error)) << error;
+        const int category = writer.Category({"民法"}, error);
+        for (const std::string& body : {long1, std::string("短文 担保"), long2, std::string("a")})
+            EXPECT_GT(writer.AddLaw({"法规", "", "", "2001-01-01", body}, {category}, error), 0)
+                << error;
+        if (fail)
+            return; // the writer goes without ending its edition: rolled back
+        EXPECT_TRUE(writer.EndEdition(error)) << error;
+    };
+    write(true);
+    write(false);
+    ASSERT_TRUE(db.Db().Connect(db.ConnectionString().c_str(), 1));
+    sqlite3* raw = db.Db().GetConnectionHandle();
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), CSearchIndex::kComplete);
+    std::string difference;
+    EXPECT_TRUE(CSearchIndex::MatchesTable(raw, "dornlaws", difference)) << difference;
+    // Rewrites of indexed laws inside a bulk write go through the triggers; the laws
+    // inserted after its mark are indexed at its end.
+    ASSERT_EQ(sqlite3_exec(raw, "begin", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::string error;
+    const std::int64_t from = CSearchIndex::BeginBulk(raw, "dornlaws", error);
+    EXPECT_GE(from, 5) << error;
+    db.AddLaw(20, "担保法", "1995-06-30", {}, {}, "违约金 担保");
+    db.AddLink(20, 0x2000000);
+    db.Exec("update dornlaws set body='损害赔偿' where lawid=1");
+    db.Exec("update dornlaws set body='合同' where lawid=20");
+    db.Exec("delete from dornlaws where lawid=" + std::to_string(from));
+    EXPECT_TRUE(CSearchIndex::EndBulk(raw, "dornlaws", from, error)) << error;
+    ASSERT_EQ(sqlite3_exec(raw, "commit", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), CSearchIndex::kComplete);
+    EXPECT_TRUE(CSearchIndex::MatchesTable(raw, "dornlaws", difference)) << difference;
+    // After it, every write is followed by the triggers again.
+    db.AddLaw(21, "担保法", "1995-06-30", {}, {}, "违约金");
+    db.AddLink(21, 0x2000000);
+    db.Exec("update dornlaws set body='担保 tax' where lawid=2");
+    EXPECT_TRUE(CSearchIndex::MatchesTable(raw, "dornlaws", difference)) << difference;
+    for (const char* word : {"违约金", "担保", "赔偿", "tax", "合同"})
+        EXPECT_EQ(BodySearch(db, {word}, true, 1), PlainLike(db.Path(), "body", {word})) << word;
+}
+
 // The index follows every write: inserts, updates of text and title, updates of other
 // columns, deletes, rolled back transactions.
 TEST_F(SearchIndexTest, IndexFollowsEveryWriteOfTheLawTable) {

@@ -1,6 +1,7 @@
 #include "tools/admin/CollectionWriter.h"
 
 #include "data/JetSql.h"
+#include "data/SearchIndex.h"
 #include "data/TreeNode.h"
 
 #include <ctime>
@@ -71,6 +72,9 @@ bool CCollectionWriter::BeginEdition(const std::string& prefix, std::string& err
         ++m_childCount[sqlite3_column_int(existing, 1)];
     }
     sqlite3_finalize(existing);
+    m_nBulkFrom = CSearchIndex::BeginBulk(m_pDb, prefix + "dornlaws", error);
+    if (m_nBulkFrom < -1)
+        return false;
     return Prepare(&m_pInsertCategory,
                    "insert into " + tree +
                        " (id,parid,oldid,name,xh,childs,updatetime) values(?,?,?,?,?,0,?)",
@@ -93,6 +97,7 @@ bool CCollectionWriter::EndEdition(std::string& error) {
     FinalizeAll();
     // The collection's own ids are its server ids.
     return Exec("update " + m_strPrefix + "dornlaws set oldid=lawid where oldid is null", error) &&
+           CSearchIndex::EndBulk(m_pDb, m_strPrefix + "dornlaws", m_nBulkFrom, error) &&
            Exec("COMMIT", error) && (!m_bFresh || Exec("PRAGMA journal_mode=WAL", error));
 }
 

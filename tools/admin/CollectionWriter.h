@@ -2,6 +2,7 @@
 
 #include "data/DbConnection.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
@@ -65,6 +66,8 @@ private:
     std::string m_strPrefix;
     std::string m_strStamp;
     bool m_bFresh = false;
+    std::int64_t m_nBulkFrom = -1; // the search index's mark while the edition is written
+
     sqlite3_stmt* m_pInsertCategory = nullptr;
     sqlite3_stmt* m_pRaiseChilds = nullptr;
     sqlite3_stmt* m_pInsertLaw = nullptr;
