@@ -222,10 +222,12 @@ std::int64_t CSearchIndex::BeginBulk(sqlite3* db, const std::string& t, std::str
     }
     if (!Exec(db,
               "UPDATE search_index SET upto=" + std::to_string(highest) + " WHERE tbl=" + Quoted(t),
-              error) ||
-        !Configure(db, t, "automerge", 0, error) ||
-        !Configure(db, t, "hashsize", kBulkHashBytes, error))
+              error))
         return -2;
+    // Only tuning: an engine that refuses an option fills the index all the same.
+    std::string ignored;
+    Configure(db, t, "automerge", 0, ignored);
+    Configure(db, t, "hashsize", kBulkHashBytes, ignored);
     return highest;
 }
 
@@ -236,16 +238,25 @@ bool CSearchIndex::EndBulk(sqlite3* db, const std::string& t, std::int64_t from,
     const std::string body = IndexTable(t, "body");
     const std::string title = IndexTable(t, "topic");
     const std::string range = " FROM " + t + " WHERE lawid>" + std::to_string(from);
-    return Exec(db,
-                "INSERT INTO " + body + "(rowid,body) SELECT lawid,body" + range +
-                    ";\nINSERT INTO " + title + "(rowid,topic) SELECT lawid,topic" + range +
-                    ";\nUPDATE search_index SET upto=" + std::to_string(kComplete) +
-                    " WHERE tbl=" + Quoted(t) + ";\nINSERT INTO " + body + "(" + body +
-                    ") VALUES('optimize');\nINSERT INTO " + title + "(" + title +
-                    ") VALUES('optimize')",
-                error) &&
-           Configure(db, t, "hashsize", kDefaultHashBytes, error) &&
-           Configure(db, t, "automerge", kDefaultAutomerge, error);
+    if (!Exec(db,
+              "INSERT INTO " + body + "(rowid,body) SELECT lawid,body" + range + ";\nINSERT INTO " +
+                  title + "(rowid,topic) SELECT lawid,topic" + range +
+                  ";\nUPDATE search_index SET upto=" + std::to_string(kComplete) +
+                  " WHERE tbl=" + Quoted(t),
+              error))
+        return false;
+    // A table filled from empty is merged into one segment; laws added to a large index are
+    // left to the automatic merges rather than rewriting all of it.
+    if (from == 0 &&
+        !Exec(db,
+              "INSERT INTO " + body + "(" + body + ") VALUES('optimize');\nINSERT INTO " + title +
+                  "(" + title + ") VALUES('optimize')",
+              error))
+        return false;
+    std::string ignored;
+    Configure(db, t, "hashsize", kDefaultHashBytes, ignored);
+    Configure(db, t, "automerge", kDefaultAutomerge, ignored);
+    return true;
 }
 
 std::string CSearchIndex::MatchQuery(const std::vector<std::string>& words) {
