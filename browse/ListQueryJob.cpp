@@ -2,7 +2,6 @@
 
 #include "app/CollectionFile.h"
 #include "app/FrameMessageTarget.h"
-#include "app/SyncEvent.h"
 #include "data/DbConnection.h"
 #include "data/DbRecordset.h"
 
@@ -11,20 +10,24 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <system_error>
 
 namespace {
 
-// Automatic reset: a job that sees it consumes it.
-CSyncEvent g_listStopEvent(false);
-// Guards the job count, the close flag, every job's cancelled flag and every test or reset of
-// the stop event. Never held while waiting for the run lock.
+// The stop request: every job whose token is below this is asked to stop. A newer request
+// raises it to its own token, so that it reaches the older jobs only, whichever of their
+// threads runs first; a stop for all (closing, clearing the list) raises it above every job
+// started so far. A request never reaches a job started after it.
+std::atomic<std::uint64_t> g_nStopBelow{0};
+// Guards the job count, the close flag, every job's cancelled flag, the live jobs and every
+// change of the stop request. Never held while waiting for the run lock.
 std::mutex g_listCounterLock;
 // Held by a worker from its start to its end: one worker on the list and the connection.
 std::mutex g_listRunLock;
 int g_nListJobs = 0;
-// Registered jobs that have not taken a stop request: the ones a stop request is meant for.
-int g_nListLive = 0;
+// Tokens of registered jobs that have not taken a stop request.
+std::set<std::uint64_t> g_listLive;
 int g_bListClose = 0;
 // Threads not yet completely finished (their job destroyed, the run lock released).
 int g_nListThreads = 0;
@@ -39,13 +42,23 @@ constexpr size_t kFirstRepaintRows = 30;
 constexpr size_t kBatchRows = 2000;
 constexpr auto kBatchInterval = std::chrono::milliseconds(40);
 
+bool StopRequested(const CListQueryJob* job) {
+    return job->m_nToken < g_nStopBelow.load();
+}
+
+// Raises the stop request to `below` (never lowers it). Under the counter lock.
+void RequestStopBelow(std::uint64_t below) {
+    if (below > g_nStopBelow.load())
+        g_nStopBelow.store(below);
+}
+
 bool JobStopped(CListQueryJob* job) {
     std::lock_guard lock(g_listCounterLock);
     if (job->m_bCancelled)
         return true;
-    if (g_listStopEvent.TryConsume()) {
+    if (StopRequested(job)) {
         job->m_bCancelled = 1;
-        --g_nListLive;
+        g_listLive.erase(job->m_nToken);
         return true;
     }
     return false;
@@ -88,9 +101,10 @@ void Fill(CListQueryJob* job, CDbRecordset& rs) {
 }
 
 // Called by SQLite every few thousand steps of a statement on the worker connection: a stop
-// request makes the statement end as if it had failed. The request is taken by the job itself.
-int StopInterrupts(void*) {
-    return g_listStopEvent.IsSet() ? 1 : 0;
+// request for the running job makes the statement end as if it had failed. The request is
+// taken by the job itself.
+int StopInterrupts(void* job) {
+    return StopRequested(static_cast<const CListQueryJob*>(job)) ? 1 : 0;
 }
 constexpr int kProgressSteps = 10000;
 
@@ -116,9 +130,12 @@ std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQueryS
     {
         std::lock_guard lock(g_listCounterLock);
         ++g_nListJobs;
-        ++g_nListLive;
+        g_listLive.insert(token);
         ++g_nListThreads;
         job->m_bCancelled = 0;
+        // Every older job still registered is asked to stop: the running one at its next
+        // row, a waiting one before it reads anything.
+        RequestStopBelow(token);
     }
     try {
         // The job belongs to the worker from here on: it may end and destroy the job before
@@ -133,7 +150,7 @@ std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQueryS
         {
             std::lock_guard lock(g_listCounterLock);
             --g_nListJobs;
-            --g_nListLive;
+            g_listLive.erase(token);
             postClose = g_nListJobs == 0 && g_bListClose;
         }
         delete job;
@@ -146,13 +163,6 @@ std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQueryS
 
 unsigned ListQueryThreadProc(CListQueryJob* job) {
     job->m_thread = std::this_thread::get_id();
-    {
-        std::lock_guard lock(g_listCounterLock);
-        // An older job that has not stopped yet is told to stop. One that already took a
-        // stop request is on its way out: a second signal would find only this job.
-        if (g_nListLive > 1)
-            g_listStopEvent.Set();
-    }
     {
         std::lock_guard run(g_listRunLock);
         job->m_pList->BeginListing(job->m_nToken);
@@ -168,7 +178,7 @@ unsigned ListQueryThreadProc(CListQueryJob* job) {
                 sqlite3_exec(db, "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
                 // A statement that sorts a large category runs a long time before its first
                 // row: a stop request interrupts it there too, not only between rows.
-                sqlite3_progress_handler(db, kProgressSteps, StopInterrupts, nullptr);
+                sqlite3_progress_handler(db, kProgressSteps, StopInterrupts, job);
             }
             CDbRecordset rs;
             if (rs.Open(&g_listConnection, job->m_strStatement))
@@ -182,10 +192,8 @@ unsigned ListQueryThreadProc(CListQueryJob* job) {
         job->m_pList->EndListing(job->m_nToken);
         {
             std::lock_guard lock(g_listCounterLock);
-            if (!job->m_bCancelled) {
-                g_listStopEvent.Reset();
-                --g_nListLive;
-            }
+            if (!job->m_bCancelled)
+                g_listLive.erase(job->m_nToken);
             --g_nListJobs;
             if (g_nListJobs == 0 && g_bListClose)
                 PostFrameMessage(WM_CLOSE, 0, 0);
@@ -204,8 +212,8 @@ int RequestClose() {
 
 void StopListQuery() {
     std::lock_guard lock(g_listCounterLock);
-    if (g_nListLive > 0)
-        g_listStopEvent.Set();
+    if (!g_listLive.empty())
+        RequestStopBelow(*g_listLive.rbegin() + 1);
 }
 
 void ResetListQueryClose() {
@@ -229,5 +237,6 @@ void CloseListQueryConnection() {
 }
 
 bool IsListQueryStopSignalled() {
-    return g_listStopEvent.IsSet();
+    std::lock_guard lock(g_listCounterLock);
+    return !g_listLive.empty() && *g_listLive.begin() < g_nStopBelow.load();
 }

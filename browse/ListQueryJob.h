@@ -1,7 +1,8 @@
 #pragma once
 // The law-list query worker: each listing request runs on a short-lived thread with the one
-// worker connection. Workers run one at a time; a newer request stops the running one at
-// its next row, and a stop request the job did not consume never reaches the next job.
+// worker connection. Workers run one at a time; a newer request stops the older ones (the
+// running one at its next row, a waiting one before it reads), whichever worker thread happens
+// to run first, and a stop request never reaches a job started after it.
 // The worker delivers rows to a CListQuerySink and never touches a widget.
 
 #include "browse/ListQuerySink.h"
@@ -36,7 +37,7 @@ unsigned ListQueryThreadProc(CListQueryJob* job);
 // registered. When that is above 0, the last job to end posts WM_CLOSE to the main window.
 int RequestClose();
 
-// Asks the running job to stop at its next row (when any job is registered).
+// Asks every registered job to stop: the running one at its next row.
 void StopListQuery();
 
 // A new main window starts without a pending close.
@@ -52,5 +53,5 @@ bool WaitForListQueriesIdle(std::chrono::milliseconds timeout);
 // Closes the worker connection once no worker holds it (the next job connects again).
 void CloseListQueryConnection();
 
-// Test support: the stop event is signalled.
+// Test support: a registered job has a stop request it has not taken yet.
 bool IsListQueryStopSignalled();

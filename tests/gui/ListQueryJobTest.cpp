@@ -304,3 +304,19 @@ TEST_F(ListQueryJobTest, StopInterruptsAStatementBeforeItsFirstRow) {
     EXPECT_EQ(sink->Get(next).rows.size(), static_cast<size_t>(kLaws));
     EXPECT_TRUE(m_messages.Messages().empty());
 }
+
+TEST_F(ListQueryJobTest, TheNewestOfRequestsStartedTogetherIsAlwaysComplete) {
+    // Two requests in a row (an edition switch and then a click on a category): the newer
+    // one's worker may reach the run lock before the older one's. The stop the newer request
+    // makes is meant for the older job; the newer listing is never the one stopped.
+    const std::string one = "select lawid, topic, datum, wenhao, bumen from dornlaws where lawid=1";
+    auto sink = std::make_shared<CRecordingSink>();
+    for (int round = 0; round < 300; ++round) {
+        StartListQuery(kAll, sink);
+        const auto newest = StartListQuery(one, sink);
+        ASSERT_TRUE(sink->WaitEnded(newest)) << round;
+        ASSERT_EQ(sink->Get(newest).rows.size(), 1u) << "round " << round;
+    }
+    EXPECT_TRUE(WaitForListQueriesIdle(30s));
+    EXPECT_FALSE(IsListQueryStopSignalled());
+}
