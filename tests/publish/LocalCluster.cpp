@@ -37,3 +37,20 @@ CLocalCluster::~CLocalCluster() {
                                 m_strDir + "' >/dev/null 2>&1";
     [[maybe_unused]] const int status = std::system(command.c_str());
 }
+
+std::string CLocalCluster::Diagnostics() const {
+    std::string text;
+    for (const auto& entry : std::filesystem::directory_iterator(m_strDir)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() != ".log")
+            continue;
+        std::ifstream in(entry.path());
+        std::stringstream content;
+        content << in.rdbuf();
+        std::string tail = content.str();
+        if (tail.size() > 2000)
+            tail = "..." + tail.substr(tail.size() - 2000);
+        text += "\n== " + name + "\n" + tail;
+    }
+    return text;
+}

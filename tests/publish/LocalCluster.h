@@ -16,6 +16,8 @@ public:
     const std::string& Log() const { return m_strLog; }
     const std::string& DatabaseUri() const { return m_strUri; }
     const std::string& ProxyUrl() const { return m_strProxyUrl; }
+    // The ends of nginx's error log and of each publisher's log, for a failed assertion.
+    std::string Diagnostics() const;
 
 private:
     std::string m_strDir;

@@ -207,7 +207,7 @@ TEST_F(PgPublisherTest, AClientUpdatedThroughNginxEndsAsOneUpdatedFromSqlite) {
     CRunFixture fixture;
     CTestHost host;
     fixture.RunTo(cluster.ProxyUrl(), host);
-    ASSERT_EQ(host.Finished(), 1);
+    ASSERT_EQ(host.Finished(), 1) << cluster.Diagnostics();
     EXPECT_EQ(Snapshot(client.File("db1.mdb")), fromSqlite);
 
     // An edit by plain SQL reaches the client at its next run, and a further run brings nothing.
@@ -223,7 +223,7 @@ TEST_F(PgPublisherTest, AClientUpdatedThroughNginxEndsAsOneUpdatedFromSqlite) {
               std::vector<std::string>{});
     CTestHost second;
     fixture.RunTo(cluster.ProxyUrl(), second);
-    ASSERT_EQ(second.Finished(), 1);
+    ASSERT_EQ(second.Finished(), 1) << cluster.Diagnostics();
     const std::string db = client.File("db1.mdb");
     EXPECT_EQ(Query(db, "select body from dornlaws where oldid='2'"), (Rows{{"修订后的正文"}}));
     EXPECT_EQ(Query(db, "select count(*) from dornlaws l join dornlawas a on a.lawid=l.lawid "
@@ -233,7 +233,7 @@ TEST_F(PgPublisherTest, AClientUpdatedThroughNginxEndsAsOneUpdatedFromSqlite) {
     const Rows after = Snapshot(db);
     CTestHost third;
     fixture.RunTo(cluster.ProxyUrl(), third);
-    ASSERT_EQ(third.Finished(), 1);
+    ASSERT_EQ(third.Finished(), 1) << cluster.Diagnostics();
     EXPECT_TRUE(third.ProgressLog().empty());
     EXPECT_EQ(Snapshot(db), after);
 }
@@ -254,7 +254,7 @@ TEST_F(PgPublisherTest, AReplyKeptByTheProxyDelaysAnEditButNeverLosesIt) {
         for (int run = 0; run < 2; ++run) {
             CTestHost host;
             fixture.RunTo(cluster.ProxyUrl(), host);
-            ASSERT_EQ(host.Finished(), 1);
+            ASSERT_EQ(host.Finished(), 1) << cluster.Diagnostics();
         }
         EXPECT_EQ(pg.Exec("update dornlaws set body='刚改过的正文' where lawid=2"),
                   std::vector<std::string>{});
@@ -263,12 +263,12 @@ TEST_F(PgPublisherTest, AReplyKeptByTheProxyDelaysAnEditButNeverLosesIt) {
         const auto edited = std::chrono::steady_clock::now();
         CTestHost soon;
         fixture.RunTo(cluster.ProxyUrl(), soon);
-        ASSERT_EQ(soon.Finished(), 1);
+        ASSERT_EQ(soon.Finished(), 1) << cluster.Diagnostics();
         // A kept reply is at most 6 seconds plus the time making it took old.
         std::this_thread::sleep_until(edited + std::chrono::seconds(8));
         CTestHost later;
         fixture.RunTo(cluster.ProxyUrl(), later);
-        ASSERT_EQ(later.Finished(), 1);
+        ASSERT_EQ(later.Finished(), 1) << cluster.Diagnostics();
         const std::string db = client.File("db1.mdb");
         EXPECT_EQ(Query(db, "select body from dornlaws where oldid='2'"), (Rows{{"刚改过的正文"}}));
         EXPECT_EQ(Query(db, "select name from dorntree where oldid='67108864'"),
