@@ -19,8 +19,8 @@
 #include "data/DbConnection.h"
 #include "data/DbRecordset.h"
 #include "data/JetSql.h"
-#include "data/SqlSelect.h"
 #include "data/SearchIndex.h"
+#include "data/SqlSelect.h"
 #include "search/BodySearch.h"
 #include "search/QuickSearch.h"
 #include "search/SearchComposer.h"
@@ -249,14 +249,32 @@ void Listings(CDbConnection& db, const Options& o) {
         request.linkTable = "dornlawas";
         request.text = typed;
         request.indexedUpTo = CSearchIndex::BuiltUpTo(db.GetConnectionHandle(), "dornlaws");
+        // As the box decides, the time of that decision included.
+        const Figure firstRows = Median([&] {
+            CQuickSearch::Request r = request;
+            r.streamed = CQuickSearch::ShouldStream(db.GetConnectionHandle(), r);
+            return ReadRows(db, CQuickSearch::Statement(r), 30) >= 0;
+        });
+        request.streamed = CQuickSearch::ShouldStream(db.GetConnectionHandle(), request);
         const std::string sql = CQuickSearch::Statement(request);
-        const Figure firstRows = Median([&] { return ReadRows(db, sql, 30) >= 0; });
-        const Figure allRows = Median([&] { return (rows = ReadRows(db, sql)) >= 0; });
-        Row(std::string("search box, titles ") + typed + ": first 30 rows", firstRows, "—", {},
-            "≤ 30 ms", WithinMs(firstRows, 30));
-        Row(std::string("search box, titles ") + typed + ": all " + std::to_string(rows) +
-                " rows, ranked",
-            allRows, "—", {}, "≤ 30 ms", WithinMs(allRows, 30));
+        std::set<int> found;
+        const Figure allRows = Median([&] {
+            found.clear();
+            return (rows = ReadRows(db, sql, -1, &found)) >= 0;
+        });
+        std::string how = request.streamed ? "streamed by rank group" : "ranked whole";
+        if (request.streamed) {
+            // The groups one after the other find exactly what ranking whole finds.
+            CQuickSearch::Request whole = request;
+            whole.streamed = false;
+            std::set<int> wholeFound;
+            ReadRows(db, CQuickSearch::Statement(whole), -1, &wholeFound);
+            how += wholeFound == found ? ", same laws as ranked whole" : ", **laws differ**";
+        }
+        Row(std::string("search box, titles ") + typed + ": first 30 rows (" + how + ")", firstRows,
+            "—", {}, "≤ 30 ms", WithinMs(firstRows, 30));
+        Row(std::string("search box, titles ") + typed + ": all " + std::to_string(rows) + " rows",
+            allRows, "—", {}, "—", -1);
     }
     CAdvancedSearchValues range;
     range.m_strTitle = "规定";
@@ -364,12 +382,13 @@ void Import(const Options& o) {
         fresh(ours);
         RunProgram({o.admin, "import", o.corpus, ours});
         if (sqlite3_open_v2(ours.c_str(), &src, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-            sqlite3_prepare_v2(src,
-                               "select sql from sqlite_master where sql is not null and name "
-                               "not like 'sqlite_%' and type<>'trigger' and name<>'search_index' and "
-                               "tbl_name not like '%\\_body%' escape '\\' and tbl_name not like "
-                               "'%\\_title%' escape '\\' order by type='index', rowid",
-                               -1, &stmt, nullptr) == SQLITE_OK)
+            sqlite3_prepare_v2(
+                src,
+                "select sql from sqlite_master where sql is not null and name "
+                "not like 'sqlite_%' and type<>'trigger' and name<>'search_index' and "
+                "tbl_name not like '%\\_body%' escape '\\' and tbl_name not like "
+                "'%\\_title%' escape '\\' order by type='index', rowid",
+                -1, &stmt, nullptr) == SQLITE_OK)
             while (sqlite3_step(stmt) == SQLITE_ROW)
                 schema +=
                     reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)) + std::string("; ");

@@ -96,7 +96,14 @@ std::string CSearchIndex::Ddl(const std::string& t, std::int64_t upto) {
            ",rowid,body) VALUES('delete',old.lawid,old.body); INSERT INTO " + title + "(" + title +
            ",rowid,topic) VALUES('delete',old.lawid,old.topic); END;\n";
     ddl += onUpdate(body, "body") + onUpdate(title, "topic");
+    // Titles in byte order: the search box finds the title typed and the titles beginning with
+    // it without reading every law.
+    ddl += "CREATE INDEX IF NOT EXISTS " + TitleOrderIndex(t) + " ON " + t + " (topic);\n";
     return ddl;
+}
+
+std::string CSearchIndex::TitleOrderIndex(const std::string& lawTable) {
+    return lawTable + "_topic";
 }
 
 std::int64_t CSearchIndex::BuiltUpTo(sqlite3* db, const std::string& lawTable) {
@@ -133,6 +140,7 @@ int CSearchIndex::Drop(sqlite3* db, const std::string& t, std::string& error) {
     for (const std::string& trigger : {t + "_index_ai", t + "_index_ad", body + "_au",
                                        body + "_au2", title + "_au", title + "_au2"})
         sql += "DROP TRIGGER IF EXISTS " + trigger + ";";
+    sql += "DROP INDEX IF EXISTS " + TitleOrderIndex(t) + ";";
     sql += "DROP TABLE IF EXISTS " + body + "; DROP TABLE IF EXISTS " + title +
            "; CREATE TABLE IF NOT EXISTS search_index (tbl TEXT PRIMARY KEY, upto INTEGER NOT "
            "NULL); DELETE FROM search_index WHERE tbl=" +
@@ -305,6 +313,43 @@ bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const st
     }
     upto = mark;
     return true;
+}
+
+std::int64_t CSearchIndex::CountCandidates(sqlite3* db, const std::string& lawTable,
+                                           const std::string& column,
+                                           const std::vector<std::string>& words,
+                                           std::int64_t limit) {
+    if (!db || limit <= 0)
+        return -1;
+    const std::string query = MatchQuery(words);
+    if (query.empty())
+        return -1;
+    const std::int64_t mark = BuiltUpTo(db, lawTable);
+    if (mark <= 0)
+        return -1;
+    const std::string table = IndexTable(lawTable, column);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           ("SELECT count(*) FROM (SELECT rowid FROM " + table + " WHERE " + table +
+                            " MATCH ? LIMIT " + std::to_string(limit) + ")")
+                               .c_str(),
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return -1;
+    sqlite3_bind_text(stmt, 1, query.c_str(), static_cast<int>(query.size()), SQLITE_TRANSIENT);
+    std::int64_t count = -1;
+    if (sqlite3_step(stmt) == SQLITE_ROW)
+        count = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    // Laws above the mark are not in the index yet: each of them is a candidate.
+    if (count >= 0 && count < limit && mark != kComplete) {
+        const std::int64_t above =
+            QueryInt(db,
+                     "SELECT count(*) FROM (SELECT 1 FROM " + lawTable + " WHERE lawid>" +
+                         std::to_string(mark) + " LIMIT " + std::to_string(limit - count) + ")",
+                     -1);
+        count = above < 0 ? -1 : count + above;
+    }
+    return count;
 }
 
 bool CSearchIndex::MatchesTable(sqlite3* db, const std::string& t, std::string& difference) {

@@ -67,6 +67,13 @@ public:
                            const std::vector<std::string>& words, std::vector<int>& lawids,
                            std::int64_t& upto);
 
+    // How many laws the index gives as candidates for the words in `column`, counted up to
+    // `limit` (a result of `limit` means that many or more); laws above the mark count as
+    // candidates. -1 when the index cannot narrow this search.
+    static std::int64_t CountCandidates(sqlite3* db, const std::string& lawTable,
+                                        const std::string& column,
+                                        const std::vector<std::string>& words, std::int64_t limit);
+
     // Compares the index with the law table: every law up to the mark with exactly the
     // pairs of its text and title, and nothing else. True when equal; else `difference`
     // names the first law that differs. Reads every law: for checks and tests.
@@ -74,6 +81,8 @@ public:
 
     // The FTS5 query for the words' pairs ("ab" AND "bc" ...); empty when there is none.
     static std::string MatchQuery(const std::vector<std::string>& words);
+    // The plain index of `lawTable`'s titles that comes with the search index.
+    static std::string TitleOrderIndex(const std::string& lawTable);
     // The FTS5 table of `column` ("body" or "topic") of `lawTable`.
     static std::string IndexTable(const std::string& lawTable, const std::string& column);
 };

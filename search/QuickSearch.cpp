@@ -3,7 +3,10 @@
 #include "data/SearchIndex.h"
 #include "search/SearchComposer.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -40,6 +43,19 @@ std::string Quote(const std::string& text) {
     return out + "'";
 }
 
+// A GLOB pattern that matches the titles beginning with `text`: its metacharacters are
+// matched as themselves.
+std::string PrefixGlob(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '*' || c == '?' || c == '[')
+            out += std::string("[") + c + "]";
+        else
+            out += c;
+    }
+    return out + "*";
+}
+
 } // namespace
 
 std::vector<std::string> CQuickSearch::SplitBlanks(const std::string& text) {
@@ -60,10 +76,57 @@ std::vector<std::string> CQuickSearch::SplitBlanks(const std::string& text) {
     return words;
 }
 
+bool CQuickSearch::ShouldStream(sqlite3* db, const Request& r) {
+    if (r.body)
+        return false;
+    const std::vector<std::string> words = SplitBlanks(r.text);
+    if (words.empty())
+        return false;
+    const std::int64_t candidates =
+        CSearchIndex::CountCandidates(db, r.lawTable, "topic", words, kRankWholeUpTo + 1);
+    return candidates < 0 || candidates > kRankWholeUpTo;
+}
+
+// The titles' rank groups one after the other, each newest first, so that the first rows
+// come before the last law is read: the title itself and the titles beginning with the first
+// word through the title index, the rest from the list index in date order. The like
+// conditions decide as in the ranked statement, and the groups do not overlap.
+std::string CQuickSearch::StreamedTitleStatement(const Request& r,
+                                                 const std::vector<std::string>& words) {
+    const std::string columns = "select law.lawid as lawid,law.topic as topic,law.datum as "
+                                "datum,law.wenhao as wenhao,law.bumen as bumen from " +
+                                r.lawTable + " law where ";
+    std::string likes;
+    std::string joined;
+    for (const std::string& w : words) {
+        likes += " and law.topic like " + Quote(CSearchComposer::LikeValue(w));
+        joined += w;
+    }
+    if (r.categoryId != 0)
+        likes += " and law.lawid in (select lawid from " + r.linkTable +
+                 " where treeid>=" + std::to_string(r.categoryId) + " and treeid<" +
+                 std::to_string(r.rangeEnd) + ")";
+    const std::string& head = words.front();
+    const std::string exact =
+        "law.topic in (" + Quote(joined) + "," + Quote(kNationPrefix + joined) + ")";
+    const std::string beginsGlob = "(law.topic glob " + Quote(PrefixGlob(head)) +
+                                   " or law.topic glob " + Quote(PrefixGlob(kNationPrefix + head)) +
+                                   ")";
+    const std::string begins = "(instr(law.topic," + Quote(head) + ")=1 or instr(law.topic," +
+                               Quote(kNationPrefix + head) + ")=1)";
+    const std::string order = " order by law.datum DESC";
+    return "select * from (" + columns + exact + likes + order + ") union all select * from (" +
+           columns + beginsGlob + " and not " + exact + likes + order +
+           ") union all select * from (" + columns + "not " + exact + " and not " + begins + likes +
+           order + ")";
+}
+
 std::string CQuickSearch::Statement(const Request& r) {
     const std::vector<std::string> words = SplitBlanks(r.text);
     if (words.empty())
         return {};
+    if (r.streamed && !r.body)
+        return StreamedTitleStatement(r, words);
     const std::string column = r.body ? "law.body" : "law.topic";
     std::string sql = "select law.lawid as lawid,law.topic as topic,law.datum as datum,"
                       "law.wenhao as wenhao,law.bumen as bumen";

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+struct sqlite3;
+
 // The search box beside the dialogs: the statement it hands to the law list as the user
 // types. Words are split at every Unicode blank (the full-width U+3000 included). Titles
 // are searched by default, law texts on request, in one category subtree or everywhere; the
@@ -24,7 +26,18 @@ public:
         bool body = false;          // search the law texts instead of the titles
         std::string text;           // as typed
         long long indexedUpTo = -1; // the index's mark for the column searched (-1: none)
+        // Titles: the rank groups come one after the other, each in date order, instead of
+        // all laws found being ranked before the first row. The same rows in the same order
+        // (laws of the same date within a group may come in another order).
+        bool streamed = false;
     };
+
+    // Above this many candidates a title search streams its groups (ShouldStream).
+    static constexpr long long kRankWholeUpTo = 2000;
+
+    // Whether a title search is better streamed: when the index gives more candidates than
+    // ranking whole is quick for, or cannot narrow the search at all.
+    static bool ShouldStream(sqlite3* db, const Request& request);
 
     // The words of `text`, split at every Unicode blank; empty words are dropped.
     static std::vector<std::string> SplitBlanks(const std::string& text);
@@ -32,4 +45,8 @@ public:
     // The statement for `request` (columns lawid, topic, datum, wenhao, bumen, and snippet
     // for a law-text search); empty when the text has no word.
     static std::string Statement(const Request& request);
+
+private:
+    static std::string StreamedTitleStatement(const Request& request,
+                                              const std::vector<std::string>& words);
 };

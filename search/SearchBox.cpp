@@ -95,9 +95,12 @@ void CSearchBox::RunSearch() {
         node.SetNodeId(request.categoryId);
         request.rangeEnd = node.GetRangeEnd();
     }
-    if (doc->ConnectDatabase())
-        request.indexedUpTo =
-            CSearchIndex::BuiltUpTo(doc->m_db.GetConnectionHandle(), request.lawTable);
+    if (doc->ConnectDatabase()) {
+        sqlite3* db = doc->m_db.GetConnectionHandle();
+        request.indexedUpTo = CSearchIndex::BuiltUpTo(db, request.lawTable);
+        // Many laws found: their rank groups come one by one, so the first rows are at once.
+        request.streamed = CQuickSearch::ShouldStream(db, request);
+    }
     const std::string sql = CQuickSearch::Statement(request);
     if (sql.empty()) {
         // Nothing typed: the list shows the category again.

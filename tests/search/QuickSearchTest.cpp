@@ -24,12 +24,15 @@ protected:
         db.AddLaw(5, "刑法修正案（十）", "2017-11-04", {}, {}, "国歌");
         db.AddLaw(6, "合同法", "1999-03-15", {}, {}, "当事人 合同 TAX");
         db.AddLaw(7, "中华人民共和国刑法修正案", "1999-12-25", {}, {}, "刑");
-        for (int lawid = 1; lawid <= 7; ++lawid)
+        // Titles with the characters that patterns give a meaning to.
+        db.AddLaw(8, "[试行]*办法?", "2000-01-01", {}, {}, "办法");
+        db.AddLaw(9, "关于[试行]*办法?的通知", "2022-01-01", {}, {}, "通知");
+        for (int lawid = 1; lawid <= 9; ++lawid)
             db.AddLink(lawid, lawid % 2 ? kCatA : 2 * kCatA);
     }
 
     std::vector<int> Run(const std::string& text, bool body = false, int category = 0,
-                         bool index = true) {
+                         bool index = true, bool streamed = false) {
         CQuickSearch::Request request;
         request.lawTable = "dornlaws";
         request.linkTable = "dornlawas";
@@ -39,6 +42,7 @@ protected:
         request.rangeEnd = category ? category + kCatA : 0;
         request.indexedUpTo =
             index ? CSearchIndex::BuiltUpTo(db.Db().GetConnectionHandle(), "dornlaws") : -1;
+        request.streamed = streamed;
         const std::string sql = CQuickSearch::Statement(request);
         if (sql.empty())
             return {};
@@ -74,18 +78,50 @@ TEST(QuickSearchWords, SplitAtEveryUnicodeBlank) {
 }
 
 TEST_F(QuickSearchTest, TitlesRankExactThenBeginningThenTheRestNewestFirst) {
-    for (bool index : {true, false}) {
-        SCOPED_TRACE(index ? "through the index" : "without the index");
-        // 刑法 and 中华人民共和国刑法 are the title itself; then the titles that begin with it.
-        EXPECT_EQ(Run("刑法", false, 0, index), (std::vector<int>{1, 4, 2, 5, 7, 3}));
-        // The words together are a title of their own.
-        EXPECT_EQ(Run("刑法　修正案", false, 0, index), (std::vector<int>{7, 2, 5}));
-        EXPECT_EQ(Run("刑法", false, kCatA, index), (std::vector<int>{1, 5, 7, 3}));
-        EXPECT_EQ(Run("tax", false, 0, index), std::vector<int>{});
-        EXPECT_EQ(Run("刑", false, 0, index), (std::vector<int>{2, 5, 7, 1, 4, 3}));
-    }
+    // Ranked whole, or group after group as with many laws found: the same rows in the same
+    // order.
+    for (bool streamed : {false, true})
+        for (bool index : {true, false}) {
+            SCOPED_TRACE(std::string(index ? "through the index" : "without the index") +
+                         (streamed ? ", streamed" : ", ranked whole"));
+            // 刑法 and 中华人民共和国刑法 are the title itself; then the titles that begin
+            // with it.
+            EXPECT_EQ(Run("刑法", false, 0, index, streamed), (std::vector<int>{1, 4, 2, 5, 7, 3}));
+            // The words together are a title of their own.
+            EXPECT_EQ(Run("刑法　修正案", false, 0, index, streamed), (std::vector<int>{7, 2, 5}));
+            EXPECT_EQ(Run("刑法", false, kCatA, index, streamed), (std::vector<int>{1, 5, 7, 3}));
+            EXPECT_EQ(Run("tax", false, 0, index, streamed), std::vector<int>{});
+            EXPECT_EQ(Run("刑", false, 0, index, streamed), (std::vector<int>{2, 5, 7, 1, 4, 3}));
+            // Pattern characters in a title are the characters themselves.
+            EXPECT_EQ(Run("[试行]*", false, 0, index, streamed), (std::vector<int>{8, 9}));
+            EXPECT_EQ(Run("[试行]*办法?", false, 0, index, streamed), (std::vector<int>{8, 9}));
+            EXPECT_EQ(Run("办法?", false, 0, index, streamed), (std::vector<int>{9, 8}));
+        }
     // Blanks alone are no search.
     EXPECT_EQ(CQuickSearch::Statement({"dornlaws", "dornlawas", 0, 0, false, "　 ", -1}), "");
+}
+
+TEST_F(QuickSearchTest, ManyCandidatesOrNoneTheIndexCanCountMakeATitleSearchStream) {
+    sqlite3* handle = db.Db().GetConnectionHandle();
+    auto streams = [&](const std::string& text, bool body = false) {
+        CQuickSearch::Request request{"dornlaws", "dornlawas", 0, 0, body, text, -1};
+        return CQuickSearch::ShouldStream(handle, request);
+    };
+    // Few candidates: ranked whole. A single character has no pair the index could count.
+    EXPECT_FALSE(streams("刑法"));
+    EXPECT_TRUE(streams("刑"));
+    EXPECT_FALSE(streams("刑法", true));
+    EXPECT_FALSE(streams("　"));
+    const std::vector<std::string> words{"刑法"};
+    EXPECT_EQ(CSearchIndex::CountCandidates(handle, "dornlaws", "topic", words, 100), 6);
+    EXPECT_EQ(CSearchIndex::CountCandidates(handle, "dornlaws", "topic", words, 3), 3);
+    // More titles with the words than ranking whole is quick for.
+    db.Exec("begin");
+    for (int i = 0; i < CQuickSearch::kRankWholeUpTo; ++i)
+        db.AddLaw(100 + i, "刑法解释" + std::to_string(i), "2001-01-01", {}, {}, "");
+    db.Exec("commit");
+    EXPECT_TRUE(streams("刑法"));
+    EXPECT_FALSE(streams("修正案"));
 }
 
 TEST_F(QuickSearchTest, LawTextHitsRankByOccurrencesThenFirstPosition) {
