@@ -7,18 +7,15 @@
 #include "browse/TolvarinView.h"
 #include "data/SearchIndex.h"
 #include "data/TreeNode.h"
-#include "display/ShowLawView.h"
 #include "search/QuickSearch.h"
 #include "search/SearchIndexBuilder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -66,11 +63,6 @@ CSearchBox::CSearchBox(CMainFrame* frame) : QWidget(frame), m_pFrame(frame) {
     }
     if (CTolvarinView* list = frame->GetListView()) {
         connect(list, &CTolvarinView::listingFinished, this, &CSearchBox::OnListingFinished);
-        // After the list has shown the law of the row.
-        connect(list->GetTable(), &QTableView::clicked, this, &CSearchBox::OnLawShown,
-                Qt::QueuedConnection);
-        connect(list->GetTable(), &QTableView::activated, this, &CSearchBox::OnLawShown,
-                Qt::QueuedConnection);
     }
     m_pBuilder = new CSearchIndexBuilder(frame->statusBar(), this);
     QTimer::singleShot(0, m_pBuilder, &CSearchIndexBuilder::Start);
@@ -105,7 +97,6 @@ void CSearchBox::RunSearch() {
     if (sql.empty()) {
         // Nothing typed: the list shows the category again.
         m_bPending = false;
-        m_bBodyShown = false;
         m_strResult.clear();
         list->ShowCategory(theEditionConfig.GetCurTreeId());
         return;
@@ -117,12 +108,11 @@ void CSearchBox::RunSearch() {
         if (tree && tree->currentItem())
             m_strWhere = QStringLiteral("\"%1\"").arg(tree->currentItem()->text(0));
     }
-    m_arrBodyWords = CQuickSearch::SplitBlanks(text);
     if (request.body) {
-        // The law page marks the words in blue, as after the advanced search.
-        theEditionConfig.GetSearchWords() = m_arrBodyWords;
+        // The law page marks the words in blue, as after the advanced search, and opens a law
+        // at the first of them.
+        theEditionConfig.GetSearchWords() = CQuickSearch::SplitBlanks(text);
     }
-    m_bBodyShown = request.body;
     m_bPending = true;
     list->RunQuery(sql);
     // Ranked rows are in no column's order.
@@ -140,17 +130,4 @@ void CSearchBox::OnListingFinished() {
     m_strResult = QStringLiteral("在%1中找到 %2 部法规").arg(m_strWhere).arg(found);
     m_pFrame->statusBar()->showMessage(m_strResult);
     emit searchFinished();
-}
-
-void CSearchBox::OnLawShown() {
-    if (!m_bBodyShown || m_arrBodyWords.empty())
-        return;
-    CShowLawView* view = m_pFrame->GetLawView();
-    if (!view)
-        return;
-    // The first occurrence of any word, ASCII letters without regard to case.
-    view->moveCursor(QTextCursor::Start);
-    for (const std::string& word : m_arrBodyWords)
-        if (view->find(QString::fromStdString(word)))
-            break;
 }

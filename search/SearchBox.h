@@ -17,8 +17,9 @@ class QTimer;
 // or everywhere, or the law texts when "正文" is checked; hands the ranked statement
 // (CQuickSearch) to the law list, whose worker drops the rows of the query a newer
 // keystroke replaced; tells in the status bar how many laws were found where. A law-text
-// hit opens scrolled to its first occurrence. It also has a collection without a full-text
-// index indexed in the background.
+// hit opens with its first occurrence a third of the way down: the words are the law page's
+// blue search words, and the page scrolls to the first of them. It also has a collection
+// without a full-text index indexed in the background.
 class CSearchBox : public QWidget {
     Q_OBJECT
 public:
@@ -43,7 +44,6 @@ signals:
 
 private:
     void OnListingFinished();
-    void OnLawShown();
 
     CMainFrame* m_pFrame;
     QLineEdit* m_pEdit;
@@ -54,6 +54,4 @@ private:
     QString m_strWhere;  // where the pending search looks, for the status bar
     QString m_strResult; // what the last search found
     bool m_bPending = false;
-    bool m_bBodyShown = false; // the list shows the hits of a law-text search
-    std::vector<std::string> m_arrBodyWords;
 };

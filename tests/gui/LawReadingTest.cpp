@@ -16,10 +16,13 @@
 #include "display/ShowLawView.h"
 #include "search/ExchangeDialog.h"
 #include "search/FindDlg.h"
+#include "search/SearchBox.h"
 #include "tools/admin/CorpusStream.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -242,6 +245,27 @@ TEST_F(LawReadingTest, ALawOpenedFromABodySearchOpensAtItsFirstBlueWord) {
     EXPECT_GT(view->verticalScrollBar()->value(), 0);
     EXPECT_TRUE(InView(view, view->textCursor().position()));
     EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("特别事项"));
+
+    // The same from the search box's law-text search, clicked in its list, for a word in the
+    // middle of the law: a third of the way down with text around it, not on the bottom edge.
+    auto* box = frame->findChild<CSearchBox*>();
+    ASSERT_NE(box, nullptr);
+    frame->GetListView()->OnRowClicked(RowOf(frame, m_nShort));
+    int finished = 0;
+    QObject::connect(box, &CSearchBox::searchFinished, [&] { ++finished; });
+    box->GetScope()->setCurrentIndex(1);
+    box->GetBodyToggle()->setChecked(true);
+    box->GetEdit()->setText(QStringLiteral("第一百二十条"));
+    ASSERT_TRUE(WaitFor([&] { return finished > 0; }));
+    const int row = RowOf(frame, m_nLong);
+    ASSERT_GE(row, 0);
+    ClickRow(frame, row);
+    Pump(200);
+    EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("第一百二十条"));
+    EXPECT_GT(view->verticalScrollBar()->value(), 0);
+    const QRect mark = view->cursorRect();
+    EXPECT_GT(mark.top(), 0);
+    EXPECT_LT(mark.top(), view->viewport()->height() / 2);
 }
 
 TEST_F(LawReadingTest, TextAsABrowserShowsIt) {
