@@ -81,7 +81,8 @@ public:
 
     // The FTS5 query for the words' pairs ("ab" AND "bc" ...); empty when there is none.
     static std::string MatchQuery(const std::vector<std::string>& words);
-    // The plain index of `lawTable`'s titles that comes with the search index.
+    // The index of `lawTable`'s titles (with the list's columns) that comes with the search
+    // index.
     static std::string TitleOrderIndex(const std::string& lawTable);
     // The FTS5 table of `column` ("body" or "topic") of `lawTable`.
     static std::string IndexTable(const std::string& lawTable, const std::string& column);
