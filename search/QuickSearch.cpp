@@ -56,6 +56,30 @@ std::string PrefixGlob(const std::string& text) {
     return out + "*";
 }
 
+// The rank groups of a title search, shared by the ranked and the streamed statement: the
+// title is the words together, or it begins with the first word (either with the nation's
+// name before it or without).
+std::string TitleIsTheWords(const std::vector<std::string>& words) {
+    std::string joined;
+    for (const std::string& w : words)
+        joined += w;
+    return "law.topic in (" + Quote(joined) + "," + Quote(kNationPrefix + joined) + ")";
+}
+std::string TitleBeginsWithTheFirstWord(const std::vector<std::string>& words) {
+    const std::string& head = words.front();
+    return "(instr(law.topic," + Quote(head) + ")=1 or instr(law.topic," +
+           Quote(kNationPrefix + head) + ")=1)";
+}
+
+// The laws linked to the request's category subtree; empty for every law.
+std::string InCategory(const CQuickSearch::Request& r) {
+    if (r.categoryId == 0)
+        return {};
+    return " and law.lawid in (select lawid from " + r.linkTable +
+           " where treeid>=" + std::to_string(r.categoryId) + " and treeid<" +
+           std::to_string(r.rangeEnd) + ")";
+}
+
 } // namespace
 
 std::vector<std::string> CQuickSearch::SplitBlanks(const std::string& text) {
@@ -97,23 +121,16 @@ std::string CQuickSearch::StreamedTitleStatement(const Request& r,
                                 "datum,law.wenhao as wenhao,law.bumen as bumen from " +
                                 r.lawTable + " law where ";
     std::string likes;
-    std::string joined;
-    for (const std::string& w : words) {
+    for (const std::string& w : words)
         likes += " and law.topic like " + Quote(CSearchComposer::LikeValue(w));
-        joined += w;
-    }
-    if (r.categoryId != 0)
-        likes += " and law.lawid in (select lawid from " + r.linkTable +
-                 " where treeid>=" + std::to_string(r.categoryId) + " and treeid<" +
-                 std::to_string(r.rangeEnd) + ")";
+    likes += InCategory(r);
+    const std::string exact = TitleIsTheWords(words);
+    // The same prefixes as GLOB patterns, which the title index can look up.
     const std::string& head = words.front();
-    const std::string exact =
-        "law.topic in (" + Quote(joined) + "," + Quote(kNationPrefix + joined) + ")";
     const std::string beginsGlob = "(law.topic glob " + Quote(PrefixGlob(head)) +
                                    " or law.topic glob " + Quote(PrefixGlob(kNationPrefix + head)) +
                                    ")";
-    const std::string begins = "(instr(law.topic," + Quote(head) + ")=1 or instr(law.topic," +
-                               Quote(kNationPrefix + head) + ")=1)";
+    const std::string begins = TitleBeginsWithTheFirstWord(words);
     const std::string order = " order by law.datum DESC";
     return "select * from (" + columns + exact + likes + order + ") union all select * from (" +
            columns + beginsGlob + " and not " + exact + likes + order +
@@ -152,21 +169,13 @@ std::string CQuickSearch::Statement(const Request& r) {
             where = in + " and " + where;
         }
     }
-    if (r.categoryId != 0)
-        where += " and law.lawid in (select lawid from " + r.linkTable +
-                 " where treeid>=" + std::to_string(r.categoryId) + " and treeid<" +
-                 std::to_string(r.rangeEnd) + ")";
+    where += InCategory(r);
     sql += where + " order by ";
     if (r.body) {
         sql += "hit_rank(law.body" + args + "),law.datum DESC";
     } else {
-        std::string joined;
-        for (const std::string& w : words)
-            joined += w;
-        const std::string& head = words.front();
-        sql += "case when law.topic in (" + Quote(joined) + "," + Quote(kNationPrefix + joined) +
-               ") then 0 when instr(law.topic," + Quote(head) + ")=1 or instr(law.topic," +
-               Quote(kNationPrefix + head) + ")=1 then 1 else 2 end,law.datum DESC";
+        sql += "case when " + TitleIsTheWords(words) + " then 0 when " +
+               TitleBeginsWithTheFirstWord(words) + " then 1 else 2 end,law.datum DESC";
     }
     return sql;
 }
