@@ -97,7 +97,6 @@ void CSearchBox::RunSearch() {
     if (sql.empty()) {
         // Nothing typed: the list shows the category again.
         m_bPending = false;
-        m_strResult.clear();
         list->ShowCategory(theEditionConfig.GetCurTreeId());
         return;
     }
@@ -120,8 +119,14 @@ void CSearchBox::RunSearch() {
 }
 
 void CSearchBox::OnListingFinished() {
-    if (!m_bPending)
+    if (!m_bPending) {
+        // The list shows something else now (a category, a dialog's search): the box's count
+        // no longer describes it.
+        if (!m_strResult.isEmpty() && m_pFrame->statusBar()->currentMessage() == m_strResult)
+            m_pFrame->statusBar()->clearMessage();
+        m_strResult.clear();
         return;
+    }
     m_bPending = false;
     CTolvarinView* list = m_pFrame->GetListView();
     int found = list->GetRowCount();

@@ -18,15 +18,15 @@
 #include "search/TitleSearchDlg.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
-#include <QApplication>
-#include <QLineEdit>
-#include <QSettings>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -411,5 +411,9 @@ TEST_F(SearchFrameTest, SearchBoxFindsAsTheUserTypesAndSaysHowManyWhere) {
     EXPECT_EQ(theEditionConfig.GetSearchWords(), std::vector<std::string>{"CONTRACT"});
     EXPECT_EQ(type("刑法"), std::vector<int>{0});
     EXPECT_EQ(frame->GetStatusText(), QStringLiteral("在全部法规中找到 0 部法规"));
+    // A category chosen afterwards: the count of the search is no longer shown.
+    SelectCategory("民商法");
+    EXPECT_EQ(frame->GetStatusText().indexOf(QStringLiteral("找到")), -1)
+        << frame->GetStatusText().toStdString();
     EXPECT_TRUE(messages.Messages().empty());
 }
