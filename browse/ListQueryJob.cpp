@@ -2,6 +2,7 @@
 
 #include "app/CollectionFile.h"
 #include "app/FrameMessageTarget.h"
+#include "browse/FirstRowsPlan.h"
 #include "data/DbConnection.h"
 #include "data/DbRecordset.h"
 
@@ -64,9 +65,10 @@ bool JobStopped(CListQueryJob* job) {
     return false;
 }
 
-void Fill(CListQueryJob* job, CDbRecordset& rs) {
+// Delivers the rows of `rs` to the job's list; `delivered` counts the rows of the listing
+// delivered so far, by this statement and the ones before it.
+void Fill(CListQueryJob* job, CDbRecordset& rs, size_t& delivered) {
     std::vector<CLawRow> batch;
-    size_t delivered = 0;
     auto batchStart = std::chrono::steady_clock::now();
     auto flush = [&] {
         if (batch.empty())
@@ -102,11 +104,57 @@ void Fill(CListQueryJob* job, CDbRecordset& rs) {
 
 // Called by SQLite every few thousand steps of a statement on the worker connection: a stop
 // request for the running job makes the statement end as if it had failed. The request is
-// taken by the job itself.
-int StopInterrupts(void* job) {
-    return StopRequested(static_cast<const CListQueryJob*>(job)) ? 1 : 0;
+// taken by the job itself. So does the end of the time given to the first rows.
+int StopInterrupts(void* data) {
+    auto* job = static_cast<CListQueryJob*>(data);
+    if (StopRequested(job))
+        return 1;
+    return job->m_bFirstRows && std::chrono::steady_clock::now() >= job->m_firstRowsUntil ? 1 : 0;
 }
 constexpr int kProgressSteps = 10000;
+
+// The first rows of a large listing are looked for this long at most, and this many at most,
+// before the rest is sorted (CFirstRowsPlan).
+constexpr auto kFirstRowsTime = std::chrono::milliseconds(30);
+constexpr size_t kFirstRowsLimit = 1000;
+
+void RunListing(CListQueryJob* job) {
+    CFirstRowsPlan plan;
+    size_t delivered = 0;
+    std::string statement = job->m_strStatement;
+    const bool split = CFirstRowsPlan::Split(statement, plan);
+    // Both statements of a split listing read one snapshot: an update committed between them
+    // must not shift the rows the second one skips.
+    sqlite3* db = g_listConnection.GetConnectionHandle();
+    const bool snapshot =
+        split && db && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (snapshot) {
+        CDbRecordset first;
+        job->m_firstRowsUntil = std::chrono::steady_clock::now() + kFirstRowsTime;
+        job->m_bFirstRows = true;
+        // A collection without the law list's index cannot prepare the statement: the listing
+        // then comes from its own statement alone, as does one cut short by a failed read.
+        if (first.Open(&g_listConnection, plan.FirstRows(kFirstRowsLimit)))
+            Fill(job, first, delivered);
+        job->m_bFirstRows = false;
+        first.Close();
+        if (delivered > 0)
+            statement = plan.Rest(delivered);
+    }
+    if (!JobStopped(job)) {
+        CDbRecordset rs;
+        if (rs.Open(&g_listConnection, statement))
+            Fill(job, rs, delivered);
+        rs.Close();
+        // Take the stop request that interrupted the statement, if one did. A read that
+        // failed otherwise cut the listing short: the list must say so.
+        if (!JobStopped(job) && rs.HasFailed())
+            job->m_pList->FailListing(job->m_nToken, rs.GetFailure());
+    }
+    // Only read: ending it cannot lose anything.
+    if (snapshot)
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+}
 
 // The thread's last touch of anything shared. Notifying under the lock keeps a waiter that
 // ends the program from destroying the condition before the notification is done.
@@ -180,14 +228,7 @@ unsigned ListQueryThreadProc(CListQueryJob* job) {
                 // row: a stop request interrupts it there too, not only between rows.
                 sqlite3_progress_handler(db, kProgressSteps, StopInterrupts, job);
             }
-            CDbRecordset rs;
-            if (rs.Open(&g_listConnection, job->m_strStatement))
-                Fill(job, rs);
-            rs.Close();
-            // Take the stop request that interrupted the statement, if one did. A read that
-            // failed otherwise cut the listing short: the list must say so.
-            if (!JobStopped(job) && rs.HasFailed())
-                job->m_pList->FailListing(job->m_nToken, rs.GetFailure());
+            RunListing(job);
         }
         job->m_pList->EndListing(job->m_nToken);
         {

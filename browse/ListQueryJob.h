@@ -25,6 +25,9 @@ public:
     const std::string m_strStatement; // columns lawid, topic, datum, wenhao, bumen
     const std::shared_ptr<CListQuerySink> m_pList;
     const std::uint64_t m_nToken; // tags everything the job delivers
+    // The first rows of a split listing are being read, until the time given (worker thread).
+    bool m_bFirstRows = false;
+    std::chrono::steady_clock::time_point m_firstRowsUntil;
 };
 
 // Registers a job for `sql` and starts its worker; returns the job's token (never 0).

@@ -1,7 +1,9 @@
 #include "TestDatabase.h"
 
+#include "app/EditionConfig.h"
 #include "app/FrameMessageTarget.h"
 #include "app/MessageService.h"
+#include "browse/CategoryStatement.h"
 #include "browse/ListQueryJob.h"
 #include "tests/core/PageDamage.h"
 
@@ -12,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace {
@@ -319,4 +322,53 @@ TEST_F(ListQueryJobTest, TheNewestOfRequestsStartedTogetherIsAlwaysComplete) {
     }
     EXPECT_TRUE(WaitForListQueriesIdle(30s));
     EXPECT_FALSE(IsListQueryStopSignalled());
+}
+
+TEST_F(ListQueryJobTest, ACategoryComesNewestFirstInOneSnapshotOfTheCollection) {
+    // A category of a third of the laws, one of them filed twice, a law without a date and a
+    // link to a law that is not there. The first rows come from the laws in date order, the
+    // rest from the category's own statement; a law filed while the first rows are shown must
+    // not make the rest repeat or skip a row.
+    m_db.Begin();
+    for (int lawid = 1; lawid <= kLaws; lawid += 3)
+        m_db.Link(0, lawid, 0x2000000);
+    m_db.Link(0, 4, 0x2080000);
+    m_db.Link(0, 99999, 0x2000000);
+    m_db.Exec("UPDATE dornlaws SET datum=NULL WHERE lawid=7");
+    m_db.Commit();
+    const std::string sql = CategoryStatement(CEditionConfig(), 0x2000000);
+    auto sink = std::make_shared<CRecordingSink>();
+    std::uint64_t token = 0;
+    std::atomic<bool> filed{false};
+    sink->m_gate = [&](const char* what, std::uint64_t t) {
+        if (t == token && std::string(what) == "rows" && !filed.exchange(true)) {
+            const int lawid = m_db.AddLaw(0, "newest", "2100-01-01 00:00:00");
+            m_db.Link(0, lawid, 0x2000000);
+        }
+    };
+    token = StartListQuery(sql, sink);
+    ASSERT_TRUE(sink->WaitEnded(token));
+    const auto listing = sink->Get(token);
+    EXPECT_TRUE(filed);
+    EXPECT_EQ(listing.failure, "");
+    ASSERT_EQ(listing.rows.size(), static_cast<size_t>(kLaws / 3 + 1));
+    std::set<int> seen;
+    for (size_t i = 0; i < listing.rows.size(); ++i) {
+        const CLawRow& row = listing.rows[i];
+        EXPECT_TRUE(seen.insert(row.m_nLawId).second) << "law " << row.m_nLawId << " twice";
+        EXPECT_NE(row.m_strTopic, "newest");
+        if (i > 0 && !row.m_strDatum.empty()) {
+            const CLawRow& above = listing.rows[i - 1];
+            EXPECT_FALSE(above.m_strDatum.empty()) << "row " << i;
+            EXPECT_GE(above.m_strDatum, row.m_strDatum) << "row " << i;
+        }
+    }
+    EXPECT_TRUE(seen.count(7) && seen.count(99999) && seen.count(4));
+    EXPECT_EQ(listing.batches[0], 15u);
+    // The next listing sees the law filed meanwhile.
+    sink->m_gate = nullptr;
+    const auto next = StartListQuery(sql, sink);
+    ASSERT_TRUE(sink->WaitEnded(next));
+    ASSERT_FALSE(sink->Get(next).rows.empty());
+    EXPECT_EQ(sink->Get(next).rows[0].m_strTopic, "newest");
 }
