@@ -6,7 +6,7 @@
 //   | operation | ours (ms) | ours CPU | peer | peer (ms) | peer CPU | ratio | goal | met |
 //
 //   perf-bench DB [--repeat N] [--workers N] [--dump TEXTS] [--sqlite3 CLI] [--only GROUP]
-//              [--import CORPUS --admin TOLVARIN-ADMIN --scratch DIR]
+//              [--import CORPUS --admin TOLVARIN-ADMIN --scratch DIR] [--word W ...]
 //
 // Every figure is the median of N runs after one warm-up run. TEXTS is the law texts of DB,
 // one law after another (bench/run writes it with the sqlite3 program). Exits 1 when a body
@@ -274,8 +274,9 @@ struct Options {
     std::string admin;
     std::string scratch = "/tmp";
     int workers = 0;
-    std::string only;   // import, listings or body: that group alone
-    bool quick = false; // ours alone: no peers, no check against plain LIKE
+    std::string only;               // import, listings or body: that group alone
+    std::vector<std::string> words; // the body searches' words, when not the usual ones
+    bool quick = false;             // ours alone: no peers, no check against plain LIKE
 };
 
 int Scalar(CDbConnection& db, const std::string& sql) {
@@ -390,7 +391,10 @@ int BodySearches(CDbConnection& db, const Options& o) {
     const int laws = Scalar(db, "select count(*) as n from dornlaws");
     const double indexGoal = laws <= 200000 ? 100 : 300;
     const std::string indexGoalText = laws <= 200000 ? "≤ 100 ms" : "≤ 300 ms";
-    for (const char* word : {"合同", "劳动者", "人民代表大会", "Contract", "人民法院"}) {
+    std::vector<std::string> words = o.words;
+    if (words.empty())
+        words = {"合同", "劳动者", "人民代表大会", "Contract", "人民法院"};
+    for (const std::string& word : words) {
         auto compose = [&](CSqlSelect& b) {
             CAdvancedSearchValues values;
             values.m_nScope = 1;
@@ -550,6 +554,8 @@ int main(int argc, char** argv) {
             o.scratch = v;
         else if (a == "--only")
             o.only = v;
+        else if (a == "--word")
+            o.words.push_back(v);
         else if (a == "--quick")
             o.quick = v == "1";
     }

@@ -100,21 +100,32 @@ template <class F> void ForEachPair(std::string_view text, F&& f) {
     }
 }
 
-int Create(void*, const char**, int, Fts5Tokenizer** out) {
-    // Stateless: any non-null handle will do.
-    static int instance = 0;
-    *out = reinterpret_cast<Fts5Tokenizer*>(&instance);
+// The two kinds of tokenizer, told apart by their handle: one reads a text to its end, the
+// other (declared with the argument CBigramTokenizer::kStopAtNul) only up to its first NUL.
+int g_wholeText = 0;
+int g_upToNul = 0;
+
+int Create(void*, const char** args, int count, Fts5Tokenizer** out) {
+    bool upToNul = false;
+    for (int i = 0; i < count; ++i) {
+        if (std::strcmp(args[i], CBigramTokenizer::kStopAtNul) != 0)
+            return SQLITE_ERROR;
+        upToNul = true;
+    }
+    *out = reinterpret_cast<Fts5Tokenizer*>(upToNul ? &g_upToNul : &g_wholeText);
     return SQLITE_OK;
 }
 
 void Delete(Fts5Tokenizer*) {}
 
-int TokenizeText(Fts5Tokenizer*, void* ctx, int flags, const char* text, int bytes,
+int TokenizeText(Fts5Tokenizer* tokenizer, void* ctx, int flags, const char* text, int bytes,
                  int (*token)(void*, int, const char*, int, int, int)) {
     if (!text || bytes <= 0)
         return SQLITE_OK;
     int rc = SQLITE_OK;
-    const std::string_view view(text, static_cast<size_t>(bytes));
+    std::string_view view(text, static_cast<size_t>(bytes));
+    if (tokenizer == reinterpret_cast<Fts5Tokenizer*>(&g_upToNul))
+        view = CBigramTokenizer::UpToNul(view);
     if (!(flags & FTS5_TOKENIZE_DOCUMENT)) {
         ForEachPair(view, [&](std::string_view t, int start, int end) {
             rc = token(ctx, 0, t.data(), static_cast<int>(t.size()), start, end);
@@ -203,4 +214,20 @@ std::vector<std::string> CBigramTokenizer::PatternBigrams(std::string_view word)
         runStart = i + 1;
     }
     return pairs;
+}
+
+std::string_view CBigramTokenizer::UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+bool CBigramTokenizer::IsOnePair(std::string_view word) {
+    const auto* s = reinterpret_cast<const unsigned char*>(word.data());
+    size_t pos = 0;
+    int characters = 0;
+    while (pos < word.size()) {
+        if (!IsIndexed(ReadChar(s, word.size(), pos)))
+            return false;
+        ++characters;
+    }
+    return characters == 2;
 }

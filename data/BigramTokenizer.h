@@ -16,6 +16,11 @@ struct sqlite3;
 class CBigramTokenizer {
 public:
     static constexpr const char* kName = "tolvarin_bigram";
+    // The argument that makes the tokenizer read a text only up to its first NUL, where the
+    // engine's like stops reading it: then a text holds a pair exactly when it matches the
+    // like of the pair's two characters ("tokenize='tolvarin_bigram nul'"). Indexes made
+    // before it read the whole text, and keep doing so.
+    static constexpr const char* kStopAtNul = "nul";
 
     // Registers the tokenizer with the connection's FTS5 module; 1 when done, 0 when the
     // engine has no FTS5 or refused.
@@ -31,4 +36,11 @@ public:
     // pairs inside the runs of the word between its wildcards ("%", "_"), each once. Empty
     // when the index cannot narrow the search (a word of one character, wildcards only).
     static std::vector<std::string> PatternBigrams(std::string_view word);
+
+    // True when the word is exactly two characters that form a pair: then, in an index that
+    // stops at NUL, the laws holding the pair are exactly those whose text matches
+    // "%" + word + "%".
+    static bool IsOnePair(std::string_view word);
+    // The text as the engine's like reads it: up to its first NUL.
+    static std::string_view UpToNul(std::string_view text);
 };

@@ -69,8 +69,8 @@ std::string CSearchIndex::Ddl(const std::string& t, std::int64_t upto) {
     const std::string mark = "(SELECT upto FROM search_index WHERE tbl=" + Quoted(t) + ")";
     auto fts = [&](const std::string& name, const char* column) {
         return "CREATE VIRTUAL TABLE " + name + " USING fts5(" + column + ", content=" + Quoted(t) +
-               ", content_rowid='lawid', tokenize='" + CBigramTokenizer::kName +
-               "', detail=none, columnsize=0);\n";
+               ", content_rowid='lawid', tokenize='" + CBigramTokenizer::kName + " " +
+               CBigramTokenizer::kStopAtNul + "', detail=none, columnsize=0);\n";
     };
     // Keeps one index table in step with a column of the law table.
     auto onUpdate = [&](const std::string& name, const char* column) {
@@ -101,7 +101,20 @@ std::string CSearchIndex::Ddl(const std::string& t, std::int64_t upto) {
     // them without reading the laws' rows.
     ddl += "CREATE INDEX IF NOT EXISTS " + TitleOrderIndex(t) + " ON " + t +
            " (topic, datum, wenhao, bumen);\n";
+    ddl += "CREATE INDEX IF NOT EXISTS " + ListByIdIndex(t) + " ON " + t +
+           " (lawid, topic, datum, wenhao, bumen);\n";
     return ddl;
+}
+
+std::string CSearchIndex::ListByIdIndex(const std::string& lawTable) {
+    return lawTable + "_byid";
+}
+
+bool CSearchIndex::HasListByIdIndex(sqlite3* db, const std::string& lawTable) {
+    return QueryInt(db,
+                    "SELECT count(*) FROM sqlite_master WHERE type='index' AND name=" +
+                        Quoted(ListByIdIndex(lawTable)) + " AND tbl_name=" + Quoted(lawTable),
+                    0) == 1;
 }
 
 std::string CSearchIndex::TitleOrderIndex(const std::string& lawTable) {
@@ -143,6 +156,7 @@ int CSearchIndex::Drop(sqlite3* db, const std::string& t, std::string& error) {
                                        body + "_au2", title + "_au", title + "_au2"})
         sql += "DROP TRIGGER IF EXISTS " + trigger + ";";
     sql += "DROP INDEX IF EXISTS " + TitleOrderIndex(t) + ";";
+    sql += "DROP INDEX IF EXISTS " + ListByIdIndex(t) + ";";
     sql += "DROP TABLE IF EXISTS " + body + "; DROP TABLE IF EXISTS " + title +
            "; CREATE TABLE IF NOT EXISTS search_index (tbl TEXT PRIMARY KEY, upto INTEGER NOT "
            "NULL); DELETE FROM search_index WHERE tbl=" +
@@ -285,11 +299,31 @@ std::string CSearchIndex::MatchQuery(const std::vector<std::string>& words) {
     return query;
 }
 
+bool CSearchIndex::StopsAtNul(sqlite3* db, const std::string& lawTable, const std::string& column) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type='table' AND name=?1", -1,
+                           &stmt, nullptr) != SQLITE_OK)
+        return false;
+    const std::string table = IndexTable(lawTable, column);
+    sqlite3_bind_text(stmt, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    bool stops = false;
+    if (sqlite3_step(stmt) == SQLITE_ROW) {
+        const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        stops =
+            sql && std::string(sql).find(std::string("tokenize='") + CBigramTokenizer::kName + " " +
+                                         CBigramTokenizer::kStopAtNul + "'") != std::string::npos;
+    }
+    sqlite3_finalize(stmt);
+    return stops;
+}
+
 bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const std::string& column,
                               const std::vector<std::string>& words, std::vector<int>& lawids,
-                              std::int64_t& upto) {
+                              std::int64_t& upto, bool* exact) {
     lawids.clear();
     upto = 0;
+    if (exact)
+        *exact = false;
     if (!db)
         return false;
     const std::string query = MatchQuery(words);
@@ -314,6 +348,12 @@ bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const st
         return false;
     }
     upto = mark;
+    if (exact)
+        *exact = !words.empty() &&
+                 std::all_of(
+                     words.begin(), words.end(),
+                     [](const std::string& word) { return CBigramTokenizer::IsOnePair(word); }) &&
+                 StopsAtNul(db, lawTable, column);
     return true;
 }
 
@@ -361,6 +401,7 @@ bool CSearchIndex::MatchesTable(sqlite3* db, const std::string& t, std::string& 
         return false;
     }
     for (const char* column : {"body", "topic"}) {
+        const bool upToNul = StopsAtNul(db, t, column);
         using Pairs = std::map<std::int64_t, std::set<std::string>>;
         Pairs expected, actual;
         sqlite3_stmt* stmt = nullptr;
@@ -373,10 +414,12 @@ bool CSearchIndex::MatchesTable(sqlite3* db, const std::string& t, std::string& 
         while (sqlite3_step(stmt) == SQLITE_ROW) {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
             std::set<std::string>& pairs = expected[sqlite3_column_int64(stmt, 0)];
+            std::string_view view;
             if (text)
-                CBigramTokenizer::Tokenize(
-                    std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, 1))),
-                    [&](std::string_view pair, int, int) { pairs.emplace(pair); });
+                view = std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
+            CBigramTokenizer::Tokenize(
+                upToNul ? CBigramTokenizer::UpToNul(view) : view,
+                [&](std::string_view pair, int, int) { pairs.emplace(pair); });
         }
         sqlite3_finalize(stmt);
         for (auto it = expected.begin(); it != expected.end();)

@@ -16,8 +16,9 @@ struct sqlite3;
 // index holds the laws (INT64_MAX once complete). The triggers keep the laws up to that
 // mark; the laws above it are added by BuildStep. A search takes its candidates from the
 // index for the laws up to the mark and searches the laws above it as before, so it is
-// correct while the index is being built. The index only narrows the search: every
-// candidate is still checked by the search's own like conditions.
+// correct while the index is being built. The index narrows the search, and every candidate
+// is checked by the search's own like conditions, except where the index decides exactly
+// (see Candidates).
 class CSearchIndex {
 public:
     static constexpr std::int64_t kComplete = INT64_MAX;
@@ -63,9 +64,15 @@ public:
     // words. False when the index cannot narrow this search (no index, no pair in the
     // words, or a failure): then every law is a candidate. Laws above `upto` are not covered
     // by the index and are all candidates.
+    // `exact` (when given) tells whether the candidates up to `upto` are exactly the laws
+    // that match: every word is one pair (CBigramTokenizer::IsOnePair) and the index reads
+    // the texts as like does (StopsAtNul); the laws then need no check of their texts.
     static bool Candidates(sqlite3* db, const std::string& lawTable, const std::string& column,
                            const std::vector<std::string>& words, std::vector<int>& lawids,
-                           std::int64_t& upto);
+                           std::int64_t& upto, bool* exact = nullptr);
+    // True when the index of `column` reads each text only up to its first NUL, as the
+    // engine's like does (every index made since that rule; older ones read to the end).
+    static bool StopsAtNul(sqlite3* db, const std::string& lawTable, const std::string& column);
 
     // How many laws the index gives as candidates for the words in `column`, counted up to
     // `limit` (a result of `limit` means that many or more); laws above the mark count as
@@ -84,6 +91,11 @@ public:
     // The index of `lawTable`'s titles (with the list's columns) that comes with the search
     // index.
     static std::string TitleOrderIndex(const std::string& lawTable);
+    // The index of `lawTable` by lawid with the list's columns that comes with the search
+    // index: the laws the index decides are listed without reading the rows that hold their
+    // texts. HasListByIdIndex tells whether the collection has it.
+    static std::string ListByIdIndex(const std::string& lawTable);
+    static bool HasListByIdIndex(sqlite3* db, const std::string& lawTable);
     // The FTS5 table of `column` ("body" or "topic") of `lawTable`.
     static std::string IndexTable(const std::string& lawTable, const std::string& column);
 };

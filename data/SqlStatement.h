@@ -17,6 +17,7 @@ public:
     virtual void Reset();
 
     void SetTable(const char* text) { m_strTable = text; }
+    const std::string& GetTable() const { return m_strTable; }
     void AddCondition(const char* conjunction, const char* column, const char* comparison,
                       const char* value);
     void AddCondition(const char* conjunction, const char* column, const char* comparison,

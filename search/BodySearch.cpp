@@ -30,6 +30,7 @@ std::string CBodySearch::WindowCondition(long long start, const std::string& con
 
 std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std::string>& words) {
     m_nWindows = 0;
+    m_bExact = false;
     m_nSecondPasses = 0;
     m_nFailedWindows = 0;
     m_strFailure.clear();
@@ -48,28 +49,63 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     m_nSkipped = 0;
     std::vector<int> candidates;
     std::int64_t indexed = 0;
+    bool exact = false;
     const bool narrowed = m_bUseIndex && highest > 0 &&
                           CSearchIndex::Candidates(m_db.GetConnectionHandle(), m_strLawTable,
-                                                   "body", words, candidates, indexed);
-    // The body condition of window i: none when the index shows it holds no law with the
-    // words, else bound to the laws it names where the index covers the whole window.
-    auto windowBody = [&](long long i, std::string& condition) {
-        condition = bodyCondition;
-        if (!narrowed || i + kWindowSize > indexed)
+                                                   "body", words, candidates, indexed, &exact);
+    m_bExact = narrowed && exact;
+    // Where the index decides, the list's columns come from the law table's index by lawid,
+    // which the index brings along, instead of the rows that hold the texts.
+    const std::string plainTable = builder.GetTable();
+    std::string decidedTable = plainTable;
+    const std::string lawJoin = " " + m_strLawTable + " law on ";
+    const size_t joinAt = plainTable.find(lawJoin);
+    if (m_bExact && joinAt != std::string::npos &&
+        CSearchIndex::HasListByIdIndex(m_db.GetConnectionHandle(), m_strLawTable))
+        decidedTable.replace(joinAt, lawJoin.size(),
+                             " " + m_strLawTable + " law indexed by " +
+                                 CSearchIndex::ListByIdIndex(m_strLawTable) + " on ");
+    // The statement of window i: none when the index shows it holds no law with the words,
+    // else bound to the laws it names where the index covers the whole window.
+    auto windowStatement = [&](long long i, std::string& sql) {
+        std::string condition = bodyCondition;
+        builder.SetTable(plainTable.c_str());
+        auto build = [&] {
+            builder.SetWhere(WindowCondition(i, condition));
+            sql = builder.BuildAgain();
             return true;
+        };
+        if (!narrowed || i + kWindowSize > indexed)
+            return build();
         auto first = std::upper_bound(candidates.begin(), candidates.end(), i);
         auto last = std::upper_bound(first, candidates.end(), i + kWindowSize);
         if (first == last)
             return false;
         // A window where most laws are candidates reads them all anyway: its statement stays
         // the plain one, so a word in nearly every law costs what the scan costs.
-        if (last - first > kWindowSize / 2)
-            return true;
+        if (!m_bExact && last - first > kWindowSize / 2)
+            return build();
         std::string in = "law.lawid in (";
-        for (auto it = first; it != last; ++it)
-            in += (it == first ? "" : ",") + std::to_string(*it);
-        condition = in + ")" + (bodyCondition.empty() ? "" : " and " + bodyCondition);
-        return true;
+        for (auto it = first; it != last; ++it) {
+            if (it != first)
+                in += ',';
+            in += std::to_string(*it);
+        }
+        in += ')';
+        // Where the index decides, the laws it names are the ones found: their texts are not
+        // read at all.
+        const std::string& rest = m_bExact ? baseCondition : bodyCondition;
+        condition = in + (rest.empty() ? "" : " and (" + rest + ")");
+        if (m_bExact)
+            builder.SetTable(decidedTable.c_str());
+        return build();
+    };
+    // The second pass of window i reads every law of the window and checks its text.
+    auto secondPass = [&](long long i, std::vector<CLawRow>& into) {
+        ++m_nSecondPasses;
+        builder.SetTable(plainTable.c_str());
+        builder.SetWhere(WindowCondition(i, baseCondition));
+        SecondPass(builder.BuildAgain(), into, words);
     };
     const int workers =
         m_nWorkers > 0 ? m_nWorkers : static_cast<int>(std::thread::hardware_concurrency());
@@ -81,13 +117,10 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         // again here as a single run would.
         std::vector<std::string> statements;
         for (long long i = 0; i < highest; i += kWindowSize) {
-            std::string condition;
-            if (!windowBody(i, condition)) {
-                statements.emplace_back(); // nothing to search
-                continue;
-            }
-            builder.SetWhere(WindowCondition(i, condition));
-            statements.push_back(builder.BuildAgain());
+            std::string sql;
+            // Empty: nothing to search.
+            windowStatement(i, sql);
+            statements.push_back(std::move(sql));
         }
         std::vector<std::vector<CLawRow>> found(statements.size());
         std::vector<char> done(statements.size(), 0);
@@ -108,28 +141,24 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
             }
             if (ReadWindow(statements[w], rows, nullptr))
                 continue;
-            ++m_nSecondPasses;
-            builder.SetWhere(WindowCondition(i, baseCondition));
-            SecondPass(builder.BuildAgain(), rows, words);
+            secondPass(i, rows);
         }
+        builder.SetTable(plainTable.c_str());
         return rows;
     }
     for (long long i = 0; i < highest; i += kWindowSize) {
         ++m_nWindows;
-        std::string condition;
         if (m_connect)
             m_connect();
-        if (!windowBody(i, condition)) {
+        std::string sql;
+        if (!windowStatement(i, sql)) {
             ++m_nSkipped;
             continue;
         }
-        builder.SetWhere(WindowCondition(i, condition));
-        if (ReadWindow(builder.BuildAgain(), rows, nullptr))
-            continue;
-        ++m_nSecondPasses;
-        builder.SetWhere(WindowCondition(i, baseCondition));
-        SecondPass(builder.BuildAgain(), rows, words);
+        if (!ReadWindow(sql, rows, nullptr))
+            secondPass(i, rows);
     }
+    builder.SetTable(plainTable.c_str());
     return rows;
 }
 
@@ -157,6 +186,11 @@ void CBodySearch::RunFirstPasses(const std::vector<std::string>& statements, int
         // (up to the engine's cap); the mapping goes with the connection at the end of the
         // run, so the texts read do not stay in the program's memory.
         sqlite3_exec(db->GetConnectionHandle(), "PRAGMA mmap_size=2147418112", nullptr, nullptr,
+                     nullptr);
+        // Pages beyond the mapping are copied in; the indexes a search reads again and again
+        // (the links', the list's by lawid) stay in a cache of 32 MB rather than the default
+        // 32 pages, and leave with the connection.
+        sqlite3_exec(db->GetConnectionHandle(), "PRAGMA cache_size=-32768", nullptr, nullptr,
                      nullptr);
         connections.push_back(std::move(db));
     }

@@ -51,6 +51,9 @@ public:
     // no law with every pair of the words is not searched, and the statement of the others
     // is bound to the laws the index names, with the same like conditions, so the rows are
     // the same. Off by default.
+    // Where the index decides exactly (every word one pair, CSearchIndex::Candidates), the
+    // statement of a window is bound to the laws it names without the like conditions, and
+    // no law text is read.
     void SetUseIndex(bool use) { m_bUseIndex = use; }
 
     // Figures of the last Run: windows searched and windows searched a second time; windows
@@ -58,6 +61,8 @@ public:
     // GetSkippedCount.
     int GetWindowCount() const { return m_nWindows; }
     int GetSkippedCount() const { return m_nSkipped; }
+    // The index decided the last Run's laws up to its mark without reading their texts.
+    bool WasExact() const { return m_bExact; }
     int GetSecondPassCount() const { return m_nSecondPasses; }
     // Windows of the last Run that could not be read even the second time (a damaged or
     // unreadable database), plus one when the highest lawid could not be read: their laws are
@@ -90,6 +95,7 @@ private:
     std::function<void()> m_connect;
     int m_nWorkers = 1;
     bool m_bUseIndex = false;
+    bool m_bExact = false;
     int m_nWindows = 0;
     int m_nSecondPasses = 0;
     int m_nFailedWindows = 0;

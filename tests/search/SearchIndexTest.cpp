@@ -55,7 +55,7 @@ std::vector<int> PlainLike(const std::string& path, const std::string& column,
 
 // The body search over all laws filed anywhere, through the index or without it.
 std::vector<int> BodySearch(CSearchFixtureDb& db, const std::vector<std::string>& words, bool index,
-                            int workers, int* skipped = nullptr) {
+                            int workers, int* skipped = nullptr, bool* exact = nullptr) {
     CSqlSelect builder;
     CAdvancedSearchValues values;
     values.m_nScope = CSearchComposer::kScopeAll;
@@ -66,6 +66,10 @@ std::vector<int> BodySearch(CSearchFixtureDb& db, const std::vector<std::string>
     std::vector<int> ids = SortedIds(search.Run(builder, words));
     if (skipped)
         *skipped = search.GetSkippedCount();
+    if (exact)
+        *exact = search.WasExact();
+    // Every window's statement ran as built: none fell back to reading and checking texts.
+    EXPECT_EQ(search.GetSecondPassCount(), 0);
     return ids;
 }
 
@@ -168,19 +172,55 @@ TEST_F(SearchIndexTest, SearchThroughTheIndexEqualsPlainLikeOnTrickyTexts) {
         db.AddLaw(static_cast<int>(i) * 37 + 1, texts[i], "2001-01-01", {}, {}, texts[i]);
         db.AddLink(static_cast<int>(i) * 37 + 1, 0x2000000);
     }
+    // Texts and a title with a NUL inside: like reads them only up to it.
+    db.AddLaw(901, "x", "2001-01-01");
+    db.AddLaw(902, "x", "2001-01-01");
+    db.Exec("UPDATE dornlaws SET body='前言' || char(0) || '合同当事人', topic='税法' || char(0) "
+            "|| '合同' WHERE lawid=901");
+    db.Exec("UPDATE dornlaws SET body=char(0) || 'TAX 合同' WHERE lawid=902");
+    db.AddLink(901, 0x2000000);
+    db.AddLink(902, 0x2000000);
     const std::vector<std::vector<std::string>> words = {
-        {"tax"},      {"Tax"},        {"合同"},   {"当事人"},      {"同，当"}, {"同当"},
-        {"人民法院"}, {"人民　法院"}, {"民　法"}, {"法院"},        {"ab"},     {"a_b"},
-        {"b%c"},      {"_"},          {"%"},      {"修正案 十一"}, {"院 ab"}};
-    for (const auto& w : words) {
-        SCOPED_TRACE(w[0]);
-        const std::vector<int> plain = PlainLike(db.Path(), "body", w);
-        EXPECT_EQ(BodySearch(db, w, true, 1), plain);
-        EXPECT_EQ(TitleSearch(db, w), PlainLike(db.Path(), "topic", w));
+        {"tax"},         {"Tax"},   {"合同"},        {"当事人"},     {"同，当"}, {"同当"},
+        {"前言"},        {"税法"},  {"人民法院"},    {"人民　法院"}, {"民　法"}, {"法院"},
+        {"ab"},          {"AB"},    {"a_b"},         {"b%c"},        {"_"},      {"%"},
+        {"修正案 十一"}, {"院 ab"}, {"合同", "当事"}};
+    // Words of two characters that form one pair, alone or together.
+    const std::set<std::string> kOnePair = {"合同", "同当", "前言", "税法", "法院", "ab", "AB"};
+    // Through the index made now, which decides words of one pair without reading the texts,
+    // and through one made before it stopped at a NUL, which checks every candidate.
+    for (const bool before : {false, true}) {
+        SCOPED_TRACE(before ? "index made before" : "index made now");
+        if (before) {
+            std::string error, ddl = CSearchIndex::Ddl("dornlaws", 0);
+            for (size_t at; (at = ddl.find(" nul'")) != std::string::npos;)
+                ddl.replace(at, 5, "'");
+            ASSERT_TRUE(CSearchIndex::Drop(db.Db().GetConnectionHandle(), "dornlaws", error))
+                << error;
+            ASSERT_EQ(
+                sqlite3_exec(db.Db().GetConnectionHandle(), ddl.c_str(), nullptr, nullptr, nullptr),
+                SQLITE_OK);
+            long long done = 0, total = 0;
+            while (CSearchIndex::BuildStep(db.Db().GetConnectionHandle(), "dornlaws", 5, done,
+                                           total, error) == 1) {
+            }
+            ASSERT_EQ(CSearchIndex::BuiltUpTo(db.Db().GetConnectionHandle(), "dornlaws"),
+                      CSearchIndex::kComplete)
+                << error;
+        }
+        for (const auto& w : words) {
+            SCOPED_TRACE(w[0]);
+            const std::vector<int> plain = PlainLike(db.Path(), "body", w);
+            bool exact = false;
+            EXPECT_EQ(BodySearch(db, w, true, 1, nullptr, &exact), plain);
+            EXPECT_EQ(exact, !before && kOnePair.count(w[0]) > 0);
+            EXPECT_EQ(TitleSearch(db, w), PlainLike(db.Path(), "topic", w));
+        }
+        std::string difference;
+        EXPECT_TRUE(
+            CSearchIndex::MatchesTable(db.Db().GetConnectionHandle(), "dornlaws", difference))
+            << difference;
     }
-    std::string difference;
-    EXPECT_TRUE(CSearchIndex::MatchesTable(db.Db().GetConnectionHandle(), "dornlaws", difference))
-        << difference;
 }
 
 // The whole corpus, every word of the table: the same laws through the index as by plain
