@@ -27,6 +27,70 @@ bool Take(std::string_view text, std::size_t& pos, std::string_view expected) {
     return true;
 }
 
+// The words of the title conditions of `condition`, a conjunction written by the search
+// composer: "<alias>.topic like '%word%'" with the word's quotes doubled. Literals are read as
+// the engine reads them, so a word typed never passes for a condition. Nothing when the
+// condition is anything but conditions joined by " and ".
+std::vector<std::string> TitleWords(std::string_view condition, const std::string& alias) {
+    const std::string title = alias + ".topic like '";
+    std::vector<std::string> words;
+    std::size_t pos = 0;
+    bool conjunctStart = true;
+    while (pos < condition.size()) {
+        if (conjunctStart && condition.substr(pos, title.size()) == title) {
+            // The literal, up to its closing quote.
+            std::string literal;
+            std::size_t at = pos + title.size();
+            bool closed = false;
+            while (at < condition.size()) {
+                if (condition[at] == '\'') {
+                    if (at + 1 < condition.size() && condition[at + 1] == '\'') {
+                        literal += '\'';
+                        at += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++at;
+                    break;
+                }
+                literal += condition[at++];
+            }
+            if (!closed || literal.size() < 2 || literal.front() != '%' || literal.back() != '%')
+                return {};
+            words.push_back(literal.substr(1, literal.size() - 2));
+            pos = at;
+            conjunctStart = false;
+            continue;
+        }
+        conjunctStart = false;
+        const char c = condition[pos];
+        if (c == '\'') {
+            // Any other literal: skipped whole.
+            for (++pos; pos < condition.size(); ++pos)
+                if (condition[pos] == '\'') {
+                    if (pos + 1 < condition.size() && condition[pos + 1] == '\'')
+                        ++pos;
+                    else
+                        break;
+                }
+            ++pos;
+            continue;
+        }
+        if (condition.substr(pos, 5) == " and ") {
+            pos += 5;
+            conjunctStart = true;
+            continue;
+        }
+        // Anything that could make a title condition less than required.
+        if (c == '(' || c == ')' || condition.substr(pos, 4) == " or " ||
+            condition.substr(pos, 4) == "not " || condition.substr(pos, 4) == "NOT " ||
+            condition.substr(pos, 4) == " OR ")
+            return {};
+        ++pos;
+    }
+    return words;
+}
+
 } // namespace
 
 bool CFirstRowsPlan::Split(const std::string& statement, CFirstRowsPlan& plan) {
@@ -68,8 +132,26 @@ bool CFirstRowsPlan::Split(const std::string& statement, CFirstRowsPlan& plan) {
     plan.m_strLinks = links;
     plan.m_strLaws = laws;
     plan.m_strAlias = alias;
+    plan.m_titleWords = TitleWords(condition, alias);
     plan.m_strCondition = std::move(condition);
     return true;
+}
+
+std::string CFirstRowsPlan::Narrowed(const std::vector<int>& lawids) const {
+    std::string in = m_strAlias + ".lawid in (";
+    for (std::size_t i = 0; i < lawids.size(); ++i) {
+        if (i > 0)
+            in += ',';
+        in += std::to_string(lawids[i]);
+    }
+    in += ')';
+    const std::size_t where = m_strStatement.find(" where ", m_strStatement.find(" on v.lawid="));
+    std::string sql = m_strStatement;
+    if (where == std::string::npos)
+        sql += " where " + in;
+    else
+        sql = sql.substr(0, where) + " where " + in + " and (" + m_strCondition + ")";
+    return sql + std::string(kOrder);
 }
 
 std::string CFirstRowsPlan::FirstRows(std::size_t limit) const {

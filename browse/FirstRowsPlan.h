@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // The first rows of a large listing at once. A category listing and the dialogs' searches join
 // the links with the laws and sort the whole join by date before the engine hands out a row:
@@ -31,10 +32,20 @@ public:
     // with the tie-break added.
     std::string Rest(std::size_t offset) const;
 
+    // The words of the listing's title conditions ("<alias>.topic like '%word%'"), when its
+    // condition is nothing but conditions joined by "and"; else none.
+    const std::vector<std::string>& GetTitleWords() const { return m_titleWords; }
+    const std::string& GetLawTable() const { return m_strLaws; }
+    // The listing's statement bound to `lawids`, which must hold every law whose title matches
+    // the title words (the candidates of the title index): the same rows, without the join of
+    // every link with its law.
+    std::string Narrowed(const std::vector<int>& lawids) const;
+
 private:
     std::string m_strStatement; // the listing's statement without its order
     std::string m_strLinks;
     std::string m_strLaws;
     std::string m_strAlias;
     std::string m_strCondition; // empty without a where clause
+    std::vector<std::string> m_titleWords;
 };

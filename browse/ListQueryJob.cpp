@@ -5,6 +5,7 @@
 #include "browse/FirstRowsPlan.h"
 #include "data/DbConnection.h"
 #include "data/DbRecordset.h"
+#include "data/SearchIndex.h"
 
 #include <sqlite3.h>
 
@@ -117,15 +118,28 @@ constexpr int kProgressSteps = 10000;
 // before the rest is sorted (CFirstRowsPlan).
 constexpr auto kFirstRowsTime = std::chrono::milliseconds(30);
 constexpr size_t kFirstRowsLimit = 1000;
+// Title searches with at most this many candidates in the title index read only those.
+constexpr size_t kNarrowedLimit = 5000;
 
 void RunListing(CListQueryJob* job) {
     CFirstRowsPlan plan;
     size_t delivered = 0;
     std::string statement = job->m_strStatement;
-    const bool split = CFirstRowsPlan::Split(statement, plan);
+    bool split = CFirstRowsPlan::Split(statement, plan);
+    sqlite3* db = g_listConnection.GetConnectionHandle();
+    // A title search whose words the title index finds in few laws reads only those laws:
+    // its first rows would otherwise wait for every link of the collection to be joined.
+    std::vector<int> lawids;
+    std::int64_t indexed = 0;
+    if (split && db && !plan.GetTitleWords().empty() &&
+        CSearchIndex::Candidates(db, plan.GetLawTable(), "topic", plan.GetTitleWords(), lawids,
+                                 indexed) &&
+        indexed == CSearchIndex::kComplete && lawids.size() <= kNarrowedLimit) {
+        statement = plan.Narrowed(lawids);
+        split = false;
+    }
     // Both statements of a split listing read one snapshot: an update committed between them
     // must not shift the rows the second one skips.
-    sqlite3* db = g_listConnection.GetConnectionHandle();
     const bool snapshot =
         split && db && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     if (snapshot) {

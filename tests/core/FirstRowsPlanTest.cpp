@@ -159,3 +159,54 @@ TEST_F(FirstRowsPlanTest, OtherStatementsAndCollectionsWithoutTheListIndexAreLef
     CDbRecordset rs;
     EXPECT_FALSE(rs.Open(&m_db, plan.FirstRows(10)));
 }
+
+TEST_F(FirstRowsPlanTest, TitleSearchesAreBoundToTheLawsTheirTitleWordsAllow) {
+    CEditionConfig config;
+    CAdvancedSearchValues advanced;
+    advanced.m_strTitle = "规定 合'同";
+    advanced.m_strWenhao = "文 and law.topic like";
+    advanced.m_nFromYear = 2000;
+    const struct {
+        std::string sql;
+        std::vector<std::string> words;
+    } cases[] = {
+        {Search([](const CSearchComposer& c, CSqlSelect& b) { c.ComposeTitleSearch(b, "合同", 1); },
+                0),
+         {"合同"}},
+        {Search([](const CSearchComposer& c,
+                   CSqlSelect& b) { c.ComposeTitleSearch(b, "合同 规定", 0); },
+                0x2000000),
+         {"合同", "规定"}},
+        // A quote in a word; a word that looks like a condition is still a word.
+        {Search(
+             [&](const CSearchComposer& c, CSqlSelect& b) { c.ComposeAdvancedSearch(b, advanced); },
+             0),
+         {"规定", "合'同"}},
+        {CategoryStatement(config, 0x2000000), {}},
+        {"select distinct v.lawid as lawid,l.topic as topic,l.datum as datum,l.wenhao as "
+         "wenhao,l.bumen as bumen from (dornlawas v left join dornlaws l on v.lawid=l.lawid) "
+         "where l.topic like '%合同%' or v.treeid>=1 order by datum DESC",
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        CFirstRowsPlan plan;
+        ASSERT_TRUE(CFirstRowsPlan::Split(c.sql, plan));
+        EXPECT_EQ(plan.GetTitleWords(), c.words);
+        if (c.words.empty())
+            continue;
+        // Bound to a superset of the laws found (as the index gives), or to exactly those.
+        std::vector<int> some, found;
+        for (int lawid = 1; lawid <= 40; lawid += 2)
+            some.push_back(lawid);
+        for (const Row& row : Rows(m_db, c.sql))
+            if (row[0] != "-")
+                found.push_back(std::stoi(row[0]));
+        const std::vector<Row> all = Sorted(Rows(m_db, c.sql));
+        std::vector<int> superset = found;
+        superset.insert(superset.end(), some.begin(), some.end());
+        EXPECT_EQ(Sorted(Rows(m_db, plan.Narrowed(superset))), all);
+        EXPECT_EQ(Sorted(Rows(m_db, plan.Narrowed(found))), all);
+        EXPECT_TRUE(Rows(m_db, plan.Narrowed({})).empty());
+    }
+}

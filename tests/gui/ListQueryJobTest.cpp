@@ -5,9 +5,12 @@
 #include "app/MessageService.h"
 #include "browse/CategoryStatement.h"
 #include "browse/ListQueryJob.h"
+#include "data/SqlSelect.h"
+#include "search/SearchComposer.h"
 #include "tests/core/PageDamage.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -371,4 +374,43 @@ TEST_F(ListQueryJobTest, ACategoryComesNewestFirstInOneSnapshotOfTheCollection) 
     ASSERT_TRUE(sink->WaitEnded(next));
     ASSERT_FALSE(sink->Get(next).rows.empty());
     EXPECT_EQ(sink->Get(next).rows[0].m_strTopic, "newest");
+}
+
+TEST_F(ListQueryJobTest, TitleSearchesListTheSameLawsWhetherTheirWordsAreRareOrFrequent) {
+    // "law 12" is in a few titles (read through the title index's candidates alone), "law" in
+    // all of them (first rows newest first, then the rest), "zz" in none.
+    m_db.Begin();
+    for (int lawid = 1; lawid <= kLaws; ++lawid)
+        m_db.Link(0, lawid, 0x2000000 + (lawid % 3) * 0x80000);
+    m_db.Commit();
+    auto sink = std::make_shared<CRecordingSink>();
+    for (const char* words : {"law 12", "law", "zz", "aw 29"}) {
+        SCOPED_TRACE(words);
+        CSqlSelect builder;
+        CSearchComposer("dornlawas", "dornlaws", 0).ComposeTitleSearch(builder, words, 1);
+        const std::string sql = builder.Build();
+        std::multiset<int> expected;
+        sqlite3* plain = nullptr;
+        sqlite3_stmt* stmt = nullptr;
+        ASSERT_EQ(sqlite3_open_v2((m_db.Dir() + "/db1.mdb").c_str(), &plain, SQLITE_OPEN_READONLY,
+                                  nullptr),
+                  SQLITE_OK);
+        ASSERT_EQ(sqlite3_prepare_v2(plain, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK);
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            expected.insert(sqlite3_column_int(stmt, 0));
+        sqlite3_finalize(stmt);
+        sqlite3_close(plain);
+        const auto token = StartListQuery(sql, sink);
+        ASSERT_TRUE(sink->WaitEnded(token));
+        const auto listing = sink->Get(token);
+        std::multiset<int> listed;
+        for (size_t i = 0; i < listing.rows.size(); ++i) {
+            listed.insert(listing.rows[i].m_nLawId);
+            if (i > 0) {
+                EXPECT_GE(listing.rows[i - 1].m_strDatum, listing.rows[i].m_strDatum);
+            }
+        }
+        EXPECT_EQ(listed, expected);
+        EXPECT_EQ(listing.failure, "");
+    }
 }
