@@ -29,6 +29,28 @@ CliResult RunCli(const std::string& dir, const std::vector<std::string>& args,
     int in[2], err[2];
     if (pipe(in) != 0 || pipe(err) != 0)
         return {};
+    // Everything the child needs is made here: between fork and exec a child of this
+    // threaded process (the publisher's thread) may only make calls that take no lock, or it
+    // can hang on a lock another thread held at the fork.
+    // The user's settings and collection are those of the test, never the real ones.
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        if (text.rfind("XDG_CONFIG_HOME=", 0) != 0 && text.rfind("XDG_DATA_HOME=", 0) != 0 &&
+            text.rfind("XDG_CONFIG_DIRS=", 0) != 0)
+            environment.push_back(text);
+    }
+    environment.push_back("XDG_CONFIG_HOME=" + dir + "/xdg-config");
+    environment.push_back("XDG_DATA_HOME=" + dir + "/xdg-data");
+    environment.push_back("XDG_CONFIG_DIRS=" + dir + "/xdg-system");
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::vector<char*> argv{const_cast<char*>(TOLVARIN_UPDATE_BINARY)};
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(in[0], STDIN_FILENO);
@@ -37,15 +59,7 @@ CliResult RunCli(const std::string& dir, const std::vector<std::string>& args,
         close(err[0]);
         if (chdir(dir.c_str()) != 0)
             _exit(126);
-        // The user's settings and collection are those of the test, never the real ones.
-        setenv("XDG_CONFIG_HOME", (dir + "/xdg-config").c_str(), 1);
-        setenv("XDG_DATA_HOME", (dir + "/xdg-data").c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", (dir + "/xdg-system").c_str(), 1);
-        std::vector<char*> argv{const_cast<char*>(TOLVARIN_UPDATE_BINARY)};
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     close(in[0]);
@@ -57,6 +71,8 @@ CliResult RunCli(const std::string& dir, const std::vector<std::string>& args,
     CliResult result;
     int status = 0;
     bool watching = static_cast<bool>(during);
+    // A child that hangs is ended, and says so, long before the test's own time runs out.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     for (;;) {
         char buffer[4096];
         ssize_t n;
@@ -64,6 +80,12 @@ CliResult RunCli(const std::string& dir, const std::vector<std::string>& args,
             result.err.append(buffer, static_cast<size_t>(n));
         if (waitpid(pid, &status, WNOHANG) == pid)
             break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            result.err += "\n[tolvarin-update did not end within 120 s and was killed]";
+            break;
+        }
         if (watching)
             watching = during(pid);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
