@@ -166,9 +166,6 @@ std::string CFirstRowsPlan::FirstRows(std::size_t limit) const {
            ") order by " + a + ".datum DESC," + a + ".lawid DESC limit " + std::to_string(limit);
 }
 
-std::string CFirstRowsPlan::Rest(std::size_t offset) const {
-    std::string sql = m_strStatement + std::string(kOrder) + ",lawid DESC";
-    if (offset > 0)
-        sql += " limit -1 offset " + std::to_string(offset);
-    return sql;
+std::string CFirstRowsPlan::Rest() const {
+    return m_strStatement + std::string(kOrder) + ",lawid DESC";
 }

@@ -11,13 +11,13 @@
 // - FirstRows walks the laws newest first through the law list's index and takes each law that
 //   has a link the listing's condition accepts: the first rows come after a few hundred index
 //   entries however large the listing is, with no sort. Only laws with a date are taken.
-// - Rest is the listing's own statement with the law id breaking ties of the date, from the
-//   row after those already shown.
+// - Rest is the listing's own statement with the law id breaking ties of the date; its rows
+//   after those already shown follow them.
 //
 // Both order by date and then law id, newest first, so the first n rows of FirstRows are
-// exactly the first n rows of Rest(0), whatever n; Rest(0) holds the listing's rows. Laws
-// without a date and links to no law (rows without a date) sort last in both, so they come
-// from Rest. The two must read one snapshot of the database (one read transaction).
+// exactly the first n rows of Rest, whatever n; Rest holds the listing's rows. Laws without a
+// date and links to no law (rows without a date) sort last in both, so they come from Rest.
+// The two must read one snapshot of the database (one read transaction).
 class CFirstRowsPlan {
 public:
     // Recognises a listing statement of the program's own form, "select distinct" the list's
@@ -28,9 +28,8 @@ public:
     // At most `limit` laws, newest first. The statement names the law list's index, so it
     // cannot be prepared (and the plan is not to be used) where the collection lacks it.
     std::string FirstRows(std::size_t limit) const;
-    // The rows from the one after the first `offset` on. Rest(0) is the listing's statement
-    // with the tie-break added.
-    std::string Rest(std::size_t offset) const;
+    // The listing's statement with the tie-break added.
+    std::string Rest() const;
 
     // The words of the listing's title conditions ("<alias>.topic like '%word%'"), when its
     // condition is nothing but conditions joined by "and"; else none.

@@ -66,9 +66,11 @@ bool JobStopped(CListQueryJob* job) {
     return false;
 }
 
-// Delivers the rows of `rs` to the job's list; `delivered` counts the rows of the listing
-// delivered so far, by this statement and the ones before it.
-void Fill(CListQueryJob* job, CDbRecordset& rs, size_t& delivered) {
+// Delivers the rows of `rs` to the job's list, but for the first `skip`; `delivered` counts
+// the rows of the listing delivered so far, by this statement and the ones before it.
+void Fill(CListQueryJob* job, CDbRecordset& rs, size_t& delivered, size_t skip = 0) {
+    for (; skip > 0 && !rs.IsEOF(); --skip)
+        rs.MoveNext();
     std::vector<CLawRow> batch;
     auto batchStart = std::chrono::steady_clock::now();
     auto flush = [&] {
@@ -152,13 +154,16 @@ void RunListing(CListQueryJob* job) {
             Fill(job, first, delivered);
         job->m_bFirstRows = false;
         first.Close();
+        // The rows shown are read again and passed over (with an offset the engine would read
+        // them all the same, and it plans such a statement less well).
         if (delivered > 0)
-            statement = plan.Rest(delivered);
+            statement = plan.Rest();
     }
     if (!JobStopped(job)) {
         CDbRecordset rs;
+        const size_t shown = delivered;
         if (rs.Open(&g_listConnection, statement))
-            Fill(job, rs, delivered);
+            Fill(job, rs, delivered, shown);
         rs.Close();
         // Take the stop request that interrupted the statement, if one did. A read that
         // failed otherwise cut the listing short: the list must say so.
