@@ -121,6 +121,12 @@ std::string CSearchIndex::TitleOrderIndex(const std::string& lawTable) {
     return lawTable + "_topic";
 }
 
+bool CSearchIndex::IsOutdated(sqlite3* db, const std::string& lawTable) {
+    return BuiltUpTo(db, lawTable) >= 0 &&
+           (!StopsAtNul(db, lawTable, "body") || !StopsAtNul(db, lawTable, "topic") ||
+            !HasListByIdIndex(db, lawTable));
+}
+
 std::int64_t CSearchIndex::BuiltUpTo(sqlite3* db, const std::string& lawTable) {
     return QueryInt(db,
                     "SELECT upto FROM search_index WHERE tbl=" + Quoted(lawTable) +

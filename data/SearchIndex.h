@@ -36,6 +36,11 @@ public:
     // Removes the index of `lawTable` with its triggers. 1 on success.
     static int Drop(sqlite3* db, const std::string& lawTable, std::string& error);
 
+    // True when `lawTable` has an index made before the present rules (texts read past a
+    // NUL, no index of the list's columns by lawid): it narrows searches correctly but never
+    // decides one. Dropped and made again (CSearchIndexBuilder does so), it does.
+    static bool IsOutdated(sqlite3* db, const std::string& lawTable);
+
     // The mark of `lawTable`'s index; -1 when there is no index.
     static std::int64_t BuiltUpTo(sqlite3* db, const std::string& lawTable);
 

@@ -58,9 +58,14 @@ void CSearchIndexBuilder::Run() {
         for (const char* table : {"dornlaws", "en_dornlaws"}) {
             if (m_bStop.load())
                 break;
+            std::string error;
+            // An index made by an earlier version is made again: only then can it decide a
+            // search without reading the texts. A file that cannot be written keeps it.
+            if (CSearchIndex::IsOutdated(handle, table) &&
+                !CSearchIndex::Drop(handle, table, error))
+                break;
             if (CSearchIndex::BuiltUpTo(handle, table) == CSearchIndex::kComplete)
                 continue;
-            std::string error;
             if (!CSearchIndex::Create(handle, table, error))
                 break;
             long long done = 0, total = 0;

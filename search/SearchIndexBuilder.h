@@ -7,9 +7,10 @@
 
 class QStatusBar;
 
-// Indexes a collection that has no full-text index yet, once, in the background: a thread
-// of its own with a connection of its own adds the laws in steps of one transaction each
-// and reports its progress in the status bar. Searches stay correct meanwhile (the index
+// Indexes a collection that has no full-text index yet, or one made by an earlier version
+// (CSearchIndex::IsOutdated), once, in the background: a thread of its own with a connection
+// of its own adds the laws in steps of one transaction each and reports its progress in the
+// status bar. Searches stay correct meanwhile (the index
 // covers the laws up to its mark, the rest is searched as before); a build that cannot go
 // on (the file is read-only, a write holds it too long) goes on at the next start.
 class CSearchIndexBuilder : public QObject {

@@ -220,6 +220,7 @@ TEST_F(SearchIndexTest, SearchThroughTheIndexEqualsPlainLikeOnTrickyTexts) {
         EXPECT_TRUE(
             CSearchIndex::MatchesTable(db.Db().GetConnectionHandle(), "dornlaws", difference))
             << difference;
+        EXPECT_EQ(CSearchIndex::IsOutdated(db.Db().GetConnectionHandle(), "dornlaws"), before);
     }
 }
 
