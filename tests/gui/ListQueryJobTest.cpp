@@ -341,15 +341,15 @@ TEST_F(ListQueryJobTest, ACategoryComesNewestFirstInOneSnapshotOfTheCollection) 
     m_db.Commit();
     const std::string sql = CategoryStatement(CEditionConfig(), 0x2000000);
     auto sink = std::make_shared<CRecordingSink>();
-    std::uint64_t token = 0;
     std::atomic<bool> filed{false};
-    sink->m_gate = [&](const char* what, std::uint64_t t) {
-        if (t == token && std::string(what) == "rows" && !filed.exchange(true)) {
+    // The only listing running while the gate is set: its first batch of rows.
+    sink->m_gate = [&](const char* what, std::uint64_t) {
+        if (std::string(what) == "rows" && !filed.exchange(true)) {
             const int lawid = m_db.AddLaw(0, "newest", "2100-01-01 00:00:00");
             m_db.Link(0, lawid, 0x2000000);
         }
     };
-    token = StartListQuery(sql, sink);
+    const std::uint64_t token = StartListQuery(sql, sink);
     ASSERT_TRUE(sink->WaitEnded(token));
     const auto listing = sink->Get(token);
     EXPECT_TRUE(filed);
