@@ -1,5 +1,7 @@
 #include "browse/FirstRowsPlan.h"
 
+#include "data/SqlStatement.h"
+
 #include <string_view>
 
 namespace {
@@ -138,13 +140,7 @@ bool CFirstRowsPlan::Split(const std::string& statement, CFirstRowsPlan& plan) {
 }
 
 std::string CFirstRowsPlan::Narrowed(const std::vector<int>& lawids) const {
-    std::string in = m_strAlias + ".lawid in (";
-    for (std::size_t i = 0; i < lawids.size(); ++i) {
-        if (i > 0)
-            in += ',';
-        in += std::to_string(lawids[i]);
-    }
-    in += ')';
+    const std::string in = InCondition(m_strAlias + ".lawid", lawids);
     const std::size_t where = m_strStatement.find(" where ", m_strStatement.find(" on v.lawid="));
     std::string sql = m_strStatement;
     if (where == std::string::npos)

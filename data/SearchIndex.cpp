@@ -306,21 +306,13 @@ std::string CSearchIndex::MatchQuery(const std::vector<std::string>& words) {
 }
 
 bool CSearchIndex::StopsAtNul(sqlite3* db, const std::string& lawTable, const std::string& column) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type='table' AND name=?1", -1,
-                           &stmt, nullptr) != SQLITE_OK)
-        return false;
-    const std::string table = IndexTable(lawTable, column);
-    sqlite3_bind_text(stmt, 1, table.c_str(), -1, SQLITE_TRANSIENT);
-    bool stops = false;
-    if (sqlite3_step(stmt) == SQLITE_ROW) {
-        const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-        stops =
-            sql && std::string(sql).find(std::string("tokenize='") + CBigramTokenizer::kName + " " +
-                                         CBigramTokenizer::kStopAtNul + "'") != std::string::npos;
-    }
-    sqlite3_finalize(stmt);
-    return stops;
+    const std::string declared = std::string("tokenize='") + CBigramTokenizer::kName + " " +
+                                 CBigramTokenizer::kStopAtNul + "'";
+    return QueryInt(db,
+                    "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=" +
+                        Quoted(IndexTable(lawTable, column)) + " AND instr(sql," +
+                        Quoted(declared) + ")>0",
+                    0) == 1;
 }
 
 bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const std::string& column,

@@ -2,6 +2,16 @@
 
 #include <string_view>
 
+std::string InCondition(const std::string& column, std::span<const int> values) {
+    std::string text = column + " in (";
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            text += ',';
+        text += std::to_string(values[i]);
+    }
+    return text + ')';
+}
+
 void QuoteText(std::string& target, const char* value) {
     if (!value || !*value) {
         target += "NULL";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 
 // Appends a text value as an SQL literal: quotes doubled and the value wrapped in single
@@ -8,6 +9,9 @@ void QuoteText(std::string& target, const char* value);
 inline void QuoteText(std::string& target, const std::string& value) {
     QuoteText(target, value.c_str());
 }
+
+// "<column> in (1,2,3)": the condition that `column` is one of `values` (never true for none).
+std::string InCondition(const std::string& column, std::span<const int> values);
 
 // The base of the statement builders: a statement is filled part by part and then built.
 class CSqlStatement {

@@ -85,13 +85,7 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         // the plain one, so a word in nearly every law costs what the scan costs.
         if (!m_bExact && last - first > kWindowSize / 2)
             return build();
-        std::string in = "law.lawid in (";
-        for (auto it = first; it != last; ++it) {
-            if (it != first)
-                in += ',';
-            in += std::to_string(*it);
-        }
-        in += ')';
+        const std::string in = InCondition("law.lawid", std::span<const int>(first, last));
         // Where the index decides, the laws it names are the ones found: their texts are not
         // read at all.
         const std::string& rest = m_bExact ? baseCondition : bodyCondition;
