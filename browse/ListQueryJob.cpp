@@ -127,24 +127,23 @@ void RunListing(CListQueryJob* job) {
     CFirstRowsPlan plan;
     size_t delivered = 0;
     std::string statement = job->m_strStatement;
-    bool split = CFirstRowsPlan::Split(statement, plan);
     sqlite3* db = g_listConnection.GetConnectionHandle();
+    // What a split listing reads (the title index's candidates, the first rows, the rest)
+    // comes from one snapshot: an update committed in between must not shift the rows the
+    // rest passes over, nor add a law the candidates did not name.
+    const bool snapshot = CFirstRowsPlan::Split(statement, plan) && db &&
+                          sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
     // A title search whose words the title index finds in few laws reads only those laws:
     // its first rows would otherwise wait for every link of the collection to be joined.
     std::vector<int> lawids;
     std::int64_t indexed = 0;
-    if (split && db && !plan.GetTitleWords().empty() &&
-        CSearchIndex::Candidates(db, plan.GetLawTable(), "topic", plan.GetTitleWords(), lawids,
-                                 indexed) &&
-        indexed == CSearchIndex::kComplete && lawids.size() <= kNarrowedLimit) {
+    const bool narrowed = snapshot && !plan.GetTitleWords().empty() &&
+                          CSearchIndex::Candidates(db, plan.GetLawTable(), "topic",
+                                                   plan.GetTitleWords(), lawids, indexed) &&
+                          indexed == CSearchIndex::kComplete && lawids.size() <= kNarrowedLimit;
+    if (narrowed)
         statement = plan.Narrowed(lawids);
-        split = false;
-    }
-    // Both statements of a split listing read one snapshot: an update committed between them
-    // must not shift the rows the second one skips.
-    const bool snapshot =
-        split && db && sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-    if (snapshot) {
+    if (snapshot && !narrowed) {
         CDbRecordset first;
         job->m_firstRowsUntil = std::chrono::steady_clock::now() + kFirstRowsTime;
         job->m_bFirstRows = true;
