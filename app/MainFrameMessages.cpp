@@ -99,7 +99,10 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
         return;
     }
     if (RequestClose() > 0) {
-        // The last listing to end posts WM_CLOSE, which brings us back here.
+        // The last listing to end posts WM_CLOSE, which brings us back here. A closing
+        // window takes no more rows.
+        if (m_pListView)
+            m_pListView->StopListing();
         StopListQuery();
         e->ignore();
         return;

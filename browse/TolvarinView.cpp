@@ -124,12 +124,16 @@ void CTolvarinView::RunQuery(const std::string& sql) {
     m_pStack->setCursor(Qt::BusyCursor);
 }
 
-void CTolvarinView::ClearRows() {
+void CTolvarinView::StopListing() {
     if (m_nRequestedToken != 0) {
         m_nRequestedToken = 0;
         StopListQuery();
         m_pStack->unsetCursor();
     }
+}
+
+void CTolvarinView::ClearRows() {
+    StopListing();
     m_nShownToken = 0;
     m_nLastShownRow = -1;
     m_pModel->Clear();

@@ -45,6 +45,8 @@ public:
     // Synchronous filling on the GUI thread. ClearRows also stops a running listing and
     // drops whatever it still delivers.
     void ClearRows();
+    // Stops a running listing and drops whatever it still delivers; the rows shown stay.
+    void StopListing();
     void AppendRows(const std::vector<CLawRow>& rows);
     void AddNoRecordsRow();
     int GetRowCount() const;
