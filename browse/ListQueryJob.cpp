@@ -66,21 +66,55 @@ bool JobStopped(CListQueryJob* job) {
     return false;
 }
 
+// Hands a job's rows to its list in batches: the first 15 and the first 30 rows at once,
+// later ones in batches of at most kBatchRows or what came within kBatchInterval.
+// `delivered` counts the rows of the listing delivered so far.
+class RowBatches {
+public:
+    RowBatches(CListQueryJob* job, size_t& delivered) : m_job(job), m_delivered(delivered) {}
+    ~RowBatches() { Flush(); }
+    RowBatches(const RowBatches&) = delete;
+    RowBatches& operator=(const RowBatches&) = delete;
+
+    void Add(CLawRow&& row) {
+        m_batch.push_back(std::move(row));
+        if (m_delivered < kFirstRepaintRows) {
+            if (m_batch.size() >= kFirstBatchRows)
+                Flush();
+        } else if (m_batch.size() >= kBatchRows || (m_batch.size() % 64 == 0 && Due())) {
+            Flush();
+        }
+    }
+    // Rows that come slowly are not held back: the first ones, or any after the interval.
+    void FlushIfWaiting() {
+        if (!m_batch.empty() && (m_delivered < kFirstRepaintRows || Due()))
+            Flush();
+    }
+    void Flush() {
+        if (m_batch.empty())
+            return;
+        m_delivered += m_batch.size();
+        m_job->m_pList->AppendRows(m_job->m_nToken, std::move(m_batch),
+                                   m_delivered <= kFirstRepaintRows);
+        m_batch = {};
+        m_batchStart = std::chrono::steady_clock::now();
+    }
+
+private:
+    bool Due() const { return std::chrono::steady_clock::now() - m_batchStart >= kBatchInterval; }
+
+    CListQueryJob* m_job;
+    size_t& m_delivered;
+    std::vector<CLawRow> m_batch;
+    std::chrono::steady_clock::time_point m_batchStart = std::chrono::steady_clock::now();
+};
+
 // Delivers the rows of `rs` to the job's list, but for the first `skip`; `delivered` counts
 // the rows of the listing delivered so far, by this statement and the ones before it.
 void Fill(CListQueryJob* job, CDbRecordset& rs, size_t& delivered, size_t skip = 0) {
     for (; skip > 0 && !rs.IsEOF(); --skip)
         rs.MoveNext();
-    std::vector<CLawRow> batch;
-    auto batchStart = std::chrono::steady_clock::now();
-    auto flush = [&] {
-        if (batch.empty())
-            return;
-        delivered += batch.size();
-        job->m_pList->AppendRows(job->m_nToken, std::move(batch), delivered <= kFirstRepaintRows);
-        batch = {};
-        batchStart = std::chrono::steady_clock::now();
-    };
+    RowBatches batches(job, delivered);
     const bool snippets = rs.HasField("snippet");
     while (!rs.IsEOF() && !JobStopped(job)) {
         CLawRow row;
@@ -91,19 +125,37 @@ void Fill(CListQueryJob* job, CDbRecordset& rs, size_t& delivered, size_t skip =
         rs.GetString(row.m_strWenhao, "wenhao", -1);
         rs.GetString(row.m_strBumen, "bumen", -1);
         rs.GetInt(row.m_nLawId, "lawid");
-        batch.push_back(std::move(row));
-        if (delivered < kFirstRepaintRows) {
-            if (batch.size() >= kFirstBatchRows)
-                flush();
-        } else if (batch.size() >= kBatchRows ||
-                   (batch.size() % 64 == 0 &&
-                    std::chrono::steady_clock::now() - batchStart >= kBatchInterval)) {
-            flush();
-        }
+        batches.Add(std::move(row));
         rs.MoveNext();
     }
-    flush();
 }
+
+// The context of a task: its rows go to the list as a listing's do.
+class TaskContext final : public CListTaskContext {
+public:
+    explicit TaskContext(CListQueryJob* job) : m_job(job), m_batches(job, m_delivered) {}
+
+    CDbConnection& Connection() override { return g_listConnection; }
+    bool Deliver(std::vector<CLawRow>&& rows) override {
+        if (JobStopped(m_job))
+            return false;
+        for (CLawRow& row : rows)
+            m_batches.Add(std::move(row));
+        m_batches.FlushIfWaiting();
+        return true;
+    }
+    bool Stopped() override { return JobStopped(m_job); }
+    void Fail(const std::string& text) override {
+        m_batches.Flush();
+        if (!JobStopped(m_job))
+            m_job->m_pList->FailListing(m_job->m_nToken, text);
+    }
+
+private:
+    CListQueryJob* m_job;
+    size_t m_delivered = 0;
+    RowBatches m_batches;
+};
 
 // Called by SQLite every few thousand steps of a statement on the worker connection: a stop
 // request for the running job makes the statement end as if it had failed. The request is
@@ -190,9 +242,13 @@ CListQueryJob::CListQueryJob(std::string statement, std::shared_ptr<CListQuerySi
 
 CListQueryJob::~CListQueryJob() = default;
 
-std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQuerySink> list) {
+namespace {
+
+std::uint64_t StartJob(const std::string& sql, ListTask task,
+                       std::shared_ptr<CListQuerySink> list) {
     const std::uint64_t token = ++g_nNextToken;
     auto* job = new CListQueryJob(sql, std::move(list), token);
+    job->m_task = std::move(task);
     {
         std::lock_guard lock(g_listCounterLock);
         ++g_nListJobs;
@@ -227,6 +283,16 @@ std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQueryS
     return token;
 }
 
+} // namespace
+
+std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQuerySink> list) {
+    return StartJob(sql, ListTask(), std::move(list));
+}
+
+std::uint64_t StartListTask(ListTask task, std::shared_ptr<CListQuerySink> list) {
+    return StartJob(std::string(), std::move(task), std::move(list));
+}
+
 unsigned ListQueryThreadProc(CListQueryJob* job) {
     job->m_thread = std::this_thread::get_id();
     {
@@ -246,7 +312,12 @@ unsigned ListQueryThreadProc(CListQueryJob* job) {
                 // row: a stop request interrupts it there too, not only between rows.
                 sqlite3_progress_handler(db, kProgressSteps, StopInterrupts, job);
             }
-            RunListing(job);
+            if (job->m_task) {
+                TaskContext context(job);
+                job->m_task(context);
+            } else {
+                RunListing(job);
+            }
         }
         job->m_pList->EndListing(job->m_nToken);
         {

@@ -6,12 +6,17 @@
 // The worker delivers rows to a CListQuerySink and never touches a widget.
 
 #include "browse/ListQuerySink.h"
+#include "browse/ListTaskContext.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
+
+// Work for the law-list worker other than one statement; it runs on the worker thread.
+using ListTask = std::function<void(CListTaskContext&)>;
 
 class CListQueryJob {
 public:
@@ -25,6 +30,7 @@ public:
     const std::string m_strStatement; // columns lawid, topic, datum, wenhao, bumen
     const std::shared_ptr<CListQuerySink> m_pList;
     const std::uint64_t m_nToken; // tags everything the job delivers
+    ListTask m_task;              // when set, runs instead of the statement
     // The first rows of a split listing are being read, until the time given (worker thread).
     bool m_bFirstRows = false;
     std::chrono::steady_clock::time_point m_firstRowsUntil;
@@ -32,6 +38,10 @@ public:
 
 // Registers a job for `sql` and starts its worker; returns the job's token (never 0).
 std::uint64_t StartListQuery(const std::string& sql, std::shared_ptr<CListQuerySink> list);
+
+// The same for a task of its own: it runs on the worker, one at a time with the listings,
+// and is stopped as they are.
+std::uint64_t StartListTask(ListTask task, std::shared_ptr<CListQuerySink> list);
 
 // The worker; takes ownership of the job and destroys it at its end. Returns 0.
 unsigned ListQueryThreadProc(CListQueryJob* job);

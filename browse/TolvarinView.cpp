@@ -115,11 +115,21 @@ void CTolvarinView::ShowCategory(int categoryId) {
 void CTolvarinView::RunQuery(const std::string& sql) {
     // The listings and the dialogs' searches come newest first.
     ResetSortArrow();
+    BeginRequest();
+    m_nRequestedToken = StartListQuery(sql, m_pChannel);
+}
+
+void CTolvarinView::StartTask(ListTask task) {
+    BeginRequest();
+    m_nRequestedToken = StartListTask(std::move(task), m_pChannel);
+}
+
+void CTolvarinView::BeginRequest() {
     // Whatever an older request still delivers is dropped from now on.
     m_pModel->Clear();
     m_nLastShownRow = -1;
     m_nShownToken = 0;
-    m_nRequestedToken = StartListQuery(sql, m_pChannel);
+    m_nBodySearchToken = 0;
     // The list stays usable; the cursor says that rows are still coming.
     m_pStack->setCursor(Qt::BusyCursor);
 }
@@ -193,8 +203,12 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
         m_nRequestedToken = 0;
         m_pStack->unsetCursor();
         m_pStack->currentWidget()->update();
-        if (!m_strListingFailure.empty())
-            ReportListingFailure();
+        if (!m_strListingFailure.empty()) {
+            if (e->m_nToken == m_nBodySearchToken)
+                ReportBodySearchFailure();
+            else
+                ReportListingFailure();
+        }
         emit listingFinished();
         break;
     }

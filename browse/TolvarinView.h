@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/LawRow.h"
+#include "browse/ListQueryJob.h"
 
 #include <QWidget>
 
@@ -39,7 +40,8 @@ public:
     void ShowCategory(int categoryId);
     // Hands a statement with the columns lawid, topic, datum, wenhao, bumen to the worker.
     void RunQuery(const std::string& sql);
-    // The advanced search with words for the law text, on the GUI thread.
+    // The advanced search with words for the law text: `builder` is filled but not built.
+    // Runs on the worker as a listing does; the rows come window by window.
     void SearchBody(CSqlSelect& builder, const std::string& words);
 
     // Synchronous filling on the GUI thread. ClearRows also stops a running listing and
@@ -98,6 +100,12 @@ private:
     void ResetSortArrow();
     // Tells the user, in the status bar and a box, that the listing was cut short.
     void ReportListingFailure();
+    // The same for a body search that could not read some of its windows.
+    void ReportBodySearchFailure();
+    // Hands a task to the worker in place of a statement.
+    void StartTask(ListTask task);
+    // What every request does first: the old rows go, the cursor shows work.
+    void BeginRequest();
     QList<int> SelectedRows() const;
 
     CTolvarinDoc* m_pDoc;
@@ -110,6 +118,8 @@ private:
     // The token of the listing the list waits for (0: none) and of the one it shows.
     std::uint64_t m_nRequestedToken = 0;
     std::uint64_t m_nShownToken = 0;
+    // The listing requested is a body search (its failure is worded as one).
+    std::uint64_t m_nBodySearchToken = 0;
     int m_nLastClickColumn = -1;
     bool m_bLastClickAscending = true;
     int m_nLastShownRow = -1;

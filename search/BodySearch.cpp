@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <sqlite3.h>
 #include <thread>
 
@@ -101,14 +103,28 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         builder.SetWhere(WindowCondition(i, baseCondition));
         SecondPass(builder.BuildAgain(), into, words);
     };
+    // Where a window's rows go: to the sink at once, or into the result.
+    bool ended = false;
+    auto deliver = [&](std::vector<CLawRow>&& found) {
+        if (!m_sink) {
+            for (CLawRow& row : found)
+                rows.push_back(std::move(row));
+        } else if (!found.empty() && !m_sink(std::move(found))) {
+            ended = true;
+        }
+    };
     const int workers =
         m_nWorkers > 0 ? m_nWorkers : static_cast<int>(std::thread::hardware_concurrency());
     // Wide arithmetic: a lawid near the top of the integer range must not overflow the
     // window's upper bound.
     const long long windows = (static_cast<long long>(highest) + kWindowSize - 1) / kWindowSize;
-    if (workers > 1 && windows > 1 && m_db.IsOpen() && !m_db.GetConnectionString().empty()) {
-        // All first passes at once, then the windows in order, each failed one searched
-        // again here as a single run would.
+    std::vector<std::unique_ptr<CDbConnection>> connections;
+    if (workers > 1 && windows > 1 && m_db.IsOpen() && !m_db.GetConnectionString().empty())
+        connections = OpenHelperConnections(workers);
+    if (!connections.empty()) {
+        // The helpers take the first passes in order, the windows ahead of this thread; this
+        // thread takes each window's rows in order as soon as it is searched, and searches
+        // a failed one again as a single run would.
         std::vector<std::string> statements;
         for (long long i = 0; i < highest; i += kWindowSize) {
             std::string sql;
@@ -117,30 +133,55 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
             statements.push_back(std::move(sql));
         }
         std::vector<std::vector<CLawRow>> found(statements.size());
-        std::vector<char> done(statements.size(), 0);
-        RunFirstPasses(statements, workers, found, done);
-        for (size_t w = 0; w < statements.size(); ++w) {
+        // 0: not searched yet, 1: searched, 2: the first pass failed. Guarded by `lock`.
+        std::vector<char> state(statements.size(), 0);
+        std::mutex lock;
+        std::condition_variable searched;
+        std::atomic<size_t> next{0};
+        std::atomic<bool> quit{false};
+        auto helper = [&](CDbConnection* db) {
+            CBodySearch own(*db, m_strLawTable, std::function<void()>());
+            for (size_t w; !quit.load() && (w = next.fetch_add(1)) < statements.size();) {
+                if (statements[w].empty())
+                    continue;
+                const char result = own.ReadWindow(statements[w], found[w], nullptr) ? 1 : 2;
+                std::lock_guard guard(lock);
+                state[w] = result;
+                searched.notify_all();
+            }
+        };
+        std::vector<std::thread> helpers;
+        for (const auto& db : connections)
+            helpers.emplace_back(helper, db.get());
+        for (size_t w = 0; w < statements.size() && !ended && !StopRequested(); ++w) {
             ++m_nWindows;
-            const long long i = static_cast<long long>(w) * kWindowSize;
             if (m_connect)
                 m_connect();
             if (statements[w].empty()) {
                 ++m_nSkipped;
                 continue;
             }
-            if (done[w]) {
-                for (CLawRow& row : found[w])
-                    rows.push_back(std::move(row));
-                continue;
+            char result = 0;
+            {
+                std::unique_lock guard(lock);
+                searched.wait(guard, [&] { return state[w] != 0; });
+                result = state[w];
             }
-            if (ReadWindow(statements[w], rows, nullptr))
-                continue;
-            secondPass(i, rows);
+            std::vector<CLawRow> windowRows = std::move(found[w]);
+            if (result != 1 && !ReadWindow(statements[w], windowRows, nullptr)) {
+                if (StopRequested())
+                    break;
+                secondPass(static_cast<long long>(w) * kWindowSize, windowRows);
+            }
+            deliver(std::move(windowRows));
         }
+        quit = true;
+        for (std::thread& t : helpers)
+            t.join();
         builder.SetTable(plainTable.c_str());
         return rows;
     }
-    for (long long i = 0; i < highest; i += kWindowSize) {
+    for (long long i = 0; i < highest && !ended && !StopRequested(); i += kWindowSize) {
         ++m_nWindows;
         if (m_connect)
             m_connect();
@@ -149,8 +190,13 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
             ++m_nSkipped;
             continue;
         }
-        if (!ReadWindow(sql, rows, nullptr))
-            secondPass(i, rows);
+        std::vector<CLawRow> windowRows;
+        if (!ReadWindow(sql, windowRows, nullptr)) {
+            if (StopRequested())
+                break;
+            secondPass(i, windowRows);
+        }
+        deliver(std::move(windowRows));
     }
     builder.SetTable(plainTable.c_str());
     return rows;
@@ -161,13 +207,11 @@ void CBodySearch::SecondPass(const std::string& sql, std::vector<CLawRow>& rows,
     // A statement refused again contributes nothing, as it always has; a window that could
     // not be read is counted, so that the search can say its result is incomplete.
     m_bReadFailed = false;
-    if (!ReadWindow(sql, rows, &words) && m_bReadFailed)
+    if (!ReadWindow(sql, rows, &words) && m_bReadFailed && !StopRequested())
         ++m_nFailedWindows;
 }
 
-void CBodySearch::RunFirstPasses(const std::vector<std::string>& statements, int workers,
-                                 std::vector<std::vector<CLawRow>>& found,
-                                 std::vector<char>& done) {
+std::vector<std::unique_ptr<CDbConnection>> CBodySearch::OpenHelperConnections(int workers) {
     // The helpers' connections are opened here, on the owner's thread: a box about a failed
     // connection must not come from a helper while this thread waits for it.
     const std::string connection = m_db.GetConnectionString();
@@ -175,7 +219,7 @@ void CBodySearch::RunFirstPasses(const std::vector<std::string>& statements, int
     for (int k = 0; k < workers; ++k) {
         auto db = std::make_unique<CDbConnection>();
         if (!db->Connect(connection.c_str(), 0))
-            break; // the windows left are searched on the owner's connection
+            break; // fewer helpers; without any, the owner searches every window
         // Pages read straight from the file's mapping rather than copied in by read calls
         // (up to the engine's cap); the mapping goes with the connection at the end of the
         // run, so the texts read do not stay in the program's memory.
@@ -188,18 +232,7 @@ void CBodySearch::RunFirstPasses(const std::vector<std::string>& statements, int
                      nullptr);
         connections.push_back(std::move(db));
     }
-    std::atomic<size_t> next{0};
-    auto helper = [&](CDbConnection* db) {
-        CBodySearch own(*db, m_strLawTable, std::function<void()>());
-        for (size_t w; (w = next.fetch_add(1)) < statements.size();)
-            if (!statements[w].empty())
-                done[w] = static_cast<char>(own.ReadWindow(statements[w], found[w], nullptr));
-    };
-    std::vector<std::thread> helpers;
-    for (const auto& db : connections)
-        helpers.emplace_back(helper, db.get());
-    for (std::thread& t : helpers)
-        t.join();
+    return connections;
 }
 
 int CBodySearch::HighestLawId() {

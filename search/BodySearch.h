@@ -4,6 +4,7 @@
 #include "browse/LawRow.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,16 @@ public:
     // no law text is read.
     void SetUseIndex(bool use) { m_bUseIndex = use; }
 
+    // Rows as they come: each window's rows go to `sink` as soon as it and every window
+    // before it are searched, in window order, and Run returns none. A sink that answers
+    // false ends the run there.
+    void SetWindowSink(std::function<bool(std::vector<CLawRow>&&)> sink) {
+        m_sink = std::move(sink);
+    }
+    // Asked before every window and before a window is searched a second time: true ends
+    // the run there (a statement it interrupted then counts as neither searched nor failed).
+    void SetStop(std::function<bool()> stop) { m_stop = std::move(stop); }
+
     // Figures of the last Run: windows searched and windows searched a second time; windows
     // the index showed to hold no law with the words count as searched, and also in
     // GetSkippedCount.
@@ -85,14 +96,16 @@ private:
                     const std::vector<std::string>& words);
     // Notes a failed read of `rs`; true when there was one.
     bool NoteFailure(const CDbRecordset& rs);
-    // The first pass of every window, shared among `workers` helper threads; `done[i]`
-    // tells whether window i was searched (its rows in `found[i]`).
-    void RunFirstPasses(const std::vector<std::string>& statements, int workers,
-                        std::vector<std::vector<CLawRow>>& found, std::vector<char>& done);
+    // Opens up to `workers` connections of the helper threads to the owner's database, on
+    // the owner's thread; fewer when they cannot be opened.
+    std::vector<std::unique_ptr<CDbConnection>> OpenHelperConnections(int workers);
+    bool StopRequested() const { return m_stop && m_stop(); }
 
     CDbConnection& m_db;
     std::string m_strLawTable;
     std::function<void()> m_connect;
+    std::function<bool(std::vector<CLawRow>&&)> m_sink;
+    std::function<bool()> m_stop;
     int m_nWorkers = 1;
     bool m_bUseIndex = false;
     bool m_bExact = false;

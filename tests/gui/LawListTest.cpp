@@ -9,7 +9,9 @@
 #include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
 #include "browse/TolvarinView.h"
+#include "data/SqlSelect.h"
 #include "display/ShowLawView.h"
+#include "search/SearchComposer.h"
 #include "tests/core/PageDamage.h"
 
 #include <QApplication>
@@ -65,6 +67,15 @@ protected:
     CMessageRecorder m_messages;
     std::unique_ptr<CTolvarinApp> m_app;
 };
+
+// The advanced search with words for the law text only, everywhere.
+void SearchBody(CTolvarinView* list, const std::string& words) {
+    CSqlSelect builder;
+    CAdvancedSearchValues values;
+    values.m_nScope = CSearchComposer::kScopeAll;
+    CSearchComposer::FromEdition(theEditionConfig).ComposeAdvancedSearch(builder, values);
+    list->SearchBody(builder, words);
+}
 
 std::multiset<std::string> TopicSet(CTolvarinView* list) {
     std::multiset<std::string> topics;
@@ -262,4 +273,77 @@ TEST_F(LawListTest, ListingCutShortByADamagedFileSaysSo) {
     EXPECT_EQ(list->GetListingFailure(), "");
     EXPECT_NE(frame->GetStatusText(), QStringLiteral("法规列表不完整：读取数据库时出错"));
     EXPECT_EQ(m_messages.Messages().size(), 1u);
+}
+
+// A body search runs on the worker as a listing does: the window stays responsive, its
+// rows come window by window in lawid order, and a selection made meanwhile stops it and
+// leaves only the selection's rows.
+TEST_F(LawListTest, BodySearchRunsOnTheWorkerAndASelectionStopsIt) {
+    CTestDatabase db;
+    db.AddCategory(0, kCatA, 0, "A", 2, 0);
+    db.AddCategory(0, kCatB, 0, "B", 1, 0);
+    db.Begin();
+    std::vector<int> found;
+    for (int i = 0; i < 30000; ++i) {
+        const bool hit = i % 3 == 0;
+        const int lawid = db.AddLaw(0, "a" + std::to_string(i), "2001-01-01 00:00:00", "", "",
+                                    hit ? "甲合同乙" : "甲乙");
+        db.Link(0, lawid, kCatA);
+        if (hit)
+            found.push_back(lawid);
+    }
+    for (int i = 0; i < 20; ++i)
+        db.Link(0, db.AddLaw(0, "b" + std::to_string(i), "2002-01-01 00:00:00"), kCatB);
+    db.Commit();
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+
+    for (const char* words : {"合同", "合同乙"}) { // decided by the index, and read
+        SCOPED_TRACE(words);
+        SearchBody(list, words);
+        EXPECT_TRUE(list->IsListing());
+        ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }, 60000));
+        std::vector<int> ids;
+        for (int i = 0; i < list->GetRowCount(); ++i)
+            ids.push_back(list->GetRow(i).m_nLawId);
+        EXPECT_EQ(ids, found);
+        EXPECT_EQ(list->GetSortColumn(), -1);
+    }
+
+    SearchBody(list, "合同乙");
+    SelectId(frame, kCatB);
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+    Pump(200); // anything the search still had queued
+    ASSERT_EQ(list->GetRowCount(), 20);
+    for (int i = 0; i < list->GetRowCount(); ++i)
+        EXPECT_EQ(list->GetRow(i).m_strTopic[0], 'b');
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+// Windows of a body search that cannot be read are reported as such, after the rows the
+// search could read.
+TEST_F(LawListTest, BodySearchCutShortByADamagedFileSaysSo) {
+    CTestDatabase db;
+    db.AddCategory(0, kCatA, 0, "A", 1, 0);
+    db.Begin();
+    for (int i = 0; i < 3000; ++i)
+        db.Link(
+            0,
+            db.AddLaw(0, "law " + std::to_string(i), "2001-01-01 00:00:00", "W", "D", "甲合同乙"),
+            kCatA);
+    db.Commit();
+    DamageLeafPages(db.Dir() + "/db1.mdb", "dornlaws", 0.5);
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    m_messages.Clear();
+    SearchBody(list, "合同乙");
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }, 60000));
+    EXPECT_GT(list->GetRowCount(), 1);
+    EXPECT_LT(list->GetRowCount(), 3000);
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("搜索结果不完整：读取数据库时出错"));
+    const auto boxes = m_messages.Messages();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "读取失败");
+    EXPECT_EQ(boxes[0].text.rfind("搜索法规正文时，有 ", 0), 0u) << boxes[0].text;
+    EXPECT_NE(boxes[0].text.find("malformed"), std::string::npos) << boxes[0].text;
 }

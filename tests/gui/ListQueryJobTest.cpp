@@ -5,6 +5,7 @@
 #include "app/MessageService.h"
 #include "browse/CategoryStatement.h"
 #include "browse/ListQueryJob.h"
+#include "data/DbConnection.h"
 #include "data/SqlSelect.h"
 #include "search/SearchComposer.h"
 #include "tests/core/PageDamage.h"
@@ -413,4 +414,56 @@ TEST_F(ListQueryJobTest, TitleSearchesListTheSameLawsWhetherTheirWordsAreRareOrF
         EXPECT_EQ(listed, expected);
         EXPECT_EQ(listing.failure, "");
     }
+}
+
+// A task runs on the worker as a listing does: its rows reach the list in order, the first
+// ones at once; a newer request stops it, after which it delivers nothing more; what it
+// reports as a failure reaches the list.
+TEST_F(ListQueryJobTest, ATaskIsDeliveredStoppedAndReportedAsAListing) {
+    auto sink = std::make_shared<CRecordingSink>();
+    auto rowsOf = [](int first, int count) {
+        std::vector<CLawRow> rows(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i)
+            rows[static_cast<size_t>(i)].m_nLawId = first + i;
+        return rows;
+    };
+    // Windows of 7 rows, with a failure at the end.
+    const auto whole = StartListTask(
+        [&](CListTaskContext& context) {
+            EXPECT_TRUE(context.Connection().IsOpen());
+            for (int i = 0; i < 300; ++i)
+                ASSERT_TRUE(context.Deliver(rowsOf(i * 7 + 1, 7)));
+            context.Fail("two windows unread");
+        },
+        sink);
+    ASSERT_TRUE(sink->WaitEnded(whole));
+    const auto listing = sink->Get(whole);
+    ASSERT_EQ(listing.rows.size(), 2100u);
+    for (size_t i = 0; i < listing.rows.size(); ++i)
+        ASSERT_EQ(listing.rows[i].m_nLawId, static_cast<int>(i) + 1);
+    ASSERT_GE(listing.batches.size(), 2u);
+    EXPECT_LE(listing.batches[0], 15u);
+    EXPECT_TRUE(listing.repaints[0]);
+    EXPECT_EQ(listing.failure, "two windows unread");
+
+    // A task that would never end ends at the next request.
+    std::atomic<bool> refused{false};
+    const auto endless = StartListTask(
+        [&](CListTaskContext& context) {
+            for (int i = 0; !context.Stopped(); ++i)
+                if (!context.Deliver(rowsOf(i, 1))) {
+                    refused = true;
+                    break;
+                }
+            // A stopped task's failure is not reported.
+            context.Fail("stopped");
+        },
+        sink);
+    ASSERT_TRUE(Eventually([&] { return !sink->Get(endless).rows.empty(); }));
+    const auto next = StartListQuery(kAll, sink);
+    ASSERT_TRUE(sink->WaitEnded(endless));
+    ASSERT_TRUE(sink->WaitEnded(next));
+    EXPECT_EQ(sink->Get(endless).failure, "");
+    EXPECT_EQ(sink->Get(next).rows.size(), static_cast<size_t>(kLaws));
+    EXPECT_EQ(sink->Get(next).failure, "");
 }

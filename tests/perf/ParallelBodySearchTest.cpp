@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -145,6 +146,55 @@ TEST_F(ParallelBodySearch, HelpersThatCannotConnectLeaveTheWindowsToTheOwner) {
     EXPECT_EQ(Ids(Search("合同", 2)), expected);
     EXPECT_EQ(m_messages.Messages().size(), 1U);
     std::filesystem::rename(m_file.File() + ".moved", m_file.File());
+}
+
+// Rows handed out window by window as they come are the rows of the whole run, in the same
+// order, whether the windows are shared or not. A sink that refuses more, or a stop, ends
+// the run after that window, with nothing counted as failed and no helper left running.
+TEST_F(ParallelBodySearch, RowsAsTheyComeAndARunEndedPartWay) {
+    m_file.Connect(m_db);
+    ASSERT_EQ(m_db.Execute("BEGIN"), 1);
+    for (int i = 1; i <= 3000; ++i) {
+        ASSERT_EQ(m_db.Execute(("insert into dornlaws (lawid, topic, datum, body) values (" +
+                                std::to_string(i) + ", 'T', '2001-01-01', '" +
+                                (i % 3 ? "甲乙" : "甲合同乙") + "')")
+                                   .c_str()),
+                  1);
+        ASSERT_EQ(m_db.Execute(("insert into dornlawas (lawid, treeid) values (" +
+                                std::to_string(i) + ", 33554432)")
+                                   .c_str()),
+                  1);
+    }
+    ASSERT_EQ(m_db.Execute("COMMIT"), 1);
+    const std::vector<int> whole = Ids(Search("合同", 1));
+    ASSERT_EQ(whole.size(), 1000U);
+    for (int workers : {1, 4}) {
+        SCOPED_TRACE(workers);
+        // How the run ends: never, when the sink refuses the third window, at a stop asked
+        // for after the second.
+        for (int end : {0, 1, 2}) {
+            CSqlSelect builder;
+            CAdvancedSearchValues values;
+            values.m_nScope = 1;
+            CSearchComposer("dornlawas", "dornlaws", 0).ComposeAdvancedSearch(builder, values);
+            CBodySearch search(m_db, "dornlaws", m_file.ConnectionString());
+            search.SetWorkers(workers);
+            std::vector<int> streamed;
+            int calls = 0;
+            search.SetWindowSink([&](std::vector<CLawRow>&& rows) {
+                for (const CLawRow& row : rows)
+                    streamed.push_back(row.m_nLawId);
+                return !(end == 1 && ++calls == 3);
+            });
+            search.SetStop([&] { return end == 2 && streamed.size() >= 50; });
+            EXPECT_TRUE(search.Run(builder, {"合同"}).empty());
+            EXPECT_EQ(search.GetFailedWindowCount(), 0);
+            const size_t expected = end == 0 ? whole.size() : end == 1 ? 100 : 66;
+            ASSERT_EQ(streamed.size(), expected) << end;
+            EXPECT_TRUE(std::equal(streamed.begin(), streamed.end(), whole.begin())) << end;
+            EXPECT_EQ(search.GetWindowCount(), end == 0 ? 30 : end == 1 ? 3 : 2) << end;
+        }
+    }
 }
 
 TEST(NewDatabase, HoldsALawTextOfAverageLengthInItsRowsPage) {

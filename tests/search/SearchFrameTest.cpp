@@ -254,7 +254,8 @@ TEST_F(SearchFrameTest, BodySearchHighlightsItsWordsUntilTheNextTreeSelection) {
         Click(dlg, CExchangeDialog::IDOK);
     });
     frame->OnAdvancedSearch();
-    EXPECT_FALSE(List()->IsListing());
+    // The search runs on the worker, as a listing does.
+    EXPECT_TRUE(List()->IsListing());
     EXPECT_EQ(ListedIds(), (std::vector<int>{m_nLicence, m_nContract}));
     EXPECT_EQ(theEditionConfig.GetSearchWords(), std::vector<std::string>{"当事人"});
 
@@ -341,6 +342,7 @@ TEST(SearchFrameWithoutDatabase, SearchesEndWithTheNoRecordsRow) {
             Click(dlg, CExchangeDialog::IDOK);
         });
         frame->OnAdvancedSearch();
+        ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
         ASSERT_EQ(list->GetRowCount(), 1);
         EXPECT_EQ(list->GetRow(0).m_nLawId, 0);
 
@@ -355,7 +357,10 @@ TEST(SearchFrameWithoutDatabase, SearchesEndWithTheNoRecordsRow) {
     }
     EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
     CloseListQueryConnection();
-    EXPECT_FALSE(messages.Messages().empty()); // the connection's own boxes
+    // Without a collection there is nothing to complain about: the law pane says what to do,
+    // and a body search is as quiet as a title search.
+    for (const auto& message : messages.Messages())
+        ADD_FAILURE() << message.caption << ": " << message.text;
     theEditionConfig = CEditionConfig();
 }
 
