@@ -150,9 +150,18 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
                 searched.notify_all();
             }
         };
-        std::vector<std::thread> helpers;
+        // The helpers end with this block, however it is left.
+        struct Helpers {
+            std::atomic<bool>& quit;
+            std::vector<std::thread> threads;
+            ~Helpers() {
+                quit = true;
+                for (std::thread& t : threads)
+                    t.join();
+            }
+        } helpers{quit, {}};
         for (const auto& db : connections)
-            helpers.emplace_back(helper, db.get());
+            helpers.threads.emplace_back(helper, db.get());
         for (size_t w = 0; w < statements.size() && !ended && !StopRequested(); ++w) {
             ++m_nWindows;
             if (m_connect)
@@ -175,9 +184,6 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
             }
             deliver(std::move(windowRows));
         }
-        quit = true;
-        for (std::thread& t : helpers)
-            t.join();
         builder.SetTable(plainTable.c_str());
         return rows;
     }
