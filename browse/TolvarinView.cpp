@@ -28,6 +28,7 @@ constexpr int kColumnWidths[] = {25, 400, 100, 100, 150};
 constexpr int kMinColumnWidth = 15;
 
 const char* const kListingFailedStatus = "法规列表不完整：读取数据库时出错";
+const char* const kBodySearchFailedStatus = "搜索结果不完整：读取数据库时出错";
 
 } // namespace
 
@@ -181,9 +182,12 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
         m_nShownToken = e->m_nToken;
         m_nLastShownRow = -1;
         m_pModel->Clear();
-        if (!m_strListingFailure.empty() && m_pFrame &&
-            m_pFrame->statusBar()->currentMessage() == QString::fromUtf8(kListingFailedStatus))
-            m_pFrame->statusBar()->clearMessage();
+        if (!m_strListingFailure.empty() && m_pFrame) {
+            const QString status = m_pFrame->statusBar()->currentMessage();
+            if (status == QString::fromUtf8(kListingFailedStatus) ||
+                status == QString::fromUtf8(kBodySearchFailedStatus))
+                m_pFrame->statusBar()->clearMessage();
+        }
         m_strListingFailure.clear();
         break;
     case CListEvent::Failed:
@@ -224,6 +228,13 @@ void CTolvarinView::ReportListingFailure() {
                     " 条法规，其余的没有列出。\n数据库文件 db1.mdb 可能已经损坏：" +
                     m_strListingFailure,
                 "读取失败", MsgIcon::Warning);
+}
+
+void CTolvarinView::ReportBodySearchFailure() {
+    if (m_pFrame)
+        m_pFrame->statusBar()->showMessage(QString::fromUtf8(kBodySearchFailedStatus));
+    // The search composed its own text: how many windows, and the engine's words.
+    ShowMessage(m_strListingFailure, "读取失败", MsgIcon::Warning);
 }
 
 void CTolvarinView::ResetSortArrow() {

@@ -1,21 +1,10 @@
 #include "browse/TolvarinView.h"
 
 #include "app/EditionConfig.h"
-#include "app/MainFrame.h"
-#include "app/MessageService.h"
 #include "app/TextUtil.h"
-#include "browse/ListQueryChannel.h"
 #include "browse/ListQueryJob.h"
 #include "data/SqlSelect.h"
 #include "search/BodySearch.h"
-
-#include <QStatusBar>
-
-namespace {
-
-const char kIncompleteStatus[] = "搜索结果不完整：读取数据库时出错";
-
-} // namespace
 
 void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {
     std::vector<std::string>& searchWords = theEditionConfig.GetSearchWords();
@@ -46,10 +35,4 @@ void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {
     m_nBodySearchToken = m_nRequestedToken;
     // The rows come window by window, in no column's order.
     ClearSortArrow();
-}
-
-void CTolvarinView::ReportBodySearchFailure() {
-    if (m_pFrame)
-        m_pFrame->statusBar()->showMessage(QString::fromUtf8(kIncompleteStatus));
-    ShowMessage(m_strListingFailure, "读取失败", MsgIcon::Warning);
 }

@@ -346,4 +346,10 @@ TEST_F(LawListTest, BodySearchCutShortByADamagedFileSaysSo) {
     EXPECT_EQ(boxes[0].caption, "读取失败");
     EXPECT_EQ(boxes[0].text.rfind("搜索法规正文时，有 ", 0), 0u) << boxes[0].text;
     EXPECT_NE(boxes[0].text.find("malformed"), std::string::npos) << boxes[0].text;
+    // The next listing that succeeds takes the notice away.
+    list->RunQuery("select lawid, topic, datum, wenhao, bumen from dornlaws where lawid=1");
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }));
+    EXPECT_EQ(list->GetRowCount(), 1);
+    EXPECT_NE(frame->GetStatusText(), QStringLiteral("搜索结果不完整：读取数据库时出错"));
+    EXPECT_EQ(m_messages.Messages().size(), 1u);
 }
