@@ -317,7 +317,8 @@ bool CSearchIndex::StopsAtNul(sqlite3* db, const std::string& lawTable, const st
 
 bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const std::string& column,
                               const std::vector<std::string>& words, std::vector<int>& lawids,
-                              std::int64_t& upto, bool* exact) {
+                              std::int64_t& upto, bool* exact, std::int64_t above,
+                              std::int64_t through) {
     lawids.clear();
     upto = 0;
     if (exact)
@@ -332,11 +333,16 @@ bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const st
         return false;
     const std::string table = IndexTable(lawTable, column);
     sqlite3_stmt* stmt = nullptr;
+    // The index seeks to the range in its lists rather than reading them from the start.
     if (sqlite3_prepare_v2(db,
-                           ("SELECT rowid FROM " + table + " WHERE " + table + " MATCH ?").c_str(),
+                           ("SELECT rowid FROM " + table + " WHERE " + table +
+                            " MATCH ?1 AND rowid > ?2 AND rowid <= ?3")
+                               .c_str(),
                            -1, &stmt, nullptr) != SQLITE_OK)
         return false;
     sqlite3_bind_text(stmt, 1, query.c_str(), static_cast<int>(query.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int64(stmt, 2, above);
+    sqlite3_bind_int64(stmt, 3, through);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
         lawids.push_back(static_cast<int>(sqlite3_column_int64(stmt, 0)));

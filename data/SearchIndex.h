@@ -72,9 +72,12 @@ public:
     // `exact` (when given) tells whether the candidates up to `upto` are exactly the laws
     // that match: every word is one pair (CBigramTokenizer::IsOnePair) and the index reads
     // the texts as like does (StopsAtNul); the laws then need no check of their texts.
+    // With `above` and `through`, only the candidates in that range of lawids (above the
+    // one, up to and including the other) are read.
     static bool Candidates(sqlite3* db, const std::string& lawTable, const std::string& column,
                            const std::vector<std::string>& words, std::vector<int>& lawids,
-                           std::int64_t& upto, bool* exact = nullptr);
+                           std::int64_t& upto, bool* exact = nullptr, std::int64_t above = 0,
+                           std::int64_t through = kComplete);
     // True when the index of `column` reads each text only up to its first NUL, as the
     // engine's like does (every index made since that rule; older ones read to the end).
     static bool StopsAtNul(sqlite3* db, const std::string& lawTable, const std::string& column);

@@ -49,13 +49,26 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     if (m_bReadFailed)
         ++m_nFailedWindows;
     m_nSkipped = 0;
+    // Wide arithmetic: a lawid near the top of the integer range must not overflow the
+    // window's upper bound.
+    const long long windows = (static_cast<long long>(highest) + kWindowSize - 1) / kWindowSize;
+
+    // The index's candidates are read a run of windows at a time, the first runs short: a
+    // frequent word has most of the collection's laws as candidates, and the first rows must
+    // not wait for all of them. `candidates` holds those of the current run of windows.
     std::vector<int> candidates;
     std::int64_t indexed = 0;
+    bool narrowed = false;
     bool exact = false;
-    const bool narrowed = m_bUseIndex && highest > 0 &&
-                          CSearchIndex::Candidates(m_db.GetConnectionHandle(), m_strLawTable,
-                                                   "body", words, candidates, indexed, &exact);
-    m_bExact = narrowed && exact;
+    auto readCandidates = [&](long long firstWindow, long long endWindow) {
+        narrowed = m_bUseIndex && highest > 0 &&
+                   CSearchIndex::Candidates(m_db.GetConnectionHandle(), m_strLawTable, "body",
+                                            words, candidates, indexed, &exact,
+                                            firstWindow * kWindowSize, endWindow * kWindowSize);
+        return narrowed && exact;
+    };
+    // Whether the index decides is the same for every run; the first tells.
+    m_bExact = readCandidates(0, std::min<long long>(windows, 16));
     // Where the index decides, the list's columns come from the law table's index by lawid,
     // which the index brings along, instead of the rows that hold the texts.
     const std::string plainTable = builder.GetTable();
@@ -79,20 +92,21 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         };
         if (!narrowed || i + kWindowSize > indexed)
             return build();
+        const bool decided = m_bExact && exact;
         auto first = std::upper_bound(candidates.begin(), candidates.end(), i);
         auto last = std::upper_bound(first, candidates.end(), i + kWindowSize);
         if (first == last)
             return false;
         // A window where most laws are candidates reads them all anyway: its statement stays
         // the plain one, so a word in nearly every law costs what the scan costs.
-        if (!m_bExact && last - first > kWindowSize / 2)
+        if (!decided && last - first > kWindowSize / 2)
             return build();
         const std::string in = InCondition("law.lawid", std::span<const int>(first, last));
         // Where the index decides, the laws it names are the ones found: their texts are not
         // read at all.
-        const std::string& rest = m_bExact ? baseCondition : bodyCondition;
+        const std::string& rest = decided ? baseCondition : bodyCondition;
         condition = in + (rest.empty() ? "" : " and (" + rest + ")");
-        if (m_bExact)
+        if (decided)
             builder.SetTable(decidedTable.c_str());
         return build();
     };
@@ -115,21 +129,45 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     };
     const int workers =
         m_nWorkers > 0 ? m_nWorkers : static_cast<int>(std::thread::hardware_concurrency());
-    // Wide arithmetic: a lawid near the top of the integer range must not overflow the
-    // window's upper bound.
-    const long long windows = (static_cast<long long>(highest) + kWindowSize - 1) / kWindowSize;
     std::vector<std::unique_ptr<CDbConnection>> connections;
     if (workers > 1 && windows > 1 && m_db.IsOpen() && !m_db.GetConnectionString().empty())
         connections = OpenHelperConnections(workers);
-    if (!connections.empty()) {
+    // The runs of windows: 16, then each four times the one before.
+    long long runSize = 16;
+    for (long long run = 0; run < windows && !ended && !StopRequested();
+         run += runSize, runSize *= 4) {
+        const long long runEnd = std::min(windows, run + runSize);
+        if (run > 0)
+            readCandidates(run, runEnd);
+        if (connections.empty()) {
+            for (long long w = run; w < runEnd && !ended && !StopRequested(); ++w) {
+                const long long i = w * kWindowSize;
+                ++m_nWindows;
+                if (m_connect)
+                    m_connect();
+                std::string sql;
+                if (!windowStatement(i, sql)) {
+                    ++m_nSkipped;
+                    continue;
+                }
+                std::vector<CLawRow> windowRows;
+                if (!ReadWindow(sql, windowRows, nullptr)) {
+                    if (StopRequested())
+                        break;
+                    secondPass(i, windowRows);
+                }
+                deliver(std::move(windowRows));
+            }
+            continue;
+        }
         // The helpers take the first passes in order, the windows ahead of this thread; this
         // thread takes each window's rows in order as soon as it is searched, and searches
         // a failed one again as a single run would.
         std::vector<std::string> statements;
-        for (long long i = 0; i < highest; i += kWindowSize) {
+        for (long long w = run; w < runEnd; ++w) {
             std::string sql;
             // Empty: nothing to search.
-            windowStatement(i, sql);
+            windowStatement(w * kWindowSize, sql);
             statements.push_back(std::move(sql));
         }
         std::vector<std::vector<CLawRow>> found(statements.size());
@@ -141,12 +179,12 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         std::atomic<bool> quit{false};
         auto helper = [&](CDbConnection* db) {
             CBodySearch own(*db, m_strLawTable, std::function<void()>());
-            for (size_t w; !quit.load() && (w = next.fetch_add(1)) < statements.size();) {
-                if (statements[w].empty())
+            for (size_t k; !quit.load() && (k = next.fetch_add(1)) < statements.size();) {
+                if (statements[k].empty())
                     continue;
-                const char result = own.ReadWindow(statements[w], found[w], nullptr) ? 1 : 2;
+                const char result = own.ReadWindow(statements[k], found[k], nullptr) ? 1 : 2;
                 std::lock_guard guard(lock);
-                state[w] = result;
+                state[k] = result;
                 searched.notify_all();
             }
         };
@@ -162,47 +200,28 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         } helpers{quit, {}};
         for (const auto& db : connections)
             helpers.threads.emplace_back(helper, db.get());
-        for (size_t w = 0; w < statements.size() && !ended && !StopRequested(); ++w) {
+        for (size_t k = 0; k < statements.size() && !ended && !StopRequested(); ++k) {
             ++m_nWindows;
             if (m_connect)
                 m_connect();
-            if (statements[w].empty()) {
+            if (statements[k].empty()) {
                 ++m_nSkipped;
                 continue;
             }
             char result = 0;
             {
                 std::unique_lock guard(lock);
-                searched.wait(guard, [&] { return state[w] != 0; });
-                result = state[w];
+                searched.wait(guard, [&] { return state[k] != 0; });
+                result = state[k];
             }
-            std::vector<CLawRow> windowRows = std::move(found[w]);
-            if (result != 1 && !ReadWindow(statements[w], windowRows, nullptr)) {
+            std::vector<CLawRow> windowRows = std::move(found[k]);
+            if (result != 1 && !ReadWindow(statements[k], windowRows, nullptr)) {
                 if (StopRequested())
                     break;
-                secondPass(static_cast<long long>(w) * kWindowSize, windowRows);
+                secondPass((run + static_cast<long long>(k)) * kWindowSize, windowRows);
             }
             deliver(std::move(windowRows));
         }
-        builder.SetTable(plainTable.c_str());
-        return rows;
-    }
-    for (long long i = 0; i < highest && !ended && !StopRequested(); i += kWindowSize) {
-        ++m_nWindows;
-        if (m_connect)
-            m_connect();
-        std::string sql;
-        if (!windowStatement(i, sql)) {
-            ++m_nSkipped;
-            continue;
-        }
-        std::vector<CLawRow> windowRows;
-        if (!ReadWindow(sql, windowRows, nullptr)) {
-            if (StopRequested())
-                break;
-            secondPass(i, windowRows);
-        }
-        deliver(std::move(windowRows));
     }
     builder.SetTable(plainTable.c_str());
     return rows;

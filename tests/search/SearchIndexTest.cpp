@@ -168,18 +168,25 @@ TEST_F(SearchIndexTest, SearchThroughTheIndexEqualsPlainLikeOnTrickyTexts) {
         "a_b%c",
         "刑法修正案（十一）",
     };
+    // Spread over a thousand windows, so that the search reads the index's candidates in
+    // several runs of windows.
     for (size_t i = 0; i < texts.size(); ++i) {
-        db.AddLaw(static_cast<int>(i) * 37 + 1, texts[i], "2001-01-01", {}, {}, texts[i]);
-        db.AddLink(static_cast<int>(i) * 37 + 1, 0x2000000);
+        db.AddLaw(static_cast<int>(i) * 1237 + 1, texts[i], "2001-01-01", {}, {}, texts[i]);
+        db.AddLink(static_cast<int>(i) * 1237 + 1, 0x2000000);
+    }
+    // The last law of the first run of windows and the first of the next.
+    for (const int lawid : {1600, 1601}) {
+        db.AddLaw(lawid, "合同当事人", "2001-01-01", {}, {}, "合同当事人 TAX a_b%c 人民法院");
+        db.AddLink(lawid, 0x2000000);
     }
     // Texts and a title with a NUL inside: like reads them only up to it.
-    db.AddLaw(901, "x", "2001-01-01");
-    db.AddLaw(902, "x", "2001-01-01");
+    db.AddLaw(90001, "x", "2001-01-01");
+    db.AddLaw(90002, "x", "2001-01-01");
     db.Exec("UPDATE dornlaws SET body='前言' || char(0) || '合同当事人', topic='税法' || char(0) "
-            "|| '合同' WHERE lawid=901");
-    db.Exec("UPDATE dornlaws SET body=char(0) || 'TAX 合同' WHERE lawid=902");
-    db.AddLink(901, 0x2000000);
-    db.AddLink(902, 0x2000000);
+            "|| '合同' WHERE lawid=90001");
+    db.Exec("UPDATE dornlaws SET body=char(0) || 'TAX 合同' WHERE lawid=90002");
+    db.AddLink(90001, 0x2000000);
+    db.AddLink(90002, 0x2000000);
     const std::vector<std::vector<std::string>> words = {
         {"tax"},         {"Tax"},   {"合同"},        {"当事人"},     {"同，当"}, {"同当"},
         {"前言"},        {"税法"},  {"人民法院"},    {"人民　法院"}, {"民　法"}, {"法院"},
@@ -208,11 +215,13 @@ TEST_F(SearchIndexTest, SearchThroughTheIndexEqualsPlainLikeOnTrickyTexts) {
                       CSearchIndex::kComplete)
                 << error;
         }
-        for (const auto& w : words) {
+        for (size_t k = 0; k < words.size(); ++k) {
+            const auto& w = words[k];
             SCOPED_TRACE(w[0]);
             const std::vector<int> plain = PlainLike(db.Path(), "body", w);
             bool exact = false;
-            EXPECT_EQ(BodySearch(db, w, true, 1, nullptr, &exact), plain);
+            // One window at a time, or shared among helpers.
+            EXPECT_EQ(BodySearch(db, w, true, k % 2 ? 2 : 1, nullptr, &exact), plain);
             EXPECT_EQ(exact, !before && kOnePair.count(w[0]) > 0);
             EXPECT_EQ(TitleSearch(db, w), PlainLike(db.Path(), "topic", w));
         }
