@@ -65,6 +65,22 @@ protected:
         return ids;
     }
 
+    // A law filed in one category; without a date when `datum` is empty.
+    void AddFiledLaw(int lawid, const std::string& topic, const std::string& datum,
+                     const std::string& body) {
+        const std::string id = std::to_string(lawid);
+        const std::string sql =
+            datum.empty() ? "insert into dornlaws (lawid, topic, body) values (" + id + ", '" +
+                                topic + "', '" + body + "')"
+                          : "insert into dornlaws (lawid, topic, datum, body) values (" + id +
+                                ", '" + topic + "', '" + datum + "', '" + body + "')";
+        ASSERT_EQ(m_db.Execute(sql.c_str()), 1);
+        ASSERT_EQ(
+            m_db.Execute(
+                ("insert into dornlawas (lawid, treeid) values (" + id + ", 33554432)").c_str()),
+            1);
+    }
+
     CMessageRecorder m_messages;
     TestDb m_file;
     CDbConnection m_db;
@@ -103,17 +119,9 @@ TEST_F(ParallelBodySearch, SameLawsAsOnePlainStatementOverTheCorpus) {
 TEST_F(ParallelBodySearch, RowsKeepTheWindowOrderAndTheirColumns) {
     m_file.Connect(m_db);
     // Laws spread over many windows, each filed once; the newest first within a window.
-    for (int i = 1; i <= 1000; ++i) {
-        const std::string sql = "insert into dornlaws (lawid, topic, datum, body) values (" +
-                                std::to_string(i * 7) + ", 'T" + std::to_string(i) +
-                                "', '2001-01-" + std::to_string(1 + i % 28) + "', '" +
-                                (i % 3 == 0 ? "甲合同乙" : "甲乙") + "')";
-        ASSERT_EQ(m_db.Execute(sql.c_str()), 1);
-        ASSERT_EQ(m_db.Execute(("insert into dornlawas (lawid, treeid) values (" +
-                                std::to_string(i * 7) + ", 33554432)")
-                                   .c_str()),
-                  1);
-    }
+    for (int i = 1; i <= 1000; ++i)
+        AddFiledLaw(i * 7, "T" + std::to_string(i), "2001-01-" + std::to_string(1 + i % 28),
+                    i % 3 == 0 ? "甲合同乙" : "甲乙");
     const std::vector<CLawRow> one = Search("合同", 1);
     const std::vector<CLawRow> two = Search("合同", 2);
     ASSERT_EQ(one.size(), 333U);
@@ -128,16 +136,8 @@ TEST_F(ParallelBodySearch, RowsKeepTheWindowOrderAndTheirColumns) {
 
 TEST_F(ParallelBodySearch, HelpersThatCannotConnectLeaveTheWindowsToTheOwner) {
     m_file.Connect(m_db);
-    for (int i = 1; i <= 300; ++i) {
-        ASSERT_EQ(m_db.Execute(("insert into dornlaws (lawid, topic, body) values (" +
-                                std::to_string(i) + ", 'T', '" + (i % 2 ? "合同" : "无") + "')")
-                                   .c_str()),
-                  1);
-        ASSERT_EQ(m_db.Execute(("insert into dornlawas (lawid, treeid) values (" +
-                                std::to_string(i) + ", 33554432)")
-                                   .c_str()),
-                  1);
-    }
+    for (int i = 1; i <= 300; ++i)
+        AddFiledLaw(i, "T", "", i % 2 ? "合同" : "无");
     const std::vector<int> expected = Ids(Search("合同", 1));
     ASSERT_EQ(expected.size(), 150U);
     // The file is gone under its name: the owner's open connection still reads it, a helper
@@ -154,17 +154,8 @@ TEST_F(ParallelBodySearch, HelpersThatCannotConnectLeaveTheWindowsToTheOwner) {
 TEST_F(ParallelBodySearch, RowsAsTheyComeAndARunEndedPartWay) {
     m_file.Connect(m_db);
     ASSERT_EQ(m_db.Execute("BEGIN"), 1);
-    for (int i = 1; i <= 3000; ++i) {
-        ASSERT_EQ(m_db.Execute(("insert into dornlaws (lawid, topic, datum, body) values (" +
-                                std::to_string(i) + ", 'T', '2001-01-01', '" +
-                                (i % 3 ? "甲乙" : "甲合同乙") + "')")
-                                   .c_str()),
-                  1);
-        ASSERT_EQ(m_db.Execute(("insert into dornlawas (lawid, treeid) values (" +
-                                std::to_string(i) + ", 33554432)")
-                                   .c_str()),
-                  1);
-    }
+    for (int i = 1; i <= 3000; ++i)
+        AddFiledLaw(i, "T", "2001-01-01", i % 3 ? "甲乙" : "甲合同乙");
     ASSERT_EQ(m_db.Execute("COMMIT"), 1);
     const std::vector<int> whole = Ids(Search("合同", 1));
     ASSERT_EQ(whole.size(), 1000U);
