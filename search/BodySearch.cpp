@@ -53,9 +53,11 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     // window's upper bound.
     const long long windows = (static_cast<long long>(highest) + kWindowSize - 1) / kWindowSize;
 
-    // The index's candidates are read a run of windows at a time, the first runs short: a
+    // The index's candidates are read a run of windows at a time, the first run short: a
     // frequent word has most of the collection's laws as candidates, and the first rows must
     // not wait for all of them. `candidates` holds those of the current run of windows.
+    // The runs: kFirstRun windows, then each four times the one before.
+    constexpr long long kFirstRun = 16;
     std::vector<int> candidates;
     std::int64_t indexed = 0;
     bool narrowed = false;
@@ -68,7 +70,7 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         return narrowed && exact;
     };
     // Whether the index decides is the same for every run; the first tells.
-    m_bExact = readCandidates(0, std::min<long long>(windows, 16));
+    m_bExact = readCandidates(0, std::min(windows, kFirstRun));
     // Where the index decides, the list's columns come from the law table's index by lawid,
     // which the index brings along, instead of the rows that hold the texts.
     const std::string plainTable = builder.GetTable();
@@ -132,8 +134,7 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     std::vector<std::unique_ptr<CDbConnection>> connections;
     if (workers > 1 && windows > 1 && m_db.IsOpen() && !m_db.GetConnectionString().empty())
         connections = OpenHelperConnections(workers);
-    // The runs of windows: 16, then each four times the one before.
-    long long runSize = 16;
+    long long runSize = kFirstRun;
     for (long long run = 0; run < windows && !ended && !StopRequested();
          run += runSize, runSize *= 4) {
         const long long runEnd = std::min(windows, run + runSize);
