@@ -140,30 +140,10 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         const long long runEnd = std::min(windows, run + runSize);
         if (run > 0)
             readCandidates(run, runEnd);
-        if (connections.empty()) {
-            for (long long w = run; w < runEnd && !ended && !StopRequested(); ++w) {
-                const long long i = w * kWindowSize;
-                ++m_nWindows;
-                if (m_connect)
-                    m_connect();
-                std::string sql;
-                if (!windowStatement(i, sql)) {
-                    ++m_nSkipped;
-                    continue;
-                }
-                std::vector<CLawRow> windowRows;
-                if (!ReadWindow(sql, windowRows, nullptr)) {
-                    if (StopRequested())
-                        break;
-                    secondPass(i, windowRows);
-                }
-                deliver(std::move(windowRows));
-            }
-            continue;
-        }
-        // The helpers take the first passes in order, the windows ahead of this thread; this
-        // thread takes each window's rows in order as soon as it is searched, and searches
-        // a failed one again as a single run would.
+        // The helpers, where there are any, take the first passes in order, the windows
+        // ahead of this thread; this thread takes each window's rows in order as soon as it
+        // is searched, searching it itself without helpers, and searches a failed one again
+        // as a single run would.
         std::vector<std::string> statements;
         for (long long w = run; w < runEnd; ++w) {
             std::string sql;
@@ -209,14 +189,20 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
                 ++m_nSkipped;
                 continue;
             }
-            char result = 0;
-            {
+            std::vector<CLawRow> windowRows;
+            bool read = false;
+            if (helpers.threads.empty()) {
+                read = ReadWindow(statements[k], windowRows, nullptr);
+            } else {
                 std::unique_lock guard(lock);
                 searched.wait(guard, [&] { return state[k] != 0; });
-                result = state[k];
+                read = state[k] == 1;
+                guard.unlock();
+                windowRows = std::move(found[k]);
+                // A window a helper could not read is read here once more.
+                read = read || ReadWindow(statements[k], windowRows, nullptr);
             }
-            std::vector<CLawRow> windowRows = std::move(found[k]);
-            if (result != 1 && !ReadWindow(statements[k], windowRows, nullptr)) {
+            if (!read) {
                 if (StopRequested())
                     break;
                 secondPass((run + static_cast<long long>(k)) * kWindowSize, windowRows);
