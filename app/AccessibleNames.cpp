@@ -1,9 +1,9 @@
 #include "app/AccessibleNames.h"
 
 #include "app/MainFrame.h"
-#include "browse/LeftView.h"
-#include "browse/TolvarinView.h"
-#include "display/ShowLawView.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
+#include "display/gui/ShowLawView.h"
 
 #include <QLabel>
 #include <QListView>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CollectionLocator.h"
-#include "app/RecentFileList.h"
+#include "data/CollectionLocator.h"
+#include "data/gui/RecentFileList.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,9 +1,9 @@
-#include "update/FrameUpdateHost.h"
+#include "app/FrameUpdateHost.h"
 
-#include "app/FrameMessageTarget.h"
 #include "app/MainFrame.h"
-#include "app/SyncEvent.h"
-#include "update/UpdateConfirmDlg.h"
+#include "ground/FrameMessageTarget.h"
+#include "ground/SyncEvent.h"
+#include "update/gui/UpdateConfirmDlg.h"
 
 #include <QApplication>
 #include <QMetaObject>

@@ -1,9 +1,9 @@
 #include "app/LawPageCommands.h"
 
-#include "app/CommandIds.h"
 #include "app/MainFrame.h"
-#include "display/LawOutline.h"
-#include "display/ShowLawView.h"
+#include "display/gui/LawOutline.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/CommandIds.h"
 
 #include <QAction>
 #include <QHBoxLayout>

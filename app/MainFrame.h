@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SyncEvent.h"
+#include "ground/SyncEvent.h"
 
 #include <QMainWindow>
 

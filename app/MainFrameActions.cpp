@@ -1,15 +1,15 @@
 // The frame's commands as actions: menu, toolbars, accelerators, status prompts, states.
 #include "app/CollectionController.h"
-#include "app/CommandIds.h"
-#include "app/EditionConfig.h"
 #include "app/HelpCommands.h"
 #include "app/InterfaceLanguage.h"
 #include "app/MainFrame.h"
-#include "app/Reader.h"
 #include "app/ReadOnlyNotice.h"
 #include "app/TolvarinDoc.h"
-#include "browse/TolvarinView.h"
-#include "display/ShowLawView.h"
+#include "browse/gui/TolvarinView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/CommandIds.h"
+#include "ground/EditionConfig.h"
+#include "reader/gui/Reader.h"
 
 #include <QAction>
 #include <QActionGroup>

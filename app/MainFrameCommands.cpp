@@ -1,11 +1,11 @@
 // The frame's own commands: editions, the update's stop, the list's view styles, printing,
 // copying and moving between the panes.
-#include "app/CommandIds.h"
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
-#include "browse/LeftView.h"
-#include "browse/TolvarinView.h"
-#include "display/ShowLawView.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/CommandIds.h"
+#include "ground/EditionConfig.h"
 
 #include <QApplication>
 #include <QPageSetupDialog>

@@ -1,13 +1,13 @@
 // The frame's messages from worker threads, its close handling and its saved state.
-#include "app/EditionConfig.h"
 #include "app/FrameMessageEvent.h"
-#include "app/FrameMessageTarget.h"
 #include "app/MainFrame.h"
-#include "app/MessageService.h"
-#include "app/Reader.h"
-#include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
-#include "browse/TolvarinView.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
+#include "ground/EditionConfig.h"
+#include "ground/FrameMessageTarget.h"
+#include "ground/MessageService.h"
+#include "reader/gui/Reader.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

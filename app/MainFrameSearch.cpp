@@ -1,15 +1,15 @@
 #include "app/MainFrame.h"
 
-#include "app/EditionConfig.h"
 #include "app/LawPageCommands.h"
-#include "app/TextUtil.h"
-#include "browse/TolvarinView.h"
+#include "browse/gui/TolvarinView.h"
 #include "data/SqlSelect.h"
-#include "display/ShowLawView.h"
-#include "search/AdvancedSearchDlg.h"
-#include "search/FindDlg.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/EditionConfig.h"
+#include "ground/TextUtil.h"
 #include "search/SearchComposer.h"
-#include "search/TitleSearchDlg.h"
+#include "search/gui/AdvancedSearchDlg.h"
+#include "search/gui/FindDlg.h"
+#include "search/gui/TitleSearchDlg.h"
 
 #include <QStatusBar>
 

@@ -1,11 +1,11 @@
 #include "app/PdfExport.h"
 
-#include "app/CollectionFile.h"
-#include "app/CollectionLocator.h"
-#include "app/EditionConfig.h"
 #include "app/TolvarinDoc.h"
+#include "data/CollectionFile.h"
+#include "data/CollectionLocator.h"
 #include "display/LawPage.h"
-#include "display/ShowLawView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/EditionConfig.h"
 
 #include <QCommandLineParser>
 #include <QFile>

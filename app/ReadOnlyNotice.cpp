@@ -1,8 +1,8 @@
 #include "app/ReadOnlyNotice.h"
 
-#include "app/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/TolvarinDoc.h"
+#include "ground/CommandIds.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,15 +1,15 @@
 #include "app/TolvarinApp.h"
 
-#include "app/AppConstants.h"
 #include "app/CollectionController.h"
-#include "app/CollectionFile.h"
-#include "app/CollectionLocator.h"
 #include "app/MainFrame.h"
-#include "app/Reader.h"
 #include "app/SingleInstance.h"
 #include "app/TolvarinDoc.h"
 #include "browse/ListQueryJob.h"
-#include "browse/TolvarinView.h"
+#include "browse/gui/TolvarinView.h"
+#include "data/CollectionFile.h"
+#include "data/CollectionLocator.h"
+#include "ground/AppConstants.h"
+#include "reader/gui/Reader.h"
 #include "ui/SplashWnd.h"
 
 #include <QAbstractItemView>

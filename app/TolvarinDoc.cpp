@@ -1,6 +1,6 @@
 #include "app/TolvarinDoc.h"
 
-#include "app/CollectionFile.h"
+#include "data/CollectionFile.h"
 
 CTolvarinDoc::~CTolvarinDoc() {
     m_db.Close();

@@ -1,10 +1,10 @@
 // The online update as the document starts it (command 32777).
 #include "app/CollectionController.h"
+#include "app/FrameUpdateHost.h"
 #include "app/MainFrame.h"
-#include "app/MessageService.h"
 #include "app/ReadOnlyNotice.h"
 #include "app/TolvarinDoc.h"
-#include "update/FrameUpdateHost.h"
+#include "ground/MessageService.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateSettings.h"
 

@@ -5,16 +5,16 @@
 //
 // DIR holds db1.mdb (for example from "tolvarin-admin generate --laws 200000"); DIR2 holds a
 // db1.mdb whose longest law is shown (for example the imported shared corpus).
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
-#include "app/MessageService.h"
 #include "app/TolvarinApp.h"
 #include "app/TolvarinDoc.h"
-#include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
-#include "browse/TolvarinView.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
 #include "data/DbRecordset.h"
-#include "display/ShowLawView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -12,18 +12,18 @@
 // one law after another (bench/run writes it with the sqlite3 program). Exits 1 when a body
 // search finds other laws than the plain statement.
 
-#include "app/CollectionFile.h"
-#include "app/EditionConfig.h"
-#include "app/MessageService.h"
-#include "app/TextUtil.h"
 #include "browse/CategoryStatement.h"
 #include "browse/ListQueryJob.h"
 #include "browse/ListQuerySink.h"
+#include "data/CollectionFile.h"
 #include "data/DbConnection.h"
 #include "data/DbRecordset.h"
 #include "data/JetSql.h"
 #include "data/SearchIndex.h"
 #include "data/SqlSelect.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
+#include "ground/TextUtil.h"
 #include "search/BodySearch.h"
 #include "search/QuickSearch.h"
 #include "search/SearchComposer.h"

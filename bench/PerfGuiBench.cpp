@@ -8,16 +8,16 @@
 // DIR and DIR2 hold a db1.mdb; the longest law of DIR2 (default DIR) is shown and, with the
 // program given, exported by `tolvarin --export-pdf` (its time and peak memory). A page of
 // 10 MB shows how long the window is held and how long the whole takes from the worker.
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
-#include "app/MessageService.h"
 #include "app/TolvarinApp.h"
 #include "app/TolvarinDoc.h"
-#include "browse/LeftView.h"
-#include "browse/TolvarinView.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
 #include "data/DbRecordset.h"
 #include "display/LawPage.h"
-#include "display/ShowLawView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -11,11 +11,11 @@
 //
 // Exits 1 when a body search's laws differ from the single statement's.
 
-#include "app/MessageService.h"
-#include "app/TextUtil.h"
 #include "data/DbConnection.h"
 #include "data/DbRecordset.h"
 #include "data/SqlSelect.h"
+#include "ground/MessageService.h"
+#include "ground/TextUtil.h"
 #include "search/BodySearch.h"
 #include "search/SearchComposer.h"
 

@@ -11,8 +11,8 @@
 // figures are printed as the table rows of bench/run (the details go to standard error).
 // The update's processor time counts the client and the publisher, which run in this
 // process.
-#include "app/MessageService.h"
-#include "app/SyncEvent.h"
+#include "ground/MessageService.h"
+#include "ground/SyncEvent.h"
 #include "tools/publish/Publisher.h"
 #include "update/InternetSession.h"
 #include "update/UpdateRun.h"

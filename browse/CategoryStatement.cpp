@@ -1,7 +1,7 @@
 #include "browse/CategoryStatement.h"
 
-#include "app/EditionConfig.h"
 #include "data/TreeNode.h"
+#include "ground/EditionConfig.h"
 
 std::string CategoryStatement(const CEditionConfig& config, int categoryId) {
     if (categoryId == 0)

@@ -1,11 +1,11 @@
 #include "browse/ListQueryJob.h"
 
-#include "app/CollectionFile.h"
-#include "app/FrameMessageTarget.h"
 #include "browse/FirstRowsPlan.h"
+#include "data/CollectionFile.h"
 #include "data/DbConnection.h"
 #include "data/DbRecordset.h"
 #include "data/SearchIndex.h"
+#include "ground/FrameMessageTarget.h"
 
 #include <sqlite3.h>
 

@@ -1,6 +1,6 @@
-#include "app/CollectionFile.h"
+#include "data/CollectionFile.h"
 
-#include "app/AppConstants.h"
+#include "ground/AppConstants.h"
 
 #include <mutex>
 

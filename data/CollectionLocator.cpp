@@ -1,7 +1,7 @@
-#include "app/CollectionLocator.h"
+#include "data/CollectionLocator.h"
 
-#include "app/AppConstants.h"
 #include "data/Schema.h"
+#include "ground/AppConstants.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 #include "data/DbConnection.h"
 
-#include "app/MessageService.h"
-#include "data/JetSql.h"
 #include "data/HitFunctions.h"
+#include "data/JetSql.h"
 #include "data/LikeFunction.h"
 #include "data/RecordsetHandle.h"
 #include "data/SearchIndex.h"
+#include "ground/MessageService.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,9 +1,9 @@
 #include "data/DbFieldReader.h"
 
-#include "app/MessageService.h"
-#include "app/TextUtil.h"
 #include "data/JetSql.h"
 #include "data/RecordsetHandle.h"
+#include "ground/MessageService.h"
+#include "ground/TextUtil.h"
 
 #include <cctype>
 #include <charconv>

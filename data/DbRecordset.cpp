@@ -1,8 +1,8 @@
 #include "data/DbRecordset.h"
 
-#include "app/TextUtil.h"
 #include "data/DbConnection.h"
 #include "data/RecordsetHandle.h"
+#include "ground/TextUtil.h"
 
 #include <sqlite3.h>
 

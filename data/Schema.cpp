@@ -1,8 +1,8 @@
 #include "data/Schema.h"
 
-#include "app/AppConstants.h"
 #include "data/DbConnection.h"
 #include "data/SearchIndex.h"
+#include "ground/AppConstants.h"
 
 #include <filesystem>
 #include <set>

@@ -1,9 +1,9 @@
 #include "display/LawPage.h"
 
-#include "app/MessageService.h"
-#include "app/TextUtil.h"
 #include "data/DbRecordset.h"
 #include "display/HtmlText.h"
+#include "ground/MessageService.h"
+#include "ground/TextUtil.h"
 
 #include <string_view>
 #include <utility>

@@ -2,7 +2,7 @@
 // a decoded text survives the way back and forth, and valid UTF-8 is never altered by it.
 
 #include "FuzzInput.h"
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static CGbkCodec codec("GBK");

@@ -2,10 +2,10 @@
 // and the fields always reach the page.
 
 #include "FuzzInput.h"
-#include "app/TextUtil.h"
 #include "display/HtmlText.h"
 #include "display/LawPage.h"
 #include "display/ViewHtml.h"
+#include "ground/TextUtil.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> parts = SplitFuzzInput(data, size, 8);

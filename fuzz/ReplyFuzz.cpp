@@ -5,10 +5,10 @@
 
 #include "FuzzInput.h"
 
-#include "app/EditionConfig.h"
-#include "app/MessageService.h"
 #include "data/Schema.h"
 #include "data/TreeNode.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 #include "update/LawUpdater.h"
 #include "update/LinkUpdater.h"
 #include "update/ReplyReader.h"

@@ -2,7 +2,7 @@
 // text, pattern and replacement.
 
 #include "FuzzInput.h"
-#include "app/TextUtil.h"
+#include "ground/TextUtil.h"
 
 namespace {
 

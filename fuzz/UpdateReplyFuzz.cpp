@@ -6,10 +6,10 @@
 // carries a server id, and every link joins a stored law to a stored category.
 
 #include "FuzzInput.h"
-#include "app/EditionConfig.h"
-#include "app/GbkCodec.h"
-#include "app/MessageService.h"
 #include "data/Schema.h"
+#include "ground/EditionConfig.h"
+#include "ground/GbkCodec.h"
+#include "ground/MessageService.h"
 #include "update/LawUpdater.h"
 #include "update/LinkUpdater.h"
 #include "update/ReplyReader.h"

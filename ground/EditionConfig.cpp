@@ -1,4 +1,4 @@
-#include "app/EditionConfig.h"
+#include "ground/EditionConfig.h"
 
 const char* const kChinesePageTemplate =
     "\t\t\t<table width='90%' border='0' cellspacing='0' cellpadding='0' align='center'>\t\n"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/EditionInfo.h"
+#include "ground/EditionInfo.h"
 
 #include <array>
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/FrameMessageTarget.h"
+#include "ground/FrameMessageTarget.h"
 
 #include <mutex>
 

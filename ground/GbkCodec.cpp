@@ -1,4 +1,4 @@
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,4 +1,4 @@
-#include "app/MessageService.h"
+#include "ground/MessageService.h"
 
 #include <atomic>
 #include <cstdio>

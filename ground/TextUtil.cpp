@@ -1,4 +1,4 @@
-#include "app/TextUtil.h"
+#include "ground/TextUtil.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/Favourites.h"
+#include "reader/Favourites.h"
 
 #include <nlohmann/json.hpp>
 

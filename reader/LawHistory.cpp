@@ -1,4 +1,4 @@
-#include "app/LawHistory.h"
+#include "reader/LawHistory.h"
 
 void CLawHistory::Visit(int edition, int lawid, int leavingScroll) {
     if (lawid == 0)

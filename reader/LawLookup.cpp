@@ -1,4 +1,4 @@
-#include "browse/LawLookup.h"
+#include "reader/LawLookup.h"
 
 #include "data/DbRecordset.h"
 #include "data/SqlStatement.h"

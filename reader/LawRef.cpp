@@ -1,4 +1,4 @@
-#include "app/LawRef.h"
+#include "reader/LawRef.h"
 
 #include <nlohmann/json.hpp>
 

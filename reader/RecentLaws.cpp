@@ -1,4 +1,4 @@
-#include "app/RecentLaws.h"
+#include "reader/RecentLaws.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LawRef.h"
+#include "reader/LawRef.h"
 
 #include <cstddef>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppConstants.h"
 #include "browse/LawRow.h"
+#include "ground/AppConstants.h"
 
 #include <functional>
 #include <memory>

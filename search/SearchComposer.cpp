@@ -1,9 +1,9 @@
 #include "search/SearchComposer.h"
 
-#include "app/EditionConfig.h"
-#include "app/TextUtil.h"
 #include "data/SqlSelect.h"
 #include "data/TreeNode.h"
+#include "ground/EditionConfig.h"
+#include "ground/TextUtil.h"
 
 #include <cstdio>
 

@@ -1,12 +1,12 @@
 #include "update/FetchReply.h"
 
-#include "app/MessageService.h"
+#include "ground/MessageService.h"
 #include "update/InternetSession.h"
 #include "update/ReplyReader.h"
 #include "update/UpdateRequest.h"
 #include "update/UpdaterBase.h"
 
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #include "update/InternetSession.h"
 
-#include "app/AppConstants.h"
-#include "app/SyncEvent.h"
+#include "ground/AppConstants.h"
+#include "ground/SyncEvent.h"
 #include "update/InternetOnline.h"
 
 #include <cerrno>

@@ -1,11 +1,11 @@
 #include "update/LawUpdater.h"
 
-#include "app/EditionConfig.h"
-#include "app/TextUtil.h"
 #include "data/DbRecordset.h"
 #include "data/SqlInsert.h"
 #include "data/SqlSelect.h"
 #include "data/SqlUpdate.h"
+#include "ground/EditionConfig.h"
+#include "ground/TextUtil.h"
 #include "update/UpdateProgressSink.h"
 
 namespace {

@@ -1,10 +1,10 @@
 #include "update/LinkUpdater.h"
 
-#include "app/EditionConfig.h"
 #include "data/DbRecordset.h"
 #include "data/SqlInsert.h"
 #include "data/SqlSelect.h"
 #include "data/SqlUpdate.h"
+#include "ground/EditionConfig.h"
 #include "update/UpdateProgressSink.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "update/ReplyReader.h"
 
-#include "app/GbkCodec.h"
-#include "app/SyncEvent.h"
+#include "ground/GbkCodec.h"
+#include "ground/SyncEvent.h"
 #include "update/UpdaterBase.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "update/TreeUpdater.h"
 
-#include "app/EditionConfig.h"
 #include "data/DbRecordset.h"
 #include "data/SqlStatement.h"
+#include "ground/EditionConfig.h"
 #include "update/UpdateProgressSink.h"
 
 CTreeUpdater::CTreeUpdater() {

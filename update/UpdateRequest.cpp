@@ -1,6 +1,6 @@
 #include "update/UpdateRequest.h"
 
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 
 void CUpdateRequest::Empty() {
     m_strPage.clear();

@@ -1,8 +1,8 @@
 #include "update/UpdaterBase.h"
 
-#include "app/CollectionFile.h"
-#include "app/SyncEvent.h"
+#include "data/CollectionFile.h"
 #include "data/JetSql.h"
+#include "ground/SyncEvent.h"
 #include "update/UpdateProgressSink.h"
 
 #include <cctype>

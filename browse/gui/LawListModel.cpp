@@ -1,4 +1,4 @@
-#include "browse/LawListModel.h"
+#include "browse/gui/LawListModel.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>

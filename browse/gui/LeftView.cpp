@@ -1,12 +1,12 @@
-#include "browse/LeftView.h"
+#include "browse/gui/LeftView.h"
 
-#include "app/AppConstants.h"
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
-#include "app/MessageService.h"
 #include "app/TolvarinDoc.h"
 #include "browse/CategoryLoader.h"
-#include "browse/TolvarinView.h"
+#include "browse/gui/TolvarinView.h"
+#include "ground/AppConstants.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "browse/ListQueryChannel.h"
+#include "browse/gui/ListQueryChannel.h"
 
-#include "browse/ListEvent.h"
+#include "browse/gui/ListEvent.h"
 
 #include <QCoreApplication>
 

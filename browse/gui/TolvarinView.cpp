@@ -1,14 +1,14 @@
-#include "browse/TolvarinView.h"
+#include "browse/gui/TolvarinView.h"
 
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
-#include "app/MessageService.h"
 #include "browse/CategoryStatement.h"
-#include "browse/LawListModel.h"
-#include "browse/ListEvent.h"
-#include "browse/ListQueryChannel.h"
 #include "browse/ListQueryJob.h"
-#include "display/ShowLawView.h"
+#include "browse/gui/LawListModel.h"
+#include "browse/gui/ListEvent.h"
+#include "browse/gui/ListQueryChannel.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "app/RecentFileList.h"
+#include "data/gui/RecentFileList.h"
 
 #include <QFileInfo>
 #include <QSettings>

@@ -1,6 +1,6 @@
-#include "display/LawOutline.h"
+#include "display/gui/LawOutline.h"
 
-#include "display/ShowLawView.h"
+#include "display/gui/ShowLawView.h"
 
 #include <QAbstractItemView>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "display/LocalDocument.h"
+#include "display/gui/LocalDocument.h"
 
 #include <QFile>
 #include <QUrl>

@@ -1,6 +1,6 @@
-#include "display/LocalImageHandler.h"
+#include "display/gui/LocalImageHandler.h"
 
-#include "display/LocalDocument.h"
+#include "display/gui/LocalDocument.h"
 
 #include <QImage>
 #include <QPainter>

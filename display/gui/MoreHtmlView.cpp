@@ -1,12 +1,12 @@
-#include "display/MoreHtmlView.h"
+#include "display/gui/MoreHtmlView.h"
 
 #include "display/HtmlText.h"
-#include "display/LocalDocument.h"
-#include "display/LocalImageHandler.h"
-#include "display/ProgramResources.h"
+#include "display/gui/LocalDocument.h"
+#include "display/gui/LocalImageHandler.h"
+#include "display/gui/ProgramResources.h"
 
-#include "display/PageDocument.h"
 #include "display/ViewHtml.h"
+#include "display/gui/PageDocument.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
-#include "display/PageDocument.h"
+#include "display/gui/PageDocument.h"
 
-#include "display/LocalDocument.h"
-#include "display/LocalImageHandler.h"
+#include "display/gui/LocalDocument.h"
+#include "display/gui/LocalImageHandler.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "display/ProgramResources.h"
+#include "display/gui/ProgramResources.h"
 
 #include <QtCore/qglobal.h>
 

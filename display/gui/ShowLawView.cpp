@@ -1,12 +1,12 @@
-#include "display/ShowLawView.h"
+#include "display/gui/ShowLawView.h"
 
-#include "app/EditionConfig.h"
-#include "app/TextUtil.h"
 #include "app/TolvarinDoc.h"
 #include "display/LawPage.h"
-#include "display/LocalImageHandler.h"
-#include "display/PageDocument.h"
 #include "display/ViewHtml.h"
+#include "display/gui/LocalImageHandler.h"
+#include "display/gui/PageDocument.h"
+#include "ground/EditionConfig.h"
+#include "ground/TextUtil.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

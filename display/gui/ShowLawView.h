@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/MoreHtmlView.h"
+#include "display/gui/MoreHtmlView.h"
 
 #include <QPrinter>
 

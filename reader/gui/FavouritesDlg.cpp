@@ -1,6 +1,6 @@
-#include "ui/FavouritesDlg.h"
+#include "reader/gui/FavouritesDlg.h"
 
-#include "app/Favourites.h"
+#include "reader/Favourites.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

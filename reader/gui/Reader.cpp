@@ -1,17 +1,17 @@
-#include "app/Reader.h"
+#include "reader/gui/Reader.h"
 
-#include "app/CommandIds.h"
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
-#include "app/MessageService.h"
 #include "app/TolvarinDoc.h"
-#include "browse/LawLookup.h"
-#include "browse/LeftView.h"
-#include "browse/TolvarinView.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
 #include "data/SqlSelect.h"
-#include "display/ShowLawView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/CommandIds.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
+#include "reader/LawLookup.h"
+#include "reader/gui/FavouritesDlg.h"
 #include "search/SearchComposer.h"
-#include "ui/FavouritesDlg.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Favourites.h"
-#include "app/LawHistory.h"
-#include "app/RecentLaws.h"
+#include "reader/Favourites.h"
+#include "reader/LawHistory.h"
+#include "reader/RecentLaws.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "search/AdvancedSearchDlg.h"
+#include "search/gui/AdvancedSearchDlg.h"
 
 #include "data/JetSql.h"
-#include "search/DialogExchange.h"
+#include "search/gui/DialogExchange.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "search/AdvancedSearchValues.h"
-#include "search/ExchangeDialog.h"
+#include "search/gui/ExchangeDialog.h"
 
 #include <string>
 

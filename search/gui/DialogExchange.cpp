@@ -1,8 +1,8 @@
-#include "search/DialogExchange.h"
+#include "search/gui/DialogExchange.h"
 
-#include "app/MessageService.h"
-#include "app/TextUtil.h"
-#include "search/GbkLimitValidator.h"
+#include "ground/MessageService.h"
+#include "ground/TextUtil.h"
+#include "search/gui/GbkLimitValidator.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

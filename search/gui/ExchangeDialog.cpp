@@ -1,7 +1,7 @@
-#include "search/ExchangeDialog.h"
+#include "search/gui/ExchangeDialog.h"
 
-#include "search/DialogExchange.h"
-#include "search/GbkLimitValidator.h"
+#include "search/gui/DialogExchange.h"
+#include "search/gui/GbkLimitValidator.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>

@@ -1,6 +1,6 @@
-#include "search/FindDlg.h"
+#include "search/gui/FindDlg.h"
 
-#include "search/DialogExchange.h"
+#include "search/gui/DialogExchange.h"
 
 #include <QLabel>
 #include <QLayout>

@@ -1,6 +1,6 @@
-#include "search/GbkLimitValidator.h"
+#include "search/gui/GbkLimitValidator.h"
 
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 
 CGbkLimitValidator::CGbkLimitValidator(int maxBytes, QObject* parent)
     : QValidator(parent), m_nMaxBytes(maxBytes) {}

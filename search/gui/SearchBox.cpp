@@ -1,14 +1,14 @@
-#include "search/SearchBox.h"
+#include "search/gui/SearchBox.h"
 
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
 #include "app/TolvarinDoc.h"
-#include "browse/LeftView.h"
-#include "browse/TolvarinView.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
 #include "data/SearchIndex.h"
 #include "data/TreeNode.h"
+#include "ground/EditionConfig.h"
 #include "search/QuickSearch.h"
-#include "search/SearchIndexBuilder.h"
+#include "search/gui/SearchIndexBuilder.h"
 
 #include <QCheckBox>
 #include <QComboBox>

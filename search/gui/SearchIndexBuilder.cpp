@@ -1,6 +1,6 @@
-#include "search/SearchIndexBuilder.h"
+#include "search/gui/SearchIndexBuilder.h"
 
-#include "app/CollectionFile.h"
+#include "data/CollectionFile.h"
 #include "data/DbConnection.h"
 #include "data/SearchIndex.h"
 

@@ -1,6 +1,6 @@
-#include "search/TitleSearchDlg.h"
+#include "search/gui/TitleSearchDlg.h"
 
-#include "search/DialogExchange.h"
+#include "search/gui/DialogExchange.h"
 
 #include <QLabel>
 #include <QLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/ExchangeDialog.h"
+#include "search/gui/ExchangeDialog.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
-#include "browse/TolvarinView.h"
+#include "browse/gui/TolvarinView.h"
 
-#include "app/EditionConfig.h"
-#include "app/TextUtil.h"
 #include "browse/ListQueryJob.h"
 #include "data/SqlSelect.h"
+#include "ground/EditionConfig.h"
+#include "ground/TextUtil.h"
 #include "search/BodySearch.h"
 
 void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {

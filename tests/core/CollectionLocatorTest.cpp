@@ -1,5 +1,5 @@
 // Where the program finds its collection, and what it counts as one.
-#include "app/CollectionLocator.h"
+#include "data/CollectionLocator.h"
 #include "TestDb.h"
 
 #include <cstdlib>

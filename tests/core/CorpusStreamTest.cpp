@@ -2,8 +2,8 @@
 // shorter corpus.
 #include "tools/admin/CorpusStream.h"
 #include "TestDb.h"
-#include "app/MessageService.h"
 #include "data/DbRecordset.h"
+#include "ground/MessageService.h"
 #include "tools/admin/CollectionWriter.h"
 #include "tools/admin/CorpusImporter.h"
 

@@ -1,5 +1,5 @@
-#include "app/MessageService.h"
 #include "data/DbRecordset.h"
+#include "ground/MessageService.h"
 #include "tests/core/FaultVfs.h"
 #include "tests/core/PageDamage.h"
 #include "tests/core/TestDb.h"

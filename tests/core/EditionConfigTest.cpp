@@ -1,5 +1,5 @@
-#include "app/EditionConfig.h"
-#include "app/GbkCodec.h"
+#include "ground/EditionConfig.h"
+#include "ground/GbkCodec.h"
 
 #include <gtest/gtest.h>
 

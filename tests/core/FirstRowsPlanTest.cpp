@@ -1,12 +1,12 @@
 #include "TestDb.h"
 
-#include "app/EditionConfig.h"
-#include "app/MessageService.h"
 #include "browse/CategoryStatement.h"
 #include "browse/FirstRowsPlan.h"
 #include "data/DbRecordset.h"
 #include "data/JetSql.h"
 #include "data/SqlSelect.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 #include "search/AdvancedSearchValues.h"
 #include "search/SearchComposer.h"
 

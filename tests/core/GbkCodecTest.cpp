@@ -1,6 +1,6 @@
 // The update wire's charset: code page 936 read faithfully (0x80 is the euro sign), GB18030
 // for what that code page lacks, and every text written so that it reads back unchanged.
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/MessageService.h"
-#include "data/DbRecordset.h"
 #include "data/JetSql.h"
+#include "data/DbRecordset.h"
+#include "ground/MessageService.h"
 #include "tests/core/TestDb.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "app/GbkCodec.h"
-#include "app/TextUtil.h"
+#include "ground/TextUtil.h"
+#include "ground/GbkCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/MessageService.h"
 #include "data/TreeNode.h"
+#include "ground/MessageService.h"
 #include "tests/core/TestDb.h"
 
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
 #include "TestDatabase.h"
 
-#include "app/AppConstants.h"
-#include "app/EditionConfig.h"
-#include "app/MessageService.h"
 #include "browse/CategoryLoader.h"
 #include "browse/CategoryStatement.h"
 #include "data/DbConnection.h"
+#include "ground/AppConstants.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 #include "tests/core/PageDamage.h"
 
 #include <gtest/gtest.h>

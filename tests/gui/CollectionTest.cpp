@@ -4,18 +4,18 @@
 #include "TestDatabase.h"
 
 #include "app/CollectionController.h"
-#include "app/CollectionFile.h"
-#include "app/CommandIds.h"
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
-#include "app/MessageService.h"
 #include "app/TolvarinApp.h"
 #include "app/WelcomePage.h"
-#include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
-#include "browse/TolvarinView.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
+#include "data/CollectionFile.h"
 #include "data/Schema.h"
-#include "display/ShowLawView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/CommandIds.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 
 #include <QAction>
 #include <QMenu>

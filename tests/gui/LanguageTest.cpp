@@ -2,18 +2,18 @@
 #include "GuiTestUtil.h"
 #include "TestDatabase.h"
 
-#include "app/CommandIds.h"
-#include "app/EditionConfig.h"
 #include "app/InterfaceLanguage.h"
 #include "app/MainFrame.h"
-#include "app/MessageService.h"
 #include "app/TolvarinApp.h"
-#include "browse/LawListModel.h"
-#include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
-#include "browse/TolvarinView.h"
-#include "display/ShowLawView.h"
-#include "search/AdvancedSearchDlg.h"
+#include "browse/gui/LawListModel.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/CommandIds.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
+#include "search/gui/AdvancedSearchDlg.h"
 
 #include <QAction>
 #include <QLabel>

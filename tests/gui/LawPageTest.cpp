@@ -1,10 +1,10 @@
 #include "TestDatabase.h"
 
-#include "app/AppConstants.h"
-#include "app/EditionConfig.h"
-#include "app/MessageService.h"
 #include "data/DbConnection.h"
 #include "display/LawPage.h"
+#include "ground/AppConstants.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 #include "tests/core/PageDamage.h"
 
 #include <gtest/gtest.h>

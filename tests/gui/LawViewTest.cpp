@@ -1,11 +1,11 @@
 #include "GuiTestUtil.h"
 #include "TestDatabase.h"
 
-#include "app/AppConstants.h"
-#include "app/EditionConfig.h"
-#include "app/MessageService.h"
 #include "app/TolvarinDoc.h"
-#include "display/ShowLawView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/AppConstants.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 
 #include <QFile>
 #include <QImage>

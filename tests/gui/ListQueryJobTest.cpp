@@ -1,12 +1,12 @@
 #include "TestDatabase.h"
 
-#include "app/EditionConfig.h"
-#include "app/FrameMessageTarget.h"
-#include "app/MessageService.h"
 #include "browse/CategoryStatement.h"
 #include "browse/ListQueryJob.h"
 #include "data/DbConnection.h"
 #include "data/SqlSelect.h"
+#include "ground/EditionConfig.h"
+#include "ground/FrameMessageTarget.h"
+#include "ground/MessageService.h"
 #include "search/SearchComposer.h"
 #include "tests/core/PageDamage.h"
 

@@ -2,12 +2,12 @@
 // and finding remembered laws again in the collection.
 #include "TestDatabase.h"
 
-#include "app/AppConstants.h"
-#include "app/Favourites.h"
-#include "app/LawHistory.h"
-#include "app/RecentLaws.h"
-#include "browse/LawLookup.h"
 #include "data/DbConnection.h"
+#include "ground/AppConstants.h"
+#include "reader/Favourites.h"
+#include "reader/LawHistory.h"
+#include "reader/LawLookup.h"
+#include "reader/RecentLaws.h"
 
 #include <gtest/gtest.h>
 

@@ -3,18 +3,18 @@
 #include "GuiTestUtil.h"
 #include "TestDatabase.h"
 
-#include "app/CommandIds.h"
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
-#include "app/MessageService.h"
-#include "app/Reader.h"
 #include "app/SingleInstance.h"
 #include "app/TolvarinApp.h"
-#include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
-#include "browse/TolvarinView.h"
-#include "display/ShowLawView.h"
-#include "ui/FavouritesDlg.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/CommandIds.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
+#include "reader/gui/FavouritesDlg.h"
+#include "reader/gui/Reader.h"
 
 #include <QAction>
 #include <QApplication>

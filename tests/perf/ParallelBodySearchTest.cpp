@@ -2,9 +2,9 @@
 // LIKE statement on the engine's own like, in the same order as the search on one thread.
 #include "TestDb.h"
 
-#include "app/MessageService.h"
-#include "app/TextUtil.h"
 #include "data/SqlSelect.h"
+#include "ground/MessageService.h"
+#include "ground/TextUtil.h"
 #include "search/BodySearch.h"
 #include "search/SearchComposer.h"
 #include "tools/admin/CollectionWriter.h"

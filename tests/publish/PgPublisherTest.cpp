@@ -2,7 +2,7 @@
 // from two publishers, edits made by plain SQL, and stamps that no concurrent editing can
 // make a client skip. Each test starts its own PostgreSQL, publishers and nginx
 // (deploy/local-cluster) in a scratch folder.
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 #include "tests/publish/LocalCluster.h"
 #include "tests/update/UpdateTestSupport.h"
 

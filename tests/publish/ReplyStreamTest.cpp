@@ -1,7 +1,7 @@
 // Replies made piece by piece: law texts of any length keep the line rules and every
 // character across the pieces, and a collection that fails part-way breaks the reply off.
 #include "tools/publish/ReplyStream.h"
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 #include "tests/update/UpdateTestSupport.h"
 
 #include <gtest/gtest.h>

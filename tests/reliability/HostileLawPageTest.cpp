@@ -5,10 +5,10 @@
 #include "TestDatabase.h"
 #include "UrlRecorder.h"
 
-#include "app/EditionConfig.h"
-#include "app/MessageService.h"
 #include "app/TolvarinDoc.h"
-#include "display/ShowLawView.h"
+#include "display/gui/ShowLawView.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTest>

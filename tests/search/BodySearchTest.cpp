@@ -1,8 +1,8 @@
 #include "SearchFixtureDb.h"
 
-#include "app/MessageService.h"
-#include "app/TextUtil.h"
 #include "data/SqlSelect.h"
+#include "ground/MessageService.h"
+#include "ground/TextUtil.h"
 #include "search/BodySearch.h"
 #include "search/SearchComposer.h"
 #include "tests/core/PageDamage.h"

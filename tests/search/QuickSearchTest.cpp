@@ -3,9 +3,9 @@
 // first in each group; law-text hits by occurrences and first position) and snippets.
 #include "SearchFixtureDb.h"
 
-#include "app/MessageService.h"
 #include "data/HitFunctions.h"
 #include "data/SearchIndex.h"
+#include "ground/MessageService.h"
 #include "search/QuickSearch.h"
 
 #include <gtest/gtest.h>

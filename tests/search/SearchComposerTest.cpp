@@ -1,8 +1,8 @@
 #include "SearchFixtureDb.h"
 
-#include "app/EditionConfig.h"
-#include "app/MessageService.h"
 #include "data/SqlSelect.h"
+#include "ground/EditionConfig.h"
+#include "ground/MessageService.h"
 #include "search/SearchComposer.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "app/MessageService.h"
-#include "search/AdvancedSearchDlg.h"
-#include "search/DialogExchange.h"
-#include "search/FindDlg.h"
-#include "search/GbkLimitValidator.h"
-#include "search/TitleSearchDlg.h"
+#include "ground/MessageService.h"
+#include "search/gui/AdvancedSearchDlg.h"
+#include "search/gui/DialogExchange.h"
+#include "search/gui/FindDlg.h"
+#include "search/gui/GbkLimitValidator.h"
+#include "search/gui/TitleSearchDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -3,11 +3,11 @@
 // equal to the law table whatever writes the table.
 #include "SearchFixtureDb.h"
 
-#include "app/MessageService.h"
-#include "app/TextUtil.h"
 #include "data/BigramTokenizer.h"
 #include "data/SearchIndex.h"
 #include "data/SqlSelect.h"
+#include "ground/MessageService.h"
+#include "ground/TextUtil.h"
 #include "search/BodySearch.h"
 #include "search/SearchComposer.h"
 #include "tools/admin/CollectionWriter.h"

@@ -1,7 +1,7 @@
 // Start-up shows the splash over the new main window, unless the command line says --nosplash.
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
 #include "app/TolvarinApp.h"
+#include "ground/EditionConfig.h"
 #include "ui/SplashWnd.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 // Runs the GUI tests inside one QApplication on the offscreen platform, with every message
 // box recorded instead of shown and the settings profile in a scratch directory.
-#include "app/MessageService.h"
+#include "ground/MessageService.h"
 
 #include <QApplication>
 #include <QSettings>

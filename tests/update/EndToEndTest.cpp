@@ -1,6 +1,6 @@
 // Whole update runs over loopback: against the publisher, and against a scripted server
 // for the replies a publisher never sends.
-#include "app/EditionConfig.h"
+#include "ground/EditionConfig.h"
 #include "tests/update/UpdateTestSupport.h"
 
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "app/EditionConfig.h"
+#include "ground/EditionConfig.h"
 #include "tests/update/UpdateTestSupport.h"
 #include "update/LawUpdater.h"
 #include "update/LinkUpdater.h"

@@ -1,5 +1,5 @@
 // The publisher's replies, read directly: parameter checks, order and the stamps it hands out.
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 #include "tests/update/UpdateTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 #include "update/ReplyReader.h"
-#include "app/SyncEvent.h"
+#include "ground/SyncEvent.h"
 #include "tests/update/UpdateTestSupport.h"
 #include "update/UpdateRequest.h"
 #include "update/UpdaterBase.h"
 
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 
 #include <functional>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "tests/update/UpdateTestSupport.h"
 
-#include "app/GbkCodec.h"
 #include "data/Schema.h"
 #include "data/SearchIndex.h"
+#include "ground/GbkCodec.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // Helpers of the update tests: a scratch working directory with an empty db1.mdb, direct
 // SQLite reads, a recording run host, the publisher and a scripted server on loopback.
 
-#include "app/MessageService.h"
-#include "app/SyncEvent.h"
+#include "ground/MessageService.h"
+#include "ground/SyncEvent.h"
 #include "tools/publish/Publisher.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateRunHost.h"

@@ -3,15 +3,15 @@
 #include "GuiTestUtil.h"
 #include "tests/update/UpdateTestSupport.h"
 
-#include "app/CommandIds.h"
-#include "app/EditionConfig.h"
 #include "app/MainFrame.h"
 #include "app/TolvarinApp.h"
 #include "app/TolvarinDoc.h"
-#include "browse/LeftView.h"
 #include "browse/ListQueryJob.h"
-#include "browse/TolvarinView.h"
-#include "update/UpdateConfirmDlg.h"
+#include "browse/gui/LeftView.h"
+#include "browse/gui/TolvarinView.h"
+#include "ground/CommandIds.h"
+#include "ground/EditionConfig.h"
+#include "update/gui/UpdateConfirmDlg.h"
 
 #include <QAction>
 #include <QApplication>

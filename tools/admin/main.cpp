@@ -1,9 +1,9 @@
 // tolvarin-admin: makes law databases for Tolvarin — empty ones, the demo collection, imports
 // of a JSON Lines corpus and synthetic collections of any size.
 
-#include "app/AppConstants.h"
 #include "data/Schema.h"
 #include "data/TreeNode.h"
+#include "ground/AppConstants.h"
 #include "tools/admin/CollectionCopier.h"
 #include "tools/admin/CollectionGenerator.h"
 #include "tools/admin/CollectionWriter.h"

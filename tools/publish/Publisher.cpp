@@ -1,6 +1,6 @@
 #include "tools/publish/Publisher.h"
 
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 #include "tools/publish/PgCollectionReader.h"
 #include "tools/publish/PgConnectionPool.h"
 #include "tools/publish/ReplyStream.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/GbkCodec.h"
+#include "ground/GbkCodec.h"
 #include "tools/publish/CollectionReader.h"
 
 #include <memory>

@@ -1,5 +1,5 @@
 // tolvarin-publish: serves the update pages of a law collection over HTTP.
-#include "app/AppConstants.h"
+#include "ground/AppConstants.h"
 #include "tools/publish/Publisher.h"
 
 #include <csignal>

@@ -1,11 +1,11 @@
 // tolvarin-update: the online update without a window. Brings a collection (db1.mdb of the
 // working directory unless named) up to date from the publisher's server.
-#include "app/AppConstants.h"
-#include "app/CollectionFile.h"
-#include "app/CollectionLocator.h"
-#include "app/MessageService.h"
-#include "app/SyncEvent.h"
+#include "data/CollectionFile.h"
+#include "data/CollectionLocator.h"
 #include "data/DbConnection.h"
+#include "ground/AppConstants.h"
+#include "ground/MessageService.h"
+#include "ground/SyncEvent.h"
 #include "update/UpdateRun.h"
 #include "update/UpdateRunHost.h"
 

@@ -1,4 +1,4 @@
-#include "update/UpdateConfirmDlg.h"
+#include "update/gui/UpdateConfirmDlg.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
