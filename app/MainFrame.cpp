@@ -73,7 +73,7 @@ bool CMainFrame::Create() {
     CreateMenus();
     if (!CreateToolBars() || !CreateStatusBar() || !CreateClient())
         return false;
-    menuBar()->setCornerWidget(new CSearchBox(this), Qt::TopRightCorner);
+    menuBar()->setCornerWidget(new CSearchBox(this, this), Qt::TopRightCorner);
     new CLawPageCommands(this);
 
     CAccessibleNames::Apply(this);

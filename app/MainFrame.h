@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/TolvarinDoc.h"
 #include "ground/SyncEvent.h"
+#include "reader/gui/ReaderFrame.h"
 
 #include <QMainWindow>
 
@@ -15,7 +17,6 @@ class CFrameMessageTarget;
 class CLeftView;
 class CReader;
 class CShowLawView;
-class CTolvarinDoc;
 class CTolvarinView;
 class QAction;
 class QActionGroup;
@@ -27,7 +28,7 @@ class QToolBar;
 // The main window: menu, the small and the large toolbar, the status bar and three panes
 // (category tree, law list, law text). It owns the edition, view-style and stop commands,
 // shows the update's progress and decides whether the program may close.
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public CReaderFrame {
     Q_OBJECT
 public:
     explicit CMainFrame(CTolvarinDoc* doc, QWidget* parent = nullptr);
@@ -43,10 +44,12 @@ public:
     // Saves the bar layout ("Control Bar State") and the window placement.
     void SaveFrameState();
 
-    CLeftView* GetLeftView() const { return m_pLeftView; }
-    CTolvarinView* GetListView() const { return m_pListView; }
-    CShowLawView* GetLawView() const { return m_pLawView; }
-    CTolvarinDoc* GetDocument() const { return m_pDoc; }
+    CLeftView* GetLeftView() const override { return m_pLeftView; }
+    CTolvarinView* GetListView() const override { return m_pListView; }
+    CShowLawView* GetLawView() const override { return m_pLawView; }
+    CTolvarinDoc* GetDocument() const override { return m_pDoc; }
+    QStatusBar* GetStatusBar() const override { return statusBar(); }
+    QMainWindow* GetWindow() override { return this; }
     // History, favourites, recent laws and the remembered reading state.
     CReader* GetReader() const { return m_pReader; }
     // Forgets the remembered bar layout, placement and reading state (--reset-layout).
@@ -55,19 +58,19 @@ public:
     CCollectionController* GetCollections() const { return m_pCollections; }
 
     // Shows a law in the law text pane (0 shows nothing).
-    void ShowLaw(int lawid);
+    void ShowLaw(int lawid) override;
     // Renders the current edition's last law again (after the word lists changed).
     void ShowCurrentLaw();
 
     // The action of a command id (nullptr for none), and running a command by id as the
     // menu would (nothing when the command is disabled).
-    QAction* Action(int id) const;
+    QAction* Action(int id) const override;
     // A new command with its id, menu text, status prompt and tooltip.
     QAction* AddAction(int id, const QString& text, const QString& prompt = {},
-                       const QString& tip = {});
+                       const QString& tip = {}) override;
     bool ExecuteCommand(int id);
     // Enables, checks and unchecks the commands after the program's state.
-    void UpdateCommandStates();
+    void UpdateCommandStates() override;
 
     // The status bar's text: the last progress or prompt, else "Ready".
     QString GetStatusText() const;
@@ -77,9 +80,9 @@ public:
     static bool PostMessage(unsigned message, std::intptr_t wParam, std::intptr_t lParam);
 
     // Commands.
-    void OnEdition(int edition);
+    void OnEdition(int edition) override;
     void OnUpdateStop();
-    void OnViewStyle(int id);
+    void OnViewStyle(int id) override;
     void OnFilePrint();
     void OnFilePrintSetup();
     void OnEditCopy();

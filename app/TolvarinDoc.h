@@ -1,16 +1,17 @@
 #pragma once
 
 #include "data/DbConnection.h"
+#include "data/DocumentDatabase.h"
 
 class CMainFrame;
 struct CUpdateSettings;
 
 // The one document: an empty container whose only content is the GUI thread's database
 // connection. Nothing is opened or saved as a file.
-class CTolvarinDoc {
+class CTolvarinDoc : public CDocumentDatabase {
 public:
     CTolvarinDoc() = default;
-    virtual ~CTolvarinDoc();
+    ~CTolvarinDoc() override;
     CTolvarinDoc(const CTolvarinDoc&) = delete;
     CTolvarinDoc& operator=(const CTolvarinDoc&) = delete;
 
@@ -18,7 +19,8 @@ public:
 
     // Connects m_db with the program's connection string, reusing an open connection.
     // True when the connection is open.
-    bool ConnectDatabase();
+    bool ConnectDatabase() override;
+    CDbConnection& GetDatabase() override { return m_db; }
 
     // Command 32777: starts the online update.
     void OnSmartUpdate();

@@ -1,9 +1,9 @@
 #include "browse/gui/LeftView.h"
 
-#include "app/MainFrame.h"
-#include "app/TolvarinDoc.h"
 #include "browse/CategoryLoader.h"
+#include "browse/gui/BrowseFrame.h"
 #include "browse/gui/TolvarinView.h"
+#include "data/DocumentDatabase.h"
 #include "ground/AppConstants.h"
 #include "ground/EditionConfig.h"
 #include "ground/MessageService.h"
@@ -35,7 +35,7 @@ QIcon CategoryIcon() {
 
 } // namespace
 
-CLeftView::CLeftView(CTolvarinDoc* doc, CMainFrame* frame, QWidget* parent)
+CLeftView::CLeftView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidget* parent)
     : QWidget(parent), m_pDoc(doc), m_pFrame(frame), m_pCaption(new QLabel(this)) {
     m_pCaption->setText(tr("目录"));
     m_pCaption->setAlignment(Qt::AlignCenter);
@@ -102,12 +102,13 @@ bool CLeftView::FillTree() {
     bold.setBold(true);
     root->setFont(0, bold);
     if (m_pDoc && m_pDoc->ConnectDatabase()) {
-        CCategoryLoader loader(m_pDoc->m_db, theEditionConfig.GetTreeTable());
+        CCategoryLoader loader(m_pDoc->GetDatabase(), theEditionConfig.GetTreeTable());
         AddChildren(root, loader.LoadChildren(0));
         if (loader.HasFailed()) {
             // What was read is shown; the user learns that it is not all there is.
             if (m_pFrame)
-                m_pFrame->statusBar()->showMessage(QStringLiteral("目录不完整：读取数据库时出错"));
+                m_pFrame->GetStatusBar()->showMessage(
+                    QStringLiteral("目录不完整：读取数据库时出错"));
             ShowMessage("读取目录时出错，目录“" + std::string(theEditionConfig.GetCaption()) +
                             "”只显示了已读到的类别。\n数据库文件 db1.mdb 可能已经损坏：" +
                             loader.GetFailure(),

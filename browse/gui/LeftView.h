@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-class CMainFrame;
-class CTolvarinDoc;
+class CBrowseFrame;
+class CDocumentDatabase;
 class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -14,7 +14,7 @@ struct CCategoryItem;
 class CLeftView : public QWidget {
     Q_OBJECT
 public:
-    CLeftView(CTolvarinDoc* doc, CMainFrame* frame, QWidget* parent = nullptr);
+    CLeftView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidget* parent = nullptr);
 
     // Fills both trees, the English first, and leaves the Chinese edition current.
     void OnCreate();
@@ -43,8 +43,8 @@ private:
     void AddChildren(QTreeWidgetItem* parent, const std::vector<CCategoryItem>& items);
     void LayoutPanes();
 
-    CTolvarinDoc* m_pDoc;
-    CMainFrame* m_pFrame;
+    CDocumentDatabase* m_pDoc;
+    CBrowseFrame* m_pFrame;
     QLabel* m_pCaption;
     QTreeWidget* m_pTrees[2];
     QTreeWidget* m_pCurTree;

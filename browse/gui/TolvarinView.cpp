@@ -1,8 +1,8 @@
 #include "browse/gui/TolvarinView.h"
 
-#include "app/MainFrame.h"
 #include "browse/CategoryStatement.h"
 #include "browse/ListQueryJob.h"
+#include "browse/gui/BrowseFrame.h"
 #include "browse/gui/LawListModel.h"
 #include "browse/gui/ListEvent.h"
 #include "browse/gui/ListQueryChannel.h"
@@ -32,7 +32,7 @@ const char* const kBodySearchFailedStatus = "搜索结果不完整：读取数�
 
 } // namespace
 
-CTolvarinView::CTolvarinView(CTolvarinDoc* doc, CMainFrame* frame, QWidget* parent)
+CTolvarinView::CTolvarinView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidget* parent)
     : QWidget(parent), m_pDoc(doc), m_pFrame(frame), m_pModel(new CLawListModel(this)),
       m_pStack(new QStackedWidget(this)), m_pTable(new QTableView(m_pStack)),
       m_pIcons(new QListView(m_pStack)), m_pChannel(std::make_shared<CListQueryChannel>(this)) {
@@ -183,10 +183,10 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
         m_nLastShownRow = -1;
         m_pModel->Clear();
         if (!m_strListingFailure.empty() && m_pFrame) {
-            const QString status = m_pFrame->statusBar()->currentMessage();
+            const QString status = m_pFrame->GetStatusBar()->currentMessage();
             if (status == QString::fromUtf8(kListingFailedStatus) ||
                 status == QString::fromUtf8(kBodySearchFailedStatus))
-                m_pFrame->statusBar()->clearMessage();
+                m_pFrame->GetStatusBar()->clearMessage();
         }
         m_strListingFailure.clear();
         break;
@@ -223,7 +223,7 @@ void CTolvarinView::ReportListingFailure() {
     for (const CLawRow& row : m_pModel->Rows())
         laws += row.m_nLawId != 0 ? 1 : 0;
     if (m_pFrame)
-        m_pFrame->statusBar()->showMessage(QString::fromUtf8(kListingFailedStatus));
+        m_pFrame->GetStatusBar()->showMessage(QString::fromUtf8(kListingFailedStatus));
     ShowMessage("读取法规列表时出错，列表只列出了已读到的 " + std::to_string(laws) +
                     " 条法规，其余的没有列出。\n数据库文件 db1.mdb 可能已经损坏：" +
                     m_strListingFailure,
@@ -232,7 +232,7 @@ void CTolvarinView::ReportListingFailure() {
 
 void CTolvarinView::ReportBodySearchFailure() {
     if (m_pFrame)
-        m_pFrame->statusBar()->showMessage(QString::fromUtf8(kBodySearchFailedStatus));
+        m_pFrame->GetStatusBar()->showMessage(QString::fromUtf8(kBodySearchFailedStatus));
     // The search composed its own text: how many windows, and the engine's words.
     ShowMessage(m_strListingFailure, "读取失败", MsgIcon::Warning);
 }

@@ -12,9 +12,9 @@
 
 class CLawListModel;
 class CListQueryChannel;
-class CMainFrame;
+class CBrowseFrame;
+class CDocumentDatabase;
 class CSqlSelect;
-class CTolvarinDoc;
 class QListView;
 class QStackedWidget;
 class QTableView;
@@ -28,10 +28,10 @@ class CTolvarinView : public QWidget {
 public:
     enum class Style { LargeIcon, SmallIcon, List, Report };
 
-    CTolvarinView(CTolvarinDoc* doc, CMainFrame* frame, QWidget* parent = nullptr);
+    CTolvarinView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidget* parent = nullptr);
     ~CTolvarinView() override;
 
-    CTolvarinDoc* GetDocument() const { return m_pDoc; }
+    CDocumentDatabase* GetDocument() const { return m_pDoc; }
 
     // First listing (all laws of the current edition) and the date order arrow.
     void OnInitialUpdate();
@@ -108,8 +108,8 @@ private:
     void BeginRequest();
     QList<int> SelectedRows() const;
 
-    CTolvarinDoc* m_pDoc;
-    CMainFrame* m_pFrame;
+    CDocumentDatabase* m_pDoc;
+    CBrowseFrame* m_pFrame;
     CLawListModel* m_pModel;
     QStackedWidget* m_pStack;
     QTableView* m_pTable;

@@ -1,6 +1,6 @@
 #include "display/gui/ShowLawView.h"
 
-#include "app/TolvarinDoc.h"
+#include "data/DocumentDatabase.h"
 #include "display/LawPage.h"
 #include "display/ViewHtml.h"
 #include "display/gui/LocalImageHandler.h"
@@ -50,7 +50,7 @@ QString BodyPageHtml(const std::string& bodyHtml, const QString& title) {
 
 } // namespace
 
-CShowLawView::CShowLawView(CTolvarinDoc* doc, QWidget* parent)
+CShowLawView::CShowLawView(CDocumentDatabase* doc, QWidget* parent)
     : CMoreHtmlView(parent), m_pDoc(doc) {
     // Caret browsing: the keyboard moves a caret and selects text, so one article can be
     // copied without the mouse.
@@ -76,7 +76,7 @@ bool CShowLawView::ShowLaw(int lawid) {
     if (lawid == 0 || !m_pDoc)
         return false;
     CLawFields law;
-    if (!CLawPage::Load(m_pDoc->m_db, theEditionConfig.GetLawTable(), lawid, law))
+    if (!CLawPage::Load(m_pDoc->GetDatabase(), theEditionConfig.GetLawTable(), lawid, law))
         return false;
     size_t found = 0;
     const std::vector<std::string>& findWords = theEditionConfig.GetFindWords();

@@ -6,14 +6,14 @@
 
 #include <vector>
 
-class CTolvarinDoc;
+class CDocumentDatabase;
 class QTextDocument;
 
 // The law text pane: shows one law at a time as a page built by CLawPage.
 class CShowLawView : public CMoreHtmlView {
     Q_OBJECT
 public:
-    explicit CShowLawView(CTolvarinDoc* doc, QWidget* parent = nullptr);
+    explicit CShowLawView(CDocumentDatabase* doc, QWidget* parent = nullptr);
 
     // Starts loading the blank page.
     void OnInitialUpdate();
@@ -81,7 +81,7 @@ private:
     void UpdateMargins();
     void ApplyZoom();
 
-    CTolvarinDoc* m_pDoc;
+    CDocumentDatabase* m_pDoc;
     QPrinter m_printer{QPrinter::HighResolution};
     int m_nShownLawId = 0;
     int m_nShownEdition = -1;

@@ -1,9 +1,8 @@
 #include "reader/gui/Reader.h"
 
-#include "app/MainFrame.h"
-#include "app/TolvarinDoc.h"
 #include "browse/gui/LeftView.h"
 #include "browse/gui/TolvarinView.h"
+#include "data/DocumentDatabase.h"
 #include "data/SqlSelect.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/CommandIds.h"
@@ -11,12 +10,14 @@
 #include "ground/MessageService.h"
 #include "reader/LawLookup.h"
 #include "reader/gui/FavouritesDlg.h"
+#include "reader/gui/ReaderFrame.h"
 #include "search/SearchComposer.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QHeaderView>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -109,7 +110,7 @@ int StyleCommand(CTolvarinView::Style style) {
 
 } // namespace
 
-CReader::CReader(CMainFrame* frame) : QObject(frame), m_pFrame(frame) {
+CReader::CReader(CReaderFrame* frame) : QObject(frame->GetWindow()), m_pFrame(frame) {
     LoadLists();
     qApp->installEventFilter(this);
 }
@@ -164,7 +165,7 @@ void CReader::CreateActions() {
             });
     for (QAction* action : {back, forward, favourite}) {
         action->setShortcutContext(Qt::WindowShortcut);
-        m_pFrame->addAction(action);
+        m_pFrame->GetWindow()->addAction(action);
     }
 }
 
@@ -184,13 +185,14 @@ void CReader::AddMenus(QMenuBar* bar, QMenu* before) {
     m_pRecentMenu = history->addMenu(tr("最近阅读的法规(&R)"));
     m_pRecentMenu->setObjectName(QStringLiteral("RecentMenu"));
     connect(m_pRecentMenu, &QMenu::aboutToShow, this, &CReader::FillRecentMenu);
-    connect(history, &QMenu::aboutToShow, m_pFrame, &CMainFrame::UpdateCommandStates);
+    connect(history, &QMenu::aboutToShow, m_pFrame->GetWindow(),
+            [this] { m_pFrame->UpdateCommandStates(); });
     FillFavouritesMenu();
     FillRecentMenu();
 }
 
 QToolBar* CReader::CreateToolBar() {
-    auto* bar = new QToolBar(tr("导航"), m_pFrame);
+    auto* bar = new QToolBar(tr("导航"), m_pFrame->GetWindow());
     bar->setObjectName(QStringLiteral("NavigationToolBar"));
     bar->setIconSize(QSize(24, 24));
     bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -233,12 +235,12 @@ void CReader::OnLawShown(int lawid, int leavingScroll) {
 }
 
 void CReader::AddRecent(int lawid) {
-    CTolvarinDoc* doc = m_pFrame->GetDocument();
+    CDocumentDatabase* doc = m_pFrame->GetDocument();
     if (!doc || lawid == 0)
         return;
     CLawRef law;
     law.m_nEdition = theEditionConfig.GetEdition();
-    if (CLawLookup(doc->m_db, theEditionConfig.GetLawTable()).Describe(lawid, law)) {
+    if (CLawLookup(doc->GetDatabase(), theEditionConfig.GetLawTable()).Describe(lawid, law)) {
         m_recent.Add(law);
         SaveLists();
     }
@@ -293,12 +295,12 @@ bool CReader::GoForward() {
 }
 
 bool CReader::OpenLaw(const CLawRef& law) {
-    CTolvarinDoc* doc = m_pFrame->GetDocument();
+    CDocumentDatabase* doc = m_pFrame->GetDocument();
     if (!doc || !doc->ConnectDatabase())
         return false;
     if (law.m_nEdition != theEditionConfig.GetEdition())
         m_pFrame->OnEdition(law.m_nEdition);
-    const int lawid = CLawLookup(doc->m_db, theEditionConfig.GetLawTable()).Resolve(law);
+    const int lawid = CLawLookup(doc->GetDatabase(), theEditionConfig.GetLawTable()).Resolve(law);
     if (lawid == 0) {
         AppMessageBox(tr("这部法规已不在法规库中：%1")
                           .arg(QString::fromStdString(law.m_strTitle))
@@ -313,17 +315,17 @@ bool CReader::OpenLaw(const CLawRef& law) {
 }
 
 bool CReader::OpenLawByTitleOrId(const QString& text) {
-    CTolvarinDoc* doc = m_pFrame->GetDocument();
+    CDocumentDatabase* doc = m_pFrame->GetDocument();
     if (!doc || !doc->ConnectDatabase())
         return false;
     if (CShowLawView* view = m_pFrame->GetLawView(); view && !view->HasDocument()) {
         WhenPageReady([this, text] { OpenLawByTitleOrId(text); });
         return true;
     }
-    const int lawid = CLawLookup(doc->m_db, theEditionConfig.GetLawTable())
+    const int lawid = CLawLookup(doc->GetDatabase(), theEditionConfig.GetLawTable())
                           .FindByTitleOrId(text.trimmed().toStdString());
     if (lawid == 0) {
-        m_pFrame->statusBar()->showMessage(tr("没有找到法规：%1").arg(text));
+        m_pFrame->GetStatusBar()->showMessage(tr("没有找到法规：%1").arg(text));
         return false;
     }
     m_pFrame->ShowLaw(lawid);
@@ -363,8 +365,9 @@ bool CReader::ToggleFavourite() {
     if (law.m_nLawId == 0)
         return false;
     if (!m_favourites.Remove(law)) {
-        if (CTolvarinDoc* doc = m_pFrame->GetDocument())
-            CLawLookup(doc->m_db, theEditionConfig.GetLawTable()).Describe(law.m_nLawId, law);
+        if (CDocumentDatabase* doc = m_pFrame->GetDocument())
+            CLawLookup(doc->GetDatabase(), theEditionConfig.GetLawTable())
+                .Describe(law.m_nLawId, law);
         m_favourites.Add(law);
     }
     SaveLists();
@@ -373,7 +376,7 @@ bool CReader::ToggleFavourite() {
 }
 
 void CReader::ShowFavourites() {
-    CFavouritesDlg dialog(m_favourites, m_pFrame);
+    CFavouritesDlg dialog(m_favourites, m_pFrame->GetWindow());
     connect(&dialog, &CFavouritesDlg::exportRequested, this,
             [this](const QString& file) { ExportFavourites(file); });
     connect(&dialog, &CFavouritesDlg::importRequested, this, [this, &dialog](const QString& file) {
@@ -465,7 +468,7 @@ bool CReader::eventFilter(QObject* watched, QEvent* e) {
         const auto* mouse = static_cast<QMouseEvent*>(e);
         const Qt::MouseButton button = mouse->button();
         if ((button == Qt::BackButton || button == Qt::ForwardButton) &&
-            static_cast<QWidget*>(watched)->window() == m_pFrame) {
+            static_cast<QWidget*>(watched)->window() == m_pFrame->GetWindow()) {
             if (button == Qt::BackButton)
                 GoBack();
             else
@@ -505,9 +508,9 @@ void CReader::SaveState() const {
     if (!m_bPersistent)
         return;
     QSettings settings;
-    if (auto* outer = m_pFrame->findChild<QSplitter*>(QStringLiteral("OuterSplitter")))
+    if (auto* outer = m_pFrame->GetWindow()->findChild<QSplitter*>(QStringLiteral("OuterSplitter")))
         settings.setValue(Key("OuterSplitter"), outer->saveState());
-    if (auto* inner = m_pFrame->findChild<QSplitter*>(QStringLiteral("InnerSplitter")))
+    if (auto* inner = m_pFrame->GetWindow()->findChild<QSplitter*>(QStringLiteral("InnerSplitter")))
         settings.setValue(Key("InnerSplitter"), inner->saveState());
     if (CTolvarinView* list = m_pFrame->GetListView()) {
         QVariantList widths;
@@ -547,9 +550,9 @@ void CReader::SaveState() const {
 
 void CReader::RestoreState() {
     QSettings settings;
-    if (auto* outer = m_pFrame->findChild<QSplitter*>(QStringLiteral("OuterSplitter")))
+    if (auto* outer = m_pFrame->GetWindow()->findChild<QSplitter*>(QStringLiteral("OuterSplitter")))
         outer->restoreState(settings.value(Key("OuterSplitter")).toByteArray());
-    if (auto* inner = m_pFrame->findChild<QSplitter*>(QStringLiteral("InnerSplitter")))
+    if (auto* inner = m_pFrame->GetWindow()->findChild<QSplitter*>(QStringLiteral("InnerSplitter")))
         inner->restoreState(settings.value(Key("InnerSplitter")).toByteArray());
     CTolvarinView* list = m_pFrame->GetListView();
     if (list) {
@@ -567,7 +570,7 @@ void CReader::RestoreState() {
     }
 
     CLeftView* left = m_pFrame->GetLeftView();
-    CTolvarinDoc* doc = m_pFrame->GetDocument();
+    CDocumentDatabase* doc = m_pFrame->GetDocument();
     const int wanted = settings.value(Key("Edition"), 0).toInt() == 1 ? 1 : 0;
     int lawids[2] = {0, 0};
     // The other edition first, quietly: its tree selection and last law wait for a switch.
@@ -582,7 +585,8 @@ void CReader::RestoreState() {
         if (doc && !text.empty() && doc->ConnectDatabase() &&
             LawRefFromJson(nlohmann::json::parse(text, nullptr, false), law) &&
             law.m_nEdition == edition)
-            lawids[edition] = CLawLookup(doc->m_db, theEditionConfig.GetLawTable()).Resolve(law);
+            lawids[edition] =
+                CLawLookup(doc->GetDatabase(), theEditionConfig.GetLawTable()).Resolve(law);
         theEditionConfig.SetCurLawId(lawids[edition]);
         if (lawids[edition] != 0)
             m_history.Visit(edition, lawids[edition], 0);

@@ -9,7 +9,7 @@
 
 #include <functional>
 
-class CMainFrame;
+class CReaderFrame;
 class QMenu;
 class QMenuBar;
 class QToolBar;
@@ -20,7 +20,7 @@ class QToolBar;
 class CReader : public QObject {
     Q_OBJECT
 public:
-    explicit CReader(CMainFrame* frame);
+    explicit CReader(CReaderFrame* frame);
     ~CReader() override;
 
     // The commands (registered with the frame by id), menus and the navigation toolbar.
@@ -80,7 +80,7 @@ private:
     void FillRecentMenu();
     void LoadLists();
 
-    CMainFrame* m_pFrame;
+    CReaderFrame* m_pFrame;
     // A scroll position waiting for the page to grow tall enough (-1: none).
     int m_nPendingScroll = -1;
     bool m_bScrollHooked = false;

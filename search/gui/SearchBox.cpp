@@ -1,9 +1,10 @@
 #include "search/gui/SearchBox.h"
 
-#include "app/MainFrame.h"
-#include "app/TolvarinDoc.h"
+#include "browse/gui/BrowseFrame.h"
 #include "browse/gui/LeftView.h"
 #include "browse/gui/TolvarinView.h"
+#include "data/DbConnection.h"
+#include "data/DocumentDatabase.h"
 #include "data/SearchIndex.h"
 #include "data/TreeNode.h"
 #include "ground/EditionConfig.h"
@@ -19,7 +20,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-CSearchBox::CSearchBox(CMainFrame* frame) : QWidget(frame), m_pFrame(frame) {
+CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* parent) : QWidget(parent), m_pFrame(frame) {
     setObjectName(QStringLiteral("SearchBox"));
     setAccessibleName(QStringLiteral("搜索栏"));
     m_pEdit = new QLineEdit(this);
@@ -71,7 +72,7 @@ CSearchBox::CSearchBox(CMainFrame* frame) : QWidget(frame), m_pFrame(frame) {
 void CSearchBox::RunSearch() {
     m_pPause->stop();
     CTolvarinView* list = m_pFrame->GetListView();
-    CTolvarinDoc* doc = m_pFrame->GetDocument();
+    CDocumentDatabase* doc = m_pFrame->GetDocument();
     if (!list || !doc)
         return;
     const std::string text = m_pEdit->text().toStdString();
@@ -88,7 +89,7 @@ void CSearchBox::RunSearch() {
         request.rangeEnd = node.GetRangeEnd();
     }
     if (doc->ConnectDatabase()) {
-        sqlite3* db = doc->m_db.GetConnectionHandle();
+        sqlite3* db = doc->GetDatabase().GetConnectionHandle();
         request.indexedUpTo = CSearchIndex::BuiltUpTo(db, request.lawTable);
         // Many laws found: their rank groups come one by one, so the first rows are at once.
         request.streamed = CQuickSearch::ShouldStream(db, request);
@@ -122,8 +123,8 @@ void CSearchBox::OnListingFinished() {
     if (!m_bPending) {
         // The list shows something else now (a category, a dialog's search): the box's count
         // no longer describes it.
-        if (!m_strResult.isEmpty() && m_pFrame->statusBar()->currentMessage() == m_strResult)
-            m_pFrame->statusBar()->clearMessage();
+        if (!m_strResult.isEmpty() && m_pFrame->GetStatusBar()->currentMessage() == m_strResult)
+            m_pFrame->GetStatusBar()->clearMessage();
         m_strResult.clear();
         return;
     }
@@ -133,6 +134,6 @@ void CSearchBox::OnListingFinished() {
     if (found == 1 && list->GetRow(0).m_nLawId == 0)
         found = 0;
     m_strResult = QStringLiteral("在%1中找到 %2 部法规").arg(m_strWhere).arg(found);
-    m_pFrame->statusBar()->showMessage(m_strResult);
+    m_pFrame->GetStatusBar()->showMessage(m_strResult);
     emit searchFinished();
 }

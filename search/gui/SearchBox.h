@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-class CMainFrame;
+class CBrowseFrame;
 class CSearchIndexBuilder;
 class QCheckBox;
 class QComboBox;
@@ -23,7 +23,7 @@ class QTimer;
 class CSearchBox : public QWidget {
     Q_OBJECT
 public:
-    explicit CSearchBox(CMainFrame* frame);
+    explicit CSearchBox(CBrowseFrame* frame, QWidget* parent = nullptr);
 
     QLineEdit* GetEdit() const { return m_pEdit; }
     QCheckBox* GetBodyToggle() const { return m_pBody; }
@@ -45,7 +45,7 @@ signals:
 private:
     void OnListingFinished();
 
-    CMainFrame* m_pFrame;
+    CBrowseFrame* m_pFrame;
     QLineEdit* m_pEdit;
     QComboBox* m_pScope;
     QCheckBox* m_pBody;
