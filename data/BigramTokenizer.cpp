@@ -1,5 +1,7 @@
 #include "data/BigramTokenizer.h"
 
+#include "ground/TextUtil.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -43,26 +45,9 @@ bool IsIndexed(uint32_t c) {
 
 // Writes `c` as UTF-8 at `out` (ASCII letters lowered); answers the bytes written.
 size_t Encode(char* out, uint32_t c) {
-    if (c < 0x80) {
-        out[0] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        return 1;
-    }
-    if (c < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (c >> 6));
-        out[1] = static_cast<char>(0x80 | (c & 0x3F));
-        return 2;
-    }
-    if (c < 0x10000) {
-        out[0] = static_cast<char>(0xE0 | (c >> 12));
-        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (c & 0x3F));
-        return 3;
-    }
-    out[0] = static_cast<char>(0xF0 | (c >> 18));
-    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out[3] = static_cast<char>(0x80 | (c & 0x3F));
-    return 4;
+    if (c >= 'A' && c <= 'Z')
+        c += 'a' - 'A';
+    return EncodeUtf8(c, out);
 }
 
 // Calls `f(token, start, end)` for each pair of indexed characters in `text`.

@@ -26,6 +26,31 @@ void TrimRight(std::string& text);
 // UTF-8 character.
 std::string_view Utf8Prefix(std::string_view text, size_t maxBytes);
 
+// Writes the code point `c` (up to U+10FFFF) as UTF-8 at `out`, which has room for four
+// bytes. Answers the number of bytes written.
+inline size_t EncodeUtf8(char32_t c, char* out) {
+    if (c < 0x80) {
+        out[0] = static_cast<char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (c >> 12));
+        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (c >> 18));
+    out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
 // True when a byte is a UTF-8 continuation byte.
 inline bool IsUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 

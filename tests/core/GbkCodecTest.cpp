@@ -1,29 +1,15 @@
 // The update wire's charset: code page 936 read faithfully (0x80 is the euro sign), GB18030
 // for what that code page lacks, and every text written so that it reads back unchanged.
 #include "ground/GbkCodec.h"
+#include "ground/TextUtil.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 std::string Utf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
+    char bytes[4];
+    return std::string(bytes, EncodeUtf8(c, bytes));
 }
 
 } // namespace
