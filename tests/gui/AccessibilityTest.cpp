@@ -1,6 +1,6 @@
 // What assistive technology sees of the window and its dialogs, and what the keyboard reaches.
-#include "GuiTestUtil.h"
 #include "TestDatabase.h"
+#include "WindowTest.h"
 
 #include "app/MainFrame.h"
 #include "app/TolvarinApp.h"
@@ -54,21 +54,7 @@ void ExpectNamedFields(QWidget* root, const char* where) {
     EXPECT_GT(fields, 0) << where;
 }
 
-class AccessibilityTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        theEditionConfig = CEditionConfig();
-        QSettings().clear();
-    }
-    void TearDown() override {
-        m_app.reset();
-        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
-        CloseListQueryConnection();
-        theEditionConfig = CEditionConfig();
-    }
-    CMessageRecorder m_messages;
-    std::unique_ptr<CTolvarinApp> m_app;
-};
+class AccessibilityTest : public CWindowTest {};
 
 } // namespace
 

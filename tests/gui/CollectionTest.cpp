@@ -1,7 +1,7 @@
 // The collection the window shows: 文件 → 打开 with the recent files, a file that holds no
 // collection, and a collection made from the shipped laws on the welcome page.
-#include "GuiTestUtil.h"
 #include "TestDatabase.h"
+#include "WindowTest.h"
 
 #include "app/CollectionController.h"
 #include "app/MainFrame.h"
@@ -68,34 +68,15 @@ QStringList RecentEntries(CMainFrame* frame) {
     return entries;
 }
 
-class CollectionTest : public ::testing::Test {
+class CollectionTest : public CWindowTest {
 protected:
-    void SetUp() override {
-        theEditionConfig = CEditionConfig();
-        QSettings().clear();
-    }
     void TearDown() override {
-        m_app.reset();
-        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
-        CloseListQueryConnection();
+        CWindowTest::TearDown();
         SetCollectionFile("db1.mdb");
-        theEditionConfig = CEditionConfig();
-    }
-    CMainFrame* Start(QStringList arguments = {}) {
-        arguments.prepend(QStringLiteral("--nosplash"));
-        arguments.prepend(QStringLiteral("tolvarin"));
-        m_app = std::make_unique<CTolvarinApp>();
-        EXPECT_TRUE(m_app->InitInstance(arguments));
-        CMainFrame* frame = m_app->GetMainFrame();
-        EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
-        return frame;
     }
     bool Listed(CMainFrame* frame) {
         return WaitFor([&] { return !frame->GetListView()->IsListing(); });
     }
-
-    CMessageRecorder m_messages;
-    std::unique_ptr<CTolvarinApp> m_app;
 };
 
 } // namespace

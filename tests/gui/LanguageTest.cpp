@@ -1,6 +1,6 @@
 // The interface in Chinese (the texts as written) or English (the catalogue).
-#include "GuiTestUtil.h"
 #include "TestDatabase.h"
+#include "WindowTest.h"
 
 #include "app/InterfaceLanguage.h"
 #include "app/MainFrame.h"
@@ -29,27 +29,11 @@
 
 namespace {
 
-class LanguageTest : public ::testing::Test {
+class LanguageTest : public CWindowTest {
 protected:
-    void SetUp() override {
-        theEditionConfig = CEditionConfig();
-        QSettings().clear();
-    }
     void TearDown() override {
-        m_app.reset();
-        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
-        CloseListQueryConnection();
-        theEditionConfig = CEditionConfig();
+        CWindowTest::TearDown();
         CInterfaceLanguage::Install(CInterfaceLanguage::Chinese);
-    }
-
-    CMainFrame* Start() {
-        m_app = std::make_unique<CTolvarinApp>();
-        EXPECT_TRUE(
-            m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
-        CMainFrame* frame = m_app->GetMainFrame();
-        EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
-        return frame;
     }
 
     static QStringList MenuTexts(CMainFrame* frame) {
@@ -75,9 +59,6 @@ protected:
                     texts.push_back(action->iconText());
         return texts;
     }
-
-    CMessageRecorder m_messages;
-    std::unique_ptr<CTolvarinApp> m_app;
 };
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "GuiTestUtil.h"
 #include "TestDatabase.h"
+#include "WindowTest.h"
 
 #include "app/MainFrame.h"
 #include "app/TolvarinApp.h"
@@ -33,27 +33,9 @@ constexpr int kCatA1 = kCatA + 0x80000;
 constexpr int kCatA1x = kCatA1 + 0x2000;
 constexpr int kCatB = 0x4000000;
 
-class LawListTest : public ::testing::Test {
+class LawListTest : public CWindowTest {
 protected:
-    void SetUp() override {
-        theEditionConfig = CEditionConfig();
-        QSettings().clear();
-    }
-    void TearDown() override {
-        m_app.reset();
-        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
-        CloseListQueryConnection();
-        theEditionConfig = CEditionConfig();
-    }
-    CMainFrame* Start() {
-        m_app = std::make_unique<CTolvarinApp>();
-        EXPECT_TRUE(
-            m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
-        CMainFrame* frame = m_app->GetMainFrame();
-        EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
-        EXPECT_TRUE(WaitFor([&] { return frame->GetLawView()->HasDocument(); }));
-        return frame;
-    }
+    CMainFrame* Start() { return StartWithPage(); }
     void SelectId(CMainFrame* frame, int id) {
         QTreeWidget* tree = frame->GetLeftView()->GetCurrentTree();
         for (QTreeWidgetItemIterator it(tree); *it; ++it)
@@ -63,9 +45,6 @@ protected:
             }
         FAIL() << "no category " << id;
     }
-
-    CMessageRecorder m_messages;
-    std::unique_ptr<CTolvarinApp> m_app;
 };
 
 // The advanced search with words for the law text only, everywhere.

@@ -1,7 +1,7 @@
 // Reading a law in the window: which law the page shows, finding words in it, keeping the
 // place, zoom, the outline, dark palettes, long laws and printing.
-#include "GuiTestUtil.h"
 #include "TestDatabase.h"
+#include "WindowTest.h"
 
 #include "app/LawPageCommands.h"
 #include "app/MainFrame.h"
@@ -102,27 +102,17 @@ bool InView(CShowLawView* view, int position) {
     return rect.top() >= 0 && rect.bottom() <= view->viewport()->height();
 }
 
-class LawReadingTest : public ::testing::Test {
+class LawReadingTest : public CWindowTest {
 protected:
     void SetUp() override {
-        theEditionConfig = CEditionConfig();
-        QSettings().clear();
+        CWindowTest::SetUp();
         m_nShort = m_db.AddLaw(0, "公安部关于修改<机动车登记规定>的决定", "2008-01-01 00:00:00", "",
                                "", "5.1\xE3\x80\x80颅脑  损伤\n比较 x<5 与 a < b");
         m_nLong = m_db.AddLaw(0, "长法", "2009-01-01 00:00:00", "", "", LongBody(240));
         m_nOther = m_db.AddLaw(0, "别法", "2007-01-01 00:00:00", "", "", "别的正文");
     }
-    void TearDown() override {
-        m_app.reset();
-        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
-        CloseListQueryConnection();
-        theEditionConfig = CEditionConfig();
-    }
     CMainFrame* Start() {
-        m_app = std::make_unique<CTolvarinApp>();
-        EXPECT_TRUE(
-            m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
-        CMainFrame* frame = m_app->GetMainFrame();
+        CMainFrame* frame = Launch();
         frame->resize(1000, 800);
         frame->show();
         EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
@@ -142,12 +132,10 @@ protected:
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
-    CMessageRecorder m_messages;
     CTestDatabase m_db;
     int m_nShort = 0;
     int m_nLong = 0;
     int m_nOther = 0;
-    std::unique_ptr<CTolvarinApp> m_app;
 };
 
 } // namespace

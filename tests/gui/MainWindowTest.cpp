@@ -1,5 +1,5 @@
-#include "GuiTestUtil.h"
 #include "TestDatabase.h"
+#include "WindowTest.h"
 
 #include "app/CollectionController.h"
 #include "app/MainFrame.h"
@@ -72,29 +72,9 @@ QTreeWidgetItem* FindItem(QTreeWidget* tree, const QString& text) {
     return items.isEmpty() ? nullptr : items.front();
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public CWindowTest {
 protected:
-    void SetUp() override {
-        theEditionConfig = CEditionConfig();
-        QSettings().clear();
-    }
-    void TearDown() override {
-        m_app.reset();
-        EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
-        CloseListQueryConnection();
-        theEditionConfig = CEditionConfig();
-    }
-
-    // Starts the program in the current directory and waits for the first listing.
-    CMainFrame* Start() {
-        m_app = std::make_unique<CTolvarinApp>();
-        EXPECT_TRUE(
-            m_app->InitInstance({QStringLiteral("tolvarin"), QStringLiteral("--nosplash")}));
-        CMainFrame* frame = m_app->GetMainFrame();
-        EXPECT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
-        EXPECT_TRUE(WaitFor([&] { return frame->GetLawView()->HasDocument(); }));
-        return frame;
-    }
+    CMainFrame* Start() { return StartWithPage(); }
 
     void Select(CMainFrame* frame, const QString& text) {
         QTreeWidget* tree = frame->GetLeftView()->GetCurrentTree();
@@ -103,9 +83,6 @@ protected:
         tree->setCurrentItem(item);
         ASSERT_TRUE(WaitFor([&] { return !frame->GetListView()->IsListing(); }));
     }
-
-    CMessageRecorder m_messages;
-    std::unique_ptr<CTolvarinApp> m_app;
 };
 
 } // namespace
