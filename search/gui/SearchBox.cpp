@@ -20,7 +20,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* parent) : QWidget(parent), m_pFrame(frame) {
+CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* window) : QWidget(window), m_pFrame(frame) {
     setObjectName(QStringLiteral("SearchBox"));
     setAccessibleName(QStringLiteral("搜索栏"));
     m_pEdit = new QLineEdit(this);
@@ -56,7 +56,7 @@ CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* parent) : QWidget(parent), 
     });
     for (const QKeySequence& keys :
          {QKeySequence(Qt::CTRL | Qt::Key_L), QKeySequence(Qt::CTRL | Qt::Key_K)}) {
-        auto* shortcut = new QShortcut(keys, frame);
+        auto* shortcut = new QShortcut(keys, window);
         connect(shortcut, &QShortcut::activated, this, [this] {
             m_pEdit->setFocus(Qt::ShortcutFocusReason);
             m_pEdit->selectAll();
@@ -65,7 +65,7 @@ CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* parent) : QWidget(parent), 
     if (CTolvarinView* list = frame->GetListView()) {
         connect(list, &CTolvarinView::listingFinished, this, &CSearchBox::OnListingFinished);
     }
-    m_pBuilder = new CSearchIndexBuilder(frame->statusBar(), this);
+    m_pBuilder = new CSearchIndexBuilder(frame->GetStatusBar(), this);
     QTimer::singleShot(0, m_pBuilder, &CSearchIndexBuilder::Start);
 }
 

@@ -23,7 +23,9 @@ class QTimer;
 class CSearchBox : public QWidget {
     Q_OBJECT
 public:
-    explicit CSearchBox(CBrowseFrame* frame, QWidget* parent = nullptr);
+    // `window` is the main window: the parent of the box and of its Ctrl+L and Ctrl+K
+    // shortcuts.
+    CSearchBox(CBrowseFrame* frame, QWidget* window);
 
     QLineEdit* GetEdit() const { return m_pEdit; }
     QCheckBox* GetBodyToggle() const { return m_pBody; }
