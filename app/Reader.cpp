@@ -4,6 +4,7 @@
 #include "app/EditionConfig.h"
 #include "app/MainFrame.h"
 #include "app/MessageService.h"
+#include "app/TextUtil.h"
 #include "app/TolvarinDoc.h"
 #include "browse/LawLookup.h"
 #include "browse/LeftView.h"
@@ -11,6 +12,7 @@
 #include "data/SqlSelect.h"
 #include "display/ShowLawView.h"
 #include "search/SearchComposer.h"
+#include "search/SearchLimits.h"
 #include "ui/FavouritesDlg.h"
 
 #include <QAction>
@@ -336,9 +338,16 @@ void CReader::SearchTitles(const QString& words) {
     CTolvarinView* list = m_pFrame->GetListView();
     if (!list || words.trimmed().isEmpty())
         return;
+    const std::string text = words.trimmed().toStdString();
+    // A search beyond what the database can take is refused with the reason, not run.
+    const std::string refusal = CSearchLimits::Refusal(CSearchLimits::Distinct(SplitWords(text)));
+    if (!refusal.empty()) {
+        m_pFrame->statusBar()->showMessage(QString::fromStdString(refusal));
+        return;
+    }
     CSqlSelect builder;
     CSearchComposer::FromEdition(theEditionConfig)
-        .ComposeTitleSearch(builder, words.trimmed().toStdString(), CSearchComposer::kScopeAll);
+        .ComposeTitleSearch(builder, text, CSearchComposer::kScopeAll);
     list->RunQuery(builder.Build());
 }
 

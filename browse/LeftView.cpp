@@ -7,6 +7,7 @@
 #include "app/TolvarinDoc.h"
 #include "browse/CategoryLoader.h"
 #include "browse/TolvarinView.h"
+#include "data/DbErrorText.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -108,9 +109,10 @@ bool CLeftView::FillTree() {
             // What was read is shown; the user learns that it is not all there is.
             if (m_pFrame)
                 m_pFrame->statusBar()->showMessage(QStringLiteral("目录不完整：读取数据库时出错"));
-            ShowMessage("读取目录时出错，目录“" + std::string(theEditionConfig.GetCaption()) +
-                            "”只显示了已读到的类别。\n数据库文件 db1.mdb 可能已经损坏：" +
-                            loader.GetFailure(),
+            ShowMessage(CDbErrorText::Compose("读取目录时出错，目录“" +
+                                                  std::string(theEditionConfig.GetCaption()) +
+                                                  "”只显示了已读到的类别。",
+                                              loader.GetFailureCode(), loader.GetFailure()),
                         "读取失败", MsgIcon::Warning);
         }
     }

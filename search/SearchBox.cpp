@@ -9,6 +9,7 @@
 #include "data/TreeNode.h"
 #include "search/QuickSearch.h"
 #include "search/SearchIndexBuilder.h"
+#include "search/SearchLimits.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -87,6 +88,17 @@ void CSearchBox::RunSearch() {
         node.SetNodeId(request.categoryId);
         request.rangeEnd = node.GetRangeEnd();
     }
+    // A search beyond what the database can take is not run: the status bar says why, and
+    // the list shows no result of it rather than an empty one.
+    const std::string refusal = CQuickSearch::Refusal(request);
+    if (!refusal.empty()) {
+        m_bPending = false;
+        list->ClearRows();
+        m_strResult = QString::fromStdString(refusal);
+        m_pFrame->statusBar()->showMessage(m_strResult);
+        emit searchFinished();
+        return;
+    }
     if (doc->ConnectDatabase()) {
         sqlite3* db = doc->m_db.GetConnectionHandle();
         request.indexedUpTo = CSearchIndex::BuiltUpTo(db, request.lawTable);
@@ -110,7 +122,8 @@ void CSearchBox::RunSearch() {
     if (request.body) {
         // The law page marks the words in blue, as after the advanced search, and opens a law
         // at the first of them.
-        theEditionConfig.GetSearchWords() = CQuickSearch::SplitBlanks(text);
+        theEditionConfig.GetSearchWords() =
+            CSearchLimits::Distinct(CQuickSearch::SplitBlanks(text));
     }
     m_bPending = true;
     list->RunQuery(sql);
