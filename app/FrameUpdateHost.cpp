@@ -57,6 +57,20 @@ void CFrameUpdateHost::StageEdition(int, int) {
     FlushProgress();
 }
 
+void CFrameUpdateHost::RunWarning(const std::string& text) {
+    // Queued to the frame before the end of the run, which shows it.
+    QPointer<CMainFrame> frame = m_pFrame;
+    if (!frame)
+        return;
+    QMetaObject::invokeMethod(
+        frame,
+        [frame, warning = QString::fromStdString(text)] {
+            if (frame)
+                frame->SetUpdateWarning(warning);
+        },
+        Qt::QueuedConnection);
+}
+
 void CFrameUpdateHost::RunEnded(bool success) {
     std::lock_guard lock(m_mutex);
     FlushProgress();

@@ -22,6 +22,7 @@ public:
     bool ConfirmUpdate() override;
     void UpdateFinished() override;
     void StageEdition(int stage, int edition) override;
+    void RunWarning(const std::string& text) override;
     void RunEnded(bool success) override;
 
 private:

@@ -96,6 +96,9 @@ public:
     void OnUpdateFinished();
     // A run ended without success (posted by the update host); says so after a stop.
     void OnUpdateEnded(bool stopped);
+    // The run's closing warning (records merged with replaced bytes), shown when it ends.
+    void SetUpdateWarning(const QString& text) { m_strUpdateWarning = text; }
+    QString m_strUpdateWarning;
 
     // The online update's state, shared with its worker threads.
     std::atomic<int> m_bDownloading{0};

@@ -76,18 +76,29 @@ void CMainFrame::OnUpdateFinished() {
     // A list that found nothing before the run lists again: the run may have brought laws.
     if (m_pListView && (m_pListView->GetRowCount() == 0 || m_pListView->GetRow(0).m_nLawId == 0))
         m_pListView->ShowCategory(theEditionConfig.GetCurTreeId());
-    statusBar()->showMessage(tr("下载完成！ "));
+    const QString warning = m_strUpdateWarning;
+    m_strUpdateWarning.clear();
+    statusBar()->showMessage(tr("下载完成！ ") + warning);
     m_bDownloading = 0;
     m_bStopRequested = 0;
     m_pStopEvent->Reset();
     UpdateCommandStates();
-    AppMessageBox(tr("下载完成!").toStdString(), MsgIcon::Information);
+    if (warning.isEmpty())
+        AppMessageBox(tr("下载完成!").toStdString(), MsgIcon::Information);
+    else
+        AppMessageBox((tr("下载完成!") + "\n\n" + warning).toStdString(), MsgIcon::Warning);
 }
 
 void CMainFrame::OnUpdateEnded(bool stopped) {
     // The last progress text would read as if the run were still going on.
+    // What was merged with replaced bytes stays: the run ends naming it.
+    const QString warning = m_strUpdateWarning;
+    m_strUpdateWarning.clear();
     if (stopped)
-        statusBar()->showMessage(QStringLiteral("更新已停止，已下载的内容已保存"));
+        statusBar()->showMessage(QStringLiteral("更新已停止，已下载的内容已保存") +
+                                 (warning.isEmpty() ? QString() : " " + warning));
+    else if (!warning.isEmpty())
+        statusBar()->showMessage(warning);
     UpdateCommandStates();
 }
 

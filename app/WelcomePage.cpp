@@ -49,7 +49,7 @@ QString CWelcomePage::Html(const Content& c) {
         html +=
             QStringLiteral(
                 "<li style=\"margin-bottom:8px\"><a href=\"%1\"><b>用随附的法规建立法规库</b></a>"
-                "<br>用程序随附的 1564 部中国法律法规（<code>%2</code>）在 <code>%3</code> "
+                "<br>用程序随附的 1557 部中国法律法规（<code>%2</code>）在 <code>%3</code> "
                 "建立法规库，只需几秒钟。</li>")
                 .arg(QLatin1String(kMakeLink), esc(c.m_strShippedLaws), esc(c.m_strUserFile));
     else

@@ -175,7 +175,7 @@ public:
             m_rows.push_back(std::move(row));
         m_changed.notify_all();
     }
-    void FailListing(std::uint64_t, const std::string&) override {
+    void FailListing(std::uint64_t, const CListFailure&) override {
         std::lock_guard lock(m_lock);
         m_failed = true;
     }
@@ -426,8 +426,8 @@ int BodySearches(CDbConnection& db, const Options& o) {
             first.Run(b, SplitWords(word));
             return true;
         });
-        Row(std::string("body search ") + word + ": first 30 rows", firstRows, "—", {},
-            "≤ 50 ms", WithinMs(firstRows, 50));
+        Row(std::string("body search ") + word + ": first 30 rows", firstRows, "—", {}, "≤ 50 ms",
+            WithinMs(firstRows, 50));
         // The same search as before the full-text index: every window read.
         CBodySearch scan(db, "dornlaws", connection);
         scan.SetWorkers(o.workers);

@@ -7,6 +7,7 @@
 std::vector<CCategoryItem> CCategoryLoader::LoadChildren(int parid) {
     std::vector<CCategoryItem> items;
     m_strFailure.clear();
+    m_nFailureCode = 0;
     std::vector<int> path{parid};
     Fill(parid, items, path);
     return items;
@@ -17,8 +18,10 @@ void CCategoryLoader::Fill(int parid, std::vector<CCategoryItem>& out, std::vect
     const std::string sql = "select * from " + m_strTable +
                             " where parid=" + std::to_string(parid) + " order by xh DESC";
     if (!rs.Open(&m_db, sql)) {
-        if (rs.HasFailed() && m_strFailure.empty())
+        if (rs.HasFailed() && m_strFailure.empty()) {
             m_strFailure = rs.GetFailure();
+            m_nFailureCode = rs.GetFailureCode();
+        }
         return;
     }
     while (!rs.IsEOF()) {
@@ -37,7 +40,9 @@ void CCategoryLoader::Fill(int parid, std::vector<CCategoryItem>& out, std::vect
         }
         out.push_back(std::move(item));
     }
-    if (rs.HasFailed() && m_strFailure.empty())
+    if (rs.HasFailed() && m_strFailure.empty()) {
         m_strFailure = rs.GetFailure();
+        m_nFailureCode = rs.GetFailureCode();
+    }
     rs.Close();
 }

@@ -28,6 +28,7 @@ public:
     // database): the tree it gave is incomplete. GetFailure is the engine's text.
     bool HasFailed() const { return !m_strFailure.empty(); }
     const std::string& GetFailure() const { return m_strFailure; }
+    int GetFailureCode() const { return m_nFailureCode; }
 
     static constexpr int kMaxDepth = 32;
 
@@ -37,4 +38,5 @@ private:
     CDbConnection& m_db;
     std::string m_strTable;
     std::string m_strFailure;
+    int m_nFailureCode = 0;
 };

@@ -145,10 +145,10 @@ public:
         return true;
     }
     bool Stopped() override { return JobStopped(m_job); }
-    void Fail(const std::string& text) override {
+    void Fail(const std::string& text, int code) override {
         m_batches.Flush();
         if (!JobStopped(m_job))
-            m_job->m_pList->FailListing(m_job->m_nToken, text);
+            m_job->m_pList->FailListing(m_job->m_nToken, CListFailure{text, code, false});
     }
 
 private:
@@ -213,13 +213,23 @@ void RunListing(CListQueryJob* job) {
     if (!JobStopped(job)) {
         CDbRecordset rs;
         const size_t shown = delivered;
-        if (rs.Open(&g_listConnection, statement))
+        const bool opened = rs.Open(&g_listConnection, statement) != 0;
+        if (opened)
             Fill(job, rs, delivered, shown);
         rs.Close();
         // Take the stop request that interrupted the statement, if one did. A read that
-        // failed otherwise cut the listing short: the list must say so.
+        // failed otherwise cut the listing short, and a statement the engine refused read
+        // nothing at all: either way the list must say so, never show "no records".
+        // A statement that fails at its first row for what it asks (a like pattern too long)
+        // counts as refused: it read nothing of the collection.
         if (!JobStopped(job) && rs.HasFailed())
-            job->m_pList->FailListing(job->m_nToken, rs.GetFailure());
+            job->m_pList->FailListing(
+                job->m_nToken,
+                CListFailure{rs.GetFailure(), rs.GetFailureCode(),
+                             !opened && (rs.GetFailureCode() & 0xff) == SQLITE_ERROR});
+        else if (!opened && !JobStopped(job) && g_listConnection.IsOpen())
+            job->m_pList->FailListing(
+                job->m_nToken, CListFailure{g_listConnection.GetLastError(), SQLITE_ERROR, true});
     }
     // Only read: ending it cannot lose anything.
     if (snapshot)

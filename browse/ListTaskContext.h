@@ -20,6 +20,6 @@ public:
     // The task has been asked to stop: a newer listing, a cleared list, a closing window.
     virtual bool Stopped() = 0;
     // The rows delivered are not all the task should have listed; `text` says why and is
-    // what the list reports at the end.
-    virtual void Fail(const std::string& text) = 0;
+    // what the list reports at the end, `code` is the engine's result code of the failure.
+    virtual void Fail(const std::string& text, int code) = 0;
 };

@@ -63,5 +63,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Browse, search, read and print a collection of laws\n Tolvarin shows a collection of laws and regulations in one window: a category\n tree, the laws of a category and the text of a law, with search words\n highlighted. It searches by title, number, department, law text and date,\n prints laws and brings the collection up to date from the publisher's server.\n 1,564 Chinese laws come with it.")
+    "Browse, search, read and print a collection of laws\n Tolvarin shows a collection of laws and regulations in one window: a category\n tree, the laws of a category and the text of a law, with search words\n highlighted. It searches by title, number, department, law text and date,\n prints laws and brings the collection up to date from the publisher's server.\n 1,557 Chinese laws come with it.")
 include(CPack)

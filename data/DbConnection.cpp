@@ -1,5 +1,6 @@
 #include "data/DbConnection.h"
 
+#include "data/DbErrorText.h"
 #include "data/HitFunctions.h"
 #include "data/JetSql.h"
 #include "data/LikeFunction.h"
@@ -173,8 +174,8 @@ int CDbConnection::Connect(const char* connectionString, int force) {
     const int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
-        m_strLastError = "无法打开法规库 " + FullPath(path) + "：" +
-                         (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        m_strLastError = CDbErrorText::Compose("无法打开法规库 " + FullPath(path) + "。", rc,
+                                               db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close(db);
         ReportErrors(ErrConnect);
         return 0;
@@ -187,8 +188,8 @@ int CDbConnection::Connect(const char* connectionString, int force) {
     if (sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, &err) !=
         SQLITE_OK) {
         const int code = sqlite3_errcode(db) & 0xff;
-        m_strLastError =
-            "无法读取法规库 " + FullPath(path) + "：" + (err ? err : sqlite3_errmsg(db));
+        m_strLastError = CDbErrorText::Compose("无法读取法规库 " + FullPath(path) + "。", code,
+                                               err ? err : sqlite3_errmsg(db));
         sqlite3_free(err);
         sqlite3_close(db);
         db = nullptr;
@@ -268,6 +269,7 @@ int CDbConnection::OpenRecordset(const std::string& sql, std::unique_ptr<CRecord
 }
 
 int CDbConnection::Execute(const char* sql) {
+    m_nLastErrorCode = 0;
     if (!m_pDb) {
         m_strLastError = "Operation is not allowed when the object is closed.";
         ReportErrors(ErrExecute);
@@ -275,6 +277,7 @@ int CDbConnection::Execute(const char* sql) {
     }
     std::string translated;
     if (!CJetSql::Translate(sql ? sql : "", translated, m_strLastError)) {
+        m_nLastErrorCode = SQLITE_ERROR;
         ReportErrors(ErrExecute);
         return 0;
     }
@@ -285,11 +288,13 @@ int CDbConnection::Execute(const char* sql) {
     if (rc == SQLITE_OK && stmt && !IsBlankTail(tail)) {
         sqlite3_finalize(stmt);
         m_strLastError = "Characters found after end of SQL statement.";
+        m_nLastErrorCode = SQLITE_ERROR;
         ReportErrors(ErrExecute);
         return 0;
     }
     if (rc != SQLITE_OK) {
         m_strLastError = sqlite3_errmsg(m_pDb);
+        m_nLastErrorCode = sqlite3_extended_errcode(m_pDb);
         sqlite3_finalize(stmt);
         ReportErrors(ErrExecute);
         return 0;
@@ -300,6 +305,7 @@ int CDbConnection::Execute(const char* sql) {
     }
     if (rc != SQLITE_DONE) {
         m_strLastError = sqlite3_errmsg(m_pDb);
+        m_nLastErrorCode = sqlite3_extended_errcode(m_pDb);
         sqlite3_finalize(stmt);
         ReportErrors(ErrExecute);
         return 0;
@@ -325,10 +331,12 @@ void CDbConnection::ReportErrors(ErrorKind kind) {
         return;
     }
     if (kind == ErrExecute) {
-        // The engine's own text, and on a line of its own the file it concerns.
+        // What failed and what to do in plain words, the engine's own text as the detail,
+        // and on a line of its own the file it concerns.
         const std::string file = DataSourceOf(m_strConnection);
-        AppMessageBox(file.empty() ? m_strLastError
-                                   : m_strLastError + "\n（法规库 " + FullPath(file) + "）");
+        AppMessageBox(CDbErrorText::Compose("写入法规库时出错，这一项更改没有保存。",
+                                            m_nLastErrorCode, m_strLastError) +
+                      (file.empty() ? std::string() : "\n（法规库 " + FullPath(file) + "）"));
     } else
         ShowMessage(m_strLastError, "连接失败", MsgIcon::Information);
 }

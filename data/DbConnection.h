@@ -63,4 +63,5 @@ private:
     std::string m_strConnection;
     std::string m_strLastError;
     int m_nLastReadFailure = 0;
+    int m_nLastErrorCode = 0; // the engine's result code of the last failed Execute
 };

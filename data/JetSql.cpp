@@ -198,8 +198,13 @@ bool CJetSql::CanonicalDate(std::string_view text, std::string& out) {
     while (i < text.size() && text[i] == ' ')
         ++i;
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, se = 0;
+    const size_t yearStart = i;
     if (!ReadNumber(text, i, 4, y) || i >= text.size() || (text[i] != '-' && text[i] != '/'))
         return false;
+    // A year of one or two digits is read as Jet reads it: 00-29 are 2000-2029, 30-99 are
+    // 1930-1999. Three or four digits are the year as written.
+    if (i - yearStart <= 2)
+        y += y < 30 ? 2000 : 1900;
     const char sep = text[i++];
     if (!ReadNumber(text, i, 2, mo) || i >= text.size() || text[i] != sep)
         return false;
@@ -292,7 +297,8 @@ bool CJetSql::Translate(std::string_view jet, std::string& out, std::string& err
         size_t i = NextSignificant(toks, 0);
         if (i < toks.size() && IEquals(toks[i].text, "select")) {
             size_t j = NextSignificant(toks, i + 1);
-            if (j < toks.size() && (IEquals(toks[j].text, "distinct") || IEquals(toks[j].text, "all")))
+            if (j < toks.size() &&
+                (IEquals(toks[j].text, "distinct") || IEquals(toks[j].text, "all")))
                 j = NextSignificant(toks, j + 1);
             if (j < toks.size() && IEquals(toks[j].text, "top")) {
                 const size_t n = NextSignificant(toks, j + 1);

@@ -16,7 +16,8 @@ public:
     static bool Translate(std::string_view jet, std::string& out, std::string& error);
 
     // Parses a date text ("2003-1-1", "2003/01/01", "2004-5-1 10:20:30", ...) into the
-    // canonical "%Y-%m-%d %H:%M:%S". False for an impossible or malformed date.
+    // canonical "%Y-%m-%d %H:%M:%S". A year of one or two digits is read as Jet reads it
+    // (00-29: 2000-2029, 30-99: 1930-1999). False for an impossible or malformed date.
     static bool CanonicalDate(std::string_view text, std::string& out);
 
     // True for the names of the date columns (with or without a table alias).

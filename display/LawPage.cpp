@@ -1,5 +1,6 @@
 #include "display/LawPage.h"
 
+#include "data/DbErrorText.h"
 #include "data/DbRecordset.h"
 #include "display/HtmlText.h"
 #include "ground/MessageService.h"
@@ -18,10 +19,11 @@ std::string CLawPage::LawQuery(const char* lawTable, int lawid) {
 namespace {
 
 // A law that is there but cannot be read must not look like a law that is not there.
-void ReportReadFailure(int lawid, const std::string& error) {
-    ShowMessage("读取法规（编号 " + std::to_string(lawid) +
-                    "）时出错，无法显示。\n数据库文件 db1.mdb 可能已经损坏：" + error,
-                "读取失败", MsgIcon::Warning);
+void ReportReadFailure(int lawid, const CDbRecordset& rs) {
+    ShowMessage(
+        CDbErrorText::Compose("读取法规（编号 " + std::to_string(lawid) + "）时出错，无法显示。",
+                              rs.GetFailureCode(), rs.GetFailure()),
+        "读取失败", MsgIcon::Warning);
 }
 
 } // namespace
@@ -30,7 +32,7 @@ bool CLawPage::Load(CDbConnection& db, const char* lawTable, int lawid, CLawFiel
     CDbRecordset rs;
     if (!rs.Open(&db, LawQuery(lawTable, lawid))) {
         if (rs.HasFailed())
-            ReportReadFailure(lawid, rs.GetFailure());
+            ReportReadFailure(lawid, rs);
         return false;
     }
     if (rs.IsEOF()) {
@@ -44,7 +46,7 @@ bool CLawPage::Load(CDbConnection& db, const char* lawTable, int lawid, CLawFiel
     rs.GetString(out.m_strDatum, "law_datum", 10);
     rs.GetMemo(out.m_strBody, "law_body");
     if (rs.HasFailed()) {
-        ReportReadFailure(lawid, rs.GetFailure());
+        ReportReadFailure(lawid, rs);
         out = CLawFields{};
         return false;
     }

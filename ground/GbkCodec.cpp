@@ -79,18 +79,20 @@ bool CGbkCodec::IsValid() const {
     return m_toUtf8 != kInvalid && m_fromUtf8 != kInvalid;
 }
 
-std::string CGbkCodec::ToUtf8(std::string_view wire, bool* valid) {
-    return Convert(m_toUtf8, m_fallbackToUtf8, wire, true, valid);
+std::string CGbkCodec::ToUtf8(std::string_view wire, bool* valid, size_t* replaced) {
+    return Convert(m_toUtf8, m_fallbackToUtf8, wire, true, valid, replaced);
 }
 
 std::string CGbkCodec::FromUtf8(std::string_view utf8) {
-    return Convert(m_fromUtf8, m_fallbackFromUtf8, utf8, false, nullptr);
+    return Convert(m_fromUtf8, m_fallbackFromUtf8, utf8, false, nullptr, nullptr);
 }
 
 std::string CGbkCodec::Convert(void* handle, void* fallback, std::string_view in, bool toUtf8,
-                               bool* valid) {
+                               bool* valid, size_t* replaced) {
     if (valid)
         *valid = true;
+    if (replaced)
+        *replaced = 0;
     if (handle == kInvalid)
         return std::string(in);
     iconv_t cd = static_cast<iconv_t>(handle);
@@ -126,6 +128,8 @@ std::string CGbkCodec::Convert(void* handle, void* fallback, std::string_view in
             piece = replacement;
             if (valid)
                 *valid = false;
+            if (replaced)
+                *replaced += skip;
         }
         out.resize(written);
         out += piece;

@@ -20,8 +20,9 @@ public:
     // False when iconv does not know the charset; the conversions then pass bytes through.
     bool IsValid() const;
 
-    // `valid`, when given, is set to whether every byte was valid in the charset.
-    std::string ToUtf8(std::string_view wire, bool* valid = nullptr);
+    // `valid`, when given, is set to whether every byte was valid in the charset, and
+    // `replaced` to the number of bytes that became U+FFFD.
+    std::string ToUtf8(std::string_view wire, bool* valid = nullptr, size_t* replaced = nullptr);
     std::string FromUtf8(std::string_view utf8);
 
     // Bytes the text takes in GBK: one per ASCII character, two per other character
@@ -29,7 +30,8 @@ public:
     static size_t GbkByteCount(std::string_view utf8);
 
 private:
-    std::string Convert(void* cd, void* fallback, std::string_view in, bool toUtf8, bool* valid);
+    std::string Convert(void* cd, void* fallback, std::string_view in, bool toUtf8, bool* valid,
+                        size_t* replaced);
 
     std::string m_charset;
     void* m_toUtf8;

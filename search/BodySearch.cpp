@@ -5,6 +5,7 @@
 #include "data/SearchIndex.h"
 #include "data/SqlSelect.h"
 #include "search/SearchComposer.h"
+#include "search/SearchLimits.h"
 
 #include <algorithm>
 #include <atomic>
@@ -30,12 +31,15 @@ std::string CBodySearch::WindowCondition(long long start, const std::string& con
     return text;
 }
 
-std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std::string>& words) {
+std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std::string>& typed) {
+    // A word typed twice is one condition.
+    const std::vector<std::string> words = CSearchLimits::Distinct(typed);
     m_nWindows = 0;
     m_bExact = false;
     m_nSecondPasses = 0;
     m_nFailedWindows = 0;
     m_strFailure.clear();
+    m_nFailureCode = 0;
     builder.Prepare();
     const std::string baseCondition = builder.GetWhere();
     for (const std::string& word : words)
@@ -320,7 +324,9 @@ bool CBodySearch::NoteFailure(const CDbRecordset& rs) {
     if (!rs.HasFailed())
         return false;
     m_bReadFailed = true;
-    if (m_strFailure.empty())
+    if (m_strFailure.empty()) {
         m_strFailure = rs.GetFailure();
+        m_nFailureCode = rs.GetFailureCode();
+    }
     return true;
 }

@@ -81,6 +81,8 @@ public:
     // engine's text of the first such failure.
     int GetFailedWindowCount() const { return m_nFailedWindows; }
     const std::string& GetFailure() const { return m_strFailure; }
+    // And the engine's result code of that failure.
+    int GetFailureCode() const { return m_nFailureCode; }
 
     // "v.lawid>%d and v.lawid<=%d", followed by " and " and `condition` when not empty.
     static std::string WindowCondition(long long start, const std::string& condition);
@@ -114,5 +116,6 @@ private:
     int m_nFailedWindows = 0;
     bool m_bReadFailed = false; // a read failed since the flag was last cleared
     std::string m_strFailure;
+    int m_nFailureCode = 0;
     int m_nSkipped = 0;
 };

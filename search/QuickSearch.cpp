@@ -2,6 +2,7 @@
 
 #include "data/SearchIndex.h"
 #include "search/SearchComposer.h"
+#include "search/SearchLimits.h"
 
 #include <sqlite3.h>
 
@@ -103,8 +104,8 @@ std::vector<std::string> CQuickSearch::SplitBlanks(const std::string& text) {
 bool CQuickSearch::ShouldStream(sqlite3* db, const Request& r) {
     if (r.body)
         return false;
-    const std::vector<std::string> words = SplitBlanks(r.text);
-    if (words.empty())
+    const std::vector<std::string> words = CSearchLimits::Distinct(SplitBlanks(r.text));
+    if (words.empty() || !CSearchLimits::Refusal(words).empty())
         return false;
     const std::int64_t candidates =
         CSearchIndex::CountCandidates(db, r.lawTable, "topic", words, kRankWholeUpTo + 1);
@@ -138,9 +139,14 @@ std::string CQuickSearch::StreamedTitleStatement(const Request& r,
            order + ")";
 }
 
+std::string CQuickSearch::Refusal(const Request& r) {
+    return CSearchLimits::Refusal(CSearchLimits::Distinct(SplitBlanks(r.text)));
+}
+
 std::string CQuickSearch::Statement(const Request& r) {
-    const std::vector<std::string> words = SplitBlanks(r.text);
-    if (words.empty())
+    // A word typed twice finds the same laws once.
+    const std::vector<std::string> words = CSearchLimits::Distinct(SplitBlanks(r.text));
+    if (words.empty() || !CSearchLimits::Refusal(words).empty())
         return {};
     if (r.streamed && !r.body)
         return StreamedTitleStatement(r, words);

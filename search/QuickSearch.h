@@ -43,8 +43,13 @@ public:
     static std::vector<std::string> SplitBlanks(const std::string& text);
 
     // The statement for `request` (columns lawid, topic, datum, wenhao, bumen, and snippet
-    // for a law-text search); empty when the text has no word.
+    // for a law-text search); empty when the text has no word or the search is refused.
+    // Each word counts once, however often it is typed.
     static std::string Statement(const Request& request);
+
+    // Why the search cannot run (too many different words, a word too long), in plain
+    // words; empty when it can (CSearchLimits).
+    static std::string Refusal(const Request& request);
 
 private:
     static std::string StreamedTitleStatement(const Request& request,

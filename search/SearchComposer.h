@@ -30,7 +30,8 @@ public:
     // body search when the content field has words.
     void ComposeAdvancedSearch(CSqlSelect& builder, const CAdvancedSearchValues& values) const;
 
-    // One " like " condition on `column` per word of `text` (split as every search splits).
+    // One " like " condition on `column` per word of `text` (split as every search splits),
+    // a word typed twice once.
     static void AddWordConditions(CSqlSelect& builder, const char* column, const std::string& text);
 
     // A date bound on law.datum with `comparison` (">=" or "<"); month and day 0 become 1.

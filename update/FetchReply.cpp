@@ -2,6 +2,7 @@
 
 #include "ground/MessageService.h"
 #include "update/InternetSession.h"
+#include "update/ReplyCharset.h"
 #include "update/ReplyReader.h"
 #include "update/UpdateRequest.h"
 #include "update/UpdaterBase.h"
@@ -10,46 +11,55 @@
 
 #include <memory>
 
-namespace {
-
-bool SameCharset(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 void FetchReply(CInternetSession& session, CUpdateRequest& request, CUpdaterBase& updater,
                 CSyncEvent* stopEvent, CGbkCodec* codec, std::string& error, bool& goOn) {
     CReplyReader reader(updater, stopEvent, codec);
     std::string transportError;
-    // A reply that declares its charset is read in that charset.
-    std::unique_ptr<CGbkCodec> declared;
-    bool charsetChosen = false;
-    const auto receive = [&](const char* data, size_t size) {
-        if (!charsetChosen) {
-            charsetChosen = true;
-            const std::string& charset = session.ContentCharset();
-            if (codec && !charset.empty() && !SameCharset(charset, codec->Charset())) {
-                declared = std::make_unique<CGbkCodec>(charset);
-                if (!declared->IsValid()) {
-                    reader.Refuse("服务器答复的字符集 " + charset + " 无法识别，本次更新未完成。");
-                    return false;
-                }
-                reader.SetCodec(declared.get());
-            }
+    // The start of the reply is held back until its charset is chosen and judged; nothing of
+    // it is merged before.
+    std::unique_ptr<CReplyCharset> charset;
+    std::unique_ptr<CGbkCodec> lineCodec;
+    std::string held;
+    bool chosen = false;
+    const auto choose = [&](bool whole) {
+        chosen = true;
+        if (!codec) // lines passed as they come (tests of the grammar)
+            return reader.Feed(held.data(), held.size());
+        charset = std::make_unique<CReplyCharset>(codec->Charset(), session.ContentCharset());
+        charset->Choose(held, whole);
+        if (charset->LineCharset() != codec->Charset()) {
+            lineCodec = std::make_unique<CGbkCodec>(charset->LineCharset());
+            reader.SetCodec(lineCodec.get());
         }
-        return reader.Feed(data, size);
+        reader.SetCharsetName(charset->Name());
+        const std::string text = charset->Transcode(held, whole);
+        held.clear();
+        held.shrink_to_fit();
+        if (CReplyCharset::IsForeign(text, lineCodec ? *lineCodec : *codec, whole)) {
+            reader.Refuse(CReplyReader::ForeignCharsetText(charset->Name()));
+            return false;
+        }
+        return reader.Feed(text.data(), text.size());
+    };
+    const auto receive = [&](const char* data, size_t size) {
+        if (chosen) {
+            if (!charset)
+                return reader.Feed(data, size);
+            const std::string text = charset->Transcode(std::string_view(data, size), false);
+            return reader.Feed(text.data(), text.size());
+        }
+        held.append(data, size);
+        return CReplyCharset::Enough(held) ? choose(false) : true;
     };
     const auto result = session.Fetch(request.GetUrl(), receive, stopEvent, transportError);
     switch (result) {
     case CInternetSession::Result::Done:
+        if (!chosen) {
+            choose(true);
+        } else if (charset) {
+            const std::string tail = charset->Transcode({}, true);
+            reader.Feed(tail.data(), tail.size());
+        }
         reader.EndOfData();
         break;
     case CInternetSession::Result::Refused:
@@ -65,6 +75,9 @@ void FetchReply(CInternetSession& session, CUpdateRequest& request, CUpdaterBase
         return;
     case CInternetSession::Result::ReadFailed:
         AppMessageBox(transportError);
+        // What arrived before the break is merged, as if the reply had ended there.
+        if (!chosen)
+            choose(false);
         reader.Abandon();
         updater.SetReplyBrokenOff();
         break;

@@ -103,6 +103,9 @@ void CLawUpdater::MergeRecord() {
     DecodeEntities(wenhao);
     DecodeEntities(body);
     const char* table = theUpdateEditionConfig.GetLawTable();
+    const std::string name = RecordName("法规", m_strLawId, topic);
+    if (!CheckReplaced(name))
+        return;
 
     if (!BeginRecord())
         return;
@@ -149,4 +152,9 @@ void CLawUpdater::MergeRecord() {
     if (IsBroken())
         return;
     Post(UpdateMsg::kLawProgress);
+    NoteWrittenRecord(name);
+}
+
+bool CLawUpdater::IsTextField(const std::string& tag) const {
+    return tag == "topic" || tag == "bumen" || tag == "wenhao" || tag == "body" || tag == "hangye";
 }

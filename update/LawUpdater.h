@@ -21,6 +21,7 @@ private:
     void ClearRecord() override;
     void MergeRecord() override;
     std::string* Field(const std::string& tag) override;
+    bool IsTextField(const std::string& tag) const override;
     void StoreValue(const std::string& line) override;
 
     std::string m_strNewestOldId;

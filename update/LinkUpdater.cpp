@@ -89,6 +89,9 @@ void CLinkUpdater::MergeRecord() {
     const int lawId = law == m_mapLawIds.end() ? 0 : law->second;
     const int treeId = tree == m_mapTreeIds.end() ? 0 : tree->second;
     ++m_nCount;
+    // Every field of a link names or stamps it: one with replaced bytes cannot be filed.
+    if (!CheckReplaced(RecordName("分类链接", m_strLawId + "/" + m_strTreeId, "")))
+        return;
     if (lawId == 0 || treeId == 0)
         return;
     const char* table = theUpdateEditionConfig.GetLinkTable();

@@ -11,6 +11,17 @@ CReplyReader::CReplyReader(CUpdaterBase& updater, CSyncEvent* stopEvent, CGbkCod
                            size_t maxLine)
     : m_updater(updater), m_pStopEvent(stopEvent), m_pCodec(codec), m_nMaxLine(maxLine) {}
 
+std::string CReplyReader::ForeignCharsetText(const std::string& charset) {
+    return "服务器的答复中有不属于 " + charset +
+           " 字符集的字节，本次更新未完成；下次更新会重新下载其余记录。";
+}
+
+std::string CReplyReader::CharsetName() const {
+    if (!m_strCharsetName.empty())
+        return m_strCharsetName;
+    return m_pCodec ? m_pCodec->Charset() : std::string("GBK");
+}
+
 void CReplyReader::Refuse(const std::string& text) {
     Fail(text);
 }
@@ -97,14 +108,13 @@ void CReplyReader::Line(std::string raw) {
     // Element lines and numbers are ASCII, which every wire charset keeps as it is.
     const bool ascii = std::all_of(raw.begin(), raw.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    bool valid = true;
-    std::string line = m_pCodec && !ascii ? m_pCodec->ToUtf8(raw, &valid) : std::move(raw);
-    if (!valid) {
-        // The reply is not in the charset it is read in (a wrong or missing declaration, or
-        // damaged bytes): nothing of this record is merged, and the stage fails before any
-        // stamp moves past it.
-        Fail("服务器的答复中有不属于 " + m_pCodec->Charset() +
-             " 字符集的字节，本次更新未完成；下次更新会重新下载其余记录。");
+    size_t replaced = 0;
+    std::string line =
+        m_pCodec && !ascii ? m_pCodec->ToUtf8(raw, nullptr, &replaced) : std::move(raw);
+    if (replaced > 0 && (m_state == State::HeaderCount || m_state == State::HeaderStamp)) {
+        // The header is numbers and a stamp: bytes invalid there mean the whole reply is in
+        // another charset. Nothing of it is merged.
+        Fail(ForeignCharsetText(CharsetName()));
         return;
     }
     line.erase(std::remove(line.begin(), line.end(), '\0'), line.end());
@@ -137,6 +147,11 @@ void CReplyReader::Line(std::string raw) {
         m_state = State::Done;
         break;
     case State::Records:
+        // Bytes invalid in the charset have become U+FFFD; the record is merged and named in
+        // the run's closing warning (or, in a field that names or stamps the record, the
+        // stage fails at it).
+        if (replaced > 0)
+            m_updater.NoteReplacedBytes(replaced, CharsetName());
         m_updater.FeedLine(line);
         if (m_updater.IsOverlong()) {
             Fail(kFormatErrorText);

@@ -27,6 +27,10 @@ public:
     void Abandon();
     // Reads the lines still to come in another charset (the one the reply declares).
     void SetCodec(CGbkCodec* codec) { m_pCodec = codec; }
+    // The charset as named to the user, when the codec reads a conversion of it (UTF-16).
+    void SetCharsetName(const std::string& name) { m_strCharsetName = name; }
+    // The text that refuses a reply in another charset than `charset`.
+    static std::string ForeignCharsetText(const std::string& charset);
     // Ends the reply before its first line with an error text (the stage fails).
     void Refuse(const std::string& text);
 
@@ -44,12 +48,14 @@ private:
 
     void Line(std::string raw);
     void Fail(const std::string& text);
+    std::string CharsetName() const;
 
     CUpdaterBase& m_updater;
     CSyncEvent* m_pStopEvent;
     CGbkCodec* m_pCodec;
     size_t m_nMaxLine;
     State m_state = State::FirstLine;
+    std::string m_strCharsetName;
     std::string m_strPartial;
     std::string m_strError;
     bool m_bGoOn = true;

@@ -63,10 +63,12 @@ void CTreeUpdater::FeedLine(const std::string& line) {
     }
     if (line == "<tree>") {
         ClearRecord();
+        ResetReplaced();
         m_strTag = "0";
     } else if (line == "</tree>") {
         MergeRecord();
         ClearRecord();
+        ResetReplaced();
         m_strTag = "0";
     } else if (line.size() > 2 && line.front() == '<' && line.back() == '>') {
         const bool closing = line[1] == '/';
@@ -77,7 +79,8 @@ void CTreeUpdater::FeedLine(const std::string& line) {
 }
 
 void CTreeUpdater::MergeRecord() {
-    if (!BeginRecord())
+    const std::string name = RecordName("分类", m_strId, m_strName);
+    if (!CheckReplaced(name) || !BeginRecord())
         return;
     int parent = 0;
     if (!m_strParId.empty()) {
@@ -103,6 +106,7 @@ void CTreeUpdater::MergeRecord() {
         return;
     ++m_nCount;
     Post(UpdateMsg::kTreeProgress);
+    NoteWrittenRecord(name);
 }
 
 void CTreeUpdater::FinishReply() {

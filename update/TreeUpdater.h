@@ -25,6 +25,7 @@ private:
     void ClearRecord() override;
     void MergeRecord() override;
     std::string* Field(const std::string& tag) override;
+    bool IsTextField(const std::string& tag) const override { return tag == "name"; }
 
     CTreeNode m_node;
     std::string m_strNewestOldId;

@@ -38,6 +38,7 @@ bool CUpdateRun::Start(CUpdateRunHost& host, const CUpdateSettings& settings) {
     m_bUpdateFailed = 0;
     m_bStopRequested = 0;
     m_stopEvent.Reset();
+    m_replaced.clear();
     SetInternetOnline();
     // Each handle is stored before the next worker starts: the next one waits on it.
     m_hTreeThread = std::thread(&CUpdateRun::Worker, this, Stage::Tree);
@@ -108,6 +109,33 @@ void CUpdateRun::RunStage(Stage stage, TUpdater& updater, std::string& error, bo
     session.Close();
 }
 
+std::string CUpdateRun::ReplacedWarning(const std::vector<std::string>& records) {
+    // The first ones by name; a reply with more than a few is rare (most such replies are
+    // refused as a whole).
+    constexpr size_t kNamed = 20;
+    std::string text = "注意：有 " + std::to_string(records.size()) +
+                       " 条记录含有无效字节，已替换为 “\xEF\xBF\xBD” 后保存：";
+    for (size_t i = 0; i < records.size() && i < kNamed; ++i) {
+        if (i > 0)
+            text += "；";
+        text += records[i];
+    }
+    if (records.size() > kNamed)
+        text += "……另有 " + std::to_string(records.size() - kNamed) + " 条";
+    text += "。";
+    return text;
+}
+
+void CUpdateRun::ReportReplaced() {
+    std::vector<std::string> replaced;
+    {
+        std::lock_guard lock(m_replacedLock);
+        replaced = m_replaced;
+    }
+    if (!replaced.empty())
+        m_pHost->RunWarning(ReplacedWarning(replaced));
+}
+
 void CUpdateRun::Worker(Stage stage) {
     std::string error;
     bool goOn = true;
@@ -119,8 +147,10 @@ void CUpdateRun::Worker(Stage stage) {
             previous.join();
         if (m_bUpdateFailed.load()) {
             m_bDownloading = 0;
-            if (stage == Stage::Link)
+            if (stage == Stage::Link) {
+                ReportReplaced();
                 m_pHost->RunEnded(false);
+            }
             return;
         }
     }
@@ -155,6 +185,11 @@ void CUpdateRun::Worker(Stage stage) {
             else
                 RunStage(stage, static_cast<CLinkUpdater&>(*updater), error, goOn);
         }
+        {
+            std::lock_guard lock(m_replacedLock);
+            const auto& replaced = updater->ReplacedRecords();
+            m_replaced.insert(m_replaced.end(), replaced.begin(), replaced.end());
+        }
         // The next edition was still tried after a broken-off reply, but the stage has not
         // brought all it was sent: the later stages wait for the next run, which brings the
         // rest of this one first, and a run with a broken-off link reply is no success.
@@ -173,6 +208,7 @@ void CUpdateRun::Worker(Stage stage) {
     if (stage == Stage::Link) {
         const bool success = goOn && error.empty();
         m_bDownloading = 0;
+        ReportReplaced();
         if (success)
             m_pHost->UpdateFinished();
         m_pHost->RunEnded(success);

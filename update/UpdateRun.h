@@ -3,7 +3,10 @@
 #include "update/UpdateSettings.h"
 
 #include <atomic>
+#include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 class CSyncEvent;
 class CUpdateRunHost;
@@ -30,12 +33,21 @@ public:
     // Waits until the workers of the last run have ended.
     void Wait();
 
+    // The closing warning of a run that merged records with replaced bytes (each entry names
+    // a record and its count of replaced bytes).
+    static std::string ReplacedWarning(const std::vector<std::string>& records);
+
 private:
     enum class Stage { Tree, Law, Link };
     void Worker(Stage stage);
     template <class TUpdater>
     void RunStage(Stage stage, TUpdater& updater, std::string& error, bool& goOn);
 
+    // Tells the host about the records merged with replaced bytes, at the end of the run.
+    void ReportReplaced();
+
+    std::mutex m_replacedLock;
+    std::vector<std::string> m_replaced;
     std::atomic<int>& m_bDownloading;
     std::atomic<int>& m_bUpdateFailed;
     std::atomic<int>& m_bStopRequested;

@@ -2,6 +2,8 @@
 
 #include "update/UpdateProgressSink.h"
 
+#include <string>
+
 // What an update run needs of the program around it: the main window or the headless
 // updater. Every call comes from a worker thread.
 class CUpdateRunHost : public CUpdateProgressSink {
@@ -14,6 +16,10 @@ public:
     // A stage (UpdateMsg::kTreeProgress, kLawProgress or kLinkProgress) starts its download
     // of an edition (0 Chinese, 1 English).
     virtual void StageEdition(int /*stage*/, int /*edition*/) {}
+    // Records were merged with bytes that were invalid in their reply's charset replaced by
+    // U+FFFD: the text names them (UpdateRun::ReplacedWarning). Comes before UpdateFinished
+    // and RunEnded; the host shows it as the last word of the run.
+    virtual void RunWarning(const std::string& /*text*/) {}
     // The run is over, with or without success; the last call of a run.
     virtual void RunEnded(bool /*success*/) {}
 };

@@ -2,6 +2,7 @@
 
 #include "data/CollectionFile.h"
 #include "data/JetSql.h"
+#include "ground/EditionConfig.h"
 #include "ground/SyncEvent.h"
 #include "update/UpdateProgressSink.h"
 
@@ -188,6 +189,40 @@ void CUpdaterBase::EndEdition() {
     m_bReplyEnded = false;
 }
 
+void CUpdaterBase::NoteReplacedBytes(size_t count, const std::string& charset) {
+    if (m_strTag == "0")
+        return; // an element line, which is ignored
+    m_nRecordReplaced += count;
+    m_strReplacedCharset = charset;
+    if (!IsTextField(m_strTag))
+        m_bKeyReplaced = true;
+}
+
+std::string CUpdaterBase::RecordName(const char* kind, const std::string& id,
+                                     const std::string& title) {
+    std::string name = theUpdateEditionConfig.GetEdition() == 0 ? "" : "英文版";
+    name += kind;
+    name += " " + id;
+    if (!title.empty())
+        name += "「" + title + "」";
+    return name;
+}
+
+bool CUpdaterBase::CheckReplaced(const std::string& what) {
+    if (!m_bKeyReplaced)
+        return true;
+    Fail("服务器的答复中，" + what + " 的编号、日期或时间含有不属于 " + m_strReplacedCharset +
+         " 字符集的字节，无法保存；本次更新未完成。");
+    return false;
+}
+
+void CUpdaterBase::NoteWrittenRecord(const std::string& what) {
+    if (m_nRecordReplaced == 0)
+        return;
+    m_replacedRecords.push_back(what + "：" + std::to_string(m_nRecordReplaced) + " 个字节");
+    ResetReplaced();
+}
+
 void CUpdaterBase::Post(int message) {
     if (m_hNotifyWnd)
         m_hNotifyWnd->PostProgress(message, m_nTotal, m_nCount);
@@ -208,12 +243,15 @@ void CUpdaterBase::FeedClosingStyleLine(const std::string& line) {
         return;
     if (line[0] == '<' && line[1] == '/') {
         m_strTag = "0";
-        if (line == "</tree>")
+        if (line == "</tree>") {
             MergeRecord();
+            ResetReplaced();
+        }
         return;
     }
     if (line == "<tree>") {
         ClearRecord();
+        ResetReplaced();
         m_strTag = "0";
         return;
     }

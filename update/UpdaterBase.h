@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 class CSyncEvent;
 class CUpdateProgressSink;
@@ -66,6 +67,12 @@ public:
     void SetReplyBrokenOff() { m_bReplyBrokenOff = true; }
     bool WasReplyBrokenOff() const { return m_bReplyBrokenOff; }
 
+    // `count` bytes of the value line about to be fed were invalid in the reply's charset and
+    // have become U+FFFD.
+    void NoteReplacedBytes(size_t count, const std::string& charset);
+    // The records merged with replaced bytes, one text each naming the record and the count.
+    const std::vector<std::string>& ReplacedRecords() const { return m_replacedRecords; }
+
     int GetTotal() const { return m_nTotal; }
     int GetCount() const { return m_nCount; }
     CDbConnection& Connection() { return m_db; }
@@ -89,6 +96,25 @@ protected:
     virtual void StoreValue(const std::string& line);
     virtual void ClearRecord() {}
     virtual void MergeRecord() {}
+
+    // Whether replaced bytes may stand in the field's text: true for texts people read, false
+    // for the fields that name or stamp a record (a server id or a date stored with U+FFFD
+    // would make the record unknown to the server or move the stamps past it).
+    virtual bool IsTextField(const std::string& /*tag*/) const { return false; }
+    // A new record begins: forgets the replaced bytes of the last one.
+    void ResetReplaced() {
+        m_nRecordReplaced = 0;
+        m_bKeyReplaced = false;
+    }
+    // Before a record's statements: false when a field that names or stamps the record holds
+    // replaced bytes; the stage then fails at this record (`what` names it).
+    bool CheckReplaced(const std::string& what);
+    // After the record has been written: names it in the run's warning when bytes of it were
+    // replaced.
+    void NoteWrittenRecord(const std::string& what);
+    // "分类" and the like with the edition: how a record is named to the user.
+    static std::string RecordName(const char* kind, const std::string& id,
+                                  const std::string& title);
 
     // Before a record's statements: opens a batch when none is open, waiting for the write
     // lock when another connection holds it. False when the record must not be merged (the
@@ -130,6 +156,10 @@ private:
     CSyncEvent* m_pStopEvent = nullptr;
     std::chrono::milliseconds m_lockWait{std::chrono::seconds(60)};
     std::string m_strFailure;
+    std::vector<std::string> m_replacedRecords;
+    std::string m_strReplacedCharset;
+    size_t m_nRecordReplaced = 0;
+    bool m_bKeyReplaced = false;
     bool m_bInBatch = false;
     bool m_bReplyEnded = false;
     bool m_bBroken = false;

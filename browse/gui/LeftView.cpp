@@ -3,6 +3,7 @@
 #include "browse/CategoryLoader.h"
 #include "browse/gui/BrowseFrame.h"
 #include "browse/gui/TolvarinView.h"
+#include "data/DbErrorText.h"
 #include "data/DocumentDatabase.h"
 #include "ground/AppConstants.h"
 #include "ground/EditionConfig.h"
@@ -109,9 +110,10 @@ bool CLeftView::FillTree() {
             if (m_pFrame)
                 m_pFrame->GetStatusBar()->showMessage(
                     QStringLiteral("目录不完整：读取数据库时出错"));
-            ShowMessage("读取目录时出错，目录“" + std::string(theEditionConfig.GetCaption()) +
-                            "”只显示了已读到的类别。\n数据库文件 db1.mdb 可能已经损坏：" +
-                            loader.GetFailure(),
+            ShowMessage(CDbErrorText::Compose("读取目录时出错，目录“" +
+                                                  std::string(theEditionConfig.GetCaption()) +
+                                                  "”只显示了已读到的类别。",
+                                              loader.GetFailureCode(), loader.GetFailure()),
                         "读取失败", MsgIcon::Warning);
         }
     }

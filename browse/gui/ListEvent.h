@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/LawRow.h"
+#include "browse/ListQuerySink.h"
 
 #include <QEvent>
 
@@ -27,5 +28,5 @@ public:
     const std::uint64_t m_nToken;
     std::vector<CLawRow> m_rows;
     const bool m_bRepaintNow;
-    std::string m_strError; // Failed: the engine's text
+    CListFailure m_failure; // Failed: why
 };

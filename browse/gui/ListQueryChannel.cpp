@@ -23,11 +23,11 @@ void CListQueryChannel::AppendRows(std::uint64_t token, std::vector<CLawRow>&& r
             m_pReceiver, new CListEvent(CListEvent::Rows, token, std::move(rows), repaintNow));
 }
 
-void CListQueryChannel::FailListing(std::uint64_t token, const std::string& error) {
+void CListQueryChannel::FailListing(std::uint64_t token, const CListFailure& failure) {
     std::lock_guard lock(m_mutex);
     if (m_pReceiver) {
         auto* e = new CListEvent(CListEvent::Failed, token);
-        e->m_strError = error;
+        e->m_failure = failure;
         QCoreApplication::postEvent(m_pReceiver, e);
     }
 }

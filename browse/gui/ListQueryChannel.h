@@ -16,7 +16,7 @@ public:
 
     void BeginListing(std::uint64_t token) override;
     void AppendRows(std::uint64_t token, std::vector<CLawRow>&& rows, bool repaintNow) override;
-    void FailListing(std::uint64_t token, const std::string& error) override;
+    void FailListing(std::uint64_t token, const CListFailure& failure) override;
     void EndListing(std::uint64_t token) override;
 
 private:

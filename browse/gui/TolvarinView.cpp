@@ -6,6 +6,7 @@
 #include "browse/gui/LawListModel.h"
 #include "browse/gui/ListEvent.h"
 #include "browse/gui/ListQueryChannel.h"
+#include "data/DbErrorText.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/EditionConfig.h"
 #include "ground/MessageService.h"
@@ -29,6 +30,7 @@ constexpr int kMinColumnWidth = 15;
 
 const char* const kListingFailedStatus = "法规列表不完整：读取数据库时出错";
 const char* const kBodySearchFailedStatus = "搜索结果不完整：读取数据库时出错";
+const char* const kListingRefusedStatus = "没有列出法规：数据库无法执行这次查询";
 
 } // namespace
 
@@ -182,17 +184,21 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
         m_nShownToken = e->m_nToken;
         m_nLastShownRow = -1;
         m_pModel->Clear();
-        if (!m_strListingFailure.empty() && m_pFrame) {
+        if (!m_listingFailure.m_strError.empty() && m_pFrame) {
             const QString status = m_pFrame->GetStatusBar()->currentMessage();
             if (status == QString::fromUtf8(kListingFailedStatus) ||
-                status == QString::fromUtf8(kBodySearchFailedStatus))
+                status == QString::fromUtf8(kBodySearchFailedStatus) ||
+                status == QString::fromUtf8(kListingRefusedStatus))
                 m_pFrame->GetStatusBar()->clearMessage();
         }
-        m_strListingFailure.clear();
+        m_listingFailure = CListFailure();
         break;
     case CListEvent::Failed:
-        if (e->m_nToken == m_nShownToken)
-            m_strListingFailure = e->m_strError.empty() ? "unknown error" : e->m_strError;
+        if (e->m_nToken == m_nShownToken) {
+            m_listingFailure = e->m_failure;
+            if (m_listingFailure.m_strError.empty())
+                m_listingFailure.m_strError = "unknown error";
+        }
         break;
     case CListEvent::Rows:
         if (e->m_nToken != m_nShownToken)
@@ -202,12 +208,15 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
             m_pStack->currentWidget()->repaint();
         break;
     case CListEvent::End:
-        if (m_pModel->rowCount() == 0)
+        // A refused statement found nothing because it read nothing: no "no records" row.
+        if (m_pModel->rowCount() == 0 && !WasListingRefused())
             m_pModel->AddNoRecordsRow();
         m_nRequestedToken = 0;
         m_pStack->unsetCursor();
         m_pStack->currentWidget()->update();
-        if (!m_strListingFailure.empty()) {
+        if (WasListingRefused()) {
+            ReportListingRefused();
+        } else if (!m_listingFailure.m_strError.empty()) {
             if (e->m_nToken == m_nBodySearchToken)
                 ReportBodySearchFailure();
             else
@@ -224,17 +233,25 @@ void CTolvarinView::ReportListingFailure() {
         laws += row.m_nLawId != 0 ? 1 : 0;
     if (m_pFrame)
         m_pFrame->GetStatusBar()->showMessage(QString::fromUtf8(kListingFailedStatus));
-    ShowMessage("读取法规列表时出错，列表只列出了已读到的 " + std::to_string(laws) +
-                    " 条法规，其余的没有列出。\n数据库文件 db1.mdb 可能已经损坏：" +
-                    m_strListingFailure,
+    ShowMessage(CDbErrorText::Compose("读取法规列表时出错，列表只列出了已读到的 " +
+                                          std::to_string(laws) + " 条法规，其余的没有列出。",
+                                      m_listingFailure.m_nCode, m_listingFailure.m_strError),
                 "读取失败", MsgIcon::Warning);
+}
+
+void CTolvarinView::ReportListingRefused() {
+    if (m_pFrame)
+        m_pFrame->GetStatusBar()->showMessage(QString::fromUtf8(kListingRefusedStatus));
+    ShowMessage(CDbErrorText::Compose("无法列出法规：数据库无法执行这次查询，列表中没有结果。",
+                                      m_listingFailure.m_nCode, m_listingFailure.m_strError),
+                "查询失败", MsgIcon::Warning);
 }
 
 void CTolvarinView::ReportBodySearchFailure() {
     if (m_pFrame)
         m_pFrame->GetStatusBar()->showMessage(QString::fromUtf8(kBodySearchFailedStatus));
     // The search composed its own text: how many windows, and the engine's words.
-    ShowMessage(m_strListingFailure, "读取失败", MsgIcon::Warning);
+    ShowMessage(m_listingFailure.m_strError, "读取失败", MsgIcon::Warning);
 }
 
 void CTolvarinView::ResetSortArrow() {

@@ -84,8 +84,14 @@ public:
     // The widget that has the keyboard focus in the current style.
     QWidget* GetFocusWidget() const;
 
-    // The last worker listing failed part-way: the engine's text, empty when it did not.
-    const std::string& GetListingFailure() const { return m_strListingFailure; }
+    // The last worker listing failed part-way, or its statement was refused: the engine's
+    // text, empty when it did not.
+    const std::string& GetListingFailure() const { return m_listingFailure.m_strError; }
+    // The last worker listing's statement was refused: nothing was listed (and the list does
+    // not claim that nothing was found).
+    bool WasListingRefused() const {
+        return !m_listingFailure.m_strError.empty() && m_listingFailure.m_bRefused;
+    }
 
 signals:
     // The current worker listing has ended and its rows are all shown.
@@ -100,6 +106,8 @@ private:
     void ResetSortArrow();
     // Tells the user, in the status bar and a box, that the listing was cut short.
     void ReportListingFailure();
+    // The same for a listing whose statement the engine refused.
+    void ReportListingRefused();
     // The same for a body search that could not read some of its windows.
     void ReportBodySearchFailure();
     // Hands a task to the worker in place of a statement.
@@ -126,5 +134,5 @@ private:
     // A key press is being handled by a view: a current-row change is the user's move.
     bool m_bKeyMove = false;
     Style m_style = Style::Report;
-    std::string m_strListingFailure;
+    CListFailure m_listingFailure;
 };

@@ -8,10 +8,12 @@
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
 #include "ground/MessageService.h"
+#include "ground/TextUtil.h"
 #include "reader/LawLookup.h"
 #include "reader/gui/FavouritesDlg.h"
 #include "reader/gui/ReaderFrame.h"
 #include "search/SearchComposer.h"
+#include "search/SearchLimits.h"
 
 #include <QAction>
 #include <QApplication>
@@ -338,9 +340,16 @@ void CReader::SearchTitles(const QString& words) {
     CTolvarinView* list = m_pFrame->GetListView();
     if (!list || words.trimmed().isEmpty())
         return;
+    const std::string text = words.trimmed().toStdString();
+    // A search beyond what the database can take is refused with the reason, not run.
+    const std::string refusal = CSearchLimits::Refusal(CSearchLimits::Distinct(SplitWords(text)));
+    if (!refusal.empty()) {
+        m_pFrame->GetStatusBar()->showMessage(QString::fromStdString(refusal));
+        return;
+    }
     CSqlSelect builder;
     CSearchComposer::FromEdition(theEditionConfig)
-        .ComposeTitleSearch(builder, words.trimmed().toStdString(), CSearchComposer::kScopeAll);
+        .ComposeTitleSearch(builder, text, CSearchComposer::kScopeAll);
     list->RunQuery(builder.Build());
 }
 

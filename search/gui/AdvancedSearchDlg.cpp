@@ -90,13 +90,14 @@ void CAdvancedSearchDlg::DoDataExchange(CDialogExchange& dx) {
     dx.Int(m_pDateEdits[3], m_nToYear, 0, 3000);
     dx.Int(m_pDateEdits[4], m_nToMonth, 0, 12);
     dx.Int(m_pDateEdits[5], m_nToDay, 0, 31);
-    // A date the database refuses (the 31st of February, a year below 100) would end in an
-    // empty list; it is refused here with the reason.
+    // A date the database refuses (the 31st of February) would end in an empty list; it is
+    // refused here with the reason. A year of one or two digits is read as the database
+    // reads it (99 is 1999, 5 is 2005), so it is no reason to refuse.
     auto checkDate = [&](QLineEdit* year, int y, int m, int d) {
         if (y == 0)
             return;
-        const std::string text = std::to_string(y) + "-" + std::to_string(m ? m : 1) + "-" +
-                                 std::to_string(d ? d : 1);
+        const std::string text =
+            std::to_string(y) + "-" + std::to_string(m ? m : 1) + "-" + std::to_string(d ? d : 1);
         std::string canonical;
         dx.Check(year, CJetSql::CanonicalDate(text, canonical),
                  "日期 " + text + " 不存在，请输入一个有效的日期。");

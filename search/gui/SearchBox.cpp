@@ -9,6 +9,7 @@
 #include "data/TreeNode.h"
 #include "ground/EditionConfig.h"
 #include "search/QuickSearch.h"
+#include "search/SearchLimits.h"
 #include "search/gui/SearchIndexBuilder.h"
 
 #include <QCheckBox>
@@ -88,6 +89,17 @@ void CSearchBox::RunSearch() {
         node.SetNodeId(request.categoryId);
         request.rangeEnd = node.GetRangeEnd();
     }
+    // A search beyond what the database can take is not run: the status bar says why, and
+    // the list shows no result of it rather than an empty one.
+    const std::string refusal = CQuickSearch::Refusal(request);
+    if (!refusal.empty()) {
+        m_bPending = false;
+        list->ClearRows();
+        m_strResult = QString::fromStdString(refusal);
+        m_pFrame->GetStatusBar()->showMessage(m_strResult);
+        emit searchFinished();
+        return;
+    }
     if (doc->ConnectDatabase()) {
         sqlite3* db = doc->GetDatabase().GetConnectionHandle();
         request.indexedUpTo = CSearchIndex::BuiltUpTo(db, request.lawTable);
@@ -111,7 +123,8 @@ void CSearchBox::RunSearch() {
     if (request.body) {
         // The law page marks the words in blue, as after the advanced search, and opens a law
         // at the first of them.
-        theEditionConfig.GetSearchWords() = CQuickSearch::SplitBlanks(text);
+        theEditionConfig.GetSearchWords() =
+            CSearchLimits::Distinct(CQuickSearch::SplitBlanks(text));
     }
     m_bPending = true;
     list->RunQuery(sql);

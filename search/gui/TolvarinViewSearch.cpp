@@ -1,14 +1,16 @@
 #include "browse/gui/TolvarinView.h"
 
 #include "browse/ListQueryJob.h"
+#include "data/DbErrorText.h"
 #include "data/SqlSelect.h"
 #include "ground/EditionConfig.h"
 #include "ground/TextUtil.h"
 #include "search/BodySearch.h"
+#include "search/SearchLimits.h"
 
 void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {
     std::vector<std::string>& searchWords = theEditionConfig.GetSearchWords();
-    searchWords = SplitWords(words);
+    searchWords = CSearchLimits::Distinct(SplitWords(words));
 
     // The search runs on the law-list worker, one statement per window of laws; each
     // window's rows are shown as soon as it and the windows before it are searched. What
@@ -25,11 +27,12 @@ void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {
         search.SetStop([&context] { return context.Stopped(); });
         search.Run(builder, words);
         if (search.GetFailedWindowCount() > 0)
-            context.Fail("搜索法规正文时，有 " + std::to_string(search.GetFailedWindowCount()) +
-                         " 组法规（每组最多 " + std::to_string(CBodySearch::kWindowSize) +
-                         " 条）读不出来，结果中可能缺少其中的法规。\n数据库文件 db1.mdb "
-                         "可能已经损坏：" +
-                         search.GetFailure());
+            context.Fail(CDbErrorText::Compose(
+                             "搜索法规正文时，有 " + std::to_string(search.GetFailedWindowCount()) +
+                                 " 组法规（每组最多 " + std::to_string(CBodySearch::kWindowSize) +
+                                 " 条）读不出来，结果中可能缺少其中的法规。",
+                             search.GetFailureCode(), search.GetFailure()),
+                         search.GetFailureCode());
     };
     StartTask(std::move(task));
     m_nBodySearchToken = m_nRequestedToken;

@@ -25,6 +25,21 @@ TEST(JetSql, CanonicalDates) {
         {"2003-1-1x", nullptr},
         {"", nullptr},
         {"abc", nullptr},
+        // Years of one or two digits as Jet reads them: 00-29 in this century, 30-99 in the
+        // last; three or four digits as written, below 100 refused.
+        {"0-1-1", "2000-01-01 00:00:00"},
+        {"00-1-1", "2000-01-01 00:00:00"},
+        {"5-6-7", "2005-06-07 00:00:00"},
+        {"29-12-31", "2029-12-31 00:00:00"},
+        {"30-1-1", "1930-01-01 00:00:00"},
+        {"99-1-1", "1999-01-01 00:00:00"},
+        {"99/12/31 10:20:30", "1999-12-31 10:20:30"},
+        {"96-2-29", "1996-02-29 00:00:00"},
+        {"99-2-29", nullptr},
+        {"00-2-29", "2000-02-29 00:00:00"},
+        {"0099-1-1", nullptr},
+        {"099-1-1", nullptr},
+        {"100-1-1", "0100-01-01 00:00:00"},
     };
     for (const auto& c : cases) {
         std::string out;
@@ -47,11 +62,15 @@ TEST(JetSql, Translations) {
          "select * from T where law.datum>='2003-01-01 00:00:00' and "
          "law.datum<'2004-12-31 00:00:00'"},
         {"select * from T where law.datum<#2003-2-31#", nullptr},
+        {"select * from T where law.datum>=#99-1-1# and law.datum<#5-1-1#",
+         "select * from T where law.datum>='1999-01-01 00:00:00' and "
+         "law.datum<'2005-01-01 00:00:00'"},
         {"select * from T where law.datum<#2003-0-0#", nullptr},
         // Text literals are never touched, not even a '#' or 'top' inside them.
         {"select * from T where topic like '%#1#%' and name='top 5'",
          "select * from T where topic like '%#1#%' and name='top 5'"},
-        {"insert into L ( topic,datum,updatetime ) values( 'a, b', '2003-1-1', '2004/5/1 10:20:30' )",
+        {"insert into L ( topic,datum,updatetime ) values( 'a, b', '2003-1-1', '2004/5/1 10:20:30' "
+         ")",
          "insert into L ( topic,datum,updatetime ) values( 'a, b', '2003-01-01 00:00:00', "
          "'2004-05-01 10:20:30' )"},
         {"insert into L ( datum ) values( '2003-2-31' )", nullptr},

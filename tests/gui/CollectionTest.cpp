@@ -174,7 +174,7 @@ TEST_F(CollectionTest, TheShippedLawsMakeTheUsersCollection) {
     emit welcome->makeRequested();
     ASSERT_TRUE(WaitFor([&] { return GetCollectionFile() == user; }, 120000));
     ASSERT_TRUE(Listed(frame));
-    EXPECT_EQ(frame->GetListView()->GetRowCount(), 1564);
+    EXPECT_EQ(frame->GetListView()->GetRowCount(), 1557);
     EXPECT_EQ(frame->GetCollections()->GetWelcomePage(), nullptr);
     EXPECT_FALSE(std::filesystem::exists(user + ".part"));
     EXPECT_TRUE(m_messages.Messages().empty());

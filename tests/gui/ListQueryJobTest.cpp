@@ -31,7 +31,8 @@ public:
     struct Listing {
         bool begun = false;
         bool ended = false;
-        std::string failure; // what FailListing said
+        std::string failure;  // what FailListing said
+        bool refused = false; // and whether the statement was refused
         std::vector<CLawRow> rows;
         std::vector<size_t> batches;
         std::vector<bool> repaints;
@@ -53,9 +54,10 @@ public:
         for (auto& row : rows)
             listing.rows.push_back(std::move(row));
     }
-    void FailListing(std::uint64_t token, const std::string& error) override {
+    void FailListing(std::uint64_t token, const CListFailure& failure) override {
         std::lock_guard lock(m_mutex);
-        m_listings[token].failure = error.empty() ? "?" : error;
+        m_listings[token].failure = failure.m_strError.empty() ? "?" : failure.m_strError;
+        m_listings[token].refused = failure.m_bRefused;
     }
     void EndListing(std::uint64_t token) override {
         Gate("end", token);
@@ -155,17 +157,35 @@ TEST_F(ListQueryJobTest, DeliversEveryRowInOrderFirstRowsAtOnce) {
     EXPECT_TRUE(m_messages.Messages().empty());
 }
 
-TEST_F(ListQueryJobTest, FailingOrEmptyStatementDeliversNoRows) {
+// A statement the engine refuses delivers no rows and says so, with the engine's text; it is
+// told apart from a failed read. A statement that finds nothing says nothing.
+TEST_F(ListQueryJobTest, RefusedOrEmptyStatementDeliversNoRows) {
     auto sink = std::make_shared<CRecordingSink>();
-    for (const char* sql : {"select lawid, topic, datum, wenhao, bumen from no_such_table",
-                            "select lawid, topic, datum, wenhao, bumen from dornlaws where 0"}) {
-        const auto token = StartListQuery(sql, sink);
-        ASSERT_TRUE(sink->WaitEnded(token)) << sql;
+    std::string tooDeep = "select lawid, topic, datum, wenhao, bumen from dornlaws where 1";
+    for (int i = 0; i < 1000; ++i)
+        tooDeep += " and topic like '%法%'";
+    const struct {
+        std::string sql;
+        const char* failure; // part of the failure's text; nullptr: none
+    } cases[] = {
+        {"select lawid, topic, datum, wenhao, bumen from no_such_table", "no such table"},
+        {tooDeep, "Expression tree is too large"},
+        {"select lawid, topic, datum, wenhao, bumen from dornlaws where datum<#2003-2-31#", "date"},
+        {"select lawid, topic, datum, wenhao, bumen from dornlaws where 0", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql.substr(0, 120));
+        const auto token = StartListQuery(c.sql, sink);
+        ASSERT_TRUE(sink->WaitEnded(token));
         const auto listing = sink->Get(token);
         EXPECT_TRUE(listing.begun);
-        EXPECT_TRUE(listing.rows.empty()) << sql;
-        // A statement refused for its text is not a damaged database.
-        EXPECT_EQ(listing.failure, "") << sql;
+        EXPECT_TRUE(listing.rows.empty());
+        if (c.failure) {
+            EXPECT_NE(listing.failure.find(c.failure), std::string::npos) << listing.failure;
+            EXPECT_TRUE(listing.refused);
+        } else {
+            EXPECT_EQ(listing.failure, "");
+        }
     }
 }
 
@@ -433,7 +453,7 @@ TEST_F(ListQueryJobTest, ATaskIsDeliveredStoppedAndReportedAsAListing) {
             EXPECT_TRUE(context.Connection().IsOpen());
             for (int i = 0; i < 300; ++i)
                 ASSERT_TRUE(context.Deliver(rowsOf(i * 7 + 1, 7)));
-            context.Fail("two windows unread");
+            context.Fail("two windows unread", 0);
         },
         sink);
     ASSERT_TRUE(sink->WaitEnded(whole));
@@ -456,7 +476,7 @@ TEST_F(ListQueryJobTest, ATaskIsDeliveredStoppedAndReportedAsAListing) {
                     break;
                 }
             // A stopped task's failure is not reported.
-            context.Fail("stopped");
+            context.Fail("stopped", 0);
         },
         sink);
     ASSERT_TRUE(Eventually([&] { return !sink->Get(endless).rows.empty(); }));

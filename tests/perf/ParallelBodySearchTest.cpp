@@ -94,7 +94,7 @@ TEST_F(ParallelBodySearch, SameLawsAsOnePlainStatementOverTheCorpus) {
         std::string error;
         ASSERT_TRUE(writer.Open(m_file.File(), error)) << error;
         ASSERT_TRUE(writer.BeginEdition("", error)) << error;
-        ASSERT_EQ(CCorpusImporter::Import(corpus, writer, error), 1564) << error;
+        ASSERT_EQ(CCorpusImporter::Import(corpus, writer, error), 1557) << error;
         ASSERT_TRUE(writer.EndEdition(error)) << error;
     }
     m_file.Connect(m_db);

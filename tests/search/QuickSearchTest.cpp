@@ -147,3 +147,92 @@ TEST(HitFunctions, SnippetShowsTheTextAroundTheFirstHit) {
     EXPECT_EQ(occurrences, 2);
     EXPECT_EQ(first, 1);
 }
+
+namespace {
+
+std::string Repeat(const std::string& word, int times, const char* between = " ") {
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += (i ? between : "") + word;
+    return text;
+}
+
+// `count` different words of the letters x and X: different words to the statement, each
+// a condition and an argument of its own.
+std::string DifferentWords(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        std::string word = "x";
+        for (int bit = 0; bit < 7; ++bit)
+            word += (i >> bit) & 1 ? "X" : "x";
+        text += (i ? " " : "") + word;
+    }
+    return text;
+}
+
+} // namespace
+
+// A word typed again and again is one condition: the statement is that of the word typed
+// once, and finds what it finds, where the engine refused the repeated form before.
+TEST_F(QuickSearchTest, RepeatedWordsAreOneCondition) {
+    for (const bool body : {false, true})
+        for (const bool streamed : {false, true})
+            for (const bool index : {false, true}) {
+                SCOPED_TRACE(testing::Message() << body << streamed << index);
+                CQuickSearch::Request once;
+                once.lawTable = "dornlaws";
+                once.linkTable = "dornlawas";
+                once.body = body;
+                once.streamed = streamed;
+                once.indexedUpTo = index ? CSearchIndex::kComplete : -1;
+                once.text = "刑法";
+                CQuickSearch::Request often = once;
+                often.text = Repeat("刑法", 127);
+                EXPECT_EQ(CQuickSearch::Refusal(often), "");
+                EXPECT_EQ(CQuickSearch::Statement(often), CQuickSearch::Statement(once));
+                often.text = Repeat("刑", 1000, "\xE3\x80\x80") + " 法";
+                once.text = "刑 法";
+                EXPECT_EQ(CQuickSearch::Statement(often), CQuickSearch::Statement(once));
+            }
+    EXPECT_EQ(Run(Repeat("刑法", 127), true), Run("刑法", true));
+    EXPECT_FALSE(Run(Repeat("刑法", 127), true).empty());
+    EXPECT_EQ(Run(Repeat("刑", 1000)), Run("刑"));
+}
+
+// Up to what the engine takes a search runs; beyond it the search is refused before it
+// runs, with the reason, and no statement is made.
+TEST_F(QuickSearchTest, SearchesBeyondTheEnginesLimitsAreRefusedWithTheReason) {
+    const struct {
+        std::string text;
+        const char* refusal; // part of the reason; nullptr: the search runs
+    } cases[] = {
+        {DifferentWords(126), nullptr},
+        {DifferentWords(127), "一次最多可以搜索 126 个不同的词，这次有 127 个"},
+        {Repeat("刑", 16666, ""), nullptr},                       // a like pattern of 50,000 bytes
+        {Repeat("刑", 16667, ""), "这次有一个词长 50001 个字节"}, // 50,003
+        {"刑法 " + Repeat("法", 16700, ""), "这次有一个词长 50100 个字节"},
+    };
+    for (const auto& c : cases) {
+        for (const bool body : {false, true}) {
+            SCOPED_TRACE(c.text.substr(0, 30) + (body ? " body" : " title"));
+            CQuickSearch::Request request;
+            request.lawTable = "dornlaws";
+            request.linkTable = "dornlawas";
+            request.body = body;
+            request.text = c.text;
+            request.indexedUpTo = CSearchIndex::kComplete;
+            const std::string refusal = CQuickSearch::Refusal(request);
+            const std::string sql = CQuickSearch::Statement(request);
+            if (c.refusal) {
+                EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal;
+                EXPECT_EQ(refusal.rfind("没有搜索：", 0), 0u) << refusal;
+                EXPECT_EQ(sql, "");
+            } else {
+                EXPECT_EQ(refusal, "");
+                bool ok = false;
+                db.LawIds(sql, &ok);
+                EXPECT_TRUE(ok) << db.Db().GetLastError();
+            }
+        }
+    }
+}

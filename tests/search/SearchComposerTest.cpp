@@ -273,3 +273,22 @@ TEST_F(SearchComposerTest, UsesTheCurrentEditionsTablesAndCategory) {
 }
 
 } // namespace
+
+// A word typed more than once is one condition of its field: the statement of the word
+// typed once, which the engine takes however often it was typed.
+TEST_F(SearchComposerTest, RepeatedWordsAreOneConditionOfTheirField) {
+    std::string often;
+    for (int i = 0; i < 1000; ++i)
+        often += "合同 法 ";
+    EXPECT_EQ(TitleStatement(0, often, 0), TitleStatement(0, "合同 法", 0));
+    EXPECT_EQ(TitleStatement(0, "法 合同 法", 0), TitleStatement(0, "法 合同", 0));
+    CAdvancedSearchValues values;
+    values.m_strTitle = "法 法";
+    values.m_strBumen = "法";
+    CAdvancedSearchValues once = values;
+    once.m_strTitle = "法";
+    EXPECT_EQ(AdvancedStatement(0, values), AdvancedStatement(0, once));
+    bool ok = false;
+    EXPECT_FALSE(db.LawIds(TitleStatement(0, often, 0), &ok).empty());
+    EXPECT_TRUE(ok);
+}

@@ -207,7 +207,7 @@ TEST_F(SearchFrameTest, ImpossibleDateIsRefusedInTheForm) {
     } cases[] = {
         {1008, 1009, 1010, "2003", "2", "31", "日期 2003-2-31 不存在，请输入一个有效的日期。"},
         {1011, 1012, 1013, "2021", "2", "29", "日期 2021-2-29 不存在，请输入一个有效的日期。"},
-        {1008, 1009, 1010, "99", "0", "0", "日期 99-1-1 不存在，请输入一个有效的日期。"},
+        {1008, 1009, 1010, "99", "2", "29", "日期 99-2-29 不存在，请输入一个有效的日期。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -229,6 +229,36 @@ TEST_F(SearchFrameTest, ImpossibleDateIsRefusedInTheForm) {
         frame->OnAdvancedSearch();
         EXPECT_FALSE(ListedIds().empty());
         EXPECT_EQ(messages.Messages().size(), 1U);
+    }
+}
+
+// A year of one or two digits is read as the database reads the date: 00-29 in this
+// century, 30-99 in the last. The form takes it and the dates bound the listing so.
+TEST_F(SearchFrameTest, TwoDigitYearsAreReadAsTheDatabaseReadsThem) {
+    const struct {
+        const char *from, *to;
+        std::vector<int> expected; // {0}: the no-records row
+    } cases[] = {
+        // 1999-1-1 up to 2004-1-1: the contract law (1999) and the licence law (2003).
+        {"99", "4", {m_nLicence, m_nContract}},
+        // From 2003-1-1: O'Brien (2004) and the licence law.
+        {"3", "0", {m_nBrien, m_nLicence}},
+        // Up to 1930-1-1: nothing; up to 2029-1-1: everything.
+        {"0", "30", {0}},
+        {"0", "29", {m_nBrien, m_nLicence, m_nContract}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + "/" + c.to);
+        messages.Clear();
+        WhenDialogOpens<CAdvancedSearchDlg>([&c](CAdvancedSearchDlg& dlg) {
+            SetText(dlg, 1008, c.from);
+            SetText(dlg, 1011, c.to);
+            Click(dlg, CExchangeDialog::IDOK);
+            EXPECT_FALSE(dlg.isVisible());
+        });
+        frame->OnAdvancedSearch();
+        EXPECT_EQ(ListedIds(), c.expected);
+        EXPECT_TRUE(messages.Messages().empty());
     }
 }
 
@@ -421,4 +451,69 @@ TEST_F(SearchFrameTest, SearchBoxFindsAsTheUserTypesAndSaysHowManyWhere) {
     EXPECT_EQ(frame->GetStatusText().indexOf(QStringLiteral("找到")), -1)
         << frame->GetStatusText().toStdString();
     EXPECT_TRUE(messages.Messages().empty());
+}
+
+// Searches the engine could not take never end in "0 found": a word typed again and again
+// is searched once, and a search beyond the engine's limits is refused in the status bar
+// before it runs, the list showing no result of it.
+TEST_F(SearchFrameTest, SearchBoxBeyondTheEnginesLimitsNeverSaysNothingWasFound) {
+    auto* box = frame->findChild<CSearchBox*>();
+    ASSERT_NE(box, nullptr);
+    int finished = 0;
+    QObject::connect(box, &CSearchBox::searchFinished, [&] { ++finished; });
+    auto type = [&](const std::string& text) {
+        const int before = finished;
+        box->GetEdit()->setText(QString::fromStdString(text));
+        EXPECT_TRUE(WaitFor([&] { return finished > before; }));
+        return ListedIds();
+    };
+    auto repeat = [](const std::string& word, int times) {
+        std::string text;
+        for (int i = 0; i < times; ++i)
+            text += word + " ";
+        return text;
+    };
+    box->GetScope()->setCurrentIndex(1);
+    box->GetBodyToggle()->setChecked(true);
+    EXPECT_EQ(type(repeat("当事人", 127)), (std::vector<int>{m_nLicence, m_nContract}));
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("在全部法规中找到 2 部法规"));
+    EXPECT_EQ(theEditionConfig.GetSearchWords(), std::vector<std::string>{"当事人"});
+
+    std::string many;
+    for (int i = 0; i < 127; ++i)
+        many += "w" + std::to_string(i) + " ";
+    std::string longWord;
+    for (int i = 0; i < 16700; ++i)
+        longWord += "法";
+    for (const std::string& text : {many, longWord}) {
+        EXPECT_EQ(type(text), std::vector<int>{});
+        EXPECT_TRUE(frame->GetStatusText().startsWith(QStringLiteral("没有搜索：")))
+            << frame->GetStatusText().toStdString();
+        EXPECT_EQ(frame->GetStatusText().indexOf(QStringLiteral("找到")), -1);
+    }
+    // Titles too, as the command line's --search asks for them.
+    box->GetBodyToggle()->setChecked(false);
+    EXPECT_EQ(type(repeat("法", 1000)), (std::vector<int>{m_nLicence, m_nContract}));
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+// A statement the engine refuses is reported as such: no "no records" row, the status bar
+// and a box in plain words with the engine's text, and no word of a damaged file.
+TEST_F(SearchFrameTest, ARefusedStatementIsReportedNotListedAsNothingFound) {
+    List()->RunQuery("select lawid, topic, datum, wenhao, bumen from dornlaws where "
+                     "topic like '%" +
+                     std::string(50001, 'x') + "%'");
+    EXPECT_EQ(ListedIds(), std::vector<int>{});
+    List()->RunQuery("select lawid, topic, datum, wenhao, bumen from no_such_table");
+    EXPECT_EQ(ListedIds(), std::vector<int>{});
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("没有列出法规：数据库无法执行这次查询"));
+    const auto boxes = messages.Messages();
+    ASSERT_EQ(boxes.size(), 2u);
+    // The pattern too long fails at the first row, for what the statement asks.
+    EXPECT_EQ(boxes[0].caption, "查询失败");
+    EXPECT_NE(boxes[0].text.find("LIKE or GLOB pattern too complex"), std::string::npos);
+    EXPECT_EQ(boxes[1].caption, "查询失败");
+    EXPECT_NE(boxes[1].text.find("no such table"), std::string::npos) << boxes[1].text;
+    for (const auto& b : boxes)
+        EXPECT_EQ(b.text.find("可能已经损坏"), std::string::npos) << b.text;
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <httplib.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -151,6 +152,40 @@ TEST_F(Cli, ExitsZeroOnlyWhenTheWholeRunSucceeded) {
     EXPECT_FALSE(Contains(noCollection.err, "[y/N]")) << noCollection.err;
     EXPECT_EQ(std::count(noCollection.err.begin(), noCollection.err.end(), '\n'), 1)
         << noCollection.err;
+}
+
+TEST_F(Cli, ARunThatReplacedBytesExitsZeroAndNamesTheRecordsOnItsLastLine) {
+    CPublisherOptions options;
+    options.m_strDatabase = m_dir.File("publisher.db");
+    CPublisher source(options);
+    CScriptedServer server;
+    for (const char* page : {kTreePage, kEnTreePage, kLawPage, kEnLawPage, kLinkPage, kEnLinkPage})
+        server.SetHandler(page, [&source](const httplib::Request& request,
+                                          httplib::Response& response) {
+            const bool law = request.path.find("law.asp") != std::string::npos;
+            std::string reply = source.Reply(request.path, request.get_param_value("updatetime"),
+                                             request.get_param_value(law ? "lawid" : "id"));
+            // A byte no GBK text holds in the title of the first Chinese law.
+            if (request.path == kLawPage) {
+                const size_t topic = reply.find("<topic>\n");
+                if (topic != std::string::npos)
+                    reply.insert(topic + 8, "\xff");
+            }
+            response.set_content(reply, "text/plain; charset=GBK");
+        });
+    const CliResult result = RunCli(m_dir.Path(), {"--yes", "--server", server.Url()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(Contains(result.err, "下载完成!")) << result.err;
+    const std::string lawid =
+        Query(m_dir.File("db1.mdb"), "select oldid from dornlaws where instr(topic,char(65533))>0")
+            .at(0)
+            .at(0);
+    ASSERT_FALSE(result.err.empty());
+    std::string last = result.err.substr(0, result.err.size() - 1);
+    last = last.substr(last.rfind('\n') + 1);
+    EXPECT_EQ(last.rfind("注意：有 1 条记录含有无效字节", 0), 0U) << result.err;
+    EXPECT_TRUE(Contains(last, "法规 " + lawid + "「\xEF\xBF\xBD")) << last;
+    EXPECT_TRUE(Contains(last, "：1 个字节")) << last;
 }
 
 TEST_F(Cli, AsksBeforeTheDownload) {

@@ -109,6 +109,16 @@ void CTestHost::UpdateFinished() {
     ++m_nFinished;
 }
 
+void CTestHost::RunWarning(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_strWarning = text;
+}
+
+std::string CTestHost::Warning() const {
+    std::lock_guard lock(m_mutex);
+    return m_strWarning;
+}
+
 void CTestHost::RunEnded(bool) {
     m_bEnded = true;
 }

@@ -59,6 +59,9 @@ public:
     bool ConfirmUpdate() override;
     void UpdateFinished() override;
     void RunEnded(bool success) override;
+    void RunWarning(const std::string& text) override;
+    // The run's closing warning ("" for none).
+    std::string Warning() const;
     // Called with every progress report (on the worker's thread), e.g. to stop the run.
     std::function<void(int message, int total, int count)> m_onProgress;
 
@@ -74,6 +77,7 @@ private:
     bool m_bConfirm;
     mutable std::mutex m_mutex;
     std::vector<Progress> m_log;
+    std::string m_strWarning;
     std::atomic<int> m_nFinished{0};
     std::atomic<int> m_nConfirmations{0};
     std::atomic<bool> m_bEnded{false};

@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+#include <httplib.h>
 #include <sqlite3.h>
 
 namespace {
@@ -115,6 +116,42 @@ TEST_F(UpdateWindowTest, ARunFillsBothTreesAndEndsWithItsMessage) {
     ASSERT_NE(laws, (Rows{{"0"}}));
     EXPECT_EQ(std::to_string(list->GetRowCount()), laws[0][0]);
     EXPECT_NE(list->GetRow(0).m_nLawId, 0);
+}
+
+TEST_F(UpdateWindowTest, ARunThatReplacedBytesEndsNamingTheRecordInStatusBarAndBox) {
+    CPublisherOptions options;
+    options.m_strDatabase = m_dir.File("publisher.db");
+    CPublisher source(options);
+    CScriptedServer server;
+    for (const char* page : {kTreePage, kEnTreePage, kLawPage, kEnLawPage, kLinkPage, kEnLinkPage})
+        server.SetHandler(page, [&source](const httplib::Request& request,
+                                          httplib::Response& response) {
+            const bool law = request.path.find("law.asp") != std::string::npos;
+            std::string reply = source.Reply(request.path, request.get_param_value("updatetime"),
+                                             request.get_param_value(law ? "lawid" : "id"));
+            // A GBK lead byte without its second byte at the end of the first category name.
+            if (request.path == kTreePage) {
+                const size_t name = reply.find("<name>\n");
+                if (name != std::string::npos)
+                    reply.insert(reply.find('\n', name + 7), "\x81");
+            }
+            response.set_content(reply, "text/plain; charset=GBK");
+        });
+    CMainFrame* frame = Start(server.Url());
+    ASSERT_TRUE(frame->ExecuteCommand(ID_SMART_UPDATE));
+    Answer(QStringLiteral("确定"));
+    ASSERT_TRUE(WaitFor([&] { return !Boxes().empty(); }));
+    const Rows damaged = Query(m_dir.File("db1.mdb"),
+                               "select oldid,name from dorntree where instr(name,char(65533))>0");
+    ASSERT_EQ(damaged.size(), 1U);
+    const std::string named = "分类 " + damaged[0][0] + "「" + damaged[0][1] + "」：1 个字节";
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1U);
+    EXPECT_EQ(boxes[0].rfind("下载完成!\n\n注意：有 1 条记录含有无效字节", 0), 0U) << boxes[0];
+    EXPECT_NE(boxes[0].find(named), std::string::npos) << boxes[0];
+    const std::string status = frame->GetStatusText().toStdString();
+    EXPECT_EQ(status.rfind("下载完成！ 注意：", 0), 0U) << status;
+    EXPECT_NE(status.find(named), std::string::npos) << status;
 }
 
 TEST_F(UpdateWindowTest, GivingUpEndsTheRunSilently) {

@@ -134,10 +134,18 @@ public:
         m_bFinished = true;
     }
 
+    void RunWarning(const std::string& text) override {
+        std::lock_guard lock(g_outputLock);
+        m_strWarning = text;
+    }
     void RunEnded(bool /*success*/) override {
         std::lock_guard lock(g_outputLock);
         Flush(true);
         CloseProgressLine();
+        // The records merged with replaced bytes are the last word of the run.
+        if (!m_strWarning.empty())
+            std::fprintf(stderr, "%s\n", m_strWarning.c_str());
+        std::fflush(stderr);
     }
 
     bool Finished() const { return m_bFinished; }
@@ -186,6 +194,7 @@ private:
     int m_nCount = 0;
     bool m_bShown = true;
     bool m_bFinished = false;
+    std::string m_strWarning;
     std::chrono::steady_clock::time_point m_lastDraw;
 };
 
@@ -207,7 +216,10 @@ void Usage(std::ostream& out) {
            "  5. "
         << CUpdateSettings::kDefaultServer
         << " and GBK.\n"
-           "Ctrl+C stops the run. The exit status is 0 only when the whole run succeeded.\n";
+           "Ctrl+C stops the run. The exit status is 0 only when the whole run succeeded;\n"
+           "a run that merged records with bytes invalid in the reply's charset (stored as\n"
+           "U+FFFD) succeeded, exits 0 and names them on its last line, which begins\n"
+           "with \"注意：\".\n";
 }
 
 } // namespace
