@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <mutex>
-#include <thread>
 #include <utility>
 
 // What the worker shares with its job: the job is cleared from it when it goes or is
@@ -65,8 +64,9 @@ void CPrintJob::Start() {
     m_pChannel->m_pTarget = this;
     QThread* gui = thread();
     ++theRunningJobs;
-    std::thread([channel = m_pChannel, gui, html = std::move(m_strBodyHtml), title = m_strTitle,
-                 font = m_font, paper = m_paper]() {
+    // A QThread, not a bare thread: the layout of a long document sets timers of its own.
+    QThread* worker = QThread::create([channel = m_pChannel, gui, html = std::move(m_strBodyHtml),
+                                       title = m_strTitle, font = m_font, paper = m_paper]() {
         const auto report = [&channel](int done, int total) {
             if (channel->m_bStop)
                 return false;
@@ -89,7 +89,9 @@ void CPrintJob::Start() {
         // A document nobody waits for any more is deleted here, on the thread that made it.
         doc.reset();
         --theRunningJobs;
-    }).detach();
+    });
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start();
 }
 
 void CPrintJob::Cancel() {
