@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QLocale>
 #include <QMainWindow>
 #include <QMenu>
 #include <QSettings>
@@ -36,20 +35,15 @@ QString CInterfaceLanguage::Code(Language language) {
     return language == English ? QStringLiteral("en") : QStringLiteral("zh");
 }
 
-CInterfaceLanguage::Language CInterfaceLanguage::FromLocale(const QString& localeName) {
-    const QLocale locale(localeName);
-    if (locale.language() == QLocale::C || locale.language() == QLocale::Chinese)
-        return Chinese;
-    return English;
-}
-
 CInterfaceLanguage::Language CInterfaceLanguage::Choose(const QString& option) {
     Language language = Chinese;
     if (FromCode(option, language))
         return language;
     if (FromCode(QSettings().value(QLatin1String(kLanguageKey)).toString(), language))
         return language;
-    return FromLocale(QLocale::system().name());
+    // Not the system's locale: many of the program's readers run an English desktop and read
+    // Chinese laws, and the program's texts are Chinese.
+    return Chinese;
 }
 
 bool CInterfaceLanguage::Install(Language language) {

@@ -9,8 +9,7 @@ class QTranslator;
 
 // The language of the interface: Chinese (the texts as written in the program) or English
 // (the catalogue tolvarin_en). Chosen by --language, else by the reader's choice in the View
-// menu, else by the system's locale: English where the locale asks for a language other
-// than Chinese, Chinese where it asks for Chinese or for none (the C locale).
+// menu, else Chinese, whatever the system's locale.
 class CInterfaceLanguage {
     Q_DECLARE_TR_FUNCTIONS(CInterfaceLanguage)
 public:
@@ -20,9 +19,8 @@ public:
     static bool FromCode(const QString& code, Language& language);
     static QString Code(Language language);
 
-    // The language for a start: the option, else the saved choice, else the locale's.
+    // The language for a start: the option, else the saved choice, else Chinese.
     static Language Choose(const QString& option);
-    static Language FromLocale(const QString& localeName);
 
     // Installs the program's catalogue for `language` (nothing for Chinese) into the
     // application; false when the catalogue cannot be loaded.

@@ -111,3 +111,26 @@ std::string CViewHtml::Prepare(std::string_view page) {
         });
     return out;
 }
+
+size_t CViewHtml::MarkupStartFrom(std::string_view html, size_t from) {
+    size_t at = html.find('<', from);
+    while (at != std::string::npos && CHtmlText::MarkupEnd(html, at) == at)
+        at = html.find('<', at + 1);
+    return at;
+}
+
+std::vector<size_t> CViewHtml::PartStarts(std::string_view html, size_t partBytes) {
+    std::vector<size_t> starts;
+    if (partBytes == 0 || html.size() <= partBytes)
+        return starts;
+    starts.push_back(0);
+    for (;;) {
+        const size_t at = MarkupStartFrom(html, starts.back() + partBytes);
+        if (at == std::string::npos || html.size() - at < partBytes / 8)
+            break;
+        starts.push_back(at);
+    }
+    if (starts.size() == 1)
+        starts.clear();
+    return starts;
+}

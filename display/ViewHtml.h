@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CViewHtml {
 public:
@@ -18,4 +19,12 @@ public:
 
     // True when the outermost table of `page` has one cell in every row.
     static bool OuterTableIsOneColumn(std::string_view page);
+
+    // The first place at or after `from` where markup begins (never inside a tag or a
+    // character); npos when none.
+    static size_t MarkupStartFrom(std::string_view html, size_t from);
+    // Where each part of a long prepared page starts: every `partBytes` or so, where markup
+    // begins (the lines of a law each end in markup), a short rest joined to the last part.
+    // One part or none means the page is taken whole: the result is then empty.
+    static std::vector<size_t> PartStarts(std::string_view html, size_t partBytes);
 };

@@ -1,6 +1,5 @@
 #include "display/gui/MoreHtmlView.h"
 
-#include "display/HtmlText.h"
 #include "display/gui/LocalDocument.h"
 #include "display/gui/LocalImageHandler.h"
 #include "display/gui/ProgramResources.h"
@@ -52,37 +51,10 @@ std::atomic<int> theRunningParsers{0};
 // How much of a long page is shown while the whole is parsed.
 constexpr size_t kFirstPartBytes = 64u << 10;
 
-// The first place at or after `from` where markup begins (never inside a tag or a
-// character); npos when none.
-size_t MarkupStartFrom(std::string_view html, size_t from) {
-    size_t at = html.find('<', from);
-    while (at != std::string::npos && CHtmlText::MarkupEnd(html, at) == at)
-        at = html.find('<', at + 1);
-    return at;
-}
-
 // The beginning of a page, cut where markup begins.
 std::string FirstPart(const std::string& html) {
-    const size_t at = MarkupStartFrom(html, kFirstPartBytes);
+    const size_t at = CViewHtml::MarkupStartFrom(html, kFirstPartBytes);
     return at == std::string::npos ? html : html.substr(0, at);
-}
-
-// Where each part of a long page starts: every kPartBytes or so, where markup begins (the
-// lines of a law each end in markup). One part or none means the page is shown whole.
-std::vector<size_t> PartStarts(std::string_view html) {
-    std::vector<size_t> starts;
-    if (html.size() <= CMoreHtmlView::kPartBytes)
-        return starts;
-    starts.push_back(0);
-    for (;;) {
-        const size_t at = MarkupStartFrom(html, starts.back() + CMoreHtmlView::kPartBytes);
-        if (at == std::string::npos || html.size() - at < CMoreHtmlView::kPartBytes / 8)
-            break;
-        starts.push_back(at);
-    }
-    if (starts.size() == 1)
-        starts.clear();
-    return starts;
 }
 
 constexpr const char* kPartScheme = "tolvarin-part";
@@ -242,7 +214,7 @@ void CMoreHtmlView::Render() {
     const unsigned serial = ++m_nRenderSerial;
     if (!m_bPrepared) {
         m_strPrepared = CViewHtml::Prepare(AdaptBody(m_strBodyHtml));
-        m_vPartStarts = PartStarts(m_strPrepared);
+        m_vPartStarts = CViewHtml::PartStarts(m_strPrepared, kPartBytes);
         m_bPrepared = true;
     }
     m_nPart = std::clamp(m_nPart, 0, std::max(0, PartCount() - 1));

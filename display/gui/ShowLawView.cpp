@@ -5,6 +5,8 @@
 #include "display/ViewHtml.h"
 #include "display/gui/LocalImageHandler.h"
 #include "display/gui/PageDocument.h"
+#include "display/gui/PrintDocument.h"
+#include "display/gui/PrintRun.h"
 #include "ground/EditionConfig.h"
 #include "ground/TextUtil.h"
 
@@ -12,7 +14,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -41,11 +42,6 @@ QString FileNameFor(const std::string& title) {
     if (name.isEmpty() || name.startsWith('.'))
         name.prepend(QStringLiteral("law"));
     return name.left(120) + QStringLiteral(".pdf");
-}
-
-QString BodyPageHtml(const std::string& bodyHtml, const QString& title) {
-    return "<html><head><title>" + title.toHtmlEscaped() + "</title></head><body>" +
-           QString::fromStdString(CViewHtml::Prepare(bodyHtml)) + "</body></html>";
 }
 
 } // namespace
@@ -235,46 +231,62 @@ void CShowLawView::resizeEvent(QResizeEvent* e) {
 }
 
 void CShowLawView::OnFilePrint() {
+    if (m_pPrintRun)
+        return;
     QPrintDialog dialog(&m_printer, this);
     dialog.setWindowTitle(tr("打印"));
     if (dialog.exec() == QDialog::Accepted)
-        PrintTo(&m_printer);
+        StartPrintRun(&m_printer, CPrintRun::Print);
 }
 
 void CShowLawView::OnPrintPreview() {
-    QPrintPreviewDialog dialog(&m_printer, this);
-    dialog.setWindowTitle(tr("打印预览"));
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* printer) { PrintTo(printer); });
-    dialog.exec();
+    if (!m_pPrintRun)
+        StartPrintRun(&m_printer, CPrintRun::Preview);
 }
 
 void CShowLawView::OnExportPdf() {
+    if (m_pPrintRun)
+        return;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString file = QFileDialog::getSaveFileName(this, tr("另存为 PDF"),
                                                       folder + '/' + FileNameFor(m_strShownTitle),
                                                       QStringLiteral("PDF (*.pdf)"));
-    if (file.isEmpty())
+    if (!file.isEmpty())
+        ExportPdfTo(file);
+}
+
+void CShowLawView::ExportPdfTo(const QString& file) {
+    if (m_pPrintRun)
         return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    PrintTo(&printer);
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(file);
+    QPrinter* target = printer.get();
+    StartPrintRun(target, CPrintRun::Print, std::move(printer));
+}
+
+void CShowLawView::StartPrintRun(QPrinter* printer, int mode, std::unique_ptr<QPrinter> owned) {
+    // The whole law, never only the part on screen; the marks in their colours for paper.
+    m_pPrintRun = new CPrintRun(this, GetBodyHtml(), QString::fromStdString(m_strShownTitle),
+                                printer, static_cast<CPrintRun::Mode>(mode), std::move(owned));
+    // The run deletes itself later; another may start as soon as this one has ended.
+    connect(m_pPrintRun, &CPrintRun::finished, this, [this](bool ok) {
+        m_pPrintRun = nullptr;
+        emit printFinished(ok);
+    });
+    m_pPrintRun->Start();
 }
 
 void CShowLawView::PrintTo(QPrinter* printer) {
-    PrintBodyHtml(ShownBodyHtml(), QString::fromStdString(m_strShownTitle), printer);
+    PrintBodyHtml(GetBodyHtml(), QString::fromStdString(m_strShownTitle), printer);
 }
 
 void CShowLawView::PrintBodyHtml(const std::string& bodyHtml, const QString& title,
                                  QPrinter* printer) {
     // A copy of its own, off screen and laid out for the paper, never the view's document.
-    QFont font = QApplication::font();
-    std::unique_ptr<QTextDocument> doc(
-        CPageDocument::Build(BodyPageHtml(bodyHtml, title), font, title));
-    CLocalImageHandler images;
-    doc->documentLayout()->registerHandler(QTextFormat::ImageObject, &images);
     if (!title.isEmpty())
         printer->setDocName(title);
-    doc->print(printer);
+    const std::unique_ptr<CPrintDocument> doc = CPrintDocument::Build(
+        bodyHtml, title, QApplication::font(), CPrintDocument::CPaper::Of(printer));
+    doc->PrintAll(printer);
 }

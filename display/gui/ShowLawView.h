@@ -1,9 +1,12 @@
 #pragma once
 
 #include "display/gui/MoreHtmlView.h"
+#include "display/gui/PrintRun.h"
 
+#include <QPointer>
 #include <QPrinter>
 
+#include <memory>
 #include <vector>
 
 class CDocumentDatabase;
@@ -43,15 +46,22 @@ public:
     // The widest the text runs (pixels) before the margins grow on a wide window.
     int ReadableWidth() const;
 
-    // The print dialog, then the page shown (an empty page when none).
+    // The print dialog, then the law on display, the whole of it also when it is shown in
+    // parts (an empty page when none). The printing runs in the background (CPrintRun).
     void OnFilePrint();
-    // The print preview of the page shown.
+    // The print preview of the law on display, once its pages are made in the background.
     void OnPrintPreview();
-    // "另存为 PDF": asks for a file named after the law's title and writes the page there.
+    // "另存为 PDF": asks for a file named after the law's title and writes the law there.
     void OnExportPdf();
-    // Prints the page shown without a dialog, from an off-screen copy of the page.
+    // Writes the law on display to a PDF file in the background, as "另存为 PDF" does once
+    // the file is chosen.
+    void ExportPdfTo(const QString& file);
+    // Prints the law on display without a dialog and before returning, from an off-screen
+    // copy of the page.
     void PrintTo(QPrinter* printer);
     QPrinter* GetPrinter() { return &m_printer; }
+    // The printing, preview or PDF export under way (null when none).
+    CPrintRun* GetPrintRun() const { return m_pPrintRun.data(); }
     // The title of the law on display ("" for none).
     const std::string& GetShownTitle() const { return m_strShownTitle; }
 
@@ -64,6 +74,11 @@ public:
     // The colours of the marks on a light page, and the ones used on a dark palette.
     static QColor MarkColor(bool find, bool dark);
     bool IsDarkPalette() const;
+
+signals:
+    // A printing, preview or PDF export has ended; `ok` is false when it was cancelled or
+    // failed.
+    void printFinished(bool ok);
 
 protected:
     std::string AdaptBody(const std::string& html) const override;
@@ -80,9 +95,11 @@ private:
     void SelectMark(const CMark& mark);
     void UpdateMargins();
     void ApplyZoom();
+    void StartPrintRun(QPrinter* printer, int mode, std::unique_ptr<QPrinter> owned = {});
 
     CDocumentDatabase* m_pDoc;
     QPrinter m_printer{QPrinter::HighResolution};
+    QPointer<CPrintRun> m_pPrintRun;
     int m_nShownLawId = 0;
     int m_nShownEdition = -1;
     std::string m_strShownTitle;

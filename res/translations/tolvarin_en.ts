@@ -709,6 +709,29 @@
     </message>
 </context>
 <context>
+    <name>CPrintRun</name>
+    <message>
+        <source>正在准备打印...</source>
+        <translation>Preparing the pages...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>打印预览</source>
+        <translation>Print Preview</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>正在打印第 %1 页，共 %2 页</source>
+        <translation>Printing page %1 of %2</translation>
+    </message>
+</context>
+<context>
     <name>CShowLawView</name>
     <message>
         <source>打印</source>

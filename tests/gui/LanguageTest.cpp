@@ -17,8 +17,10 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QToolBar>
@@ -63,19 +65,7 @@ protected:
 
 } // namespace
 
-TEST(InterfaceLanguageChoice, OptionThenSavedChoiceThenLocale) {
-    const struct {
-        const char* locale;
-        CInterfaceLanguage::Language language;
-    } locales[] = {
-        {"zh_CN", CInterfaceLanguage::Chinese}, {"zh_TW", CInterfaceLanguage::Chinese},
-        {"C", CInterfaceLanguage::Chinese},     {"en_US", CInterfaceLanguage::English},
-        {"en_GB", CInterfaceLanguage::English}, {"de_DE", CInterfaceLanguage::English},
-    };
-    for (const auto& c : locales)
-        EXPECT_EQ(CInterfaceLanguage::FromLocale(QString::fromLatin1(c.locale)), c.language)
-            << c.locale;
-
+TEST(InterfaceLanguageChoice, OptionThenSavedChoiceThenChinese) {
     QSettings().clear();
     CInterfaceLanguage::Language language = CInterfaceLanguage::Chinese;
     EXPECT_FALSE(CInterfaceLanguage::FromCode(QStringLiteral("fr"), language));
@@ -86,6 +76,46 @@ TEST(InterfaceLanguageChoice, OptionThenSavedChoiceThenLocale) {
     EXPECT_EQ(CInterfaceLanguage::Choose(QStringLiteral("en_GB")), CInterfaceLanguage::English);
     EXPECT_EQ(CInterfaceLanguage::Choose(QStringLiteral("nonsense")), CInterfaceLanguage::Chinese);
     QSettings().clear();
+    EXPECT_EQ(CInterfaceLanguage::Choose(QString()), CInterfaceLanguage::Chinese);
+}
+
+// The system's locale alone never makes the interface English: many readers of Chinese laws
+// run an English desktop. The locale is read when the application starts, so each case runs
+// in a child of these tests started with that locale and fresh settings.
+TEST(InterfaceLanguageChoice, ANonChineseSystemLocaleAloneKeepsTheChineseTexts) {
+    if (qEnvironmentVariableIsSet("TOLVARIN_LOCALE_CHILD")) {
+        // The child did see the locale it was started with.
+        ASSERT_EQ(QLocale::system().name(), qEnvironmentVariable("TOLVARIN_LOCALE_CHILD"));
+        EXPECT_EQ(CInterfaceLanguage::Choose(QString()), CInterfaceLanguage::Chinese);
+        // The reader's own choice, and the option, still give English.
+        EXPECT_EQ(CInterfaceLanguage::Choose(QStringLiteral("en")), CInterfaceLanguage::English);
+        CInterfaceLanguage::SetPreferred(CInterfaceLanguage::English);
+        EXPECT_EQ(CInterfaceLanguage::Choose(QString()), CInterfaceLanguage::English);
+        QSettings().clear();
+        return;
+    }
+    const struct {
+        const char* lang;
+        const char* locale;
+    } cases[] = {{"en_US.UTF-8", "en_US"}, {"en_GB.UTF-8", "en_GB"}, {"de_DE.UTF-8", "de_DE"}};
+    for (const auto& c : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("LC_ALL"));
+        env.remove(QStringLiteral("LC_MESSAGES"));
+        env.remove(QStringLiteral("LANGUAGE"));
+        env.insert(QStringLiteral("LANG"), QString::fromLatin1(c.lang));
+        env.insert(QStringLiteral("TOLVARIN_LOCALE_CHILD"), QString::fromLatin1(c.locale));
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=InterfaceLanguageChoice."
+                                    "ANonChineseSystemLocaleAloneKeepsTheChineseTexts")});
+        ASSERT_TRUE(child.waitForFinished(60000)) << c.lang;
+        const QString output = QString::fromUtf8(child.readAll());
+        EXPECT_EQ(child.exitCode(), 0) << c.lang << "\n" << output.toStdString();
+        EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+    }
 }
 
 TEST_F(LanguageTest, EnglishInterfaceHasNoChineseLeftAndChineseStaysAsWritten) {

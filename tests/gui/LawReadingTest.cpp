@@ -10,6 +10,9 @@
 #include "browse/ListQueryJob.h"
 #include "browse/gui/TolvarinView.h"
 #include "display/gui/LawOutline.h"
+#include "display/gui/PrintDocument.h"
+#include "display/gui/PrintJob.h"
+#include "display/gui/PrintRun.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
@@ -27,7 +30,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QProcess>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTableView>
@@ -413,6 +419,111 @@ TEST(LawViewLongPage, AHugePageIsShownInPartsWithLinksBetweenThem) {
     EXPECT_EQ(view.CurrentPart(), count - 1);
     ASSERT_TRUE(view.SetBodyHtml(page));
     EXPECT_EQ(view.CurrentPart(), 0);
+    ASSERT_TRUE(WaitFor([] { return CMoreHtmlView::RunningParsers() == 0; }, 120000));
+}
+
+namespace {
+
+// The text of a PDF file as pdftotext reads it.
+QString PdfText(const QString& file) {
+    QProcess run;
+    run.start(QStringLiteral("pdftotext"),
+              {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file, QStringLiteral("-")});
+    if (!run.waitForFinished(120000))
+        return {};
+    return QString::fromUtf8(run.readAllStandardOutput());
+}
+
+} // namespace
+
+// A law shown in parts prints whole: Ctrl+P, the preview and "另存为 PDF" cover the last
+// part as well as the first, whichever part is on screen, and the window keeps taking events
+// while the pages are made.
+TEST(LawViewLongPage, PrintingPreviewAndPdfCoverEveryPartOfALawShownInParts) {
+    CShowLawView view(nullptr);
+    view.resize(800, 600);
+    view.show();
+    view.OnInitialUpdate();
+    ASSERT_TRUE(WaitFor([&] { return view.HasDocument(); }));
+    std::string page = "<div>开头</div>";
+    while (page.size() <= CMoreHtmlView::kPartBytes + CMoreHtmlView::kPartBytes / 2)
+        page += "第一条　某某事项应当依法办理。<br>";
+    page += "结尾";
+    ASSERT_TRUE(view.SetBodyHtml(page));
+    ASSERT_TRUE(WaitFor([&] { return !view.IsLoading(); }, 120000));
+    ASSERT_GE(view.PartCount(), 2);
+    QTemporaryDir dir;
+
+    // Printed at once, from the first part on screen.
+    const QString whole = dir.filePath(QStringLiteral("whole.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(whole);
+        view.PrintTo(&printer);
+    }
+    const QString text = PdfText(whole);
+    EXPECT_NE(text.indexOf(QStringLiteral("开头")), -1);
+    EXPECT_NE(text.indexOf(QStringLiteral("结尾")), -1);
+
+    // "另存为 PDF" from the last part, in the background.
+    view.ShowPart(view.PartCount() - 1);
+    ASSERT_TRUE(WaitFor([&] { return !view.IsLoading(); }, 120000));
+    int ended = 0;
+    bool ok = false;
+    QObject::connect(&view, &CShowLawView::printFinished, [&](bool result) {
+        ++ended;
+        ok = result;
+    });
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(5);
+    const QString exported = dir.filePath(QStringLiteral("exported.pdf"));
+    view.ExportPdfTo(exported);
+    ASSERT_NE(view.GetPrintRun(), nullptr);
+    EXPECT_EQ(ticks, 0);
+    ASSERT_TRUE(WaitFor([&] { return ended == 1; }, 300000));
+    EXPECT_TRUE(ok);
+    EXPECT_GT(ticks, 2);
+    const QString exportedText = PdfText(exported);
+    EXPECT_NE(exportedText.indexOf(QStringLiteral("开头")), -1);
+    EXPECT_NE(exportedText.indexOf(QStringLiteral("结尾")), -1);
+
+    // The preview shows every page of the law.
+    const std::unique_ptr<CPrintDocument> doc =
+        CPrintDocument::Build(view.GetBodyHtml(), QString(), QApplication::font(),
+                              CPrintDocument::CPaper::Of(view.GetPrinter()));
+    int previewPages = -1;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+        if (!preview)
+            return;
+        if (auto* pages = preview->findChild<QPrintPreviewWidget*>()) {
+            pages->updatePreview();
+            previewPages = pages->pageCount();
+        }
+        preview->reject();
+    });
+    watch.start(20);
+    view.OnPrintPreview();
+    ASSERT_TRUE(WaitFor([&] { return ended == 2; }, 300000));
+    watch.stop();
+    EXPECT_GT(doc->Pages(), 40);
+    EXPECT_EQ(previewPages, doc->Pages());
+
+    // A cancelled export stops the worker and leaves no file.
+    const QString cancelled = dir.filePath(QStringLiteral("cancelled.pdf"));
+    view.ExportPdfTo(cancelled);
+    ASSERT_NE(view.GetPrintRun(), nullptr);
+    view.GetPrintRun()->Cancel();
+    ASSERT_TRUE(WaitFor([&] { return ended == 3; }, 60000));
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(view.GetPrintRun(), nullptr);
+    ASSERT_TRUE(WaitFor([] { return CPrintJob::Running() == 0; }, 120000));
+    Pump(50);
+    EXPECT_FALSE(QFile::exists(cancelled));
     ASSERT_TRUE(WaitFor([] { return CMoreHtmlView::RunningParsers() == 0; }, 120000));
 }
 
