@@ -11,6 +11,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFileDialog>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QScrollBar>
@@ -267,14 +268,18 @@ void CShowLawView::PrintTo(QPrinter* printer) {
 }
 
 void CShowLawView::PrintBodyHtml(const std::string& bodyHtml, const QString& title,
-                                 QPrinter* printer) {
+                                 QPagedPaintDevice* printer) {
     // A copy of its own, off screen and laid out for the paper, never the view's document.
     QFont font = QApplication::font();
     std::unique_ptr<QTextDocument> doc(
         CPageDocument::Build(BodyPageHtml(bodyHtml, title), font, title));
     CLocalImageHandler images;
     doc->documentLayout()->registerHandler(QTextFormat::ImageObject, &images);
-    if (!title.isEmpty())
-        printer->setDocName(title);
+    if (!title.isEmpty()) {
+        if (auto* paper = dynamic_cast<QPrinter*>(printer))
+            paper->setDocName(title);
+        else if (auto* pdf = dynamic_cast<QPdfWriter*>(printer))
+            pdf->setTitle(title);
+    }
     doc->print(printer);
 }
