@@ -333,7 +333,8 @@ TEST_F(PgPublisherTest, ACopyTheServerBreaksOffSaysWhy) {
     ASSERT_TRUE(cluster.Started()) << cluster.Log();
     // Laws enough for the copy to take a while; the index triggers are dropped, since only
     // the law table is read.
-    for (const Row& trigger : Query(m_strPub, "select name from sqlite_master where type='trigger'"))
+    for (const std::vector<std::string>& trigger :
+         Query(m_strPub, "select name from sqlite_master where type='trigger'"))
         Exec(m_strPub, "drop trigger \"" + trigger[0] + "\"");
     Exec(m_strPub, "with recursive n(i) as (select 100 union all select i+1 from n where i<40000) "
                    "insert into dornlaws(lawid,topic,body,oldid,updatetime) select i,'法'||i,"
