@@ -170,9 +170,8 @@ TEST(CollectionLocator, ANamedFileThatIsNoRegularFileIsRefusedAtOnce) {
             std::async(std::launch::async, [&] { return CCollectionLocator::Find(c.file); });
         if (found.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
             // Stuck opening the pipe: a writer lets it go so that the test can fail.
-            const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
             found.wait();
-            ::close(writer);
             ADD_FAILURE() << "waited on " << c.file;
             continue;
         }

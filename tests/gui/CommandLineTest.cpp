@@ -131,11 +131,9 @@ TEST(CommandLineTest, ExportPdfRefusesTargetsThatAreNoRegularFileAndWritesThroug
         {"a named pipe", fifo, collection, 1, "named pipe"},
         {"a folder", out.filePath(QStringLiteral("folder")), collection, 1, "folder"},
         // A link, so that a program that replaces the target replaces only the link.
-        {"a device", out.filePath(QStringLiteral("device.pdf")), collection, 1,
-         "character device"},
+        {"a device", out.filePath(QStringLiteral("device.pdf")), collection, 1, "character device"},
         {"a link", out.filePath(QStringLiteral("link.pdf")), collection, 0, ""},
-        {"a pipe as the collection", out.filePath(QStringLiteral("new.pdf")), fifo, 1,
-         "命名管道"},
+        {"a pipe as the collection", out.filePath(QStringLiteral("new.pdf")), fifo, 1, "命名管道"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -163,6 +161,7 @@ TEST(CommandLineTest, ExportPdfRefusesTargetsThatAreNoRegularFileAndWritesThroug
     QFile real(out.filePath(QStringLiteral("real.pdf")));
     ASSERT_TRUE(real.open(QIODevice::ReadOnly));
     EXPECT_TRUE(real.read(4) == "%PDF");
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    EXPECT_EQ(QDir(out.path())
+                  .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
               (QStringList{"device.pdf", "folder", "link.pdf", "pipe.pdf", "real.pdf"}));
 }

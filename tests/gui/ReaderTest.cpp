@@ -482,8 +482,7 @@ TEST_F(ReaderTest, AnUnreadableFavouritesListIsKeptAsideAndReported) {
     EXPECT_TRUE(frame->GetReader()->Favourites().IsEmpty());
     EXPECT_TRUE(WaitFor([&] { return !m_messages.Messages().empty(); }, 5000));
     ASSERT_EQ(m_messages.Messages().size(), 1u);
-    EXPECT_NE(m_messages.Messages()[0].text.find("Reader/Favourites.unreadable"),
-              std::string::npos)
+    EXPECT_NE(m_messages.Messages()[0].text.find("Reader/Favourites.unreadable"), std::string::npos)
         << m_messages.Messages()[0].text;
     EXPECT_TRUE(QSettings().value(QStringLiteral("Reader/Favourites.unreadable")).toString() ==
                 junk);

@@ -159,8 +159,7 @@ MHD_Result CPublisher::Impl::Answer(void* cls, MHD_Connection* connection, const
     const std::string id = *idName ? Parameter(connection, idName) : std::string();
     std::string error;
     if (!stream->Prepare(updatetime, id, error))
-        return QueueText(connection,
-                         stream->IsBadRequest() ? MHD_HTTP_BAD_REQUEST : MHD_HTTP_OK,
+        return QueueText(connection, stream->IsBadRequest() ? MHD_HTTP_BAD_REQUEST : MHD_HTTP_OK,
                          stream->ErrorReply(error), contentType);
     CReplyStream* reply = stream.release();
     MHD_Response* response = MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kBlockBytes,
