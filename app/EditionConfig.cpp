@@ -64,8 +64,8 @@ const char* const kEnglishPageTemplate =
 
 CEditionConfig::CEditionConfig()
     : m_editions{CEditionInfo("Tolvarin（中文）", "dorntree", "dornlawas", "dornlaws",
-                              "/demolaws/lawtrees.asp", "/demolaws/law.asp", "/demolaws/lawas.asp",
-                              kChinesePageTemplate),
+                              "/demolaws/lawtrees.asp", "/demolaws/law.asp",
+                              "/demolaws/lawas.asp", kChinesePageTemplate),
                  CEditionInfo("Tolvarin（英文）", "en_dorntree", "en_dornlawas", "en_dornlaws",
                               "/demolaws/en_lawtrees.asp", "/demolaws/en_law.asp",
                               "/demolaws/en_lawas.asp", kEnglishPageTemplate)} {}

@@ -8,8 +8,8 @@
 class CEditionInfo {
 public:
     CEditionInfo(const char* caption, const char* treeTable, const char* linkTable,
-                 const char* lawTable, const char* treeUrl, const char* lawUrl, const char* linkUrl,
-                 const char* pageTemplate)
+                 const char* lawTable, const char* treeUrl, const char* lawUrl,
+                 const char* linkUrl, const char* pageTemplate)
         : m_strCaption(caption), m_strTreeTable(treeTable), m_strLinkTable(linkTable),
           m_strLawTable(lawTable), m_strTreeUrl(treeUrl), m_strLawUrl(lawUrl),
           m_strLinkUrl(linkUrl), m_strPageTemplate(pageTemplate) {}

@@ -36,9 +36,7 @@ void AppMessageBox(const std::string& text, MsgIcon icon) {
 
 CMessageRecorder::CMessageRecorder() : m_previous(SetMessageService(this)) {}
 
-CMessageRecorder::~CMessageRecorder() {
-    SetMessageService(m_previous);
-}
+CMessageRecorder::~CMessageRecorder() { SetMessageService(m_previous); }
 
 void CMessageRecorder::Show(const std::string& text, const std::string& caption, MsgIcon icon) {
     std::lock_guard lock(m_mutex);

@@ -27,9 +27,7 @@ void TrimRight(std::string& text);
 std::string_view Utf8Prefix(std::string_view text, size_t maxBytes);
 
 // True when a byte is a UTF-8 continuation byte.
-inline bool IsUtf8Continuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
+inline bool IsUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 // ASCII-only lower case (the case folding of Jet's text comparisons for Latin letters).
 std::string AsciiLower(std::string_view text);

@@ -14,27 +14,18 @@
 namespace {
 
 const char* const kWords[] = {
-    "国家",     "保护",     "公民",   "合法权益", "行政机关", "依法",       "管理",   "监督",
-    "检查",     "经营者",   "消费者", "合同",     "当事人",   "违反",       "本法",   "规定",
-    "责令改正", "罚款",     "没收",   "违法所得", "人民法院", "人民检察院", "审理",   "证据",
-    "劳动者",   "用人单位", "工资",   "社会保险", "环境",     "污染",       "排放",   "标准",
-    "许可",     "登记",     "申请",   "审批",     "期限",     "税收",       "纳税人", "征收",
-    "土地",     "使用权",   "建设",   "工程",     "质量",     "安全",       "生产",   "事故",
-    "调查",     "处理",     "信息",   "公开",     "个人",     "数据",       "网络",   "运营者",
-    "食品",     "药品",     "医疗",   "机构",     "教育",     "学校",
+    "国家", "保护", "公民", "合法权益", "行政机关", "依法", "管理", "监督", "检查", "经营者",
+    "消费者", "合同", "当事人", "违反", "本法", "规定", "责令改正", "罚款", "没收", "违法所得",
+    "人民法院", "人民检察院", "审理", "证据", "劳动者", "用人单位", "工资", "社会保险", "环境",
+    "污染", "排放", "标准", "许可", "登记", "申请", "审批", "期限", "税收", "纳税人", "征收",
+    "土地", "使用权", "建设", "工程", "质量", "安全", "生产", "事故", "调查", "处理", "信息",
+    "公开", "个人", "数据", "网络", "运营者", "食品", "药品", "医疗", "机构", "教育", "学校",
 };
-const char* const kDepartments[] = {"全国人民代表大会常务委员会",
-                                    "国务院",
-                                    "最高人民法院",
-                                    "最高人民检察院",
-                                    "财政部",
-                                    "公安部",
-                                    "商务部",
-                                    "国家税务总局",
-                                    "生态环境部",
-                                    "人力资源和社会保障部"};
-const char* const kTitleEnds[] = {"法",       "条例", "规定", "办法", "实施细则",
-                                  "若干规定", "解释", "通知", "决定"};
+const char* const kDepartments[] = {"全国人民代表大会常务委员会", "国务院", "最高人民法院",
+                                    "最高人民检察院", "财政部", "公安部", "商务部",
+                                    "国家税务总局", "生态环境部", "人力资源和社会保障部"};
+const char* const kTitleEnds[] = {"法", "条例", "规定", "办法", "实施细则", "若干规定", "解释",
+                                  "通知", "决定"};
 const char* const kNumerals[] = {"一", "二", "三", "四", "五", "六", "七", "八", "九", "十"};
 
 std::vector<std::string> LoadParagraphs(const std::string& path, std::string& error) {
@@ -69,7 +60,9 @@ class Text {
 public:
     explicit Text(unsigned seed) : m_rng(seed) {}
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
-    std::string Word() { return kWords[Uniform(0, static_cast<int>(std::size(kWords)) - 1)]; }
+    std::string Word() {
+        return kWords[Uniform(0, static_cast<int>(std::size(kWords)) - 1)];
+    }
     std::string Sentence() {
         std::string s;
         const int words = Uniform(6, 18);
@@ -140,7 +133,8 @@ bool CCollectionGenerator::Generate(const Options& options, CCollectionWriter& w
         law.datum = date;
 
         // Characters of the body are about a third of its UTF-8 bytes.
-        const size_t targetBytes = static_cast<size_t>(std::max(200.0, bodyLength(text.Rng()))) * 3;
+        const size_t targetBytes =
+            static_cast<size_t>(std::max(200.0, bodyLength(text.Rng()))) * 3;
         law.body.reserve(targetBytes + 512);
         int article = 1;
         while (law.body.size() < targetBytes) {
@@ -163,8 +157,7 @@ bool CCollectionGenerator::Generate(const Options& options, CCollectionWriter& w
         std::vector<int> links;
         const int linkCount = ids.size() > 1 ? text.Uniform(1, 3) : 0;
         for (int i = 0; i < linkCount; ++i) {
-            const int id =
-                ids[static_cast<size_t>(text.Uniform(1, static_cast<int>(ids.size()) - 1))];
+            const int id = ids[static_cast<size_t>(text.Uniform(1, static_cast<int>(ids.size()) - 1))];
             if (std::find(links.begin(), links.end(), id) == links.end())
                 links.push_back(id);
         }

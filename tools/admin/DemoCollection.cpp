@@ -61,9 +61,8 @@ bool WriteEdition(CCollectionWriter& writer, const std::string& prefix,
             CCollectionWriter::Law law;
             if (chinese) {
                 law.topic = "示例" + s.subject + kZhKinds[k];
-                law.wenhao = k == 1 ? ""
-                                    : "示例〔" + std::to_string(2000 + n % 24) + "〕" +
-                                          std::to_string(n + 1) + "号";
+                law.wenhao = k == 1 ? "" : "示例〔" + std::to_string(2000 + n % 24) + "〕" +
+                                               std::to_string(n + 1) + "号";
             } else {
                 law.topic = std::string(kEnKinds[k]) + " on " + s.subject + " (Sample)";
                 law.wenhao = k == 1 ? "" : "Sample Order No. " + std::to_string(n + 1);
@@ -75,17 +74,16 @@ bool WriteEdition(CCollectionWriter& writer, const std::string& prefix,
             std::vector<int> links{category};
             // Some laws are also filed under a second category.
             if (n % 5 == 0 && category != writer.Category({s.path.front()}, error))
-                links.push_back(
-                    writer.Category({subjects[(n / 3 + 1) % subjects.size()].path.front()}, error));
+                links.push_back(writer.Category({subjects[(n / 3 + 1) % subjects.size()].path.front()},
+                                                error));
             if (!writer.AddLaw(law, links, error))
                 return false;
         }
     }
     if (chinese) {
         CCollectionWriter::Law quote{"关于“引号”与'单引号'处理的示例说明", "", "示例编辑部",
-                                     "2024-05-12",
-                                     "本示例说明标题中含有单引号时的存储与查询。\n"
-                                     "　　全角空格与换行在法规页面中保留。"};
+                                     "2024-05-12", "本示例说明标题中含有单引号时的存储与查询。\n"
+                                                   "　　全角空格与换行在法规页面中保留。"};
         if (!writer.AddLaw(quote, {writer.Category(subjects.front().path, error)}, error))
             return false;
     } else {
@@ -108,8 +106,7 @@ bool CDemoCollection::Write(CCollectionWriter& writer, std::string& error) {
         {{"民商法（示例）", "公司（示例）"}, "公司登记", "示例市市场监督管理局"},
         {{"行政法（示例）", "治安管理（示例）"}, "娱乐场所治安", "示例市公安局"},
         {{"行政法（示例）", "环境保护（示例）"}, "排污许可", "示例市生态环境局"},
-        {{"经济法（示例）", "税收（示例）", "增值税（示例）", "出口退税（示例）"},
-         "出口退税",
+        {{"经济法（示例）", "税收（示例）", "增值税（示例）", "出口退税（示例）"}, "出口退税",
          "示例市税务局"},
         {{"经济法（示例）", "税收（示例）"}, "税收征收", "示例市税务局"},
         {{"社会法（示例）", "劳动（示例）"}, "劳动合同", "示例市人力资源和社会保障局"},
@@ -117,32 +114,24 @@ bool CDemoCollection::Write(CCollectionWriter& writer, std::string& error) {
         {{"诉讼与非诉讼程序法（示例）"}, "人民调解", "示例市司法局"},
     };
     const std::vector<Subject> en = {
-        {{"Constitutional Law (Sample)", "State Organs (Sample)"},
-         "staffing of public bodies",
+        {{"Constitutional Law (Sample)", "State Organs (Sample)"}, "staffing of public bodies",
          "Sample Provincial Government"},
         {{"Civil and Commercial Law (Sample)", "Contracts (Sample)", "Sales (Sample)"},
-         "sales of goods",
-         "Sample Commerce Bureau"},
-        {{"Civil and Commercial Law (Sample)", "Companies (Sample)"},
-         "company registration",
+         "sales of goods", "Sample Commerce Bureau"},
+        {{"Civil and Commercial Law (Sample)", "Companies (Sample)"}, "company registration",
          "Sample Market Regulation Bureau"},
-        {{"Administrative Law (Sample)", "Public Security (Sample)"},
-         "entertainment venues",
+        {{"Administrative Law (Sample)", "Public Security (Sample)"}, "entertainment venues",
          "Sample Public Security Bureau"},
-        {{"Administrative Law (Sample)", "Environment (Sample)"},
-         "discharge permits",
+        {{"Administrative Law (Sample)", "Environment (Sample)"}, "discharge permits",
          "Sample Ecology Bureau"},
         {{"Economic Law (Sample)", "Taxation (Sample)", "Value Added Tax (Sample)",
           "Export Rebates (Sample)"},
-         "export tax rebates",
-         "Sample Tax Bureau"},
+         "export tax rebates", "Sample Tax Bureau"},
         {{"Economic Law (Sample)", "Taxation (Sample)"}, "tax collection", "Sample Tax Bureau"},
         {{"Social Law (Sample)", "Labour (Sample)"}, "labour contracts", "Sample Labour Bureau"},
-        {{"Social Law (Sample)", "Social Insurance (Sample)"},
-         "social insurance",
+        {{"Social Law (Sample)", "Social Insurance (Sample)"}, "social insurance",
          "Sample Labour Bureau"},
         {{"Procedural Law (Sample)"}, "people's mediation", "Sample Justice Bureau"},
     };
-    return WriteEdition(writer, "", zh, true, error) &&
-           WriteEdition(writer, "en_", en, false, error);
+    return WriteEdition(writer, "", zh, true, error) && WriteEdition(writer, "en_", en, false, error);
 }

@@ -282,8 +282,7 @@ int main(int argc, char** argv) {
             return Fail(cmd + " takes one FILE");
         const std::string file = args.positional.empty() ? kDatabaseFileName : args.positional[0];
         COutputFile out;
-        if (!out.Begin(file, args.force, error) ||
-            !CSchema::CreateDatabase(out.Path(), false, error))
+        if (!out.Begin(file, args.force, error) || !CSchema::CreateDatabase(out.Path(), false, error))
             return Fail(file + ": " + error);
         if (cmd == "demo") {
             CCollectionWriter writer;
@@ -360,8 +359,7 @@ int main(int argc, char** argv) {
             return Fail("generate takes one FILE");
         const std::string file = args.positional.empty() ? kDatabaseFileName : args.positional[0];
         COutputFile out;
-        if (!out.Begin(file, args.force, error) ||
-            !CSchema::CreateDatabase(out.Path(), false, error))
+        if (!out.Begin(file, args.force, error) || !CSchema::CreateDatabase(out.Path(), false, error))
             return Fail(file + ": " + error);
         CCollectionGenerator::Options options;
         options.laws = args.laws;
@@ -373,8 +371,7 @@ int main(int argc, char** argv) {
             CCollectionWriter writer;
             if (!writer.Open(out.Path(), error, true) ||
                 !writer.BeginEdition(args.edition == "en" ? "en_" : "", error) ||
-                !CCollectionGenerator::Generate(options, writer, error) ||
-                !writer.EndEdition(error))
+                !CCollectionGenerator::Generate(options, writer, error) || !writer.EndEdition(error))
                 return Fail(file + ": " + error);
             ReportCategoryLimits(writer);
         }
