@@ -6,14 +6,22 @@
 #include "display/LawPage.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/EditionConfig.h"
+#include "ground/FileTarget.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
-#include <QFile>
-#include <QFileInfo>
-#include <QPrinter>
+#include <QPdfWriter>
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
+
+namespace {
+
+// Dots per inch of the pages, as a high-resolution printer lays them out.
+constexpr int kResolution = 1200;
+
+} // namespace
 
 bool CPdfExport::Wanted(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
@@ -58,6 +66,18 @@ int CPdfExport::Run(const QStringList& arguments) {
     }
     theEditionConfig.SetEdition(editionName == QLatin1String("en") ? 1 : 0);
 
+    // A target that is no regular file (a device, a pipe, a folder) is refused before the
+    // collection is read; a link is written through to its file.
+    const std::string target = output.toStdString();
+    {
+        std::string resolved;
+        std::string error;
+        if (!CFileTarget::Resolve(target, resolved, error)) {
+            std::fprintf(stderr, "tolvarin: %s\n", error.c_str());
+            return 1;
+        }
+    }
+
     // The collection is looked for as the window looks for it.
     const CCollectionLocator::Result collection =
         CCollectionLocator::Find(parser.value(database).toStdString());
@@ -86,21 +106,25 @@ int CPdfExport::Run(const QStringList& arguments) {
     }
     const std::string page = CLawPage::Render(fields, theEditionConfig.GetPageTemplate(), {}, {});
 
-    // Written beside the target and renamed, so a failed export leaves no half file.
-    const QString partial = output + QStringLiteral(".part");
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(partial);
-    CShowLawView::PrintBodyHtml(page, QString::fromStdString(fields.m_strTopic), &printer);
-    if (QFileInfo(partial).size() <= 0) {
-        QFile::remove(partial);
-        std::fprintf(stderr, "tolvarin: cannot write %s\n", qPrintable(output));
+    // Made in memory, where no write can fail unnoticed, then written beside the target and
+    // renamed over it: a failed export (a full disk) leaves the target as it was.
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kResolution);
+        CShowLawView::PrintBodyHtml(page, QString::fromStdString(fields.m_strTopic), &writer);
+    }
+    std::string error;
+    if (pdf.isEmpty()) {
+        std::fprintf(stderr, "tolvarin: cannot write %s: the page could not be laid out\n",
+                     target.c_str());
         return 1;
     }
-    QFile::remove(output);
-    if (!QFile::rename(partial, output)) {
-        QFile::remove(partial);
-        std::fprintf(stderr, "tolvarin: cannot write %s\n", qPrintable(output));
+    if (!CFileTarget::Write(
+            target, std::string_view(pdf.constData(), static_cast<size_t>(pdf.size())), error)) {
+        std::fprintf(stderr, "tolvarin: cannot write %s: %s\n", target.c_str(), error.c_str());
         return 1;
     }
     return 0;

@@ -3,12 +3,15 @@
 #include "data/Schema.h"
 #include "ground/AppConstants.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -55,6 +58,19 @@ std::vector<std::string> SystemDataDirs() {
         dirs.push_back(installed);
 #endif
     return dirs;
+}
+
+// What a file that is no regular file is, in the user's words.
+const char* KindName(mode_t mode) {
+    if (S_ISDIR(mode))
+        return "是一个文件夹";
+    if (S_ISFIFO(mode))
+        return "是一个命名管道";
+    if (S_ISSOCK(mode))
+        return "是一个套接字";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "是一个设备";
+    return "不是普通文件";
 }
 
 bool IsFile(const std::string& path) {
@@ -129,13 +145,37 @@ bool CCollectionLocator::IsCollection(const std::string& path, std::string& reas
         return false;
     }
     {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            reason = "无法读取这个文件（没有读取权限）";
+        // Opened without waiting, so that a named pipe or a device cannot hold the program
+        // up; only a regular file can be a collection.
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            reason =
+                std::string("这不是普通文件（") + KindName(st.st_mode) + "），不能作为法规库打开";
+            return false;
+        }
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            reason = errno == EACCES ? "无法读取这个文件（没有读取权限）"
+                                     : std::string("无法读取这个文件：") + std::strerror(errno);
+            return false;
+        }
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            reason =
+                std::string("这不是普通文件（") + KindName(st.st_mode) + "），不能作为法规库打开";
             return false;
         }
         char header[20] = {};
-        in.read(header, sizeof header);
+        size_t got = 0;
+        while (got < sizeof header) {
+            const ssize_t n = ::read(fd, header + got, sizeof header - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<size_t>(n);
+        }
+        ::close(fd);
         if (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 ||
             std::memcmp(header + 4, "Standard ACE DB", 15) == 0) {
             reason = "这是 Microsoft Access 数据库文件，本程序只能打开 SQLite 格式的法规库";

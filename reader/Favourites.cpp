@@ -1,5 +1,7 @@
 #include "reader/Favourites.h"
 
+#include "ground/JsonBounds.h"
+
 #include <nlohmann/json.hpp>
 
 namespace {
@@ -69,8 +71,9 @@ std::string CFavourites::ToJson() const {
 }
 
 bool CFavourites::FromJson(const std::string& text, std::string* error) {
-    if (text.size() > kMaxTextBytes) {
-        SetError(error, "the file is too large for a favourites list");
+    // Bounded before the parse, which would cost far more than the text itself.
+    if (std::string why; !CJsonBounds::Check(text, kMaxTextBytes, kMaxDepth, &why)) {
+        SetError(error, "no favourites list: " + why);
         return false;
     }
     const nlohmann::json list = nlohmann::json::parse(text, nullptr, false);

@@ -15,9 +15,11 @@ public:
         CLawRef m_law;
         std::string m_strNote;
     };
-    // The most entries a list takes, and the largest text read as one.
+    // The most entries a list takes, the largest text read as one (room for every entry
+    // with a long note) and the deepest nesting of its JSON (the list is three levels deep).
     static constexpr std::size_t kMaxItems = 10000;
-    static constexpr std::size_t kMaxTextBytes = 16u << 20;
+    static constexpr std::size_t kMaxTextBytes = 4u << 20;
+    static constexpr int kMaxDepth = 8;
 
     const std::vector<Item>& Items() const { return m_items; }
     bool IsEmpty() const { return m_items.empty(); }

@@ -1,5 +1,7 @@
 #include "reader/RecentLaws.h"
 
+#include "ground/JsonBounds.h"
+
 #include <nlohmann/json.hpp>
 
 void CRecentLaws::Add(const CLawRef& law) {
@@ -23,6 +25,9 @@ std::string CRecentLaws::ToJson() const {
 }
 
 bool CRecentLaws::FromJson(const std::string& text) {
+    // Twenty entries take a few kilobytes: anything far larger or deeper is no such list.
+    if (!CJsonBounds::Check(text, 1u << 20, 8))
+        return false;
     const nlohmann::json items = nlohmann::json::parse(text, nullptr, false);
     if (items.is_discarded() || !items.is_array())
         return false;

@@ -13,6 +13,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QFileDialog>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QScrollBar>
 #include <QSettings>
@@ -282,10 +283,14 @@ void CShowLawView::PrintTo(QPrinter* printer) {
 }
 
 void CShowLawView::PrintBodyHtml(const std::string& bodyHtml, const QString& title,
-                                 QPrinter* printer) {
+                                 QPagedPaintDevice* printer) {
     // A copy of its own, off screen and laid out for the paper, never the view's document.
-    if (!title.isEmpty())
-        printer->setDocName(title);
+    if (!title.isEmpty()) {
+        if (auto* paper = dynamic_cast<QPrinter*>(printer))
+            paper->setDocName(title);
+        else if (auto* pdf = dynamic_cast<QPdfWriter*>(printer))
+            pdf->setTitle(title);
+    }
     const std::unique_ptr<CPrintDocument> doc = CPrintDocument::Build(
         bodyHtml, title, QApplication::font(), CPrintDocument::CPaper::Of(printer));
     doc->PrintAll(printer);

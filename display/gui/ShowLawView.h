@@ -65,8 +65,10 @@ public:
     // The title of the law on display ("" for none).
     const std::string& GetShownTitle() const { return m_strShownTitle; }
 
-    // Prints a body HTML as the law pane shows it (off screen, without a window).
-    static void PrintBodyHtml(const std::string& bodyHtml, const QString& title, QPrinter* printer);
+    // Prints a body HTML as the law pane shows it (off screen, without a window), on a
+    // printer or into a PDF writer.
+    static void PrintBodyHtml(const std::string& bodyHtml, const QString& title,
+                              QPagedPaintDevice* printer);
 
     // The address of the blank page among the program's resources.
     static QUrl BlankPageUrl();

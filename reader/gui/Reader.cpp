@@ -492,10 +492,18 @@ bool CReader::eventFilter(QObject* watched, QEvent* e) {
 void CReader::LoadLists() {
     QSettings settings;
     const QString favourites = settings.value(QLatin1String(kFavouritesKey)).toString();
-    if (!favourites.isEmpty() && !m_favourites.FromJson(favourites.toStdString()))
-        // A list that cannot be read is kept aside rather than overwritten.
-        settings.setValue(QLatin1String(kFavouritesKey) + QStringLiteral(".unreadable"),
-                          favourites);
+    std::string error;
+    if (!favourites.isEmpty() && !m_favourites.FromJson(favourites.toStdString(), &error)) {
+        // A list that cannot be read is kept aside rather than overwritten, and the reader is
+        // told once the window is up.
+        const QString aside = QLatin1String(kFavouritesKey) + QStringLiteral(".unreadable");
+        settings.setValue(aside, favourites);
+        const std::string text =
+            tr("收藏夹无法读取（%1），已原样保存在设置 %2 中；收藏夹从空白开始。")
+                .arg(QString::fromStdString(error), aside)
+                .toStdString();
+        QTimer::singleShot(0, this, [text] { AppMessageBox(text, MsgIcon::Warning); });
+    }
     m_recent.FromJson(settings.value(QLatin1String(kRecentKey)).toString().toStdString());
 }
 

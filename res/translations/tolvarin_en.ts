@@ -641,6 +641,10 @@
         <source>%1 不是收藏夹文件：%2</source>
         <translation>%1 is not a favourites file: %2</translation>
     </message>
+    <message>
+        <source>收藏夹无法读取（%1），已原样保存在设置 %2 中；收藏夹从空白开始。</source>
+        <translation>The favourites could not be read (%1); they are kept as they were in the setting %2, and the favourites start empty.</translation>
+    </message>
 </context>
 <context>
     <name>CLawOutline</name>

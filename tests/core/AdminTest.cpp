@@ -231,3 +231,47 @@ TEST(Admin, NewDatabaseIsWrittenAsideAndMovedIntoPlaceAtTheEnd) {
     EXPECT_EQ(IntegrityCheck(target), "ok");
     EXPECT_TRUE(boxes.Messages().empty());
 }
+
+// import --force onto a db1.mdb that is a link replaces the collection the link leads to and
+// keeps the link; a target that is no regular file is refused, --force or not.
+TEST(Admin, AReplacedDatabaseIsWrittenThroughItsLinkAndOnlyOverRegularFiles) {
+    CMessageRecorder boxes;
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("store"));
+    const std::string real = dir.File("store/laws.mdb");
+    std::string error;
+    ASSERT_TRUE(CSchema::CreateDatabase(real, false, error)) << error;
+    const std::string link = dir.File("db1.mdb");
+    std::filesystem::create_symlink("store/laws.mdb", link);
+
+    COutputFile out;
+    ASSERT_TRUE(out.Begin(link, true, error)) << error;
+    ASSERT_TRUE(CSchema::CreateDatabase(out.Path(), false, error)) << error;
+    {
+        CCollectionWriter writer;
+        ASSERT_TRUE(writer.Open(out.Path(), error) && CDemoCollection::Write(writer, error))
+            << error;
+    }
+    ASSERT_TRUE(out.Commit(error)) << error;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Files(dir.Path()), (std::vector<std::string>{"db1.mdb", "store"}));
+    EXPECT_EQ(Files(dir.File("store")), std::vector<std::string>{"laws.mdb"});
+    EXPECT_EQ(IntegrityCheck(real), "ok");
+    CDbConnection db;
+    const std::string connection =
+        "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=" + real +
+        ";Persist Security Info=False";
+    ASSERT_EQ(db.Connect(connection.c_str(), 0), 1) << db.GetLastError();
+    EXPECT_FALSE(ListCategory(db, "dornlawas", "dornlaws", 0).empty());
+
+    ASSERT_EQ(::mkfifo(dir.File("pipe.mdb").c_str(), 0600), 0);
+    for (const std::string& target :
+         {dir.File("pipe.mdb"), dir.File("store"), std::string("/dev/full")}) {
+        SCOPED_TRACE(target);
+        COutputFile refused;
+        EXPECT_FALSE(refused.Begin(target, true, error));
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe.mdb")));
+    EXPECT_TRUE(boxes.Messages().empty());
+}

@@ -2,11 +2,18 @@
 #include "data/CollectionLocator.h"
 #include "TestDb.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
+#include <future>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 
@@ -133,4 +140,49 @@ TEST(CollectionLocator, AFileThatHoldsNoCollectionIsReportedNotPassedOver) {
         EXPECT_TRUE(CCollectionLocator::IsCollection(user, reason)) << reason;
         EXPECT_FALSE(CCollectionLocator::IsCollection(home.Path("work"), reason)) << c.what;
     }
+}
+
+// A --db that names a named pipe, a device or a socket is refused at once, never opened to
+// wait for a writer; a link to a collection is one.
+TEST(CollectionLocator, ANamedFileThatIsNoRegularFileIsRefusedAtOnce) {
+    ScratchHome home;
+    const std::string collection = home.Collection("data");
+    const std::string fifo = home.Path("work/pipe.mdb");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string device = home.Path("work/device.mdb");
+    std::filesystem::create_symlink("/dev/null", device);
+    const std::string socketFile = home.Path("work/socket.mdb");
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketFile.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string link = home.Path("work/link.mdb");
+    std::filesystem::create_symlink(collection, link);
+
+    const struct {
+        std::string file;
+        const char* reason; // "" for a collection
+    } cases[] = {{fifo, "命名管道"}, {device, "设备"}, {socketFile, "套接字"}, {link, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto found =
+            std::async(std::launch::async, [&] { return CCollectionLocator::Find(c.file); });
+        if (found.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            // Stuck opening the pipe: a writer lets it go so that the test can fail.
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+            found.wait();
+            ADD_FAILURE() << "waited on " << c.file;
+            continue;
+        }
+        const CCollectionLocator::Result result = found.get();
+        if (!*c.reason) {
+            EXPECT_EQ(result.m_strFile, CCollectionLocator::Absolute(c.file));
+            continue;
+        }
+        EXPECT_EQ(result.m_strFile, "");
+        EXPECT_EQ(result.m_strRejected, c.file);
+        EXPECT_NE(result.m_strReason.find(c.reason), std::string::npos) << result.m_strReason;
+    }
+    ::close(listener);
 }

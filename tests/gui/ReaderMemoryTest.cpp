@@ -197,3 +197,39 @@ TEST(LawLookupTest, FindsLawsByIdTitleAndServerId) {
     EXPECT_EQ(lookup.Resolve(remembered), 0);
     EXPECT_EQ(lookup.Resolve(Law(0, quoted)), quoted);
 }
+
+// Nested brackets cost a node each when parsed: a list deeper than a favourites list can be,
+// or larger than one needs, is refused before it is parsed, and the list in hand stays.
+TEST(FavouritesTest, RefusesTextsTooDeepOrTooLargeBeforeParsingThem) {
+    const std::string head = "{\"format\":\"tolvarin-favourites\",\"version\":1,\"items\":[]";
+    const struct {
+        const char* what;
+        std::string text;
+        const char* error;
+    } cases[] = {
+        {"16 MB of brackets", std::string(16u << 20, '['), "too large"},
+        {"deep junk under an unknown key",
+         head + ",\"x\":" + std::string(100000, '[') + std::string(100000, ']') + "}", "deeper"},
+        {"a note longer than any list holds",
+         "{\"format\":\"tolvarin-favourites\",\"items\":[{\"edition\":0,\"lawid\":1,\"note\":\"" +
+             std::string(CFavourites::kMaxTextBytes, 'n') + "\"}]}",
+         "too large"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFavourites favourites;
+        favourites.Add(Law(0, 1, "", "kept"));
+        std::string error;
+        EXPECT_FALSE(favourites.FromJson(c.text, &error));
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        ASSERT_EQ(favourites.Items().size(), 1u);
+        EXPECT_EQ(favourites.Items()[0].m_law.m_strTitle, "kept");
+    }
+    // Brackets inside texts are no nesting.
+    CFavourites favourites;
+    EXPECT_TRUE(favourites.FromJson(head.substr(0, head.size() - 1) +
+                                    "{\"edition\":0,\"lawid\":1,\"note\":\"" +
+                                    std::string(1000, '[') + "\\\"[{\"}]}"));
+    ASSERT_EQ(favourites.Items().size(), 1u);
+    EXPECT_EQ(favourites.Items()[0].m_strNote, std::string(1000, '[') + "\"[{");
+}

@@ -469,3 +469,24 @@ TEST(SingleInstanceTest, DeliversArgumentsWhole_RefusesGarbage_TakesOverADeadSoc
     CSingleInstance next(name);
     EXPECT_TRUE(next.Listen());
 }
+
+// A favourites list in the settings that cannot be read (here 16 MB of brackets) is refused
+// without being parsed, kept aside as it was and named in a message; the window starts with
+// no favourites and stores a readable list again.
+TEST_F(ReaderTest, AnUnreadableFavouritesListIsKeptAsideAndReported) {
+    CTestDatabase db;
+    Fill(db);
+    const QString junk = QString(16 << 20, QLatin1Char('['));
+    QSettings().setValue(QStringLiteral("Reader/Favourites"), junk);
+    CMainFrame* frame = Start();
+    EXPECT_TRUE(frame->GetReader()->Favourites().IsEmpty());
+    EXPECT_TRUE(WaitFor([&] { return !m_messages.Messages().empty(); }, 5000));
+    ASSERT_EQ(m_messages.Messages().size(), 1u);
+    EXPECT_NE(m_messages.Messages()[0].text.find("Reader/Favourites.unreadable"), std::string::npos)
+        << m_messages.Messages()[0].text;
+    EXPECT_TRUE(QSettings().value(QStringLiteral("Reader/Favourites.unreadable")).toString() ==
+                junk);
+    Stop();
+    EXPECT_TRUE(CFavourites().FromJson(
+        QSettings().value(QStringLiteral("Reader/Favourites")).toString().toStdString()));
+}

@@ -325,3 +325,38 @@ TEST_F(PgPublisherTest, StampsFollowTheCommitOrderSoNoClientSkipsARow) {
     EXPECT_EQ(reader.Exec("delete from dornlaws where lawid=800").at(0), "<error>");
     EXPECT_EQ(reader.Exec("select count(*) from dornlaws where lawid=800").at(0), "1");
 }
+
+// A copy into PostgreSQL that the server breaks off (here its backend is ended mid-COPY)
+// fails with the server's reason after "tolvarin-admin: ", never with an empty one.
+TEST_F(PgPublisherTest, ACopyTheServerBreaksOffSaysWhy) {
+    CLocalCluster cluster(m_dir.Path(), m_strPub, 1);
+    ASSERT_TRUE(cluster.Started()) << cluster.Log();
+    // Laws enough for the copy to take a while; the index triggers are dropped, since only
+    // the law table is read.
+    for (const std::vector<std::string>& trigger :
+         Query(m_strPub, "select name from sqlite_master where type='trigger'"))
+        Exec(m_strPub, "drop trigger \"" + trigger[0] + "\"");
+    Exec(m_strPub, "with recursive n(i) as (select 100 union all select i+1 from n where i<40000) "
+                   "insert into dornlaws(lawid,topic,body,oldid,updatetime) select i,'法'||i,"
+                   "hex(zeroblob(1500)),i,'2009-01-01 00:00:00' from n");
+
+    std::string output;
+    std::thread copy([&] { output = Copy(m_strPub, cluster.DatabaseUri()); });
+    CPg pg(cluster.DatabaseUri());
+    bool ended = false;
+    for (int i = 0; i < 3000 && !ended; ++i) {
+        const std::vector<std::string> rows =
+            pg.Exec("select pg_terminate_backend(pid) from pg_stat_activity where query like "
+                    "'COPY dornlaws%' and pid <> pg_backend_pid()");
+        ended = !rows.empty() && rows[0] == "t";
+        if (!ended)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    copy.join();
+    ASSERT_TRUE(ended) << "the copy was never caught in its COPY: " << output;
+    const std::string prefix = "copy failed: tolvarin-admin: ";
+    ASSERT_EQ(output.rfind(prefix, 0), 0u) << output;
+    const std::string reason = output.substr(prefix.size());
+    EXPECT_NE(reason.find_first_not_of(" \n"), std::string::npos) << output;
+    EXPECT_NE(reason.find("dornlaws"), std::string::npos) << output;
+}

@@ -221,3 +221,44 @@ TEST_F(PublishServerTest, AHugeLawIsStreamedInBoundedMemory) {
     EXPECT_LT(peakKb, 40 * 1024) << "peak resident memory in KB";
 #endif
 }
+
+// A parameter value is the whole of what it stands for: a value with anything after the
+// number (a NUL sent as %00 included) or the date is a bad request, and the error reply
+// quotes a short, escaped part of it.
+TEST_F(PublishServerTest, ParameterValuesWithAnythingMoreAreBadRequests) {
+    CServer server(m_options);
+    const std::string longValue = "1" + std::string(5000, 'a');
+    const struct {
+        std::string query;
+        long status;
+        std::string echo; // part of the error reply; "" for a reply of records
+    } cases[] = {
+        {"/demolaws/law.asp?updatetime=&lawid=1", 200, ""},
+        {"/demolaws/law.asp?updatetime=2004-05-01%2010:20:30&lawid=", 200, ""},
+        {"/demolaws/law.asp?updatetime=&lawid=1%00abc", 400, "lawid=1%00abc"},
+        {"/demolaws/law.asp?updatetime=&lawid=1%00", 400, "lawid=1%00"},
+        {"/demolaws/law.asp?updatetime=&lawid=1abc", 400, "lawid=1abc"},
+        {"/demolaws/law.asp?updatetime=&lawid=1%20", 400, "lawid=1 "},
+        {"/demolaws/law.asp?updatetime=&lawid=%2B1", 400, "lawid=+1"},
+        {"/demolaws/law.asp?updatetime=&lawid=1%0A%3Cheader%3E", 400, "lawid=1%0A%3Cheader%3E"},
+        {"/demolaws/en_lawtrees.asp?updatetime=&id=7%00", 400, "id=7%00"},
+        {"/demolaws/law.asp?updatetime=2004-05-01%00x&lawid=", 400, "updatetime=2004-05-01%00x"},
+        {"/demolaws/lawas.asp?updatetime=2004-05-01%2010:20:30%00", 400,
+         "updatetime=2004-05-01 10:20:30%00"},
+        {"/demolaws/law.asp?updatetime=&lawid=" + longValue, 400,
+         "lawid=1" + std::string(63, 'a') + "..."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.query);
+        const CHttpResult result = HttpGet("127.0.0.1", server.Port(), c.query, 10000);
+        ASSERT_TRUE(result.m_bOk) << result.m_strError;
+        EXPECT_EQ(result.m_nStatus, c.status);
+        if (c.echo.empty()) {
+            EXPECT_EQ(result.m_strBody.rfind("<header>\n", 0), 0u) << result.m_strBody;
+            continue;
+        }
+        EXPECT_EQ(result.m_strBody.rfind("<error>\n", 0), 0u) << result.m_strBody;
+        EXPECT_NE(result.m_strBody.find(c.echo), std::string::npos) << result.m_strBody;
+        EXPECT_LT(result.m_strBody.size(), 160u) << result.m_strBody;
+    }
+}

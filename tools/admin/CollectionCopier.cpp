@@ -1,4 +1,5 @@
 #include "tools/admin/CollectionCopier.h"
+#include "ground/FileTarget.h"
 
 #include "data/Schema.h"
 #include "tools/admin/CollectionWriter.h"
@@ -40,12 +41,25 @@ std::string Trim(std::string text) {
     return text;
 }
 
+// Why the server refused or broke off: the result's own message, else the connection's (a
+// statement that could not be sent, a connection the server closed mid-copy), never nothing.
+std::string PgReason(PGconn* connection, const PGresult* result) {
+    std::string reason = result ? Trim(PQresultErrorMessage(result)) : std::string();
+    if (reason.empty())
+        reason = Trim(PQerrorMessage(connection));
+    if (reason.empty())
+        reason = PQstatus(connection) == CONNECTION_OK
+                     ? "the PostgreSQL server gave no reason"
+                     : "the connection to the PostgreSQL server was lost";
+    return reason;
+}
+
 bool PgExec(PGconn* connection, const std::string& sql, std::string& error) {
     PGresult* result = PQexec(connection, sql.c_str());
     const ExecStatusType status = PQresultStatus(result);
     const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
     if (!ok)
-        error = Trim(PQresultErrorMessage(result));
+        error = PgReason(connection, result);
     PQclear(result);
     return ok;
 }
@@ -149,7 +163,7 @@ public:
               std::string& error) override {
         const std::string sql = std::string("select ") + layout.columns + " from " + table;
         if (!PQsendQuery(m_pConn, sql.c_str()) || !PQsetSingleRowMode(m_pConn)) {
-            error = Trim(PQerrorMessage(m_pConn));
+            error = table + ": " + PgReason(m_pConn, nullptr);
             return false;
         }
         bool ok = true;
@@ -167,7 +181,7 @@ public:
                 }
                 ok = sink(row);
             } else if (status != PGRES_TUPLES_OK && status != PGRES_SINGLE_TUPLE) {
-                error = table + ": " + Trim(PQresultErrorMessage(result));
+                error = table + ": " + PgReason(m_pConn, result);
                 ok = false;
             }
             PQclear(result);
@@ -211,7 +225,7 @@ long long CopyToPostgres(CSource& source, const std::string& uri, bool replace,
                 connection, ("COPY " + table + " (" + layout.columns + ") FROM STDIN").c_str());
             const bool copying = PQresultStatus(start) == PGRES_COPY_IN;
             if (!copying)
-                error = table + ": " + Trim(PQresultErrorMessage(start));
+                error = table + ": " + PgReason(connection, start);
             PQclear(start);
             if (!copying) {
                 std::string ignored;
@@ -220,6 +234,7 @@ long long CopyToPostgres(CSource& source, const std::string& uri, bool replace,
             }
             // COPY's mode accepts no statement: a failing source ends it with an error.
             std::string line;
+            bool sent = true;
             const bool read = source.Rows(
                 table, layout,
                 [&](const Row& row) {
@@ -231,20 +246,30 @@ long long CopyToPostgres(CSource& source, const std::string& uri, bool replace,
                     }
                     line += '\n';
                     ++rows;
-                    return PQputCopyData(connection, line.data(), static_cast<int>(line.size())) ==
-                           1;
+                    if (PQputCopyData(connection, line.data(), static_cast<int>(line.size())) == 1)
+                        return true;
+                    // The server went away mid-copy: its reason is the connection's.
+                    sent = false;
+                    error = table + ": " + PgReason(connection, nullptr);
+                    return false;
                 },
                 error);
-            PQputCopyEnd(connection, read ? nullptr : "source failed");
-            bool copied = read;
+            if (PQputCopyEnd(connection, read ? nullptr : "source failed") != 1 && read) {
+                error = table + ": " + PgReason(connection, nullptr);
+                sent = false;
+            }
+            bool copied = read && sent;
             while (PGresult* result = PQgetResult(connection)) {
                 if (PQresultStatus(result) != PGRES_COMMAND_OK) {
-                    if (copied)
-                        error = table + ": " + Trim(PQresultErrorMessage(result));
+                    // The server's own word on a failed copy says more than the client's.
+                    if (copied || !sent)
+                        error = table + ": " + PgReason(connection, result);
                     copied = false;
                 }
                 PQclear(result);
             }
+            if (!copied && error.empty())
+                error = table + ": " + PgReason(connection, nullptr);
             if (!copied) {
                 std::string ignored;
                 PgExec(connection, "ROLLBACK", ignored);
@@ -266,11 +291,17 @@ long long CopyToPostgres(CSource& source, const std::string& uri, bool replace,
     }
     if (!CPgSchema::AdvanceClock(connection, error) || !PgExec(connection, "COMMIT", error))
         return -1;
-    PgExec(connection, "ANALYZE", error);
+    std::string ignored;
+    PgExec(connection, "ANALYZE", ignored);
     return rows;
 }
 
-long long CopyToSqlite(CSource& source, const std::string& path, bool replace, std::string& error) {
+long long CopyToSqlite(CSource& source, const std::string& target, bool replace,
+                       std::string& error) {
+    // A link is written through to its file, which must be a regular one.
+    std::string path;
+    if (!CFileTarget::Resolve(target, path, error))
+        return -1;
     if (std::filesystem::exists(path) && !replace) {
         error = path + " exists (use --force to replace it)";
         return -1;

@@ -1,5 +1,7 @@
 #include "tools/admin/OutputFile.h"
 
+#include "ground/FileTarget.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -41,15 +43,19 @@ void COutputFile::RemoveTemp() {
 }
 
 bool COutputFile::Begin(const std::string& target, bool replace, std::string& error) {
+    // A link is written through: its file takes the new database and the link stays.
+    std::string resolved;
+    if (!CFileTarget::Resolve(target, resolved, error))
+        return false;
     std::error_code ec;
-    if (!replace && std::filesystem::exists(target, ec)) {
+    if (!replace && std::filesystem::exists(resolved, ec)) {
         error = "already exists (use --force to replace it)";
         return false;
     }
-    const std::filesystem::path path(target);
+    const std::filesystem::path path(resolved);
     std::filesystem::path temp = path.parent_path();
     temp /= "." + path.filename().string() + ".tmp-" + std::to_string(::getpid());
-    m_strTarget = target;
+    m_strTarget = resolved;
     m_strTemp = temp.string();
     RemoveTemp();
     m_bActive = true;

@@ -13,8 +13,10 @@ public:
     COutputFile(const COutputFile&) = delete;
     COutputFile& operator=(const COutputFile&) = delete;
 
-    // Refuses an existing target unless `replace`; picks the temporary file (".NAME.tmp-PID"
-    // in the target's directory) and clears what a killed run may have left there.
+    // Refuses an existing target unless `replace`, and always one that is no regular file (a
+    // folder, a device, a named pipe); a symbolic link is followed, so that the file it
+    // leads to is replaced and the link stays. Picks the temporary file (".NAME.tmp-PID" in
+    // that file's directory) and clears what a killed run may have left there.
     bool Begin(const std::string& target, bool replace, std::string& error);
     // The file to write into, until Commit.
     const std::string& Path() const { return m_strTemp; }

@@ -10,8 +10,15 @@ bool Exec(PGconn* connection, const std::string& sql, std::string& error) {
     PGresult* result = PQexec(connection, sql.c_str());
     const ExecStatusType status = PQresultStatus(result);
     const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
-    if (!ok)
-        error = PQresultErrorMessage(result);
+    if (!ok) {
+        // A statement that never reached the server has its reason on the connection.
+        const char* reason = result ? PQresultErrorMessage(result) : "";
+        error = *reason ? reason : PQerrorMessage(connection);
+        while (!error.empty() && (error.back() == '\n' || error.back() == ' '))
+            error.pop_back();
+        if (error.empty())
+            error = "the connection to the PostgreSQL server was lost";
+    }
     PQclear(result);
     return ok;
 }

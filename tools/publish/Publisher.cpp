@@ -118,6 +118,18 @@ MHD_Result QueueText(MHD_Connection* connection, unsigned status, const std::str
     return result;
 }
 
+// A query parameter's whole value, as decoded: "lawid=1%00abc" gives the five bytes
+// "1\0abc", which the checks refuse, not "1". Empty when the parameter is missing.
+std::string Parameter(MHD_Connection* connection, const char* name) {
+    const char* value = nullptr;
+    size_t size = 0;
+    if (MHD_lookup_connection_value_n(connection, MHD_GET_ARGUMENT_KIND, name, std::strlen(name),
+                                      &value, &size) != MHD_YES ||
+        !value)
+        return {};
+    return std::string(value, size);
+}
+
 } // namespace
 
 struct CPublisher::Impl {
@@ -142,14 +154,13 @@ MHD_Result CPublisher::Impl::Answer(void* cls, MHD_Connection* connection, const
     std::unique_ptr<CReplyStream> stream = self->OpenReply(url);
     if (!stream)
         return QueueText(connection, MHD_HTTP_NOT_FOUND, "", contentType);
-    const char* updatetime =
-        MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, "updatetime");
     const char* idName = IdParameter(url);
-    const char* id =
-        *idName ? MHD_lookup_connection_value(connection, MHD_GET_ARGUMENT_KIND, idName) : nullptr;
+    const std::string updatetime = Parameter(connection, "updatetime");
+    const std::string id = *idName ? Parameter(connection, idName) : std::string();
     std::string error;
-    if (!stream->Prepare(updatetime ? updatetime : "", id ? id : "", error))
-        return QueueText(connection, MHD_HTTP_OK, stream->ErrorReply(error), contentType);
+    if (!stream->Prepare(updatetime, id, error))
+        return QueueText(connection, stream->IsBadRequest() ? MHD_HTTP_BAD_REQUEST : MHD_HTTP_OK,
+                         stream->ErrorReply(error), contentType);
     CReplyStream* reply = stream.release();
     MHD_Response* response = MHD_create_response_from_callback(MHD_SIZE_UNKNOWN, kBlockBytes,
                                                                ReadReply, reply, FreeReply);

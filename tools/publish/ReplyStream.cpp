@@ -92,10 +92,33 @@ std::string CReplyStream::ErrorReply(const std::string& text) {
     return m_codec.FromUtf8("<error>\n" + OneLine(text) + "\n");
 }
 
+std::string CReplyStream::Echo(const std::string& value) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string echo;
+    const size_t shown = std::min(value.size(), kEchoBytes);
+    for (size_t i = 0; i < shown; ++i) {
+        const auto b = static_cast<unsigned char>(value[i]);
+        if (b < 0x20 || b > 0x7E || b == '%' || b == '&' || b == '<' || b == '>') {
+            echo += '%';
+            echo += kHex[b >> 4];
+            echo += kHex[b & 15];
+        } else {
+            echo += static_cast<char>(b);
+        }
+    }
+    if (shown < value.size())
+        echo += "...";
+    return echo;
+}
+
 bool CReplyStream::Prepare(const std::string& updatetime, const std::string& id,
                            std::string& error) {
-    if (!updatetime.empty() && !CJetSql::CanonicalDate(updatetime, m_strStamp)) {
-        error = "参数错误：updatetime=" + m_codec.ToUtf8(updatetime);
+    m_bBadRequest = false;
+    // The stamp is read as a whole: a NUL byte (sent as %00) ends nothing.
+    if (!updatetime.empty() && (updatetime.find('\0') != std::string::npos ||
+                                !CJetSql::CanonicalDate(updatetime, m_strStamp))) {
+        error = "参数错误：updatetime=" + Echo(updatetime);
+        m_bBadRequest = true;
         return false;
     }
     if (!id.empty()) {
@@ -104,7 +127,8 @@ bool CReplyStream::Prepare(const std::string& updatetime, const std::string& id,
                             });
         if (!digits) {
             error = std::string("参数错误：") + (m_kind == EReplyKind::Law ? "lawid=" : "id=") +
-                    m_codec.ToUtf8(id);
+                    Echo(id);
+            m_bBadRequest = true;
             return false;
         }
         m_nId = std::stoll(id);

@@ -21,8 +21,16 @@ public:
     CReplyStream& operator=(const CReplyStream&) = delete;
 
     // Checks the parameters (wire bytes) and selects the records. False with the text of
-    // the error reply.
+    // the error reply. A value must be the whole of what it stands for: an id is digits
+    // alone, a stamp a date alone; "1%00abc" or "1abc" is no id.
     bool Prepare(const std::string& updatetime, const std::string& id, std::string& error);
+    // The last Prepare refused the client's parameters (rather than failing to read the
+    // collection): the reply is a bad request.
+    bool IsBadRequest() const { return m_bBadRequest; }
+    // A client's value as an error reply quotes it: at most kEchoBytes of it, every byte
+    // that is no printable ASCII (or is one of "%&<>") as %XX, "..." when cut.
+    static constexpr size_t kEchoBytes = 64;
+    static std::string Echo(const std::string& value);
     // Copies the next bytes of the reply (wire charset) into `buffer`: the count, 0 at the
     // end, -1 when the collection could not be read further (the reply must then be broken
     // off, so that the client does not take it for complete).
@@ -46,6 +54,7 @@ private:
     bool m_bHeaderDone = false;
     bool m_bEnded = false;
     bool m_bFailed = false;
+    bool m_bBadRequest = false;
     std::string m_strHeaderStamp;
     std::vector<CPublishedTree> m_trees;
     size_t m_nNextTree = 0;
