@@ -83,8 +83,9 @@ void CProgressMeter::Begin(std::string label, std::string unit, long long total)
     m_dFraction = -1;
     const double now = m_clock();
     m_dStageStart = now;
-    // A new stage shows at once, unless the command has only just begun.
-    if (now - m_dStart >= m_dInterval)
+    // A new stage shows at once, unless the command has only just begun and the stage has
+    // counts to show later; one without them has nothing else to show it.
+    if (m_strUnit.empty() || now - m_dStart >= m_dInterval)
         Draw(now);
 }
 

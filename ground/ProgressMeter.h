@@ -11,10 +11,12 @@
 //   copy dornlaws: 5120 rows, 2500 rows/s               (total not known)
 //
 // The work goes in stages (Begin), each with its own count and rate. Update redraws at most
-// once per interval, and nothing is drawn before the meter has run one interval, so a quick
-// command shows nothing. Finish (and the destructor) erases the line, so that what the command
-// prints next stands where the meter stood. A meter without an output draws nothing: the
-// caller makes it so when standard error is not a terminal or the user asked for quiet.
+// once per interval, and no count is drawn before the meter has run one interval, so a quick
+// command shows nothing; a new stage is drawn when it begins, so is a stage without counts
+// ("filling the search index") however soon it comes. Finish (and the destructor) erases the line,
+// so that what the command prints next stands where the meter stood. A meter without an output
+// draws nothing: the caller makes it so when standard error is not a terminal or the user asked for
+// quiet.
 class CProgressMeter {
 public:
     // Where the text goes (carriage returns and erase-line sequences included), and the time

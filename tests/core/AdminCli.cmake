@@ -71,3 +71,57 @@ foreach(pattern "1 category paths have more than 5 levels" "2 category paths fil
     message(FATAL_ERROR "import of limits.jsonl: exit ${rc}, expected '${pattern}'\n${out}${err}")
   endif()
 endforeach()
+
+# Progress goes to a terminal only. With standard error a pipe (as here), import, generate and
+# copy say their result line on standard output and nothing else, though each runs long
+# enough for the progress line to be drawn and the index stage draws at once.
+file(WRITE ${WORK}/small.jsonl "{\"category\":[\"甲\"],${law}}\n")
+foreach(run "import small.jsonl piped.mdb" "generate --laws 5000 --body-chars 300 piped-gen.mdb"
+            "copy piped-gen.mdb piped-copy.mdb")
+  separate_arguments(run_args UNIX_COMMAND "${run}")
+  execute_process(COMMAND ${ADMIN} ${run_args} WORKING_DIRECTORY ${WORK}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT err STREQUAL "" OR NOT out MATCHES "^[^\n]+ in [0-9.]+ s\n$")
+    message(FATAL_ERROR "tolvarin-admin ${run} with a pipe: exit ${rc}, expected one result line "
+                        "and nothing on standard error\nout: ${out}\nerr: ${err}")
+  endif()
+endforeach()
+
+# On a terminal (a pseudo-terminal made by script(1)) the line is drawn in place and erased
+# before the result line; --quiet draws nothing.
+find_program(SCRIPT script)
+if(SCRIPT)
+  string(ASCII 27 esc)
+  function(run_on_terminal result)
+    string(JOIN " " command ${ARGN})
+    execute_process(COMMAND ${SCRIPT} -qec "${ADMIN} ${command}" /dev/null
+                    WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                    ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "tolvarin-admin ${command} on a terminal: exit ${rc}\n${out}${err}")
+    endif()
+    set(${result} "${out}" PARENT_SCOPE)
+  endfunction()
+  run_on_terminal(out generate --laws 10000 --body-chars 100 tty-gen.mdb)
+  foreach(pattern
+      "\rgenerate: [0-9]+ / 10000 laws \\([0-9]+%\\), [0-9.]+ laws/s, [0-9:]+ left${esc}\\[K"
+      "\rgenerate: filling the search index...${esc}\\[K"
+      "\r${esc}\\[Ktty-gen.mdb: 10000 laws generated in")
+    if(NOT out MATCHES "${pattern}")
+      message(FATAL_ERROR "generate on a terminal: no '${pattern}' in\n${out}")
+    endif()
+  endforeach()
+  run_on_terminal(out import small.jsonl tty.mdb)
+  if(NOT out MATCHES "\rimport: filling the search index...${esc}\\[K\r${esc}\\[Ktty.mdb: 1 laws")
+    message(FATAL_ERROR "import on a terminal: no progress line in\n${out}")
+  endif()
+  foreach(run "import --quiet small.jsonl tty-quiet.mdb"
+              "generate -q --laws 5000 --body-chars 300 tty-quiet-gen.mdb"
+              "copy --quiet piped-gen.mdb tty-quiet-copy.mdb")
+    separate_arguments(run_args UNIX_COMMAND "${run}")
+    run_on_terminal(out ${run_args})
+    if(out MATCHES "${esc}" OR NOT out MATCHES "^[^\r\n]+ in [0-9.]+ s\r?\n$")
+      message(FATAL_ERROR "tolvarin-admin ${run} on a terminal drew progress:\n${out}")
+    endif()
+  endforeach()
+endif()

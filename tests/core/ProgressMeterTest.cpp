@@ -98,6 +98,18 @@ TEST(ProgressMeterTest, ANewStageShowsAtOnceWithItsOwnCountAndRate) {
     EXPECT_EQ(f.out.back(), "\rcopy dornlaws: 250 / 1000 rows (25%), 250 rows/s, 0:03 left\x1b[K");
 }
 
+TEST(ProgressMeterTest, AStageWithoutCountsShowsEvenRightAtTheStart) {
+    // A quick import, then a long index fill: the fill is said at once, as nothing else
+    // would draw it; the import's counts, over within the first interval, never show.
+    Fixture f;
+    f.meter.Begin("import", "laws");
+    f.now += 0.1;
+    f.meter.Update(1557, 1.0);
+    f.meter.Begin("import: filling the search index", "");
+    ASSERT_EQ(f.out.size(), 1u);
+    EXPECT_EQ(f.out[0], "\rimport: filling the search index...\x1b[K");
+}
+
 TEST(ProgressMeterTest, SilentWithoutAnOutput) {
     double now = 0;
     {

@@ -6,6 +6,7 @@
 #include "tools/admin/CorpusImporter.h"
 #include "tools/publish/PgSchema.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <libpq-fe.h>
@@ -98,7 +99,28 @@ public:
     virtual ~CSource() = default;
     virtual bool Rows(const std::string& table, const Table& layout, const RowSink& sink,
                       std::string& error) = 0;
+    // The rows of a table, for progress; -1 when they cannot be counted.
+    virtual long long Count(const std::string& table) = 0;
 };
+
+// Copies one table's rows through `sink`, telling `progress` of each.
+bool CopyRows(CSource& source, const std::string& table, const Table& layout, const RowSink& sink,
+              const CCollectionCopier::Progress& progress, std::string& error) {
+    if (!progress)
+        return source.Rows(table, layout, sink, error);
+    const long long total = source.Count(table);
+    long long done = 0;
+    progress(table, 0, total);
+    return source.Rows(
+        table, layout,
+        [&](const Row& row) {
+            if (!sink(row))
+                return false;
+            progress(table, ++done, total);
+            return true;
+        },
+        error);
+}
 
 class CSqliteSource : public CSource {
 public:
@@ -141,6 +163,16 @@ public:
         if (rc != SQLITE_DONE)
             error = table + ": " + sqlite3_errmsg(m_pDb);
         return rc == SQLITE_DONE;
+    }
+    long long Count(const std::string& table) override {
+        sqlite3_stmt* stmt = nullptr;
+        long long n = -1;
+        if (sqlite3_prepare_v2(m_pDb, ("select count(*) from " + table).c_str(), -1, &stmt,
+                               nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            n = sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+        return n;
     }
 
 private:
@@ -188,13 +220,20 @@ public:
         }
         return ok;
     }
+    long long Count(const std::string& table) override {
+        PGresult* result = PQexec(m_pConn, ("select count(*) from " + table).c_str());
+        const long long n =
+            PQresultStatus(result) == PGRES_TUPLES_OK ? std::atoll(PQgetvalue(result, 0, 0)) : -1;
+        PQclear(result);
+        return n;
+    }
 
 private:
     PGconn* m_pConn = nullptr;
 };
 
-long long CopyToPostgres(CSource& source, const std::string& uri, bool replace,
-                         std::string& error) {
+long long CopyToPostgres(CSource& source, const std::string& uri, bool replace, std::string& error,
+                         const CCollectionCopier::Progress& progress) {
     PGconn* connection = PQconnectdb(uri.c_str());
     std::unique_ptr<PGconn, void (*)(PGconn*)> owner(connection, PQfinish);
     if (PQstatus(connection) != CONNECTION_OK) {
@@ -235,8 +274,8 @@ long long CopyToPostgres(CSource& source, const std::string& uri, bool replace,
             // COPY's mode accepts no statement: a failing source ends it with an error.
             std::string line;
             bool sent = true;
-            const bool read = source.Rows(
-                table, layout,
+            const bool read = CopyRows(
+                source, table, layout,
                 [&](const Row& row) {
                     line.clear();
                     for (size_t i = 0; i < row.size(); ++i) {
@@ -253,7 +292,7 @@ long long CopyToPostgres(CSource& source, const std::string& uri, bool replace,
                     error = table + ": " + PgReason(connection, nullptr);
                     return false;
                 },
-                error);
+                progress, error);
             if (PQputCopyEnd(connection, read ? nullptr : "source failed") != 1 && read) {
                 error = table + ": " + PgReason(connection, nullptr);
                 sent = false;
@@ -296,8 +335,8 @@ long long CopyToPostgres(CSource& source, const std::string& uri, bool replace,
     return rows;
 }
 
-long long CopyToSqlite(CSource& source, const std::string& target, bool replace,
-                       std::string& error) {
+long long CopyToSqlite(CSource& source, const std::string& target, bool replace, std::string& error,
+                       const CCollectionCopier::Progress& progress) {
     // A link is written through to its file, which must be a regular one.
     std::string path;
     if (!CFileTarget::Resolve(target, path, error))
@@ -327,8 +366,8 @@ long long CopyToSqlite(CSource& source, const std::string& target, bool replace,
                 "insert into " + table + " (" + layout.columns + ") values (" + marks + ")";
             ok = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK;
             ok = ok &&
-                 source.Rows(
-                     table, layout,
+                 CopyRows(
+                     source, table, layout,
                      [&](const Row& row) {
                          sqlite3_reset(stmt);
                          for (size_t i = 0; i < n; ++i) {
@@ -344,7 +383,7 @@ long long CopyToSqlite(CSource& source, const std::string& target, bool replace,
                          ++rows;
                          return sqlite3_step(stmt) == SQLITE_DONE;
                      },
-                     error);
+                     progress, error);
             sqlite3_finalize(stmt);
         }
     }
@@ -375,7 +414,7 @@ bool CCollectionCopier::IsPostgres(const std::string& name) {
 }
 
 long long CCollectionCopier::Copy(const std::string& source, const std::string& target,
-                                  bool replace, std::string& error) {
+                                  bool replace, std::string& error, const Progress& progress) {
     std::unique_ptr<CSource> reader;
     if (IsPostgres(source)) {
         auto pg = std::make_unique<CPgSource>();
@@ -392,13 +431,13 @@ long long CCollectionCopier::Copy(const std::string& source, const std::string& 
             return -1;
         reader = std::move(lite);
     }
-    return IsPostgres(target) ? CopyToPostgres(*reader, target, replace, error)
-                              : CopyToSqlite(*reader, target, replace, error);
+    return IsPostgres(target) ? CopyToPostgres(*reader, target, replace, error, progress)
+                              : CopyToSqlite(*reader, target, replace, error, progress);
 }
 
 long long CCollectionCopier::ImportCorpus(const std::string& corpus, const std::string& edition,
                                           const std::string& target, bool replace,
-                                          std::string& error) {
+                                          std::string& error, const ImportProgress& progress) {
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("tolvarin-import-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
@@ -406,14 +445,15 @@ long long CCollectionCopier::ImportCorpus(const std::string& corpus, const std::
     long long laws = -1;
     {
         CCollectionWriter writer;
+        writer.SetProgressHook(progress.write);
         if (CSchema::CreateDatabase(file, true, error) && writer.Open(file, error) &&
             writer.BeginEdition(edition == "en" ? "en_" : "", error)) {
-            laws = CCorpusImporter::Import(corpus, writer, error);
+            laws = CCorpusImporter::Import(corpus, writer, error, progress.read);
             if (laws >= 0 && !writer.EndEdition(error))
                 laws = -1;
         }
     }
-    if (laws >= 0 && Copy(file, target, replace, error) < 0)
+    if (laws >= 0 && Copy(file, target, replace, error, progress.copy) < 0)
         laws = -1;
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);

@@ -96,8 +96,11 @@ bool CCollectionWriter::BeginEdition(const std::string& prefix, std::string& err
 bool CCollectionWriter::EndEdition(std::string& error) {
     FinalizeAll();
     // The collection's own ids are its server ids.
-    return Exec("update " + m_strPrefix + "dornlaws set oldid=lawid where oldid is null", error) &&
-           CSearchIndex::EndBulk(m_pDb, m_strPrefix + "dornlaws", m_nBulkFrom, error) &&
+    if (!Exec("update " + m_strPrefix + "dornlaws set oldid=lawid where oldid is null", error))
+        return false;
+    if (m_progress)
+        m_progress(Phase::kIndex, 0, -1);
+    return CSearchIndex::EndBulk(m_pDb, m_strPrefix + "dornlaws", m_nBulkFrom, error) &&
            Exec("COMMIT", error) && (!m_bFresh || Exec("PRAGMA journal_mode=WAL", error));
 }
 
@@ -208,5 +211,8 @@ long long CCollectionWriter::AddLaw(const Law& law, const std::vector<int>& cate
         if (!Step(m_pDb, m_pInsertLink, error))
             return 0;
     }
+    ++m_nLawsWritten;
+    if (m_progress)
+        m_progress(Phase::kLaws, m_nLawsWritten, -1);
     return lawid;
 }

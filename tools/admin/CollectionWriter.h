@@ -3,6 +3,7 @@
 #include "data/DbConnection.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -44,6 +45,13 @@ public:
     // Files a law under the given categories; answers its lawid, 0 on failure.
     long long AddLaw(const Law& law, const std::vector<int>& categories, std::string& error);
 
+    // Told how the writing goes, on the writing thread: after each law (kLaws: the laws
+    // written since the writer was made, total -1) and as the edition's search index is
+    // filled at its end (kIndex: 0 of -1 when it begins). Progress on a terminal hangs here.
+    enum class Phase { kLaws, kIndex };
+    using ProgressHook = std::function<void(Phase phase, long long done, long long total)>;
+    void SetProgressHook(ProgressHook hook) { m_progress = std::move(hook); }
+
     // The stamp every written row carries.
     const std::string& Stamp() const { return m_strStamp; }
 
@@ -78,4 +86,6 @@ private:
     long long m_nDeepPaths = 0;
     long long m_nFullParents = 0;
     long long m_nUnfiledLaws = 0;
+    ProgressHook m_progress;
+    long long m_nLawsWritten = 0;
 };

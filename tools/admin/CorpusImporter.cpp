@@ -5,7 +5,7 @@
 #include "tools/admin/CorpusStream.h"
 
 long long CCorpusImporter::Import(const std::string& corpusPath, CCollectionWriter& writer,
-                                  std::string& error) {
+                                  std::string& error, const Progress& progress) {
     CCorpusStream in(corpusPath);
     if (!in.IsOpen()) {
         error = "cannot read " + corpusPath;
@@ -35,6 +35,12 @@ long long CCorpusImporter::Import(const std::string& corpusPath, CCollectionWrit
             return -1;
         }
         ++count;
+        if (progress) {
+            const long long size = in.FileSize();
+            progress(count, size > 0
+                                ? static_cast<double>(in.BytesRead()) / static_cast<double>(size)
+                                : -1.0);
+        }
     }
     if (in.bad()) {
         // A damaged or cut-off compressed corpus: what was read so far is not the corpus.

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <lzma.h>
 
@@ -48,6 +49,8 @@ public:
     CXzBuffer& operator=(const CXzBuffer&) = delete;
 
     const std::string& Error() const { return m_strError; }
+    // The compressed bytes the decoder has taken in.
+    long long Consumed() const { return m_nRead - static_cast<long long>(m_stream.avail_in); }
 
 protected:
     int_type underflow() override {
@@ -63,6 +66,7 @@ protected:
             lzma_action action = LZMA_RUN;
             if (m_stream.avail_in == 0 && !m_bInputEnd) {
                 const size_t n = std::fread(m_in.data(), 1, m_in.size(), m_pFile);
+                m_nRead += static_cast<long long>(n);
                 if (n < m_in.size()) {
                     if (std::ferror(m_pFile)) {
                         m_strError = std::strerror(errno);
@@ -103,6 +107,7 @@ private:
     lzma_stream m_stream = LZMA_STREAM_INIT;
     std::array<uint8_t, 64 * 1024> m_in{};
     std::array<char, 256 * 1024> m_out{};
+    long long m_nRead = 0; // bytes read from the file
     bool m_bInputEnd = false;
     bool m_bEnd = false;
     std::string m_strError;
@@ -135,6 +140,20 @@ CCorpusStream::CCorpusStream(const std::string& path) : std::istream(nullptr) {
     rdbuf(m_pBuffer.get());
     if (!m_bOpen)
         setstate(std::ios::failbit);
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (m_bOpen && !error)
+        m_nFileSize = static_cast<long long>(size);
+}
+
+long long CCorpusStream::BytesRead() {
+    if (!m_bOpen)
+        return 0;
+    if (m_bCompressed)
+        return static_cast<const CXzBuffer*>(m_pBuffer.get())->Consumed();
+    // The file's position less what is buffered but not yet handed out.
+    const auto at = m_pBuffer->pubseekoff(0, std::ios::cur, std::ios::in);
+    return at < 0 ? 0 : static_cast<long long>(at);
 }
 
 CCorpusStream::~CCorpusStream() {

@@ -21,6 +21,10 @@ public:
     bool IsCompressed() const { return m_bCompressed; }
     // Why reading stopped early; empty while all is well.
     std::string Error() const;
+    // How far the file is read, in its stored bytes (compressed ones for an xz file), and
+    // its size (-1 when not known): the share of the corpus read so far, for progress.
+    long long BytesRead();
+    long long FileSize() const { return m_nFileSize; }
 
     // True when the file starts with the xz magic bytes.
     static bool IsXzFile(const std::string& path);
@@ -29,4 +33,5 @@ private:
     std::unique_ptr<std::streambuf> m_pBuffer;
     bool m_bOpen = false;
     bool m_bCompressed = false;
+    long long m_nFileSize = -1;
 };

@@ -4,6 +4,7 @@
 #include "data/Schema.h"
 #include "data/TreeNode.h"
 #include "ground/AppConstants.h"
+#include "ground/ProgressMeter.h"
 #include "tools/admin/CollectionCopier.h"
 #include "tools/admin/CollectionGenerator.h"
 #include "tools/admin/CollectionWriter.h"
@@ -19,6 +20,7 @@
 #include <functional>
 #include <sqlite3.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -48,6 +50,7 @@ const char* const kUsage =
     "              creates the publisher's tables there (--force replaces a collection)\n"
     "  --journal delete\n"
     "              leave FILE in rollback journaling, for a collection installed read-only\n"
+    "  --quiet     show no progress (import, generate and copy show it on a terminal)\n"
     "  --help      show this text\n"
     "  --version   show the version\n";
 
@@ -56,6 +59,7 @@ struct Args {
     std::vector<std::string> positional;
     bool force = false;
     bool append = false;
+    bool quiet = false;
     std::string edition = "zh";
     long long laws = -1;
     int categories = 200;
@@ -66,7 +70,16 @@ struct Args {
     std::string journal;
 };
 
+// The progress line of the running command; erased before anything else is said.
+CProgressMeter* g_pMeter = nullptr;
+
+void EndProgress() {
+    if (g_pMeter)
+        g_pMeter->Finish();
+}
+
 int Fail(const std::string& message) {
+    EndProgress();
     std::fprintf(stderr, "tolvarin-admin: %s\n", message.c_str());
     return 2;
 }
@@ -103,6 +116,8 @@ int Parse(int argc, char** argv, Args& args) {
             args.force = true;
         } else if (a == "--append") {
             args.append = true;
+        } else if (a == "--quiet" || a == "-q") {
+            args.quiet = true;
         } else if (a == "--edition") {
             const char* v = value("--edition");
             if (!v)
@@ -164,8 +179,40 @@ int Parse(int argc, char** argv, Args& args) {
     return -1;
 }
 
+// Progress of a collection being written: the laws (when the command has no better count
+// of its own) and the search index filled at the edition's end.
+CCollectionWriter::ProgressHook WriterProgress(CProgressMeter& meter, const std::string& command,
+                                               bool countLaws) {
+    return [&meter, command, countLaws, counted = false](CCollectionWriter::Phase phase,
+                                                         long long done, long long total) mutable {
+        if (phase == CCollectionWriter::Phase::kLaws) {
+            if (countLaws)
+                meter.Update(done);
+        } else if (total < 0) {
+            counted = false;
+            meter.Begin(command + ": filling the search index", "");
+        } else {
+            if (!counted)
+                meter.Begin(command + ": search index", "laws", total);
+            counted = true;
+            meter.Update(done);
+        }
+    };
+}
+
+// Progress of a copy, a stage per table.
+CCollectionCopier::Progress CopyProgress(CProgressMeter& meter) {
+    return [&meter](const std::string& table, long long done, long long total) {
+        if (done == 0 && total != 0) // an empty table (an edition not filled) is no stage
+            meter.Begin("copy " + table, "rows", total);
+        else
+            meter.Update(done);
+    };
+}
+
 // Tells what the category id coding could not hold; the laws are all there, filed higher.
 void ReportCategoryLimits(const CCollectionWriter& writer) {
+    EndProgress();
     if (const long long n = writer.GetDeepPathCount())
         std::fprintf(stderr,
                      "tolvarin-admin: warning: %lld category paths have more than 5 levels; "
@@ -271,6 +318,11 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
     std::string error;
+    // Progress goes to a terminal only: a pipe or a file gets the result lines alone.
+    CProgressMeter meter(CProgressMeter::ShouldShow(isatty(STDERR_FILENO) != 0, args.quiet)
+                             ? CProgressMeter::StandardError()
+                             : nullptr);
+    g_pMeter = &meter;
 
     if (cmd == "info") {
         if (args.positional.size() > 1)
@@ -282,7 +334,8 @@ int main(int argc, char** argv) {
             return Fail(cmd + " takes one FILE");
         const std::string file = args.positional.empty() ? kDatabaseFileName : args.positional[0];
         COutputFile out;
-        if (!out.Begin(file, args.force, error) || !CSchema::CreateDatabase(out.Path(), false, error))
+        if (!out.Begin(file, args.force, error) ||
+            !CSchema::CreateDatabase(out.Path(), false, error))
             return Fail(file + ": " + error);
         if (cmd == "demo") {
             CCollectionWriter writer;
@@ -297,10 +350,11 @@ int main(int argc, char** argv) {
     if (cmd == "copy") {
         if (args.positional.size() != 2)
             return Fail("copy needs SOURCE and TARGET");
-        const long long rows =
-            CCollectionCopier::Copy(args.positional[0], args.positional[1], args.force, error);
+        const long long rows = CCollectionCopier::Copy(args.positional[0], args.positional[1],
+                                                       args.force, error, CopyProgress(meter));
         if (rows < 0)
             return Fail(error);
+        EndProgress();
         std::printf("%lld rows copied in %.2f s\n", rows, elapsed());
         return 0;
     }
@@ -309,10 +363,16 @@ int main(int argc, char** argv) {
             return Fail("import --db needs CORPUS.jsonl alone");
         if (!std::filesystem::exists(args.positional[0]))
             return Fail("no corpus at " + args.positional[0]);
+        meter.Begin("import", "laws");
+        CCollectionCopier::ImportProgress progress;
+        progress.read = [&meter](long long laws, double fraction) { meter.Update(laws, fraction); };
+        progress.write = WriterProgress(meter, "import", false);
+        progress.copy = CopyProgress(meter);
         const long long n = CCollectionCopier::ImportCorpus(args.positional[0], args.edition,
-                                                            args.db, args.force, error);
+                                                            args.db, args.force, error, progress);
         if (n < 0)
             return Fail(error);
+        EndProgress();
         std::printf("%lld laws imported in %.2f s\n", n, elapsed());
         return 0;
     }
@@ -335,10 +395,14 @@ int main(int argc, char** argv) {
         long long n = 0;
         {
             CCollectionWriter writer;
+            writer.SetProgressHook(WriterProgress(meter, "import", false));
             if (!writer.Open(append ? file : out.Path(), error, !append) ||
                 !writer.BeginEdition(args.edition == "en" ? "en_" : "", error))
                 return Fail(file + ": " + error);
-            n = CCorpusImporter::Import(corpus, writer, error);
+            meter.Begin("import", "laws");
+            n = CCorpusImporter::Import(
+                corpus, writer, error,
+                [&meter](long long laws, double fraction) { meter.Update(laws, fraction); });
             if (n < 0 || !writer.EndEdition(error))
                 return Fail(error + (append   ? " (nothing imported)"
                                      : exists ? " (" + file + " left as it was)"
@@ -349,6 +413,7 @@ int main(int argc, char** argv) {
             return Fail(error);
         if (!args.journal.empty() && !SetJournal(file, args.journal, error))
             return Fail(file + ": " + error);
+        EndProgress();
         std::printf("%s: %lld laws imported in %.2f s\n", file.c_str(), n, elapsed());
         return 0;
     }
@@ -359,7 +424,8 @@ int main(int argc, char** argv) {
             return Fail("generate takes one FILE");
         const std::string file = args.positional.empty() ? kDatabaseFileName : args.positional[0];
         COutputFile out;
-        if (!out.Begin(file, args.force, error) || !CSchema::CreateDatabase(out.Path(), false, error))
+        if (!out.Begin(file, args.force, error) ||
+            !CSchema::CreateDatabase(out.Path(), false, error))
             return Fail(file + ": " + error);
         CCollectionGenerator::Options options;
         options.laws = args.laws;
@@ -369,14 +435,18 @@ int main(int argc, char** argv) {
         options.corpus = args.corpus;
         {
             CCollectionWriter writer;
+            writer.SetProgressHook(WriterProgress(meter, "generate", true));
+            meter.Begin("generate", "laws", args.laws);
             if (!writer.Open(out.Path(), error, true) ||
                 !writer.BeginEdition(args.edition == "en" ? "en_" : "", error) ||
-                !CCollectionGenerator::Generate(options, writer, error) || !writer.EndEdition(error))
+                !CCollectionGenerator::Generate(options, writer, error) ||
+                !writer.EndEdition(error))
                 return Fail(file + ": " + error);
             ReportCategoryLimits(writer);
         }
         if (!out.Commit(error))
             return Fail(error);
+        EndProgress();
         std::printf("%s: %lld laws generated in %.2f s\n", file.c_str(), args.laws, elapsed());
         return 0;
     }
