@@ -134,3 +134,56 @@ TEST(CorpusStream, ImportOfADamagedCompressedCorpusFailsInsteadOfFilingPart) {
     }
     EXPECT_TRUE(boxes.Messages().empty());
 }
+
+TEST(CorpusStream, ImportTellsTheShareOfTheFileReadAndTheWriterItsPhases) {
+    CMessageRecorder boxes;
+    TempDir dir;
+    const std::string text = Corpus(20000);
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {{"plain.jsonl", text}, {"packed.jsonl.xz", Xz(text)}};
+    for (const auto& c : cases) {
+        TestDb fixture;
+        Write(dir.File(c.name), c.bytes);
+        CCollectionWriter writer;
+        long long lawsWritten = 0;
+        int indexBegun = 0;
+        writer.SetProgressHook([&](CCollectionWriter::Phase phase, long long done, long long) {
+            if (phase == CCollectionWriter::Phase::kLaws)
+                lawsWritten = done;
+            else
+                ++indexBegun;
+        });
+        std::string error;
+        ASSERT_TRUE(writer.Open(fixture.File(), error)) << error;
+        ASSERT_TRUE(writer.BeginEdition("", error)) << error;
+        long long told = 0;
+        double last = 0;
+        bool ordered = true;
+        double atHalf = -1; // the share told when half the laws were filed
+        EXPECT_EQ(CCorpusImporter::Import(dir.File(c.name), writer, error,
+                                          [&](long long laws, double fraction) {
+                                              ordered = ordered && laws == told + 1 &&
+                                                        fraction >= last && fraction <= 1;
+                                              told = laws;
+                                              last = fraction;
+                                              if (laws == 10000)
+                                                  atHalf = fraction;
+                                          }),
+                  20000)
+            << error;
+        EXPECT_TRUE(ordered) << c.name;
+        EXPECT_EQ(told, 20000) << c.name;
+        // The share follows the reading: about half way at half the laws (the decoder reads
+        // ahead of the lines handed out), the whole file at the end.
+        EXPECT_GT(atHalf, 0.3) << c.name;
+        EXPECT_LT(atHalf, 0.8) << c.name;
+        EXPECT_DOUBLE_EQ(last, 1.0) << c.name;
+        EXPECT_EQ(lawsWritten, 20000) << c.name;
+        EXPECT_EQ(indexBegun, 0) << c.name;
+        EXPECT_TRUE(writer.EndEdition(error)) << error;
+        EXPECT_EQ(indexBegun, 1) << c.name;
+    }
+    EXPECT_TRUE(boxes.Messages().empty());
+}
