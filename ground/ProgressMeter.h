@@ -31,6 +31,8 @@ public:
 
     // Whether progress is shown at all: on a terminal and not asked to be quiet.
     static bool ShouldShow(bool terminal, bool quiet) { return terminal && !quiet; }
+    // Whether the meter draws at all; callers skip counting what only it would show.
+    bool IsShown() const { return static_cast<bool>(m_output); }
     // Writes to standard error, flushed at once.
     static Output StandardError();
     static Clock SteadyClock();

@@ -183,6 +183,8 @@ int Parse(int argc, char** argv, Args& args) {
 // of its own) and the search index filled at the edition's end.
 CCollectionWriter::ProgressHook WriterProgress(CProgressMeter& meter, const std::string& command,
                                                bool countLaws) {
+    if (!meter.IsShown())
+        return {};
     return [&meter, command, countLaws, counted = false](CCollectionWriter::Phase phase,
                                                          long long done, long long total) mutable {
         if (phase == CCollectionWriter::Phase::kLaws) {
@@ -200,8 +202,17 @@ CCollectionWriter::ProgressHook WriterProgress(CProgressMeter& meter, const std:
     };
 }
 
+// Progress of an import: the laws filed and the share of the corpus read.
+CCorpusImporter::Progress ReadProgress(CProgressMeter& meter) {
+    if (!meter.IsShown())
+        return {};
+    return [&meter](long long laws, double fraction) { meter.Update(laws, fraction); };
+}
+
 // Progress of a copy, a stage per table.
 CCollectionCopier::Progress CopyProgress(CProgressMeter& meter) {
+    if (!meter.IsShown())
+        return {}; // nor are the tables counted
     return [&meter](const std::string& table, long long done, long long total) {
         if (done == 0 && total != 0) // an empty table (an edition not filled) is no stage
             meter.Begin("copy " + table, "rows", total);
@@ -365,7 +376,7 @@ int main(int argc, char** argv) {
             return Fail("no corpus at " + args.positional[0]);
         meter.Begin("import", "laws");
         CCollectionCopier::ImportProgress progress;
-        progress.read = [&meter](long long laws, double fraction) { meter.Update(laws, fraction); };
+        progress.read = ReadProgress(meter);
         progress.write = WriterProgress(meter, "import", false);
         progress.copy = CopyProgress(meter);
         const long long n = CCollectionCopier::ImportCorpus(args.positional[0], args.edition,
@@ -400,9 +411,7 @@ int main(int argc, char** argv) {
                 !writer.BeginEdition(args.edition == "en" ? "en_" : "", error))
                 return Fail(file + ": " + error);
             meter.Begin("import", "laws");
-            n = CCorpusImporter::Import(
-                corpus, writer, error,
-                [&meter](long long laws, double fraction) { meter.Update(laws, fraction); });
+            n = CCorpusImporter::Import(corpus, writer, error, ReadProgress(meter));
             if (n < 0 || !writer.EndEdition(error))
                 return Fail(error + (append   ? " (nothing imported)"
                                      : exists ? " (" + file + " left as it was)"
