@@ -91,6 +91,15 @@ endforeach()
 # before the result line; --quiet draws nothing.
 find_program(SCRIPT script)
 if(SCRIPT)
+  # A system without pseudo-terminals (some containers) cannot run this part.
+  execute_process(COMMAND ${SCRIPT} -qec true /dev/null RESULT_VARIABLE pty_rc
+                  OUTPUT_QUIET ERROR_QUIET)
+  if(NOT pty_rc EQUAL 0)
+    message(STATUS "no pseudo-terminal: progress on a terminal not tested")
+    unset(SCRIPT)
+  endif()
+endif()
+if(SCRIPT)
   string(ASCII 27 esc)
   function(run_on_terminal result)
     string(JOIN " " command ${ARGN})
