@@ -90,16 +90,15 @@ endforeach()
 # On a terminal (a pseudo-terminal made by script(1)) the line is drawn in place and erased
 # before the result line; --quiet draws nothing.
 find_program(SCRIPT script)
+set(pty_rc 1)
 if(SCRIPT)
   # A system without pseudo-terminals (some containers) cannot run this part.
   execute_process(COMMAND ${SCRIPT} -qec true /dev/null RESULT_VARIABLE pty_rc
                   OUTPUT_QUIET ERROR_QUIET)
-  if(NOT pty_rc EQUAL 0)
-    message(STATUS "no pseudo-terminal: progress on a terminal not tested")
-    unset(SCRIPT)
-  endif()
 endif()
-if(SCRIPT)
+if(NOT pty_rc EQUAL 0)
+  message(STATUS "no script(1) or pseudo-terminal: progress on a terminal not tested")
+else()
   string(ASCII 27 esc)
   function(run_on_terminal result)
     string(JOIN " " command ${ARGN})
