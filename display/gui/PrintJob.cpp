@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <utility>
 
@@ -14,6 +15,10 @@ struct CPrintJob::CChannel {
     std::mutex m_lock;
     QObject* m_pTarget = nullptr;
     std::atomic<bool> m_bStop{false};
+    // Set when the document handed to the GUI thread is gone (see the worker's end).
+    std::mutex m_releaseLock;
+    std::condition_variable m_released;
+    bool m_bReleased = false;
 };
 
 namespace {
@@ -78,17 +83,31 @@ void CPrintJob::Start() {
         };
         std::unique_ptr<CPrintDocument> doc =
             CPrintDocument::Build(html, title, font, paper, report);
+        bool handedOver = false;
         {
             std::lock_guard lock(channel->m_lock);
             if (doc && channel->m_pTarget && !channel->m_bStop) {
+                // The document was laid out here, with the font engines of this thread's font
+                // cache, which goes when the thread ends. So the thread stays until the
+                // document is gone, whoever deletes it and wherever.
+                QObject::connect(doc.get(), &QObject::destroyed, [channel] {
+                    std::lock_guard released(channel->m_releaseLock);
+                    channel->m_bReleased = true;
+                    channel->m_released.notify_all();
+                });
                 doc->moveToThread(gui);
                 QCoreApplication::postEvent(channel->m_pTarget,
                                             new CPrintReadyEvent(doc.release()));
+                handedOver = true;
             }
         }
         // A document nobody waits for any more is deleted here, on the thread that made it.
         doc.reset();
         --theRunningJobs;
+        if (handedOver) {
+            std::unique_lock released(channel->m_releaseLock);
+            channel->m_released.wait(released, [&channel] { return channel->m_bReleased; });
+        }
     });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();
