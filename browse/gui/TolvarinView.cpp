@@ -115,10 +115,11 @@ void CTolvarinView::ShowCategory(int categoryId) {
     RunQuery(sql);
 }
 
-void CTolvarinView::RunQuery(const std::string& sql) {
+void CTolvarinView::RunQuery(const std::string& sql, bool bodyResults) {
     // The listings and the dialogs' searches come newest first.
     ResetSortArrow();
     BeginRequest();
+    m_bBodyResults = bodyResults;
     m_nRequestedToken = StartListQuery(sql, m_pChannel);
 }
 
@@ -133,6 +134,7 @@ void CTolvarinView::BeginRequest() {
     m_nLastShownRow = -1;
     m_nShownToken = 0;
     m_nBodySearchToken = 0;
+    m_bBodyResults = false;
     // The list stays usable; the cursor says that rows are still coming.
     m_pStack->setCursor(Qt::BusyCursor);
 }
@@ -149,6 +151,7 @@ void CTolvarinView::ClearRows() {
     StopListing();
     m_nShownToken = 0;
     m_nLastShownRow = -1;
+    m_bBodyResults = false;
     m_pModel->Clear();
 }
 
@@ -346,7 +349,7 @@ void CTolvarinView::OnRowClicked(int row) {
     m_nLastShownRow = row;
     const int lawid = m_pModel->Row(row).m_nLawId;
     if (m_pFrame)
-        m_pFrame->ShowLaw(lawid);
+        m_pFrame->ShowLaw(lawid, m_bBodyResults);
     theEditionConfig.SetCurLawId(lawid);
 }
 

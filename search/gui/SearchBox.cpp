@@ -108,8 +108,10 @@ void CSearchBox::RunSearch() {
     }
     const std::string sql = CQuickSearch::Statement(request);
     if (sql.empty()) {
-        // Nothing typed: the list shows the category again.
+        // Nothing typed: the list shows the category again, without the marks of a law-text
+        // search.
         m_bPending = false;
+        theEditionConfig.GetSearchWords().clear();
         list->ShowCategory(theEditionConfig.GetCurTreeId());
         return;
     }
@@ -120,14 +122,16 @@ void CSearchBox::RunSearch() {
         if (tree && tree->currentItem())
             m_strWhere = QStringLiteral("\"%1\"").arg(tree->currentItem()->text(0));
     }
-    if (request.body) {
-        // The law page marks the words in blue, as after the advanced search, and opens a law
-        // at the first of them.
+    // A law-text search: the law page marks the words in blue, as after the advanced search,
+    // and a law chosen from its results opens at the first of them. A title search ends the
+    // marking, as a category chosen in the tree does.
+    if (request.body)
         theEditionConfig.GetSearchWords() =
             CSearchLimits::Distinct(CQuickSearch::SplitBlanks(text));
-    }
+    else
+        theEditionConfig.GetSearchWords().clear();
     m_bPending = true;
-    list->RunQuery(sql);
+    list->RunQuery(sql, request.body);
     // Ranked rows are in no column's order.
     list->ClearSortArrow();
 }

@@ -17,6 +17,7 @@
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
 #include "ground/MessageService.h"
+#include "reader/gui/Reader.h"
 #include "search/gui/ExchangeDialog.h"
 #include "search/gui/FindDlg.h"
 #include "search/gui/SearchBox.h"
@@ -231,35 +232,72 @@ TEST_F(LawReadingTest, FindGoesToTheWordsAndAClickOnTheSameRowDropsTheMarks) {
     EXPECT_EQ(theEditionConfig.GetCurLawId(), m_nLong);
 }
 
-TEST_F(LawReadingTest, ALawOpenedFromABodySearchOpensAtItsFirstBlueWord) {
+// Only a law chosen from a law-text search's own results opens at its first blue word: blue
+// words an earlier search left behind mark a law opened from a category, the favourites or
+// the recent laws, but do not move it; those open at the top or where the reader left them.
+TEST_F(LawReadingTest, OnlyALawTextSearchsResultsOpenAtTheFirstBlueWord) {
     CMainFrame* frame = Start();
     CShowLawView* view = frame->GetLawView();
+    QScrollBar* bar = view->verticalScrollBar();
     theEditionConfig.GetSearchWords() = {"特别事项"};
-    frame->GetListView()->OnRowClicked(RowOf(frame, m_nLong));
-    EXPECT_GT(view->verticalScrollBar()->value(), 0);
-    EXPECT_TRUE(InView(view, view->textCursor().position()));
-    EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("特别事项"));
+    ClickRow(frame, RowOf(frame, m_nLong));
+    Pump(100);
+    ASSERT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_NE(view->GetBodyHtml().find("<font color=#0033FF>特别事项"), std::string::npos);
+    EXPECT_EQ(bar->value(), 0);
 
-    // The same from the search box's law-text search, clicked in its list, for a word in the
-    // middle of the law: a third of the way down with text around it, not on the bottom edge.
+    // The search box's law-text search, a law clicked in its list, for a word in the middle
+    // of the law: a third of the way down with text around it, not on the bottom edge.
     auto* box = frame->findChild<CSearchBox*>();
     ASSERT_NE(box, nullptr);
-    frame->GetListView()->OnRowClicked(RowOf(frame, m_nShort));
     int finished = 0;
     QObject::connect(box, &CSearchBox::searchFinished, [&] { ++finished; });
+    auto type = [&](const QString& text) {
+        const int before = finished;
+        box->GetEdit()->setText(text);
+        ASSERT_TRUE(WaitFor([&] { return finished > before; }));
+    };
+    ClickRow(frame, RowOf(frame, m_nShort));
     box->GetScope()->setCurrentIndex(1);
     box->GetBodyToggle()->setChecked(true);
-    box->GetEdit()->setText(QStringLiteral("第一百二十条"));
-    ASSERT_TRUE(WaitFor([&] { return finished > 0; }));
-    const int row = RowOf(frame, m_nLong);
-    ASSERT_GE(row, 0);
-    ClickRow(frame, row);
+    type(QStringLiteral("第一百二十条"));
+    ClickRow(frame, RowOf(frame, m_nLong));
     Pump(200);
     EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("第一百二十条"));
-    EXPECT_GT(view->verticalScrollBar()->value(), 0);
+    EXPECT_GT(bar->value(), 0);
     const QRect mark = view->cursorRect();
     EXPECT_GT(mark.top(), 0);
     EXPECT_LT(mark.top(), view->viewport()->height() / 2);
+
+    // A title search in the box ends the blue words, as a category choice does.
+    box->GetBodyToggle()->setChecked(false);
+    type(QStringLiteral("法"));
+    EXPECT_TRUE(theEditionConfig.GetSearchWords().empty());
+    ClickRow(frame, RowOf(frame, m_nOther));
+    ClickRow(frame, RowOf(frame, m_nLong));
+    Pump(100);
+    ASSERT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(view->GetBodyHtml().find("<font color=#0033FF>"), std::string::npos);
+
+    // The reader leaves the law part-way down; a law-text search's words come back.
+    bar->setValue(bar->maximum() / 3);
+    const int left = bar->value();
+    ASSERT_GT(left, 0);
+    ClickRow(frame, RowOf(frame, m_nOther));
+    box->GetBodyToggle()->setChecked(true);
+    type(QStringLiteral("特别事项"));
+    ASSERT_EQ(theEditionConfig.GetSearchWords(), std::vector<std::string>{"特别事项"});
+    // From the recent laws (as from the favourites): where the reader left it.
+    CLawRef law;
+    for (const CLawRef& recent : frame->GetReader()->RecentLaws().Items())
+        if (recent.m_nLawId == m_nLong)
+            law = recent;
+    ASSERT_EQ(law.m_nLawId, m_nLong);
+    ASSERT_TRUE(frame->GetReader()->OpenLaw(law));
+    Pump(200);
+    EXPECT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_EQ(bar->value(), left);
 }
 
 TEST_F(LawReadingTest, TextAsABrowserShowsIt) {
