@@ -133,6 +133,10 @@ void CMainFrame::ShowLaw(int lawid, bool atFirstSearchWord) {
         m_pReader->OnLawShown(lawid, leavingScroll);
 }
 
+QWidget* CMainFrame::GetLawPage() const {
+    return m_pLawView;
+}
+
 void CMainFrame::ShowCurrentLaw() {
     ShowLaw(theEditionConfig.GetCurLawId());
 }

@@ -59,6 +59,7 @@ public:
 
     // Shows a law in the law text pane (0 shows nothing).
     void ShowLaw(int lawid, bool atFirstSearchWord = false) override;
+    QWidget* GetLawPage() const override;
     // Renders the current edition's last law again (after the word lists changed).
     void ShowCurrentLaw();
 

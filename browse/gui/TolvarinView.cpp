@@ -393,6 +393,23 @@ bool CTolvarinView::eventFilter(QObject* watched, QEvent* e) {
         CopySelection();
         return true;
     }
+    if (e->type() == QEvent::KeyPress) {
+        // Enter or Space on a row: the law is shown and the keyboard goes on to read it.
+        const auto* key = static_cast<QKeyEvent*>(e);
+        const bool open =
+            key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier;
+        if (open && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                     key->key() == Qt::Key_Space)) {
+            auto* view = qobject_cast<QAbstractItemView*>(watched);
+            const QModelIndex current = view ? view->currentIndex() : QModelIndex();
+            if (current.isValid()) {
+                OnRowClicked(current.row());
+                if (m_pFrame && m_pFrame->GetLawPage() && m_pModel->Row(current.row()).m_nLawId)
+                    m_pFrame->GetLawPage()->setFocus(Qt::OtherFocusReason);
+            }
+            return true;
+        }
+    }
     if (e->type() == QEvent::KeyPress)
         m_bKeyMove = true;
     else if (e->type() == QEvent::KeyRelease || e->type() == QEvent::FocusOut ||

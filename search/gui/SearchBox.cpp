@@ -1,6 +1,7 @@
 #include "search/gui/SearchBox.h"
 
 #include "browse/gui/BrowseFrame.h"
+#include "browse/gui/LawListModel.h"
 #include "browse/gui/LeftView.h"
 #include "browse/gui/TolvarinView.h"
 #include "data/DbConnection.h"
@@ -12,14 +13,20 @@
 #include "search/SearchLimits.h"
 #include "search/gui/SearchIndexBuilder.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <utility>
 
 CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* window) : QWidget(window), m_pFrame(frame) {
     setObjectName(QStringLiteral("SearchBox"));
@@ -48,7 +55,7 @@ CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* window) : QWidget(window), 
     connect(m_pPause, &QTimer::timeout, this, &CSearchBox::RunSearch);
     // Each keystroke starts the pause again; the search of the last one runs.
     connect(m_pEdit, &QLineEdit::textChanged, m_pPause, qOverload<>(&QTimer::start));
-    connect(m_pEdit, &QLineEdit::returnPressed, this, &CSearchBox::RunSearch);
+    m_pEdit->installEventFilter(this);
     connect(m_pScope, &QComboBox::currentIndexChanged, m_pPause, qOverload<>(&QTimer::start));
     connect(m_pBody, &QCheckBox::toggled, this, [this](bool body) {
         m_pEdit->setPlaceholderText(body ? QStringLiteral("搜索法规正文 (Ctrl+L)")
@@ -65,7 +72,11 @@ CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* window) : QWidget(window), 
     }
     if (CTolvarinView* list = frame->GetListView()) {
         connect(list, &CTolvarinView::listingFinished, this, &CSearchBox::OnListingFinished);
+        list->GetTable()->installEventFilter(this);
+        list->GetIconView()->installEventFilter(this);
     }
+    if (QWidget* page = frame->GetLawPage())
+        page->installEventFilter(this);
     m_pBuilder = new CSearchIndexBuilder(frame->GetStatusBar(), this);
     QTimer::singleShot(0, m_pBuilder, &CSearchIndexBuilder::Start);
 }
@@ -94,6 +105,7 @@ void CSearchBox::RunSearch() {
     const std::string refusal = CQuickSearch::Refusal(request);
     if (!refusal.empty()) {
         m_bPending = false;
+        m_bOpenFirst = false;
         list->ClearRows();
         m_strResult = QString::fromStdString(refusal);
         m_pFrame->GetStatusBar()->showMessage(m_strResult);
@@ -111,6 +123,7 @@ void CSearchBox::RunSearch() {
         // Nothing typed: the list shows the category again, without the marks of a law-text
         // search.
         m_bPending = false;
+        m_bOpenFirst = false;
         theEditionConfig.GetSearchWords().clear();
         list->ShowCategory(theEditionConfig.GetCurTreeId());
         return;
@@ -136,6 +149,56 @@ void CSearchBox::RunSearch() {
     list->ClearSortArrow();
 }
 
+bool CSearchBox::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, e);
+    const auto* key = static_cast<QKeyEvent*>(e);
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::NoModifier)
+        return QWidget::eventFilter(watched, e);
+    if (watched == m_pEdit) {
+        if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Return ||
+            key->key() == Qt::Key_Enter) {
+            OpenFirstWhenFound();
+            return true;
+        }
+    } else if (key->key() == Qt::Key_Escape) {
+        // From the list or the law page back to the box, its text ready to be replaced.
+        m_pEdit->setFocus(Qt::ShortcutFocusReason);
+        m_pEdit->selectAll();
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void CSearchBox::OpenFirstWhenFound() {
+    // The list shows the box's results once its search has ended and the typing has not
+    // started another; else the search runs now and the law opens when it ends.
+    const bool shown = !m_pPause->isActive() && !m_bPending && !m_strResult.isEmpty();
+    if (shown) {
+        OpenFirstResult();
+        return;
+    }
+    if (m_pEdit->text().trimmed().isEmpty())
+        return;
+    m_bOpenFirst = true;
+    if (!m_bPending)
+        RunSearch();
+}
+
+bool CSearchBox::OpenFirstResult() {
+    CTolvarinView* list = m_pFrame->GetListView();
+    if (!list || list->GetRowCount() == 0 || list->GetRow(0).m_nLawId == 0)
+        return false;
+    auto* view = static_cast<QAbstractItemView*>(list->GetFocusWidget());
+    view->setFocus(Qt::OtherFocusReason);
+    view->selectionModel()->setCurrentIndex(view->model()->index(0, CLawListModel::ColTopic),
+                                            QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+    list->OnRowClicked(0);
+    return true;
+}
+
 void CSearchBox::OnListingFinished() {
     if (!m_bPending) {
         // The list shows something else now (a category, a dialog's search): the box's count
@@ -143,6 +206,7 @@ void CSearchBox::OnListingFinished() {
         if (!m_strResult.isEmpty() && m_pFrame->GetStatusBar()->currentMessage() == m_strResult)
             m_pFrame->GetStatusBar()->clearMessage();
         m_strResult.clear();
+        m_bOpenFirst = false;
         return;
     }
     m_bPending = false;
@@ -152,5 +216,7 @@ void CSearchBox::OnListingFinished() {
         found = 0;
     m_strResult = QStringLiteral("在%1中找到 %2 部法规").arg(m_strWhere).arg(found);
     m_pFrame->GetStatusBar()->showMessage(m_strResult);
+    if (std::exchange(m_bOpenFirst, false))
+        OpenFirstResult();
     emit searchFinished();
 }

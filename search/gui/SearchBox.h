@@ -19,7 +19,9 @@ class QTimer;
 // keystroke replaced; tells in the status bar how many laws were found where. A law-text
 // hit opens with its first occurrence a third of the way down: the words are the law page's
 // blue search words, and the page scrolls to the first of them. It also has a collection
-// without a full-text index indexed in the background.
+// without a full-text index indexed in the background. From the keyboard: Down or Enter in
+// the box opens the first law found (after the search, when the typing pause is not over
+// yet) with the focus on its row; Esc in the list or on the law page comes back to the box.
 class CSearchBox : public QWidget {
     Q_OBJECT
 public:
@@ -40,12 +42,21 @@ public:
     // Milliseconds of typing pause before a search starts.
     static constexpr int kPauseMs = 150;
 
+    // Opens the first law of the box's results and puts the focus on its row; false when
+    // the list shows none.
+    bool OpenFirstResult();
+
 signals:
     // A search of the box has ended and its count is in the status bar.
     void searchFinished();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
     void OnListingFinished();
+    // Opens the first result now, or once the search under way has ended.
+    void OpenFirstWhenFound();
 
     CBrowseFrame* m_pFrame;
     QLineEdit* m_pEdit;
@@ -56,4 +67,5 @@ private:
     QString m_strWhere;  // where the pending search looks, for the status bar
     QString m_strResult; // what the last search found
     bool m_bPending = false;
+    bool m_bOpenFirst = false; // open the first law once the pending search ends
 };

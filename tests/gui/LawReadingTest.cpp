@@ -8,6 +8,7 @@
 #include "app/TolvarinApp.h"
 #include "app/TolvarinDoc.h"
 #include "browse/ListQueryJob.h"
+#include "browse/gui/LawListModel.h"
 #include "browse/gui/TolvarinView.h"
 #include "display/gui/LawOutline.h"
 #include "display/gui/PrintDocument.h"
@@ -298,6 +299,70 @@ TEST_F(LawReadingTest, OnlyALawTextSearchsResultsOpenAtTheFirstBlueWord) {
     Pump(200);
     EXPECT_EQ(view->GetShownLawId(), m_nLong);
     EXPECT_EQ(bar->value(), left);
+}
+
+// The keyboard alone: Down or Enter in the search box opens the first law found (Enter
+// before the typing pause is over searches first), Enter or Space on a row shows its law
+// and goes on to the page, Esc comes back to the box.
+TEST_F(LawReadingTest, TheKeyboardOpensSearchResultsAndComesBackToTheBox) {
+    CMainFrame* frame = Start();
+    QApplication::setActiveWindow(frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    CTolvarinView* list = frame->GetListView();
+    CShowLawView* view = frame->GetLawView();
+    auto* box = frame->findChild<CSearchBox*>();
+    ASSERT_NE(box, nullptr);
+    QLineEdit* edit = box->GetEdit();
+    box->GetScope()->setCurrentIndex(1);
+    edit->setFocus();
+    // Enter at once, within the typing pause.
+    edit->setText(QStringLiteral("法"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return view->GetShownLawId() == m_nLong; }));
+    EXPECT_EQ(list->GetRow(0).m_nLawId, m_nLong);
+    EXPECT_EQ(QApplication::focusWidget(), list->GetTable());
+    EXPECT_EQ(list->GetTable()->currentIndex().row(), 0);
+
+    // Down moves on and shows the next law; Enter reads it.
+    QTest::keyClick(list->GetTable(), Qt::Key_Down);
+    EXPECT_EQ(view->GetShownLawId(), m_nOther);
+    QTest::keyClick(list->GetTable(), Qt::Key_Return);
+    EXPECT_EQ(view->GetShownLawId(), m_nOther);
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), m_nOther);
+
+    // Esc on the page: back to the box, its text selected; Down opens the first law again.
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("法"));
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_EQ(QApplication::focusWidget(), list->GetTable());
+
+    // Space on a row, in an icon view too.
+    frame->OnViewStyle(ID_VIEW_LARGEICON);
+    list->GetIconView()->setFocus();
+    list->GetIconView()->setCurrentIndex(list->GetModel()->index(1, CLawListModel::ColTopic));
+    QTest::keyClick(list->GetIconView(), Qt::Key_Space);
+    EXPECT_EQ(view->GetShownLawId(), m_nOther);
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    frame->OnViewStyle(ID_VIEW_DETAILS);
+
+    // Esc in the list comes back too; nothing found: Enter leaves the focus in the box.
+    list->GetTable()->setFocus();
+    QTest::keyClick(list->GetTable(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    int finished = 0;
+    QObject::connect(box, &CSearchBox::searchFinished, [&] { ++finished; });
+    edit->setText(QStringLiteral("没有的标题"));
+    QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_TRUE(WaitFor([&] { return finished > 0 && !list->IsListing(); }));
+    Pump(50);
+    EXPECT_EQ(list->GetRow(0).m_nLawId, 0);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    EXPECT_EQ(view->GetShownLawId(), m_nOther);
 }
 
 TEST_F(LawReadingTest, TextAsABrowserShowsIt) {
