@@ -20,11 +20,15 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <sqlite3.h>
 
 #include <utility>
 
@@ -39,7 +43,10 @@ CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* window) : QWidget(window), 
     m_pEdit->setAccessibleName(QStringLiteral("搜索"));
     m_pScope = new QComboBox(this);
     m_pScope->addItem(QStringLiteral("当前分类"));
-    m_pScope->addItem(QStringLiteral("全部分类"));
+    m_pScope->addItem(QStringLiteral("全部法规"));
+    // Every start searches the whole collection; a category is the user's choice of the
+    // moment.
+    m_pScope->setCurrentIndex(1);
     m_pScope->setAccessibleName(QStringLiteral("搜索范围"));
     m_pBody = new QCheckBox(QStringLiteral("正文"), this);
     m_pBody->setToolTip(QStringLiteral("在法规正文中搜索"));
@@ -77,12 +84,44 @@ CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* window) : QWidget(window), 
     }
     if (QWidget* page = frame->GetLawPage())
         page->installEventFilter(this);
+    m_pEverywhere = new QPushButton(QStringLiteral("在全部法规中搜索(&W)"), window);
+    m_pEverywhere->setObjectName(QStringLiteral("SearchEverywhereButton"));
+    m_pEverywhere->setFlat(true);
+    m_pEverywhere->hide();
+    connect(m_pEverywhere, &QPushButton::clicked, this, &CSearchBox::SearchEverywhere);
+    frame->GetStatusBar()->addPermanentWidget(m_pEverywhere);
     m_pBuilder = new CSearchIndexBuilder(frame->GetStatusBar(), this);
     QTimer::singleShot(0, m_pBuilder, &CSearchIndexBuilder::Start);
 }
 
+void CSearchBox::SearchEverywhere() {
+    m_pEverywhere->hide();
+    {
+        const QSignalBlocker quiet(m_pScope);
+        m_pScope->setCurrentIndex(1);
+    }
+    RunSearch();
+}
+
+namespace {
+
+// The number the statement `sql` counts (select count(*) ...); -1 when it fails.
+long long CountOf(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* statement = nullptr;
+    long long count = -1;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        count = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    return count;
+}
+
+} // namespace
+
 void CSearchBox::RunSearch() {
     m_pPause->stop();
+    m_pEverywhere->hide();
+    m_strCountEverywhere.clear();
     CTolvarinView* list = m_pFrame->GetListView();
     CDocumentDatabase* doc = m_pFrame->GetDocument();
     if (!list || !doc)
@@ -143,6 +182,18 @@ void CSearchBox::RunSearch() {
             CSearchLimits::Distinct(CQuickSearch::SplitBlanks(text));
     else
         theEditionConfig.GetSearchWords().clear();
+    m_nPendingCategory = request.categoryId;
+    if (request.categoryId != 0 && !request.body) {
+        // Titles are counted in the whole collection when the category finds little; the
+        // law texts are not read a second time for a number.
+        CQuickSearch::Request everywhere = request;
+        everywhere.categoryId = 0;
+        everywhere.rangeEnd = 0;
+        everywhere.streamed = false;
+        const std::string whole = CQuickSearch::Statement(everywhere);
+        if (!whole.empty())
+            m_strCountEverywhere = "select count(*) from (" + whole + ")";
+    }
     m_bPending = true;
     list->RunQuery(sql, request.body);
     // Ranked rows are in no column's order.
@@ -176,7 +227,11 @@ void CSearchBox::OpenFirstWhenFound() {
     // started another; else the search runs now and the law opens when it ends.
     const bool shown = !m_pPause->isActive() && !m_bPending && !m_strResult.isEmpty();
     if (shown) {
-        OpenFirstResult();
+        if (!OpenFirstResult() && !m_pEverywhere->isHidden()) {
+            // Nothing in the category: the whole collection, whose first law opens.
+            m_bOpenFirst = true;
+            SearchEverywhere();
+        }
         return;
     }
     if (m_pEdit->text().trimmed().isEmpty())
@@ -207,6 +262,7 @@ void CSearchBox::OnListingFinished() {
             m_pFrame->GetStatusBar()->clearMessage();
         m_strResult.clear();
         m_bOpenFirst = false;
+        m_pEverywhere->hide();
         return;
     }
     m_bPending = false;
@@ -215,6 +271,22 @@ void CSearchBox::OnListingFinished() {
     if (found == 1 && list->GetRow(0).m_nLawId == 0)
         found = 0;
     m_strResult = QStringLiteral("在%1中找到 %2 部法规").arg(m_strWhere).arg(found);
+    if (m_nPendingCategory != 0 && found < kFewFound) {
+        // Little in the category: what the whole collection holds, and the way there.
+        long long whole = -1;
+        CDocumentDatabase* doc = m_pFrame->GetDocument();
+        if (!m_strCountEverywhere.empty() && doc && doc->ConnectDatabase())
+            whole = CountOf(doc->GetDatabase().GetConnectionHandle(), m_strCountEverywhere);
+        if (whole > found) {
+            m_strResult += QStringLiteral("，全部法规中有 %1 部").arg(whole);
+            m_pEverywhere->setText(QStringLiteral("在全部法规中搜索(&W) (%1)").arg(whole));
+            m_pEverywhere->show();
+        } else if (m_strCountEverywhere.empty()) {
+            // A law-text search: offered without a count.
+            m_pEverywhere->setText(QStringLiteral("在全部法规中搜索(&W)"));
+            m_pEverywhere->show();
+        }
+    }
     m_pFrame->GetStatusBar()->showMessage(m_strResult);
     if (std::exchange(m_bOpenFirst, false))
         OpenFirstResult();
