@@ -178,8 +178,7 @@ void CSearchBox::RunSearch() {
     // and a law chosen from its results opens at the first of them. A title search ends the
     // marking, as a category chosen in the tree does.
     if (request.body)
-        theEditionConfig.GetSearchWords() =
-            CSearchLimits::Distinct(CQuickSearch::SplitBlanks(text));
+        theEditionConfig.GetSearchWords() = CQuickSearch::Words(text, true);
     else
         theEditionConfig.GetSearchWords().clear();
     m_nPendingCategory = request.categoryId;
