@@ -125,12 +125,16 @@ void CMainFrame::InitialUpdate() {
         m_pLeftView->GetCurrentTree()->setFocus();
 }
 
-void CMainFrame::ShowLaw(int lawid) {
+void CMainFrame::ShowLaw(int lawid, bool atFirstSearchWord) {
     if (!m_pLawView)
         return;
     const int leavingScroll = m_pLawView->verticalScrollBar()->value();
-    if (m_pLawView->ShowLaw(lawid) && m_pReader)
+    if (m_pLawView->ShowLaw(lawid, atFirstSearchWord) && m_pReader)
         m_pReader->OnLawShown(lawid, leavingScroll);
+}
+
+QWidget* CMainFrame::GetLawPage() const {
+    return m_pLawView;
 }
 
 void CMainFrame::ShowCurrentLaw() {

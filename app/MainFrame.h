@@ -58,7 +58,8 @@ public:
     CCollectionController* GetCollections() const { return m_pCollections; }
 
     // Shows a law in the law text pane (0 shows nothing).
-    void ShowLaw(int lawid) override;
+    void ShowLaw(int lawid, bool atFirstSearchWord = false) override;
+    QWidget* GetLawPage() const override;
     // Renders the current edition's last law again (after the word lists changed).
     void ShowCurrentLaw();
 

@@ -50,6 +50,18 @@ const CLawHistory::Entry* CLawHistory::Current(int edition) const {
                               : &track.m_entries[static_cast<std::size_t>(track.m_nIndex)];
 }
 
+int CLawHistory::LeftScroll(int edition, int lawid) const {
+    const CTrack& track = Track(edition);
+    const int count = static_cast<int>(track.m_entries.size());
+    // Nearest first, looking back before forward at the same distance.
+    for (int distance = 1; distance < count; ++distance)
+        for (int index : {track.m_nIndex - distance, track.m_nIndex + distance})
+            if (index >= 0 && index < count &&
+                track.m_entries[static_cast<std::size_t>(index)].m_nLawId == lawid)
+                return track.m_entries[static_cast<std::size_t>(index)].m_nScroll;
+    return -1;
+}
+
 void CLawHistory::Clear() {
     m_tracks[0] = CTrack{};
     m_tracks[1] = CTrack{};

@@ -24,6 +24,9 @@ public:
     bool CanGoBack(int edition) const;
     bool CanGoForward(int edition) const;
     const Entry* Current(int edition) const;
+    // Where the reader left `lawid` the last time it was left (the entry nearest the current
+    // one, the current entry aside); -1 when the track holds no such entry.
+    int LeftScroll(int edition, int lawid) const;
     // The whole track of an edition, oldest first, and the index of its current entry.
     const std::vector<Entry>& Entries(int edition) const { return Track(edition).m_entries; }
     int CurrentIndex(int edition) const { return Track(edition).m_nIndex; }

@@ -101,10 +101,46 @@ std::vector<std::string> CQuickSearch::SplitBlanks(const std::string& text) {
     return words;
 }
 
+std::vector<std::string> CQuickSearch::Words(const std::string& text, bool body) {
+    static const char* const kOpening[] = {"《", "“", "‘", "「", "『", "\"", "'"};
+    static const char* const kClosing[] = {"》", "”", "’", "」", "』", "\"", "'"};
+    std::vector<std::string> words;
+    // A `*` matches nothing itself: it separates what is around it as a blank does.
+    std::string spaced = text;
+    std::replace(spaced.begin(), spaced.end(), '*', ' ');
+    for (std::string word : SplitBlanks(spaced)) {
+        if (!body) {
+            std::string bracketed;
+            for (char c : word)
+                bracketed += c == '('   ? std::string("（")
+                             : c == ')' ? std::string("）")
+                                        : std::string(1, c);
+            word = std::move(bracketed);
+        }
+        // Marks around the word (a title in 《》, a quoted phrase), as many as there are.
+        for (bool stripped = true; stripped && !word.empty();) {
+            stripped = false;
+            for (size_t i = 0; i < std::size(kOpening); ++i) {
+                const std::string open = kOpening[i], close = kClosing[i];
+                if (word.size() >= open.size() + close.size() && word.starts_with(open) &&
+                    word.ends_with(close)) {
+                    word = word.substr(open.size(), word.size() - open.size() - close.size());
+                    stripped = true;
+                } else if (i < 5 && (word == open || word == close)) {
+                    word.clear();
+                }
+            }
+        }
+        if (!word.empty())
+            words.push_back(std::move(word));
+    }
+    return CSearchLimits::Distinct(words);
+}
+
 bool CQuickSearch::ShouldStream(sqlite3* db, const Request& r) {
     if (r.body)
         return false;
-    const std::vector<std::string> words = CSearchLimits::Distinct(SplitBlanks(r.text));
+    const std::vector<std::string> words = Words(r.text, r.body);
     if (words.empty() || !CSearchLimits::Refusal(words).empty())
         return false;
     const std::int64_t candidates =
@@ -140,12 +176,12 @@ std::string CQuickSearch::StreamedTitleStatement(const Request& r,
 }
 
 std::string CQuickSearch::Refusal(const Request& r) {
-    return CSearchLimits::Refusal(CSearchLimits::Distinct(SplitBlanks(r.text)));
+    return CSearchLimits::Refusal(Words(r.text, r.body));
 }
 
 std::string CQuickSearch::Statement(const Request& r) {
     // A word typed twice finds the same laws once.
-    const std::vector<std::string> words = CSearchLimits::Distinct(SplitBlanks(r.text));
+    const std::vector<std::string> words = Words(r.text, r.body);
     if (words.empty() || !CSearchLimits::Refusal(words).empty())
         return {};
     if (r.streamed && !r.body)

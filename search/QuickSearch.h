@@ -42,6 +42,12 @@ public:
     // The words of `text`, split at every Unicode blank; empty words are dropped.
     static std::vector<std::string> SplitBlanks(const std::string& text);
 
+    // The words searched for `text` as people type it: split at blanks and at `*` (which is
+    // matched as no character of its own: 合同* finds what 合同 finds), 《》 and quotation marks
+    // around a word are dropped, and in a title search ASCII brackets are the full-width ones the
+    // titles use; each word once, empty ones dropped.
+    static std::vector<std::string> Words(const std::string& text, bool body);
+
     // The statement for `request` (columns lawid, topic, datum, wenhao, bumen, and snippet
     // for a law-text search); empty when the text has no word or the search is refused.
     // Each word counts once, however often it is typed.

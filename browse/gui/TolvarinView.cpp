@@ -115,10 +115,11 @@ void CTolvarinView::ShowCategory(int categoryId) {
     RunQuery(sql);
 }
 
-void CTolvarinView::RunQuery(const std::string& sql) {
+void CTolvarinView::RunQuery(const std::string& sql, bool bodyResults) {
     // The listings and the dialogs' searches come newest first.
     ResetSortArrow();
     BeginRequest();
+    m_bBodyResults = bodyResults;
     m_nRequestedToken = StartListQuery(sql, m_pChannel);
 }
 
@@ -133,6 +134,7 @@ void CTolvarinView::BeginRequest() {
     m_nLastShownRow = -1;
     m_nShownToken = 0;
     m_nBodySearchToken = 0;
+    m_bBodyResults = false;
     // The list stays usable; the cursor says that rows are still coming.
     m_pStack->setCursor(Qt::BusyCursor);
 }
@@ -149,6 +151,7 @@ void CTolvarinView::ClearRows() {
     StopListing();
     m_nShownToken = 0;
     m_nLastShownRow = -1;
+    m_bBodyResults = false;
     m_pModel->Clear();
 }
 
@@ -346,7 +349,7 @@ void CTolvarinView::OnRowClicked(int row) {
     m_nLastShownRow = row;
     const int lawid = m_pModel->Row(row).m_nLawId;
     if (m_pFrame)
-        m_pFrame->ShowLaw(lawid);
+        m_pFrame->ShowLaw(lawid, m_bBodyResults);
     theEditionConfig.SetCurLawId(lawid);
 }
 
@@ -389,6 +392,23 @@ bool CTolvarinView::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->matches(QKeySequence::Copy)) {
         CopySelection();
         return true;
+    }
+    if (e->type() == QEvent::KeyPress) {
+        // Enter or Space on a row: the law is shown and the keyboard goes on to read it.
+        const auto* key = static_cast<QKeyEvent*>(e);
+        const bool open =
+            key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier;
+        if (open && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                     key->key() == Qt::Key_Space)) {
+            auto* view = qobject_cast<QAbstractItemView*>(watched);
+            const QModelIndex current = view ? view->currentIndex() : QModelIndex();
+            if (current.isValid()) {
+                OnRowClicked(current.row());
+                if (m_pFrame && m_pFrame->GetLawPage() && m_pModel->Row(current.row()).m_nLawId)
+                    m_pFrame->GetLawPage()->setFocus(Qt::OtherFocusReason);
+            }
+            return true;
+        }
     }
     if (e->type() == QEvent::KeyPress)
         m_bKeyMove = true;

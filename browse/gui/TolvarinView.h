@@ -39,7 +39,9 @@ public:
     // Lists the laws under a category of the current edition; 0 lists them all.
     void ShowCategory(int categoryId);
     // Hands a statement with the columns lawid, topic, datum, wenhao, bumen to the worker.
-    void RunQuery(const std::string& sql);
+    // `bodyResults`: the statement is a law-text search, and a law chosen from its rows opens
+    // at the first of its blue words.
+    void RunQuery(const std::string& sql, bool bodyResults = false);
     // The advanced search with words for the law text: `builder` is filled but not built.
     // Runs on the worker as a listing does; the rows come window by window.
     void SearchBody(CSqlSelect& builder, const std::string& words);
@@ -53,6 +55,9 @@ public:
     void AddNoRecordsRow();
     int GetRowCount() const;
     const CLawRow& GetRow(int row) const;
+
+    // The rows are a law-text search's results (RunQuery's `bodyResults`, SearchBody).
+    bool HoldsBodyResults() const { return m_bBodyResults; }
 
     // A worker listing has been requested and has not ended yet.
     bool IsListing() const { return m_nRequestedToken != 0; }
@@ -133,6 +138,7 @@ private:
     int m_nLastShownRow = -1;
     // A key press is being handled by a view: a current-row change is the user's move.
     bool m_bKeyMove = false;
+    bool m_bBodyResults = false;
     Style m_style = Style::Report;
     CListFailure m_listingFailure;
 };

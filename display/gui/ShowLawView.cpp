@@ -69,7 +69,7 @@ void CShowLawView::OnInitialUpdate() {
     Navigate2(BlankPageUrl());
 }
 
-bool CShowLawView::ShowLaw(int lawid) {
+bool CShowLawView::ShowLaw(int lawid, bool atFirstSearchWord) {
     if (lawid == 0 || !m_pDoc)
         return false;
     CLawFields law;
@@ -89,7 +89,7 @@ bool CShowLawView::ShowLaw(int lawid) {
                                      [](const std::string& w) { return !w.empty(); });
     const bool anySearch = std::any_of(searchWords.begin(), searchWords.end(),
                                        [](const std::string& w) { return !w.empty(); });
-    m_nScrollOnShow = anyFind ? 2 : (!same && anySearch ? 1 : 0);
+    m_nScrollOnShow = anyFind ? 2 : (!same && atFirstSearchWord && anySearch ? 1 : 0);
     m_nShownLawId = lawid;
     m_nShownEdition = theEditionConfig.GetEdition();
     m_strShownTitle = law.m_strTopic;

@@ -23,9 +23,11 @@ public:
 
     // Reads the law from the current edition on the document's connection and shows it;
     // lawid 0, a missing law or a failing query leave the page as it is. The same law shown
-    // again keeps its scroll position; another law opens at its first search word (blue) or
-    // find word (red) when it has one, else at the top. Answers false when nothing was shown.
-    bool ShowLaw(int lawid);
+    // again keeps its scroll position; another law opens at its first find word (red) when
+    // it has one, with `atFirstSearchWord` (a law chosen from a law-text search's results)
+    // at its first search word (blue) when it has one, else at the top. The blue words are
+    // marked either way. Answers false when nothing was shown.
+    bool ShowLaw(int lawid, bool atFirstSearchWord = false);
     // The law on display (0 for none) and its edition.
     int GetShownLawId() const { return m_nShownLawId; }
 

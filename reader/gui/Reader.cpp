@@ -310,8 +310,14 @@ bool CReader::OpenLaw(const CLawRef& law) {
                       MsgIcon::Information);
         return false;
     }
+    // Where the reader left it, or at the top; the law shown already stays where it is.
+    CShowLawView* view = m_pFrame->GetLawView();
+    const bool shown = view && view->GetShownLawId() == lawid;
+    const int left = m_history.LeftScroll(theEditionConfig.GetEdition(), lawid);
     m_pFrame->ShowLaw(lawid);
     theEditionConfig.SetCurLawId(lawid);
+    if (!shown && left > 0)
+        SetScroll(left);
     m_pFrame->UpdateCommandStates();
     return true;
 }

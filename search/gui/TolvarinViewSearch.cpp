@@ -36,6 +36,7 @@ void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {
     };
     StartTask(std::move(task));
     m_nBodySearchToken = m_nRequestedToken;
+    m_bBodyResults = true;
     // The rows come window by window, in no column's order.
     ClearSortArrow();
 }

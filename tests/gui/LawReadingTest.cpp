@@ -8,6 +8,7 @@
 #include "app/TolvarinApp.h"
 #include "app/TolvarinDoc.h"
 #include "browse/ListQueryJob.h"
+#include "browse/gui/LawListModel.h"
 #include "browse/gui/TolvarinView.h"
 #include "display/gui/LawOutline.h"
 #include "display/gui/PrintDocument.h"
@@ -17,6 +18,7 @@
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
 #include "ground/MessageService.h"
+#include "reader/gui/Reader.h"
 #include "search/gui/ExchangeDialog.h"
 #include "search/gui/FindDlg.h"
 #include "search/gui/SearchBox.h"
@@ -231,35 +233,136 @@ TEST_F(LawReadingTest, FindGoesToTheWordsAndAClickOnTheSameRowDropsTheMarks) {
     EXPECT_EQ(theEditionConfig.GetCurLawId(), m_nLong);
 }
 
-TEST_F(LawReadingTest, ALawOpenedFromABodySearchOpensAtItsFirstBlueWord) {
+// Only a law chosen from a law-text search's own results opens at its first blue word: blue
+// words an earlier search left behind mark a law opened from a category, the favourites or
+// the recent laws, but do not move it; those open at the top or where the reader left them.
+TEST_F(LawReadingTest, OnlyALawTextSearchsResultsOpenAtTheFirstBlueWord) {
     CMainFrame* frame = Start();
     CShowLawView* view = frame->GetLawView();
+    QScrollBar* bar = view->verticalScrollBar();
     theEditionConfig.GetSearchWords() = {"特别事项"};
-    frame->GetListView()->OnRowClicked(RowOf(frame, m_nLong));
-    EXPECT_GT(view->verticalScrollBar()->value(), 0);
-    EXPECT_TRUE(InView(view, view->textCursor().position()));
-    EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("特别事项"));
+    ClickRow(frame, RowOf(frame, m_nLong));
+    Pump(100);
+    ASSERT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_NE(view->GetBodyHtml().find("<font color=#0033FF>特别事项"), std::string::npos);
+    EXPECT_EQ(bar->value(), 0);
 
-    // The same from the search box's law-text search, clicked in its list, for a word in the
-    // middle of the law: a third of the way down with text around it, not on the bottom edge.
+    // The search box's law-text search, a law clicked in its list, for a word in the middle
+    // of the law: a third of the way down with text around it, not on the bottom edge.
     auto* box = frame->findChild<CSearchBox*>();
     ASSERT_NE(box, nullptr);
-    frame->GetListView()->OnRowClicked(RowOf(frame, m_nShort));
     int finished = 0;
     QObject::connect(box, &CSearchBox::searchFinished, [&] { ++finished; });
+    auto type = [&](const QString& text) {
+        const int before = finished;
+        box->GetEdit()->setText(text);
+        ASSERT_TRUE(WaitFor([&] { return finished > before; }));
+    };
+    ClickRow(frame, RowOf(frame, m_nShort));
     box->GetScope()->setCurrentIndex(1);
     box->GetBodyToggle()->setChecked(true);
-    box->GetEdit()->setText(QStringLiteral("第一百二十条"));
-    ASSERT_TRUE(WaitFor([&] { return finished > 0; }));
-    const int row = RowOf(frame, m_nLong);
-    ASSERT_GE(row, 0);
-    ClickRow(frame, row);
+    type(QStringLiteral("第一百二十条"));
+    ClickRow(frame, RowOf(frame, m_nLong));
     Pump(200);
     EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("第一百二十条"));
-    EXPECT_GT(view->verticalScrollBar()->value(), 0);
+    EXPECT_GT(bar->value(), 0);
     const QRect mark = view->cursorRect();
     EXPECT_GT(mark.top(), 0);
     EXPECT_LT(mark.top(), view->viewport()->height() / 2);
+
+    // A title search in the box ends the blue words, as a category choice does.
+    box->GetBodyToggle()->setChecked(false);
+    type(QStringLiteral("法"));
+    EXPECT_TRUE(theEditionConfig.GetSearchWords().empty());
+    ClickRow(frame, RowOf(frame, m_nOther));
+    ClickRow(frame, RowOf(frame, m_nLong));
+    Pump(100);
+    ASSERT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(view->GetBodyHtml().find("<font color=#0033FF>"), std::string::npos);
+
+    // The reader leaves the law part-way down; a law-text search's words come back.
+    bar->setValue(bar->maximum() / 3);
+    const int left = bar->value();
+    ASSERT_GT(left, 0);
+    ClickRow(frame, RowOf(frame, m_nOther));
+    box->GetBodyToggle()->setChecked(true);
+    type(QStringLiteral("特别事项"));
+    ASSERT_EQ(theEditionConfig.GetSearchWords(), std::vector<std::string>{"特别事项"});
+    // From the recent laws (as from the favourites): where the reader left it.
+    CLawRef law;
+    for (const CLawRef& recent : frame->GetReader()->RecentLaws().Items())
+        if (recent.m_nLawId == m_nLong)
+            law = recent;
+    ASSERT_EQ(law.m_nLawId, m_nLong);
+    ASSERT_TRUE(frame->GetReader()->OpenLaw(law));
+    Pump(200);
+    EXPECT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_EQ(bar->value(), left);
+}
+
+// The keyboard alone: Down or Enter in the search box opens the first law found (Enter
+// before the typing pause is over searches first), Enter or Space on a row shows its law
+// and goes on to the page, Esc comes back to the box.
+TEST_F(LawReadingTest, TheKeyboardOpensSearchResultsAndComesBackToTheBox) {
+    CMainFrame* frame = Start();
+    QApplication::setActiveWindow(frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    CTolvarinView* list = frame->GetListView();
+    CShowLawView* view = frame->GetLawView();
+    auto* box = frame->findChild<CSearchBox*>();
+    ASSERT_NE(box, nullptr);
+    QLineEdit* edit = box->GetEdit();
+    box->GetScope()->setCurrentIndex(1);
+    edit->setFocus();
+    // Enter at once, within the typing pause.
+    edit->setText(QStringLiteral("法"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return view->GetShownLawId() == m_nLong; }));
+    EXPECT_EQ(list->GetRow(0).m_nLawId, m_nLong);
+    EXPECT_EQ(QApplication::focusWidget(), list->GetTable());
+    EXPECT_EQ(list->GetTable()->currentIndex().row(), 0);
+
+    // Down moves on and shows the next law; Enter reads it.
+    QTest::keyClick(list->GetTable(), Qt::Key_Down);
+    EXPECT_EQ(view->GetShownLawId(), m_nOther);
+    QTest::keyClick(list->GetTable(), Qt::Key_Return);
+    EXPECT_EQ(view->GetShownLawId(), m_nOther);
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    EXPECT_EQ(theEditionConfig.GetCurLawId(), m_nOther);
+
+    // Esc on the page: back to the box, its text selected; Down opens the first law again.
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("法"));
+    QTest::keyClick(edit, Qt::Key_Down);
+    EXPECT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_EQ(QApplication::focusWidget(), list->GetTable());
+
+    // Space on a row, in an icon view too.
+    frame->OnViewStyle(ID_VIEW_LARGEICON);
+    list->GetIconView()->setFocus();
+    list->GetIconView()->setCurrentIndex(list->GetModel()->index(1, CLawListModel::ColTopic));
+    QTest::keyClick(list->GetIconView(), Qt::Key_Space);
+    EXPECT_EQ(view->GetShownLawId(), m_nOther);
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    frame->OnViewStyle(ID_VIEW_DETAILS);
+
+    // Esc in the list comes back too; nothing found: Enter leaves the focus in the box.
+    list->GetTable()->setFocus();
+    QTest::keyClick(list->GetTable(), Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    int finished = 0;
+    QObject::connect(box, &CSearchBox::searchFinished, [&] { ++finished; });
+    edit->setText(QStringLiteral("没有的标题"));
+    QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_TRUE(WaitFor([&] { return finished > 0 && !list->IsListing(); }));
+    Pump(50);
+    EXPECT_EQ(list->GetRow(0).m_nLawId, 0);
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    EXPECT_EQ(view->GetShownLawId(), m_nOther);
 }
 
 TEST_F(LawReadingTest, TextAsABrowserShowsIt) {

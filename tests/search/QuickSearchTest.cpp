@@ -101,6 +101,33 @@ TEST_F(QuickSearchTest, TitlesRankExactThenBeginningThenTheRestNewestFirst) {
     EXPECT_EQ(CQuickSearch::Statement({"dornlaws", "dornlawas", 0, 0, false, "　 ", -1}), "");
 }
 
+// What people type around a title: ASCII brackets for the full-width ones, 《》 and quotes,
+// a `*` after a word. The exact title then still ranks first.
+TEST_F(QuickSearchTest, TypedPunctuationIsNormalised) {
+    const struct {
+        const char* text;
+        std::vector<int> ids;
+    } cases[] = {
+        {"刑法修正案(十一)", {2}},
+        {"刑法修正案（十一）", {2}},
+        {"(十)", {5}},
+        {"《中华人民共和国刑法》", {1, 7}},
+        {"“刑法”", {1, 4, 2, 5, 7, 3}},
+        {"\"合同\"", {6}},
+        {"合同*", {6}},
+        {"*刑法修正案*", {7, 2, 5}},
+        {"《》", {}},
+    };
+    for (const auto& c : cases)
+        for (bool streamed : {false, true})
+            EXPECT_EQ(Run(c.text, false, 0, true, streamed), c.ids) << c.text << streamed;
+    EXPECT_EQ(CQuickSearch::Words("《刑法》 O'Brien (十)", false),
+              (std::vector<std::string>{"刑法", "O'Brien", "（十）"}));
+    // In law texts the brackets stay as typed.
+    EXPECT_EQ(CQuickSearch::Words("“(十)” 合同*", true),
+              (std::vector<std::string>{"(十)", "合同"}));
+}
+
 TEST_F(QuickSearchTest, ManyCandidatesOrNoneTheIndexCanCountMakeATitleSearchStream) {
     sqlite3* handle = db.Db().GetConnectionHandle();
     auto streams = [&](const std::string& text, bool body = false) {

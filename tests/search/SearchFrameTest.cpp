@@ -16,13 +16,16 @@
 #include "search/gui/FindDlg.h"
 #include "search/gui/SearchBox.h"
 #include "search/gui/TitleSearchDlg.h"
+#include "ui/SplashWnd.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
@@ -433,7 +436,8 @@ TEST_F(SearchFrameTest, SearchBoxFindsAsTheUserTypesAndSaysHowManyWhere) {
     SelectCategory("行政法");
     box->GetScope()->setCurrentIndex(0);
     EXPECT_EQ(type("法"), std::vector<int>{m_nLicence});
-    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("在\"行政法\"中找到 1 部法规"));
+    EXPECT_EQ(frame->GetStatusText(),
+              QStringLiteral("在\"行政法\"中找到 1 部法规，全部法规中有 2 部"));
 
     // Law texts: hits with the text around them, the words marked on the page.
     box->GetScope()->setCurrentIndex(1);
@@ -450,6 +454,67 @@ TEST_F(SearchFrameTest, SearchBoxFindsAsTheUserTypesAndSaysHowManyWhere) {
     SelectCategory("民商法");
     EXPECT_EQ(frame->GetStatusText().indexOf(QStringLiteral("找到")), -1)
         << frame->GetStatusText().toStdString();
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+// The box starts in the whole collection; a category that finds nothing or little says how
+// many laws the whole collection holds and offers them in one click, or with Enter when it
+// found nothing.
+TEST_F(SearchFrameTest, SearchBoxOffersTheWholeCollectionWhenACategoryFindsLittle) {
+    auto* box = frame->findChild<CSearchBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->GetScope()->currentText(), QStringLiteral("全部法规"));
+    // The splash screen takes the first key for itself.
+    CSplashWnd::HideSplashScreen();
+    QPushButton* everywhere = box->GetEverywhereButton();
+    int finished = 0;
+    QObject::connect(box, &CSearchBox::searchFinished, [&] { ++finished; });
+    auto wait = [&](int before) {
+        EXPECT_TRUE(WaitFor([&] { return finished > before; }));
+        return ListedIds();
+    };
+    auto type = [&](const char* text) {
+        const int before = finished;
+        box->GetEdit()->setText(QString::fromUtf8(text));
+        return wait(before);
+    };
+    SelectCategory("行政法");
+    EXPECT_EQ(type("合同"), (std::vector<int>{m_nContract, m_nBrien}));
+    EXPECT_FALSE(everywhere->isVisibleTo(frame));
+
+    box->GetScope()->setCurrentIndex(0);
+    EXPECT_EQ(type("合同"), std::vector<int>{m_nBrien});
+    EXPECT_EQ(frame->GetStatusText(),
+              QStringLiteral("在\"行政法\"中找到 1 部法规，全部法规中有 2 部"));
+    ASSERT_TRUE(everywhere->isVisibleTo(frame));
+    int before = finished;
+    everywhere->click();
+    EXPECT_EQ(wait(before), (std::vector<int>{m_nContract, m_nBrien}));
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("在全部法规中找到 2 部法规"));
+    EXPECT_EQ(box->GetScope()->currentIndex(), 1);
+    EXPECT_FALSE(everywhere->isVisibleTo(frame));
+
+    // Nothing in the category: Enter in the box goes to the whole collection.
+    box->GetScope()->setCurrentIndex(0);
+    EXPECT_EQ(type("合同法"), std::vector<int>{0});
+    EXPECT_EQ(frame->GetStatusText(),
+              QStringLiteral("在\"行政法\"中找到 0 部法规，全部法规中有 1 部"));
+    before = finished;
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(box->GetEdit(), &enter);
+    EXPECT_EQ(wait(before), std::vector<int>{m_nContract});
+    EXPECT_EQ(frame->GetLawView()->GetShownLawId(), m_nContract);
+
+    // As many in the category as everywhere: nothing to offer; a category chosen in the
+    // tree takes the offer away.
+    box->GetScope()->setCurrentIndex(0);
+    EXPECT_EQ(type("许可"), std::vector<int>{m_nLicence});
+    EXPECT_EQ(frame->GetStatusText(), QStringLiteral("在\"行政法\"中找到 1 部法规"));
+    EXPECT_FALSE(everywhere->isVisibleTo(frame));
+    EXPECT_EQ(type("合同法"), std::vector<int>{0});
+    EXPECT_TRUE(everywhere->isVisibleTo(frame));
+    SelectCategory("民商法");
+    EXPECT_FALSE(everywhere->isVisibleTo(frame));
     EXPECT_TRUE(messages.Messages().empty());
 }
 
