@@ -51,6 +51,22 @@ std::string Quoted(const std::string& text) {
     return out + "'";
 }
 
+// How the index tables are declared: pairs read up to the first NUL, each in its place.
+std::string Tokenize() {
+    return std::string("tokenize='") + CBigramTokenizer::kName + " " +
+           CBigramTokenizer::kStopAtNul + " " + CBigramTokenizer::kPositions + "', detail=full";
+}
+
+// True when the index table of `column` is declared with `declared`.
+bool Declares(sqlite3* db, const std::string& lawTable, const std::string& column,
+              const std::string& declared) {
+    return QueryInt(db,
+                    "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=" +
+                        Quoted(CSearchIndex::IndexTable(lawTable, column)) + " AND instr(sql," +
+                        Quoted(declared) + ")>0",
+                    0) == 1;
+}
+
 } // namespace
 
 void CSearchIndex::RegisterEverywhere() {
@@ -69,8 +85,7 @@ std::string CSearchIndex::Ddl(const std::string& t, std::int64_t upto) {
     const std::string mark = "(SELECT upto FROM search_index WHERE tbl=" + Quoted(t) + ")";
     auto fts = [&](const std::string& name, const char* column) {
         return "CREATE VIRTUAL TABLE " + name + " USING fts5(" + column + ", content=" + Quoted(t) +
-               ", content_rowid='lawid', tokenize='" + CBigramTokenizer::kName + " " +
-               CBigramTokenizer::kStopAtNul + "', detail=none, columnsize=0);\n";
+               ", content_rowid='lawid', " + Tokenize() + ", columnsize=0);\n";
     };
     // Keeps one index table in step with a column of the law table.
     auto onUpdate = [&](const std::string& name, const char* column) {
@@ -123,7 +138,7 @@ std::string CSearchIndex::TitleOrderIndex(const std::string& lawTable) {
 
 bool CSearchIndex::IsOutdated(sqlite3* db, const std::string& lawTable) {
     return BuiltUpTo(db, lawTable) >= 0 &&
-           (!StopsAtNul(db, lawTable, "body") || !StopsAtNul(db, lawTable, "topic") ||
+           (!HasPositions(db, lawTable, "body") || !HasPositions(db, lawTable, "topic") ||
             !HasListByIdIndex(db, lawTable));
 }
 
@@ -290,29 +305,32 @@ bool CSearchIndex::EndBulk(sqlite3* db, const std::string& t, std::int64_t from,
 }
 
 std::string CSearchIndex::MatchQuery(const std::vector<std::string>& words) {
-    std::vector<std::string> pairs;
+    std::vector<std::string> phrases;
     for (const std::string& word : words)
-        for (std::string& pair : CBigramTokenizer::PatternBigrams(word))
-            if (std::find(pairs.begin(), pairs.end(), pair) == pairs.end())
-                pairs.push_back(std::move(pair));
+        for (const std::vector<std::string>& run : CBigramTokenizer::PatternPhrases(word)) {
+            // A pair holds letters, digits and characters beyond ASCII only: nothing to
+            // escape. The pairs of a run stand one after the other ("ab" + "bc").
+            std::string phrase;
+            for (const std::string& pair : run)
+                phrase += (phrase.empty() ? "\"" : " + \"") + pair + "\"";
+            if (std::find(phrases.begin(), phrases.end(), phrase) == phrases.end())
+                phrases.push_back(std::move(phrase));
+        }
     std::string query;
-    for (const std::string& pair : pairs) {
-        // A pair holds letters, digits and characters beyond ASCII only: nothing to escape.
-        if (!query.empty())
-            query += " AND ";
-        query += "\"" + pair + "\"";
-    }
+    for (const std::string& phrase : phrases)
+        query += (query.empty() ? "" : " AND ") + phrase;
     return query;
 }
 
 bool CSearchIndex::StopsAtNul(sqlite3* db, const std::string& lawTable, const std::string& column) {
-    const std::string declared = std::string("tokenize='") + CBigramTokenizer::kName + " " +
-                                 CBigramTokenizer::kStopAtNul + "'";
-    return QueryInt(db,
-                    "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=" +
-                        Quoted(IndexTable(lawTable, column)) + " AND instr(sql," +
-                        Quoted(declared) + ")>0",
-                    0) == 1;
+    return Declares(db, lawTable, column,
+                    std::string("tokenize='") + CBigramTokenizer::kName + " " +
+                        CBigramTokenizer::kStopAtNul);
+}
+
+bool CSearchIndex::HasPositions(sqlite3* db, const std::string& lawTable,
+                                const std::string& column) {
+    return Declares(db, lawTable, column, Tokenize());
 }
 
 bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const std::string& column,
@@ -353,11 +371,11 @@ bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const st
     }
     upto = mark;
     if (exact)
-        *exact = !words.empty() &&
-                 std::all_of(
-                     words.begin(), words.end(),
-                     [](const std::string& word) { return CBigramTokenizer::IsOnePair(word); }) &&
-                 StopsAtNul(db, lawTable, column);
+        *exact =
+            !words.empty() &&
+            std::all_of(words.begin(), words.end(),
+                        [](const std::string& word) { return CBigramTokenizer::IsOneRun(word); }) &&
+            HasPositions(db, lawTable, column);
     return true;
 }
 
@@ -444,10 +462,12 @@ bool CSearchIndex::MatchesTable(sqlite3* db, const std::string& t, std::string& 
             Exec(db, "DROP TABLE " + vocab, error);
             return false;
         }
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            actual[sqlite3_column_int64(stmt, 1)].emplace(
-                reinterpret_cast<const char*>(sqlite3_column_blob(stmt, 0)),
-                static_cast<size_t>(sqlite3_column_bytes(stmt, 0)));
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            std::string term(reinterpret_cast<const char*>(sqlite3_column_blob(stmt, 0)),
+                             static_cast<size_t>(sqlite3_column_bytes(stmt, 0)));
+            if (term != CBigramTokenizer::kGap)
+                actual[sqlite3_column_int64(stmt, 1)].emplace(std::move(term));
+        }
         sqlite3_finalize(stmt);
         Exec(db, "DROP TABLE " + vocab, error);
         if (expected != actual) {

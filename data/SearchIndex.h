@@ -37,8 +37,8 @@ public:
     static int Drop(sqlite3* db, const std::string& lawTable, std::string& error);
 
     // True when `lawTable` has an index made before the present rules (texts read past a
-    // NUL, no index of the list's columns by lawid): it narrows searches correctly but never
-    // decides one. Dropped and made again (CSearchIndexBuilder does so), it does.
+    // NUL, no positions, no index of the list's columns by lawid): it narrows searches
+    // correctly but decides none. Dropped and made again (CSearchIndexBuilder does so), it does.
     static bool IsOutdated(sqlite3* db, const std::string& lawTable);
 
     // The mark of `lawTable`'s index; -1 when there is no index.
@@ -69,9 +69,11 @@ public:
     // words. False when the index cannot narrow this search (no index, no pair in the
     // words, or a failure): then every law is a candidate. Laws above `upto` are not covered
     // by the index and are all candidates.
+    // Each run of a word's pairs is asked as a phrase: the pairs one after the other.
     // `exact` (when given) tells whether the candidates up to `upto` are exactly the laws
-    // that match: every word is one pair (CBigramTokenizer::IsOnePair) and the index reads
-    // the texts as like does (StopsAtNul); the laws then need no check of their texts.
+    // that match: every word is one run of two or more characters
+    // (CBigramTokenizer::IsOneRun) and the index keeps the pairs' positions and reads the
+    // texts as like does (HasPositions); the laws then need no check of their texts.
     // With `above` and `through`, only the candidates in that range of lawids (above the
     // one, up to and including the other) are read.
     static bool Candidates(sqlite3* db, const std::string& lawTable, const std::string& column,
@@ -81,6 +83,9 @@ public:
     // True when the index of `column` reads each text only up to its first NUL, as the
     // engine's like does (every index made since that rule; older ones read to the end).
     static bool StopsAtNul(sqlite3* db, const std::string& lawTable, const std::string& column);
+    // True when the index of `column` keeps every pair's position and stops at NUL (every
+    // index made since that rule): a word's phrase then decides the search exactly.
+    static bool HasPositions(sqlite3* db, const std::string& lawTable, const std::string& column);
 
     // How many laws the index gives as candidates for the words in `column`, counted up to
     // `limit` (a result of `limit` means that many or more); laws above the mark count as
@@ -94,7 +99,8 @@ public:
     // names the first law that differs. Reads every law: for checks and tests.
     static bool MatchesTable(sqlite3* db, const std::string& lawTable, std::string& difference);
 
-    // The FTS5 query for the words' pairs ("ab" AND "bc" ...); empty when there is none.
+    // The FTS5 query for the words' runs of pairs ("ab" + "bc" AND "xy" ...); empty when
+    // there is none.
     static std::string MatchQuery(const std::vector<std::string>& words);
     // The index of `lawTable`'s titles (with the list's columns) that comes with the search
     // index.
