@@ -193,6 +193,26 @@ int TokenizeText(Fts5Tokenizer* tokenizer, void* ctx, int flags, const char* tex
 
 } // namespace
 
+int CBigramTokenizer::RegisterAs(sqlite3* db, const std::string& name) {
+    fts5_api* api = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &stmt, nullptr) != SQLITE_OK)
+        return 0;
+    sqlite3_bind_pointer(stmt, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
+    sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    if (!api || api->iVersion < 2)
+        return 0;
+    // Whatever its arguments: the table is only to be dropped.
+    static fts5_tokenizer any = {[](void*, const char**, int, Fts5Tokenizer** out) {
+                                     *out = reinterpret_cast<Fts5Tokenizer*>(
+                                         const_cast<Kind*>(&g_kinds[0]));
+                                     return SQLITE_OK;
+                                 },
+                                 &Delete, &TokenizeText};
+    return api->xCreateTokenizer(api, name.c_str(), nullptr, &any, nullptr) == SQLITE_OK ? 1 : 0;
+}
+
 int CBigramTokenizer::Register(sqlite3* db) {
     fts5_api* api = nullptr;
     sqlite3_stmt* stmt = nullptr;

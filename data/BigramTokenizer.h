@@ -32,6 +32,10 @@ public:
     // Registers the tokenizer with the connection's FTS5 module; 1 when done, 0 when the
     // engine has no FTS5 or refused.
     static int Register(sqlite3* db);
+    // Registers a tokenizer that takes any arguments under `name` with the connection, so
+    // that an index table declared with a tokenizer the program does not know can be
+    // dropped. 1 when done.
+    static int RegisterAs(sqlite3* db, const std::string& name);
 
     // Calls `token` for every pair of `text`, in order, with the pair's byte range in the
     // text.

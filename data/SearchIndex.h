@@ -9,8 +9,12 @@ struct sqlite3;
 
 // The full-text index of one law table ("dornlaws" or "en_dornlaws"): two FTS5 tables over
 // the law table's own rows (law texts in <table>_body, titles in <table>_title), tokenized
-// into character pairs by CBigramTokenizer, and triggers on the law table that change them
-// in the same transaction as every insert, update and delete of a law, whoever writes it.
+// into character pairs by CBigramTokenizer, with every pair's position. Only this program
+// reads and writes them. Whoever writes the law table, plain SQL triggers log each law
+// written into <table>_changes with the values the index holds of it; the program takes the
+// log into the index (Fold) before it next writes the index, and until then the laws logged
+// are candidates of every search, decided by their texts. Nothing in the file calls the
+// program's code when another program writes the laws.
 //
 // The index is built from the lowest lawid up: search_index.upto says up to which lawid the
 // index holds the laws (INT64_MAX once complete). The triggers keep the laws up to that
@@ -27,6 +31,21 @@ public:
     // table or trigger over it can be neither read nor written without it).
     static void RegisterEverywhere();
 
+    // The log of laws written and the triggers that keep it (plain SQL).
+    static std::string LogDdl(const std::string& lawTable);
+    static std::string ChangesTable(const std::string& lawTable);
+    // Takes the log into the index, in the caller's transaction: the pairs the index holds
+    // of each law logged out, the law's pairs now in (up to the mark), the log emptied.
+    static bool Fold(sqlite3* db, const std::string& lawTable, std::string& error);
+    // Drops the triggers of an index made by an earlier version, which call the tokenizer in
+    // every write of a law (a file with them cannot be written by another program, nor by
+    // this one once their index is damaged). The index they kept is then out of step and is
+    // made again (IsOutdated). So are the triggers of a log whose table is gone. True when
+    // none is left.
+    static bool DropOldTriggers(sqlite3* db, const std::string& lawTable, std::string& error);
+    // The mark as stored, whatever state the rest of the index is in; -1 when none.
+    static std::int64_t Mark(sqlite3* db, const std::string& lawTable);
+
     // The statements that create the index of `lawTable`, empty, with its mark at `upto`.
     static std::string Ddl(const std::string& lawTable, std::int64_t upto);
     // Creates the index of `lawTable` when it has none: complete at once when the table is
@@ -36,12 +55,15 @@ public:
     // Removes the index of `lawTable` with its triggers. 1 on success.
     static int Drop(sqlite3* db, const std::string& lawTable, std::string& error);
 
-    // True when `lawTable` has an index made before the present rules (texts read past a
-    // NUL, no positions, no index of the list's columns by lawid): it narrows searches
-    // correctly but decides none. Dropped and made again (CSearchIndexBuilder does so), it does.
+    // True when `lawTable` has an index, or a part of one, that cannot be used: made before
+    // the present rules (texts read past a NUL, no positions, triggers that call the
+    // tokenizer, no log), declared with a tokenizer of another name, or missing a table, a
+    // trigger of its log or its mark. Searches then go without it; dropped and made again
+    // (CSearchIndexBuilder does so), it is used again. Reads only the schema.
     static bool IsOutdated(sqlite3* db, const std::string& lawTable);
 
-    // The mark of `lawTable`'s index; -1 when there is no index.
+    // The mark of `lawTable`'s index; -1 when there is no index or it cannot be used
+    // (IsOutdated).
     static std::int64_t BuiltUpTo(sqlite3* db, const std::string& lawTable);
 
     // Adds the next laws above the mark (at most `laws` of them) in one transaction and
