@@ -17,8 +17,8 @@ struct sqlite3;
 // program's code when another program writes the laws.
 //
 // The index is built from the lowest lawid up: search_index.upto says up to which lawid the
-// index holds the laws (INT64_MAX once complete). The triggers keep the laws up to that
-// mark; the laws above it are added by BuildStep. A search takes its candidates from the
+// index holds the laws (INT64_MAX once complete). The log keeps the laws up to that mark;
+// the laws above it are added by BuildStep. A search takes its candidates from the
 // index for the laws up to the mark and searches the laws above it as before, so it is
 // correct while the index is being built. The index narrows the search, and every candidate
 // is checked by the search's own like conditions, except where the index decides exactly
@@ -28,7 +28,7 @@ public:
     static constexpr std::int64_t kComplete = INT64_MAX;
 
     // Makes every connection this process opens from now on know the tokenizer (an FTS5
-    // table or trigger over it can be neither read nor written without it).
+    // table can be neither read nor written without it).
     static void RegisterEverywhere();
 
     // The log of laws written and the triggers that keep it (plain SQL).
@@ -73,15 +73,14 @@ public:
     static int BuildStep(sqlite3* db, const std::string& lawTable, int laws, long long& done,
                          long long& total, std::string& error);
 
-    // A bulk write of many laws in the caller's open transaction: BeginBulk moves a complete
-    // index's mark down to the highest lawid there is, so the triggers leave the laws
-    // inserted after it alone, and EndBulk then indexes those laws in one pass, merges the
-    // index and marks it complete again, all before the caller commits. FTS5 keeps the
-    // pending pairs of the whole pass in memory and merges once at the end instead of
-    // flushing and merging all along. Updates and deletes of laws up to the mark still go
-    // through the triggers. BeginBulk answers the mark to hand to EndBulk, or -1 when there
-    // is nothing to do in bulk (no index, or one still being built on first use, which
-    // then indexes the new laws itself); -2 on failure.
+    // A bulk write of many laws in the caller's open transaction: BeginBulk takes the log
+    // in and moves a complete index's mark down to the highest lawid there is, and EndBulk
+    // takes the log in again (the laws up to the mark rewritten meanwhile), indexes the laws
+    // inserted above the mark in one pass, merges the index and marks it complete again,
+    // all before the caller commits. FTS5 keeps the pending pairs of the whole pass in
+    // memory and merges once at the end instead of flushing and merging all along. BeginBulk
+    // answers the mark to hand to EndBulk, or -1 when there is nothing to do in bulk (no index, or
+    // one still being built on first use, which then indexes the new laws itself); -2 on failure.
     static std::int64_t BeginBulk(sqlite3* db, const std::string& lawTable, std::string& error);
     static bool EndBulk(sqlite3* db, const std::string& lawTable, std::int64_t from,
                         std::string& error);
