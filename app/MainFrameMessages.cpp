@@ -8,9 +8,12 @@
 #include "ground/FrameMessageTarget.h"
 #include "ground/MessageService.h"
 #include "reader/gui/Reader.h"
+#include "search/gui/SearchBox.h"
+#include "search/gui/SearchIndexBuilder.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -73,6 +76,11 @@ void CMainFrame::OnUpdateFinished() {
     theEditionConfig.SetEdition(edition);
     if (m_pLeftView)
         m_pLeftView->ShowTree(edition);
+    // The laws the run wrote wait in the search index's log (searched by their texts until
+    // then): the builder takes them in.
+    if (auto* box = qobject_cast<CSearchBox*>(menuBar()->cornerWidget(Qt::TopRightCorner));
+        box && box->GetIndexBuilder())
+        box->GetIndexBuilder()->Start();
     // A list that found nothing before the run lists again: the run may have brought laws.
     if (m_pListView && (m_pListView->GetRowCount() == 0 || m_pListView->GetRow(0).m_nLawId == 0))
         m_pListView->ShowCategory(theEditionConfig.GetCurTreeId());

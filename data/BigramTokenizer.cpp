@@ -50,13 +50,16 @@ size_t Encode(char* out, uint32_t c) {
     return EncodeUtf8(c, out);
 }
 
-// Calls `f(token, start, end)` for each pair of indexed characters in `text`.
+// Calls `f(token, start, end, joined)` for each pair of indexed characters in `text`;
+// `joined` tells that the pair's first character is the last of the pair before it (the
+// two stand in one run of indexed characters).
 template <class F> void ForEachPair(std::string_view text, F&& f) {
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     char token[8];
     size_t prevBytes = 0;
     bool havePrev = false;
+    bool joined = false;
     uint32_t prev = 0;
     size_t prevStart = 0;
     for (size_t pos = 0; pos < n;) {
@@ -64,6 +67,7 @@ template <class F> void ForEachPair(std::string_view text, F&& f) {
         const uint32_t c = ReadChar(s, n, pos);
         if (!IsIndexed(c)) {
             havePrev = false;
+            joined = false;
             continue;
         }
         if (havePrev) {
@@ -72,8 +76,9 @@ template <class F> void ForEachPair(std::string_view text, F&& f) {
                 prevBytes = Encode(token, prev);
             const size_t bytes = Encode(token + prevBytes, c);
             if (!f(std::string_view(token, prevBytes + bytes), static_cast<int>(prevStart),
-                   static_cast<int>(pos)))
+                   static_cast<int>(pos), joined))
                 return;
+            joined = true;
             std::memmove(token, token + prevBytes, bytes);
             prevBytes = bytes;
         } else {
@@ -85,19 +90,26 @@ template <class F> void ForEachPair(std::string_view text, F&& f) {
     }
 }
 
-// The two kinds of tokenizer, told apart by their handle: one reads a text to its end, the
-// other (declared with the argument CBigramTokenizer::kStopAtNul) only up to its first NUL.
-int g_wholeText = 0;
-int g_upToNul = 0;
+// The kinds of tokenizer, told apart by their handle: reading a text to its end or only up
+// to its first NUL (the argument CBigramTokenizer::kStopAtNul), and handing each pair of a
+// document once or every pair in its place (CBigramTokenizer::kPositions).
+struct Kind {
+    bool upToNul;
+    bool positions;
+};
+const Kind g_kinds[4] = {{false, false}, {true, false}, {false, true}, {true, true}};
 
 int Create(void*, const char** args, int count, Fts5Tokenizer** out) {
-    bool upToNul = false;
+    int kind = 0;
     for (int i = 0; i < count; ++i) {
-        if (std::strcmp(args[i], CBigramTokenizer::kStopAtNul) != 0)
+        if (std::strcmp(args[i], CBigramTokenizer::kStopAtNul) == 0)
+            kind |= 1;
+        else if (std::strcmp(args[i], CBigramTokenizer::kPositions) == 0)
+            kind |= 2;
+        else
             return SQLITE_ERROR;
-        upToNul = true;
     }
-    *out = reinterpret_cast<Fts5Tokenizer*>(upToNul ? &g_upToNul : &g_wholeText);
+    *out = reinterpret_cast<Fts5Tokenizer*>(const_cast<Kind*>(&g_kinds[kind]));
     return SQLITE_OK;
 }
 
@@ -109,10 +121,28 @@ int TokenizeText(Fts5Tokenizer* tokenizer, void* ctx, int flags, const char* tex
         return SQLITE_OK;
     int rc = SQLITE_OK;
     std::string_view view(text, static_cast<size_t>(bytes));
-    if (tokenizer == reinterpret_cast<Fts5Tokenizer*>(&g_upToNul))
+    const Kind& kind = *reinterpret_cast<const Kind*>(tokenizer);
+    if (kind.upToNul)
         view = CBigramTokenizer::UpToNul(view);
     if (!(flags & FTS5_TOKENIZE_DOCUMENT)) {
-        ForEachPair(view, [&](std::string_view t, int start, int end) {
+        ForEachPair(view, [&](std::string_view t, int start, int end, bool) {
+            rc = token(ctx, 0, t.data(), static_cast<int>(t.size()), start, end);
+            return rc == SQLITE_OK;
+        });
+        return rc;
+    }
+    if (kind.positions) {
+        // Every pair in its place, and a gap between runs: the pairs of a word stand at
+        // consecutive positions exactly where the word's characters stand together in the
+        // text, so the phrase of a word's pairs finds the texts that hold the word.
+        bool first = true;
+        ForEachPair(view, [&](std::string_view t, int start, int end, bool joined) {
+            if (!joined && !first) {
+                rc = token(ctx, 0, CBigramTokenizer::kGap, 1, start, start);
+                if (rc != SQLITE_OK)
+                    return false;
+            }
+            first = false;
             rc = token(ctx, 0, t.data(), static_cast<int>(t.size()), start, end);
             return rc == SQLITE_OK;
         });
@@ -139,7 +169,7 @@ int TokenizeText(Fts5Tokenizer* tokenizer, void* ctx, int flags, const char* tex
     // Only the document's own share of the table is used, which stays in the cache for
     // a short text even after a long one grew the table.
     const size_t mask = slots - 1;
-    ForEachPair(view, [&](std::string_view t, int start, int end) {
+    ForEachPair(view, [&](std::string_view t, int start, int end, bool) {
         // A pair is at most 8 bytes, none of them 0: packed, it is its own key, and the odd
         // multiplier spreads the keys without ever making two equal.
         std::uint64_t key = 0;
@@ -163,6 +193,26 @@ int TokenizeText(Fts5Tokenizer* tokenizer, void* ctx, int flags, const char* tex
 
 } // namespace
 
+int CBigramTokenizer::RegisterAs(sqlite3* db, const std::string& name) {
+    fts5_api* api = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &stmt, nullptr) != SQLITE_OK)
+        return 0;
+    sqlite3_bind_pointer(stmt, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
+    sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    if (!api || api->iVersion < 2)
+        return 0;
+    // Whatever its arguments: the table is only to be dropped.
+    static fts5_tokenizer any = {[](void*, const char**, int, Fts5Tokenizer** out) {
+                                     *out = reinterpret_cast<Fts5Tokenizer*>(
+                                         const_cast<Kind*>(&g_kinds[0]));
+                                     return SQLITE_OK;
+                                 },
+                                 &Delete, &TokenizeText};
+    return api->xCreateTokenizer(api, name.c_str(), nullptr, &any, nullptr) == SQLITE_OK ? 1 : 0;
+}
+
 int CBigramTokenizer::Register(sqlite3* db) {
     fts5_api* api = nullptr;
     sqlite3_stmt* stmt = nullptr;
@@ -179,7 +229,7 @@ int CBigramTokenizer::Register(sqlite3* db) {
 
 void CBigramTokenizer::Tokenize(std::string_view text,
                                 const std::function<void(std::string_view, int, int)>& token) {
-    ForEachPair(text, [&](std::string_view t, int start, int end) {
+    ForEachPair(text, [&](std::string_view t, int start, int end, bool) {
         token(t, start, end);
         return true;
     });
@@ -191,7 +241,7 @@ std::vector<std::string> CBigramTokenizer::PatternBigrams(std::string_view word)
     for (size_t i = 0; i <= word.size(); ++i) {
         if (i < word.size() && word[i] != '%' && word[i] != '_')
             continue;
-        ForEachPair(word.substr(runStart, i - runStart), [&](std::string_view t, int, int) {
+        ForEachPair(word.substr(runStart, i - runStart), [&](std::string_view t, int, int, bool) {
             if (std::find(pairs.begin(), pairs.end(), t) == pairs.end())
                 pairs.emplace_back(t);
             return true;
@@ -201,11 +251,25 @@ std::vector<std::string> CBigramTokenizer::PatternBigrams(std::string_view word)
     return pairs;
 }
 
-std::string_view CBigramTokenizer::UpToNul(std::string_view text) {
-    return text.substr(0, text.find('\0'));
+std::vector<std::vector<std::string>> CBigramTokenizer::PatternPhrases(std::string_view word) {
+    std::vector<std::vector<std::string>> phrases;
+    size_t runStart = 0;
+    for (size_t i = 0; i <= word.size(); ++i) {
+        if (i < word.size() && word[i] != '%' && word[i] != '_')
+            continue;
+        ForEachPair(word.substr(runStart, i - runStart),
+                    [&](std::string_view t, int, int, bool joined) {
+                        if (!joined || phrases.empty())
+                            phrases.emplace_back();
+                        phrases.back().emplace_back(t);
+                        return true;
+                    });
+        runStart = i + 1;
+    }
+    return phrases;
 }
 
-bool CBigramTokenizer::IsOnePair(std::string_view word) {
+bool CBigramTokenizer::IsOneRun(std::string_view word) {
     const auto* s = reinterpret_cast<const unsigned char*>(word.data());
     size_t pos = 0;
     int characters = 0;
@@ -214,5 +278,9 @@ bool CBigramTokenizer::IsOnePair(std::string_view word) {
             return false;
         ++characters;
     }
-    return characters == 2;
+    return characters >= 2;
+}
+
+std::string_view CBigramTokenizer::UpToNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
 }

@@ -3,6 +3,7 @@
 #include "data/BigramTokenizer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <mutex>
 #include <set>
@@ -51,6 +52,22 @@ std::string Quoted(const std::string& text) {
     return out + "'";
 }
 
+// How the index tables are declared: pairs read up to the first NUL, each in its place.
+std::string Tokenize() {
+    return std::string("tokenize='") + CBigramTokenizer::kName + " " +
+           CBigramTokenizer::kStopAtNul + " " + CBigramTokenizer::kPositions + "', detail=full";
+}
+
+// True when the index table of `column` is declared with `declared`.
+bool Declares(sqlite3* db, const std::string& lawTable, const std::string& column,
+              const std::string& declared) {
+    return QueryInt(db,
+                    "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=" +
+                        Quoted(CSearchIndex::IndexTable(lawTable, column)) + " AND instr(sql," +
+                        Quoted(declared) + ")>0",
+                    0) == 1;
+}
+
 } // namespace
 
 void CSearchIndex::RegisterEverywhere() {
@@ -63,39 +80,72 @@ std::string CSearchIndex::IndexTable(const std::string& lawTable, const std::str
     return lawTable + (column == "topic" ? "_title" : "_body");
 }
 
+std::string CSearchIndex::ChangesTable(const std::string& lawTable) {
+    return lawTable + "_changes";
+}
+
+namespace {
+
+// The triggers that log the laws written into the changes table, and those of the index
+// made by earlier versions, which called the tokenizer in every write.
+std::vector<std::string> LogTriggers(const std::string& t) {
+    return {t + "_log_bi", t + "_log_ai", t + "_log_au", t + "_log_ad"};
+}
+std::vector<std::string> OldTriggers(const std::string& t) {
+    const std::string body = CSearchIndex::IndexTable(t, "body");
+    const std::string title = CSearchIndex::IndexTable(t, "topic");
+    return {t + "_index_ai", t + "_index_ad", body + "_au",
+            body + "_au2",   title + "_au",   title + "_au2"};
+}
+
+std::string NameList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names)
+        list += (list.empty() ? "" : ",") + Quoted(name);
+    return list;
+}
+
+} // namespace
+
+std::string CSearchIndex::LogDdl(const std::string& t) {
+    const std::string c = ChangesTable(t);
+    const std::vector<std::string> trigger = LogTriggers(t);
+    // A law's entry unless it has one; no conflict can arise, so the conflict clause of the
+    // statement that fired the trigger (which overrides the trigger's own) changes nothing.
+    auto log = [&](const std::string& lawid, const std::string& values) {
+        return "INSERT INTO " + c + " SELECT " + values + " WHERE NOT EXISTS (SELECT 1 FROM " + c +
+               " WHERE lawid=" + lawid + ");";
+    };
+    // Plain SQL that any program runs: the first change of a law since the index last took
+    // the log in keeps the law's values as the index holds them (old=1), or tells that the
+    // index holds none for it (old=0). A replaced row is logged before it goes.
+    return "CREATE TABLE IF NOT EXISTS " + c +
+           " (lawid INTEGER PRIMARY KEY, old INTEGER NOT NULL, topic, body);\n"
+           "CREATE TRIGGER IF NOT EXISTS " +
+           trigger[0] + " BEFORE INSERT ON " + t + " BEGIN INSERT INTO " + c +
+           " SELECT lawid,1,topic,body FROM " + t + " WHERE lawid=new.lawid AND NOT EXISTS " +
+           "(SELECT 1 FROM " + c + " WHERE lawid=new.lawid); END;\n" +
+           "CREATE TRIGGER IF NOT EXISTS " + trigger[1] + " AFTER INSERT ON " + t + " BEGIN " +
+           log("new.lawid", "new.lawid,0,NULL,NULL") + " END;\n" + "CREATE TRIGGER IF NOT EXISTS " +
+           trigger[2] + " AFTER UPDATE OF lawid,topic,body ON " + t + " BEGIN " +
+           log("old.lawid", "old.lawid,1,old.topic,old.body") +
+           log("new.lawid", "new.lawid,0,NULL,NULL") + " END;\n" + "CREATE TRIGGER IF NOT EXISTS " +
+           trigger[3] + " AFTER DELETE ON " + t + " BEGIN " +
+           log("old.lawid", "old.lawid,1,old.topic,old.body") + " END;\n";
+}
+
 std::string CSearchIndex::Ddl(const std::string& t, std::int64_t upto) {
     const std::string body = IndexTable(t, "body");
     const std::string title = IndexTable(t, "topic");
-    const std::string mark = "(SELECT upto FROM search_index WHERE tbl=" + Quoted(t) + ")";
     auto fts = [&](const std::string& name, const char* column) {
         return "CREATE VIRTUAL TABLE " + name + " USING fts5(" + column + ", content=" + Quoted(t) +
-               ", content_rowid='lawid', tokenize='" + CBigramTokenizer::kName + " " +
-               CBigramTokenizer::kStopAtNul + "', detail=none, columnsize=0);\n";
-    };
-    // Keeps one index table in step with a column of the law table.
-    auto onUpdate = [&](const std::string& name, const char* column) {
-        const std::string c = column;
-        return "CREATE TRIGGER " + name + "_au AFTER UPDATE OF lawid," + c + " ON " + t +
-               " WHEN old.lawid<=" + mark + " BEGIN INSERT INTO " + name + "(" + name + ",rowid," +
-               c + ") VALUES('delete',old.lawid,old." + c + "); INSERT INTO " + name + "(rowid," +
-               c + ") SELECT new.lawid,new." + c + " WHERE new.lawid<=" + mark + "; END;\n" +
-               "CREATE TRIGGER " + name + "_au2 AFTER UPDATE OF lawid," + c + " ON " + t +
-               " WHEN old.lawid>" + mark + " AND new.lawid<=" + mark + " BEGIN INSERT INTO " +
-               name + "(rowid," + c + ") VALUES(new.lawid,new." + c + "); END;\n";
+               ", content_rowid='lawid', " + Tokenize() + ", columnsize=0);\n";
     };
     std::string ddl = "CREATE TABLE IF NOT EXISTS search_index (tbl TEXT PRIMARY KEY, upto "
                       "INTEGER NOT NULL);\n";
     ddl += "INSERT OR REPLACE INTO search_index VALUES(" + Quoted(t) + "," + std::to_string(upto) +
            ");\n";
-    ddl += fts(body, "body") + fts(title, "topic");
-    ddl += "CREATE TRIGGER " + t + "_index_ai AFTER INSERT ON " + t + " WHEN new.lawid<=" + mark +
-           " BEGIN INSERT INTO " + body + "(rowid,body) VALUES(new.lawid,new.body); INSERT INTO " +
-           title + "(rowid,topic) VALUES(new.lawid,new.topic); END;\n";
-    ddl += "CREATE TRIGGER " + t + "_index_ad AFTER DELETE ON " + t + " WHEN old.lawid<=" + mark +
-           " BEGIN INSERT INTO " + body + "(" + body +
-           ",rowid,body) VALUES('delete',old.lawid,old.body); INSERT INTO " + title + "(" + title +
-           ",rowid,topic) VALUES('delete',old.lawid,old.topic); END;\n";
-    ddl += onUpdate(body, "body") + onUpdate(title, "topic");
+    ddl += fts(body, "body") + fts(title, "topic") + LogDdl(t);
     // Titles in byte order, with the other columns of the law list: the search box finds the
     // title typed and the titles beginning with it without reading every law, and lists
     // them without reading the laws' rows.
@@ -122,17 +172,91 @@ std::string CSearchIndex::TitleOrderIndex(const std::string& lawTable) {
 }
 
 bool CSearchIndex::IsOutdated(sqlite3* db, const std::string& lawTable) {
-    return BuiltUpTo(db, lawTable) >= 0 &&
-           (!StopsAtNul(db, lawTable, "body") || !StopsAtNul(db, lawTable, "topic") ||
-            !HasListByIdIndex(db, lawTable));
+    std::vector<std::string> names = OldTriggers(lawTable);
+    for (std::string& name : LogTriggers(lawTable))
+        names.push_back(std::move(name));
+    names.push_back(IndexTable(lawTable, "body"));
+    names.push_back(IndexTable(lawTable, "topic"));
+    names.push_back(ChangesTable(lawTable));
+    const bool any =
+        QueryInt(db, "SELECT count(*) FROM sqlite_master WHERE name IN (" + NameList(names) + ")",
+                 0) > 0 ||
+        QueryInt(db, "SELECT count(*) FROM search_index WHERE tbl=" + Quoted(lawTable), 0) > 0;
+    return any && BuiltUpTo(db, lawTable) < 0;
 }
 
 std::int64_t CSearchIndex::BuiltUpTo(sqlite3* db, const std::string& lawTable) {
+    // The index counts only with all of its parts: both tables as declared now, the log and
+    // every trigger that keeps it, and no trigger of an earlier version.
+    const std::string declared = Quoted(Tokenize());
+    const std::vector<std::string> triggers = LogTriggers(lawTable);
+    const std::string parts =
+        "(SELECT count(*) FROM sqlite_master WHERE (type='table' AND name IN (" +
+        NameList({IndexTable(lawTable, "body"), IndexTable(lawTable, "topic")}) +
+        ") AND instr(sql," + declared +
+        ")>0) OR (type='table' AND name=" + Quoted(ChangesTable(lawTable)) +
+        ") OR (type='trigger' AND tbl_name=" + Quoted(lawTable) + " AND name IN (" +
+        NameList(triggers) + ")) OR (type='index' AND name=" + Quoted(ListByIdIndex(lawTable)) +
+        "))";
+    const std::string old =
+        "(SELECT count(*) FROM sqlite_master WHERE type='trigger' AND name IN (" +
+        NameList(OldTriggers(lawTable)) + "))";
     return QueryInt(db,
-                    "SELECT upto FROM search_index WHERE tbl=" + Quoted(lawTable) +
-                        " AND EXISTS (SELECT 1 FROM sqlite_master WHERE name=" +
-                        Quoted(IndexTable(lawTable, "body")) + ")",
+                    "SELECT upto FROM search_index WHERE tbl=" + Quoted(lawTable) + " AND " +
+                        parts + "=" + std::to_string(triggers.size() + 4) + " AND " + old + "=0",
                     -1);
+}
+
+std::int64_t CSearchIndex::Mark(sqlite3* db, const std::string& lawTable) {
+    return QueryInt(db, "SELECT upto FROM search_index WHERE tbl=" + Quoted(lawTable), -1);
+}
+
+bool CSearchIndex::DropOldTriggers(sqlite3* db, const std::string& lawTable, std::string& error) {
+    std::vector<std::string> old = OldTriggers(lawTable);
+    // Triggers of a log whose table is gone would fail every write as well.
+    if (QueryInt(db,
+                 "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=" +
+                     Quoted(ChangesTable(lawTable)),
+                 1) == 0)
+        for (std::string& trigger : LogTriggers(lawTable))
+            old.push_back(std::move(trigger));
+    if (QueryInt(db,
+                 "SELECT count(*) FROM sqlite_master WHERE type='trigger' AND name IN (" +
+                     NameList(old) + ")",
+                 0) == 0)
+        return true;
+    std::string sql;
+    for (const std::string& trigger : old)
+        sql += "DROP TRIGGER IF EXISTS " + trigger + ";";
+    return Exec(db, sql, error);
+}
+
+bool CSearchIndex::Fold(sqlite3* db, const std::string& t, std::string& error) {
+    const std::string c = ChangesTable(t);
+    if (QueryInt(db, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=" + Quoted(c),
+                 0) == 0 ||
+        QueryInt(db, "SELECT count(*) FROM (SELECT 1 FROM " + c + " LIMIT 1)", 0) == 0)
+        return true;
+    const std::int64_t mark = Mark(db, t);
+    if (mark >= 0) {
+        const std::string body = IndexTable(t, "body");
+        const std::string title = IndexTable(t, "topic");
+        const std::string upto = std::to_string(mark);
+        // Out with what the index holds of each law logged, in with what the law holds now.
+        if (!Exec(db,
+                  "INSERT INTO " + body + "(" + body +
+                      ",rowid,body) SELECT 'delete',lawid,body FROM " + c +
+                      " WHERE old=1 AND lawid<=" + upto + ";\nINSERT INTO " + title + "(" + title +
+                      ",rowid,topic) SELECT 'delete',lawid,topic FROM " + c +
+                      " WHERE old=1 AND lawid<=" + upto + ";\nINSERT INTO " + body +
+                      "(rowid,body) SELECT law.lawid,law.body FROM " + c + " c JOIN " + t +
+                      " law ON law.lawid=c.lawid WHERE c.lawid<=" + upto + ";\nINSERT INTO " +
+                      title + "(rowid,topic) SELECT law.lawid,law.topic FROM " + c + " c JOIN " +
+                      t + " law ON law.lawid=c.lawid WHERE c.lawid<=" + upto,
+                  error))
+            return false;
+    }
+    return Exec(db, "DELETE FROM " + c, error);
 }
 
 int CSearchIndex::Create(sqlite3* db, const std::string& lawTable, std::string& error) {
@@ -154,24 +278,69 @@ int CSearchIndex::Create(sqlite3* db, const std::string& lawTable, std::string& 
     return Exec(db, "COMMIT", error) ? 1 : (Exec(db, "ROLLBACK", error), 0);
 }
 
+namespace {
+
+// The tokenizer named in an index table's declaration ("tokenize='name args'").
+std::string DeclaredTokenizer(sqlite3* db, const std::string& table) {
+    sqlite3_stmt* stmt = nullptr;
+    std::string sql;
+    if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE name=?1", -1, &stmt, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0))
+            sql = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    }
+    sqlite3_finalize(stmt);
+    size_t at = sql.find("tokenize");
+    if (at == std::string::npos)
+        return {};
+    at += 8;
+    while (at < sql.size() &&
+           (sql[at] == ' ' || sql[at] == '=' || sql[at] == '\'' || sql[at] == '"'))
+        ++at;
+    std::string name;
+    while (at < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[at])) || sql[at] == '_'))
+        name += sql[at++];
+    return name;
+}
+
+} // namespace
+
 int CSearchIndex::Drop(sqlite3* db, const std::string& t, std::string& error) {
     const std::string body = IndexTable(t, "body");
     const std::string title = IndexTable(t, "topic");
-    std::string sql = "BEGIN IMMEDIATE;";
-    for (const std::string& trigger : {t + "_index_ai", t + "_index_ad", body + "_au",
-                                       body + "_au2", title + "_au", title + "_au2"})
-        sql += "DROP TRIGGER IF EXISTS " + trigger + ";";
+    auto fail = [&] {
+        std::string ignored;
+        Exec(db, "ROLLBACK", ignored);
+        return 0;
+    };
+    if (!Exec(db, "BEGIN IMMEDIATE", error))
+        return 0;
+    std::string sql;
+    for (const std::vector<std::string>& triggers : {OldTriggers(t), LogTriggers(t)})
+        for (const std::string& trigger : triggers)
+            sql += "DROP TRIGGER IF EXISTS " + trigger + ";";
     sql += "DROP INDEX IF EXISTS " + TitleOrderIndex(t) + ";";
     sql += "DROP INDEX IF EXISTS " + ListByIdIndex(t) + ";";
-    sql += "DROP TABLE IF EXISTS " + body + "; DROP TABLE IF EXISTS " + title +
+    sql += "DROP TABLE IF EXISTS " + ChangesTable(t) +
            "; CREATE TABLE IF NOT EXISTS search_index (tbl TEXT PRIMARY KEY, upto INTEGER NOT "
            "NULL); DELETE FROM search_index WHERE tbl=" +
-           Quoted(t) + "; COMMIT;";
-    if (Exec(db, sql, error))
-        return 1;
-    std::string ignored;
-    Exec(db, "ROLLBACK", ignored);
-    return 0;
+           Quoted(t) + ";";
+    if (!Exec(db, sql, error))
+        return fail();
+    for (const std::string& table : {body, title}) {
+        if (Exec(db, "DROP TABLE IF EXISTS " + table, error))
+            continue;
+        // A table declared with a tokenizer this program does not know cannot even be
+        // dropped without one of that name.
+        const std::string name = DeclaredTokenizer(db, table);
+        if (name.empty() || !CBigramTokenizer::RegisterAs(db, name) ||
+            !Exec(db, "DROP TABLE IF EXISTS " + table, error))
+            return fail();
+        // The program's own tokenizer again, where that was the name.
+        CBigramTokenizer::Register(db);
+    }
+    return Exec(db, "COMMIT", error) ? 1 : fail();
 }
 
 int CSearchIndex::BuildStep(sqlite3* db, const std::string& t, int laws, long long& done,
@@ -188,6 +357,8 @@ int CSearchIndex::BuildStep(sqlite3* db, const std::string& t, int laws, long lo
         error = "no search index in " + t;
         return fail();
     }
+    if (!Fold(db, t, error))
+        return fail();
     total = QueryInt(db, "SELECT count(*) FROM " + t, 0);
     if (upto == kComplete) {
         done = total;
@@ -244,6 +415,8 @@ bool Configure(sqlite3* db, const std::string& t, const char* option, int value,
 std::int64_t CSearchIndex::BeginBulk(sqlite3* db, const std::string& t, std::string& error) {
     if (BuiltUpTo(db, t) != kComplete)
         return -1;
+    if (!Fold(db, t, error))
+        return -2;
     bool ok = true;
     const std::int64_t highest = QueryInt(db, "SELECT max(lawid) FROM " + t, 0, &ok);
     if (!ok) {
@@ -268,6 +441,9 @@ bool CSearchIndex::EndBulk(sqlite3* db, const std::string& t, std::int64_t from,
     const std::string body = IndexTable(t, "body");
     const std::string title = IndexTable(t, "topic");
     const std::string range = " FROM " + t + " WHERE lawid>" + std::to_string(from);
+    // The laws up to the mark rewritten meanwhile first, then the new ones.
+    if (!Fold(db, t, error))
+        return false;
     if (!Exec(db,
               "INSERT INTO " + body + "(rowid,body) SELECT lawid,body" + range + ";\nINSERT INTO " +
                   title + "(rowid,topic) SELECT lawid,topic" + range +
@@ -290,29 +466,32 @@ bool CSearchIndex::EndBulk(sqlite3* db, const std::string& t, std::int64_t from,
 }
 
 std::string CSearchIndex::MatchQuery(const std::vector<std::string>& words) {
-    std::vector<std::string> pairs;
+    std::vector<std::string> phrases;
     for (const std::string& word : words)
-        for (std::string& pair : CBigramTokenizer::PatternBigrams(word))
-            if (std::find(pairs.begin(), pairs.end(), pair) == pairs.end())
-                pairs.push_back(std::move(pair));
+        for (const std::vector<std::string>& run : CBigramTokenizer::PatternPhrases(word)) {
+            // A pair holds letters, digits and characters beyond ASCII only: nothing to
+            // escape. The pairs of a run stand one after the other ("ab" + "bc").
+            std::string phrase;
+            for (const std::string& pair : run)
+                phrase += (phrase.empty() ? "\"" : " + \"") + pair + "\"";
+            if (std::find(phrases.begin(), phrases.end(), phrase) == phrases.end())
+                phrases.push_back(std::move(phrase));
+        }
     std::string query;
-    for (const std::string& pair : pairs) {
-        // A pair holds letters, digits and characters beyond ASCII only: nothing to escape.
-        if (!query.empty())
-            query += " AND ";
-        query += "\"" + pair + "\"";
-    }
+    for (const std::string& phrase : phrases)
+        query += (query.empty() ? "" : " AND ") + phrase;
     return query;
 }
 
 bool CSearchIndex::StopsAtNul(sqlite3* db, const std::string& lawTable, const std::string& column) {
-    const std::string declared = std::string("tokenize='") + CBigramTokenizer::kName + " " +
-                                 CBigramTokenizer::kStopAtNul + "'";
-    return QueryInt(db,
-                    "SELECT count(*) FROM sqlite_master WHERE type='table' AND name=" +
-                        Quoted(IndexTable(lawTable, column)) + " AND instr(sql," +
-                        Quoted(declared) + ")>0",
-                    0) == 1;
+    return Declares(db, lawTable, column,
+                    std::string("tokenize='") + CBigramTokenizer::kName + " " +
+                        CBigramTokenizer::kStopAtNul);
+}
+
+bool CSearchIndex::HasPositions(sqlite3* db, const std::string& lawTable,
+                                const std::string& column) {
+    return Declares(db, lawTable, column, Tokenize());
 }
 
 bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const std::string& column,
@@ -351,13 +530,35 @@ bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const st
         lawids.clear();
         return false;
     }
+    // The laws written since the index last took in its log: the index may hold their old
+    // pairs, so each of them is a candidate, and their texts decide.
+    std::vector<int> logged;
+    if (sqlite3_prepare_v2(db,
+                           ("SELECT lawid FROM " + ChangesTable(lawTable) +
+                            " WHERE lawid > ?1 AND lawid <= ?2 ORDER BY lawid")
+                               .c_str(),
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return lawids.clear(), false;
+    sqlite3_bind_int64(stmt, 1, above);
+    sqlite3_bind_int64(stmt, 2, std::min(through, mark));
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        logged.push_back(static_cast<int>(sqlite3_column_int64(stmt, 0)));
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        return lawids.clear(), false;
+    if (!logged.empty()) {
+        std::vector<int> merged;
+        std::set_union(lawids.begin(), lawids.end(), logged.begin(), logged.end(),
+                       std::back_inserter(merged));
+        lawids.swap(merged);
+    }
     upto = mark;
     if (exact)
-        *exact = !words.empty() &&
-                 std::all_of(
-                     words.begin(), words.end(),
-                     [](const std::string& word) { return CBigramTokenizer::IsOnePair(word); }) &&
-                 StopsAtNul(db, lawTable, column);
+        *exact =
+            logged.empty() && !words.empty() &&
+            std::all_of(words.begin(), words.end(),
+                        [](const std::string& word) { return CBigramTokenizer::IsOneRun(word); }) &&
+            HasPositions(db, lawTable, column);
     return true;
 }
 
@@ -386,6 +587,13 @@ std::int64_t CSearchIndex::CountCandidates(sqlite3* db, const std::string& lawTa
     if (sqlite3_step(stmt) == SQLITE_ROW)
         count = sqlite3_column_int64(stmt, 0);
     sqlite3_finalize(stmt);
+    // Laws written since the index took in its log are candidates too (a law may count
+    // twice: the count tells many from few).
+    if (count >= 0 && count < limit)
+        count += QueryInt(db,
+                          "SELECT count(*) FROM (SELECT 1 FROM " + ChangesTable(lawTable) +
+                              " LIMIT " + std::to_string(limit - count) + ")",
+                          0);
     // Laws above the mark are not in the index yet: each of them is a candidate.
     if (count >= 0 && count < limit && mark != kComplete) {
         const std::int64_t above =
@@ -408,6 +616,7 @@ bool CSearchIndex::MatchesTable(sqlite3* db, const std::string& t, std::string& 
         const bool upToNul = StopsAtNul(db, t, column);
         using Pairs = std::map<std::int64_t, std::set<std::string>>;
         Pairs expected, actual;
+        std::set<std::int64_t> logged;
         sqlite3_stmt* stmt = nullptr;
         const std::string rows = "SELECT lawid," + std::string(column) + " FROM " + t +
                                  " WHERE lawid<=" + std::to_string(upto);
@@ -428,6 +637,14 @@ bool CSearchIndex::MatchesTable(sqlite3* db, const std::string& t, std::string& 
         sqlite3_finalize(stmt);
         for (auto it = expected.begin(); it != expected.end();)
             it = it->second.empty() ? expected.erase(it) : std::next(it);
+        // The laws waiting in the log are taken in before the index is next written.
+        if (sqlite3_prepare_v2(db, ("SELECT lawid FROM " + ChangesTable(t)).c_str(), -1, &stmt,
+                               nullptr) == SQLITE_OK)
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                logged.insert(sqlite3_column_int64(stmt, 0));
+        sqlite3_finalize(stmt);
+        for (std::int64_t law : logged)
+            expected.erase(law);
         std::string error;
         const std::string vocab = "temp.search_index_vocab";
         Exec(db, "DROP TABLE IF EXISTS " + vocab, error);
@@ -444,10 +661,14 @@ bool CSearchIndex::MatchesTable(sqlite3* db, const std::string& t, std::string& 
             Exec(db, "DROP TABLE " + vocab, error);
             return false;
         }
-        while (sqlite3_step(stmt) == SQLITE_ROW)
-            actual[sqlite3_column_int64(stmt, 1)].emplace(
-                reinterpret_cast<const char*>(sqlite3_column_blob(stmt, 0)),
-                static_cast<size_t>(sqlite3_column_bytes(stmt, 0)));
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            if (logged.count(sqlite3_column_int64(stmt, 1)))
+                continue;
+            std::string term(reinterpret_cast<const char*>(sqlite3_column_blob(stmt, 0)),
+                             static_cast<size_t>(sqlite3_column_bytes(stmt, 0)));
+            if (term != CBigramTokenizer::kGap)
+                actual[sqlite3_column_int64(stmt, 1)].emplace(std::move(term));
+        }
         sqlite3_finalize(stmt);
         Exec(db, "DROP TABLE " + vocab, error);
         if (expected != actual) {

@@ -206,8 +206,14 @@ std::string CQuickSearch::Statement(const Request& r) {
                 CSearchIndex::IndexTable(r.lawTable, r.body ? "body" : "topic");
             std::string in = "law.lawid in (select rowid from " + table + " where " + table +
                              " match " + Quote(match) + ")";
-            if (r.indexedUpTo != CSearchIndex::kComplete)
-                in = "(" + in + " or law.lawid>" + std::to_string(r.indexedUpTo) + ")";
+            // The laws written since the index took in its log, and those above its mark,
+            // are candidates too.
+            in = "(" + in + " or law.lawid in (select lawid from " +
+                 CSearchIndex::ChangesTable(r.lawTable) + ")" +
+                 (r.indexedUpTo != CSearchIndex::kComplete
+                      ? " or law.lawid>" + std::to_string(r.indexedUpTo)
+                      : std::string()) +
+                 ")";
             where = in + " and " + where;
         }
     }

@@ -1,6 +1,7 @@
 #include "update/UpdateRun.h"
 
 #include "data/Schema.h"
+#include "data/SearchIndex.h"
 #include "ground/EditionConfig.h"
 #include "ground/GbkCodec.h"
 #include "ground/MessageService.h"
@@ -172,6 +173,15 @@ void CUpdateRun::Worker(Stage stage) {
             !CSchema::CheckCollection(updater->Connection(), missing)) {
             goOn = false;
             error = CSchema::NoCollectionText(missing) + "无法更新。";
+        }
+        // Triggers of a full-text index made by an earlier version call its tokenizer in
+        // every write of a law, and fail every one of them once that index is damaged: the
+        // index is derived data, made again by the program, and never stops an update.
+        if (goOn && stage == Stage::Law) {
+            std::string ignored;
+            for (const char* table : {"dornlaws", "en_dornlaws"})
+                CSearchIndex::DropOldTriggers(updater->Connection().GetConnectionHandle(), table,
+                                              ignored);
         }
         if (goOn && stage == Stage::Tree && !m_pHost->ConfirmUpdate()) {
             m_bUpdateFailed = 1;

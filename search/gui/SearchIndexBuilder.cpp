@@ -59,16 +59,21 @@ void CSearchIndexBuilder::Run() {
             if (m_bStop.load())
                 break;
             std::string error;
-            // An index made by an earlier version is made again: only then can it decide a
-            // search without reading the texts. A file that cannot be written keeps it.
+            // An index that cannot be used (made by an earlier version, damaged, declared
+            // with a foreign tokenizer, its log or triggers gone) is made again; searches go
+            // without it meanwhile. A file that cannot be written keeps it.
             if (CSearchIndex::IsOutdated(handle, table) &&
                 !CSearchIndex::Drop(handle, table, error))
                 break;
-            if (CSearchIndex::BuiltUpTo(handle, table) == CSearchIndex::kComplete)
-                continue;
-            if (!CSearchIndex::Create(handle, table, error))
+            if (CSearchIndex::BuiltUpTo(handle, table) < 0 &&
+                !CSearchIndex::Create(handle, table, error))
                 break;
             long long done = 0, total = 0;
+            // A complete index takes in the log of the laws written since (by any program).
+            if (CSearchIndex::BuiltUpTo(handle, table) == CSearchIndex::kComplete) {
+                CSearchIndex::BuildStep(handle, table, kLawsPerStep, done, total, error);
+                continue;
+            }
             int rc = 0;
             while (!m_bStop.load() && (rc = CSearchIndex::BuildStep(handle, table, kLawsPerStep,
                                                                     done, total, error)) == 1)

@@ -140,6 +140,16 @@ TEST_F(QuickSearchTest, ManyCandidatesOrNoneTheIndexCanCountMakeATitleSearchStre
     EXPECT_FALSE(streams("刑法", true));
     EXPECT_FALSE(streams("　"));
     const std::vector<std::string> words{"刑法"};
+    // The laws written are candidates until the index takes them in.
+    EXPECT_EQ(CSearchIndex::CountCandidates(handle, "dornlaws", "topic", words, 100),
+              db.LawIds("select lawid from dornlaws").size());
+    auto fold = [&] {
+        std::string error;
+        db.Exec("begin immediate");
+        EXPECT_TRUE(CSearchIndex::Fold(handle, "dornlaws", error)) << error;
+        db.Exec("commit");
+    };
+    fold();
     EXPECT_EQ(CSearchIndex::CountCandidates(handle, "dornlaws", "topic", words, 100), 6);
     EXPECT_EQ(CSearchIndex::CountCandidates(handle, "dornlaws", "topic", words, 3), 3);
     // More titles with the words than ranking whole is quick for.
@@ -147,6 +157,7 @@ TEST_F(QuickSearchTest, ManyCandidatesOrNoneTheIndexCanCountMakeATitleSearchStre
     for (int i = 0; i < CQuickSearch::kRankWholeUpTo; ++i)
         db.AddLaw(100 + i, "刑法解释" + std::to_string(i), "2001-01-01", {}, {}, "");
     db.Exec("commit");
+    fold();
     EXPECT_TRUE(streams("刑法"));
     EXPECT_FALSE(streams("修正案"));
 }

@@ -1,5 +1,6 @@
 // Whole update runs over loopback: against the publisher, and against a scripted server
 // for the replies a publisher never sends.
+#include "data/SearchIndex.h"
 #include "ground/EditionConfig.h"
 #include "tests/update/UpdateTestSupport.h"
 
@@ -8,6 +9,7 @@
 #include <httplib.h>
 #include <map>
 #include <set>
+#include <sqlite3.h>
 #include <thread>
 
 namespace {
@@ -396,4 +398,57 @@ TEST_F(EndToEnd, AStopEndsTheStageWithinARecordAndKeepsWhatWasMerged) {
     EXPECT_EQ(m_fixture.m_bStopRequested.load(), 0);
     EXPECT_EQ(again.Finished(), 1);
     ExpectMirror();
+}
+
+// The full-text index is derived data: however it is damaged (its tables dropped under the
+// triggers of an earlier version that call the tokenizer, or its log dropped under its
+// triggers), the update merges every record and succeeds.
+TEST_F(EndToEnd, ADamagedSearchIndexNeverStopsAnUpdate) {
+    CSearchIndex::RegisterEverywhere();
+    const char* damages[] = {
+        "drop trigger dornlaws_log_bi; drop trigger dornlaws_log_ai; drop trigger "
+        "dornlaws_log_au; drop trigger dornlaws_log_ad; drop table dornlaws_body; drop table "
+        "dornlaws_title; create trigger dornlaws_index_ai after insert on dornlaws begin insert "
+        "into dornlaws_body(rowid,body) values(new.lawid,new.body); end; create trigger "
+        "dornlaws_body_au after update of lawid,body on dornlaws begin insert into "
+        "dornlaws_body(dornlaws_body,rowid,body) values('delete',old.lawid,old.body); end;",
+        "drop table dornlaws_changes;",
+    };
+    int round = 0;
+    for (const char* damage : damages) {
+        SCOPED_TRACE(damage);
+        CPublisherThread publisher(Pub());
+        CTestHost host;
+        m_fixture.RunTo(publisher.Url(), host);
+        ASSERT_EQ(host.Finished(), 1);
+        {
+            // The index whole again, as the window makes it.
+            sqlite3* db = nullptr;
+            ASSERT_EQ(sqlite3_open(Client().c_str(), &db), SQLITE_OK);
+            std::string error;
+            long long done = 0, total = 0;
+            if (CSearchIndex::IsOutdated(db, "dornlaws")) {
+                EXPECT_TRUE(CSearchIndex::Drop(db, "dornlaws", error)) << error;
+            }
+            if (CSearchIndex::BuiltUpTo(db, "dornlaws") < 0) {
+                EXPECT_TRUE(CSearchIndex::Create(db, "dornlaws", error)) << error;
+            }
+            while (CSearchIndex::BuildStep(db, "dornlaws", 100, done, total, error) == 1) {
+            }
+            sqlite3_close(db);
+        }
+        EXPECT_EQ(IndexDifference(Client()), "");
+        Exec(Client(), damage);
+        ++round;
+        Exec(Pub(), "update dornlaws set topic='修订后的条例" + std::to_string(round) +
+                        "',updatetime='2005-01-0" + std::to_string(round) +
+                        " 00:00:00' where lawid=2;");
+        CTestHost second;
+        m_fixture.RunTo(publisher.Url(), second);
+        EXPECT_EQ(second.Finished(), 1);
+        EXPECT_EQ(Query(Client(), "select topic from dornlaws where oldid='2'"),
+                  (Rows{{"修订后的条例" + std::to_string(round)}}));
+        for (const char* prefix : {"", "en_"})
+            EXPECT_EQ(Listing(Client(), prefix), Listing(Pub(), prefix));
+    }
 }

@@ -72,6 +72,10 @@ bool CCollectionWriter::BeginEdition(const std::string& prefix, std::string& err
         ++m_childCount[sqlite3_column_int(existing, 1)];
     }
     sqlite3_finalize(existing);
+    // Triggers of an index made by an earlier version would call the tokenizer for every
+    // law written (and fail with a damaged index): the index is made again anyway.
+    if (!CSearchIndex::DropOldTriggers(m_pDb, prefix + "dornlaws", error))
+        return false;
     m_nBulkFrom = CSearchIndex::BeginBulk(m_pDb, prefix + "dornlaws", error);
     if (m_nBulkFrom < -1)
         return false;
