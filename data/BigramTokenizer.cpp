@@ -191,17 +191,23 @@ int TokenizeText(Fts5Tokenizer* tokenizer, void* ctx, int flags, const char* tex
     return rc;
 }
 
-} // namespace
-
-int CBigramTokenizer::RegisterAs(sqlite3* db, const std::string& name) {
+// The connection's FTS5 interface (version 2 or later), or null.
+fts5_api* Fts5Api(sqlite3* db) {
     fts5_api* api = nullptr;
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &stmt, nullptr) != SQLITE_OK)
-        return 0;
+        return nullptr;
     sqlite3_bind_pointer(stmt, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
     sqlite3_step(stmt);
     sqlite3_finalize(stmt);
-    if (!api || api->iVersion < 2)
+    return api && api->iVersion >= 2 ? api : nullptr;
+}
+
+} // namespace
+
+int CBigramTokenizer::RegisterAs(sqlite3* db, const std::string& name) {
+    fts5_api* api = Fts5Api(db);
+    if (!api)
         return 0;
     // Whatever its arguments: the table is only to be dropped.
     static fts5_tokenizer any = {[](void*, const char**, int, Fts5Tokenizer** out) {
@@ -214,14 +220,8 @@ int CBigramTokenizer::RegisterAs(sqlite3* db, const std::string& name) {
 }
 
 int CBigramTokenizer::Register(sqlite3* db) {
-    fts5_api* api = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, "SELECT fts5(?1)", -1, &stmt, nullptr) != SQLITE_OK)
-        return 0;
-    sqlite3_bind_pointer(stmt, 1, static_cast<void*>(&api), "fts5_api_ptr", nullptr);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
-    if (!api || api->iVersion < 2)
+    fts5_api* api = Fts5Api(db);
+    if (!api)
         return 0;
     static fts5_tokenizer tokenizer = {&Create, &Delete, &TokenizeText};
     return api->xCreateTokenizer(api, kName, nullptr, &tokenizer, nullptr) == SQLITE_OK ? 1 : 0;
