@@ -300,6 +300,19 @@ Rows Snapshot(const std::string& db) {
     return all;
 }
 
+void RelayEdited(CScriptedServer& server, CPublisher& source,
+                 std::function<void(const std::string& path, std::string& reply)> edit) {
+    for (const char* page : {kTreePage, kEnTreePage, kLawPage, kEnLawPage, kLinkPage, kEnLinkPage})
+        server.SetHandler(page, [&source, edit](const httplib::Request& request,
+                                                httplib::Response& response) {
+            const bool law = request.path.find("law.asp") != std::string::npos;
+            std::string reply = source.Reply(request.path, request.get_param_value("updatetime"),
+                                             request.get_param_value(law ? "lawid" : "id"));
+            edit(request.path, reply);
+            response.set_content(reply, "text/plain; charset=GBK");
+        });
+}
+
 void RelaySlowly(CScriptedServer& server, CPublisher& source, std::chrono::milliseconds pause) {
     for (const char* page : {kTreePage, kEnTreePage, kLawPage, kEnLawPage, kLinkPage, kEnLinkPage})
         server.SetHandler(

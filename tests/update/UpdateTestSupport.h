@@ -139,6 +139,10 @@ void FillPublisher(const std::string& db);
 Rows Snapshot(const std::string& db);
 // Makes `server` relay the publisher's replies in 64-byte pieces with a pause before each.
 void RelaySlowly(CScriptedServer& server, CPublisher& source, std::chrono::milliseconds pause);
+// Makes `server` relay the publisher's replies as GBK text, each first given to `edit` with
+// the page's path.
+void RelayEdited(CScriptedServer& server, CPublisher& source,
+                 std::function<void(const std::string& path, std::string& reply)> edit);
 
 // Wire text of a UTF-8 text (GB18030).
 std::string Gbk(const std::string& utf8);

@@ -123,20 +123,14 @@ TEST_F(UpdateWindowTest, ARunThatReplacedBytesEndsNamingTheRecordInStatusBarAndB
     options.m_strDatabase = m_dir.File("publisher.db");
     CPublisher source(options);
     CScriptedServer server;
-    for (const char* page : {kTreePage, kEnTreePage, kLawPage, kEnLawPage, kLinkPage, kEnLinkPage})
-        server.SetHandler(page, [&source](const httplib::Request& request,
-                                          httplib::Response& response) {
-            const bool law = request.path.find("law.asp") != std::string::npos;
-            std::string reply = source.Reply(request.path, request.get_param_value("updatetime"),
-                                             request.get_param_value(law ? "lawid" : "id"));
-            // A GBK lead byte without its second byte at the end of the first category name.
-            if (request.path == kTreePage) {
-                const size_t name = reply.find("<name>\n");
-                if (name != std::string::npos)
-                    reply.insert(reply.find('\n', name + 7), "\x81");
-            }
-            response.set_content(reply, "text/plain; charset=GBK");
-        });
+    // A GBK lead byte without its second byte at the end of the first category name.
+    RelayEdited(server, source, [](const std::string& path, std::string& reply) {
+        if (path != kTreePage)
+            return;
+        const size_t name = reply.find("<name>\n");
+        if (name != std::string::npos)
+            reply.insert(reply.find('\n', name + 7), "\x81");
+    });
     CMainFrame* frame = Start(server.Url());
     ASSERT_TRUE(frame->ExecuteCommand(ID_SMART_UPDATE));
     Answer(QStringLiteral("确定"));
