@@ -1,5 +1,6 @@
 #include "data/Schema.h"
 
+#include "data/CitationTable.h"
 #include "data/DbConnection.h"
 #include "data/SearchIndex.h"
 #include "ground/AppConstants.h"
@@ -69,10 +70,12 @@ bool CSchema::CreateDatabase(const std::string& path, bool overwrite, std::strin
     }
     // Pages of 64 KB hold a law text of average length within its row's page, so the
     // body search reads it without following a chain of overflow pages.
-    const std::string ddl = "PRAGMA page_size=65536;\nPRAGMA journal_mode=WAL;\nBEGIN;\n" +
-                            EditionDdl("") + EditionDdl("en_") +
-                            CSearchIndex::Ddl("dornlaws", CSearchIndex::kComplete) +
-                            CSearchIndex::Ddl("en_dornlaws", CSearchIndex::kComplete) + "COMMIT;\n";
+    const std::string ddl =
+        "PRAGMA page_size=65536;\nPRAGMA journal_mode=WAL;\nBEGIN;\n" + EditionDdl("") +
+        EditionDdl("en_") + CSearchIndex::Ddl("dornlaws", CSearchIndex::kComplete) +
+        CSearchIndex::Ddl("en_dornlaws", CSearchIndex::kComplete) +
+        CCitationTable::Ddl("dornlaws", CCitationTable::kComplete) +
+        CCitationTable::Ddl("en_dornlaws", CCitationTable::kComplete) + "COMMIT;\n";
     char* err = nullptr;
     const bool ok = sqlite3_exec(db, ddl.c_str(), nullptr, nullptr, &err) == SQLITE_OK;
     if (!ok)

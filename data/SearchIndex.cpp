@@ -1,6 +1,7 @@
 #include "data/SearchIndex.h"
 
 #include "data/BigramTokenizer.h"
+#include "data/CitationTable.h"
 
 #include <algorithm>
 #include <cctype>
@@ -256,6 +257,12 @@ bool CSearchIndex::Fold(sqlite3* db, const std::string& t, std::string& error) {
                   error))
             return false;
     }
+    // The citations of the laws logged follow their texts. They are derived data: rows that
+    // cannot be made again are dropped, to be built anew in the background, and never stop
+    // the write that folds the log.
+    std::string citeError;
+    if (!CCitationTable::Refresh(db, t, "SELECT lawid FROM " + c, citeError))
+        Exec(db, CCitationTable::DropSql(t), citeError);
     return Exec(db, "DELETE FROM " + c, error);
 }
 
@@ -326,6 +333,8 @@ int CSearchIndex::Drop(sqlite3* db, const std::string& t, std::string& error) {
            "; CREATE TABLE IF NOT EXISTS search_index (tbl TEXT PRIMARY KEY, upto INTEGER NOT "
            "NULL); DELETE FROM search_index WHERE tbl=" +
            Quoted(t) + ";";
+    // Without the log the citations would miss the laws written until it is made again.
+    sql += CCitationTable::DropSql(t);
     if (!Exec(db, sql, error))
         return fail();
     for (const std::string& table : {body, title}) {

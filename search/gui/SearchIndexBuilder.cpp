@@ -1,5 +1,6 @@
 #include "search/gui/SearchIndexBuilder.h"
 
+#include "data/CitationTable.h"
 #include "data/CollectionFile.h"
 #include "data/DbConnection.h"
 #include "data/SearchIndex.h"
@@ -84,6 +85,49 @@ void CSearchIndexBuilder::Run() {
             QMetaObject::invokeMethod(
                 this, [this] { emit indexCompleted(); }, Qt::QueuedConnection);
         }
+        BuildCitations(handle);
     }
     m_bRunning = false;
+}
+
+void CSearchIndexBuilder::BuildCitations(sqlite3* handle) {
+    // The citations follow the index's log, so they are built only where the log is kept.
+    for (const char* table : {"dornlaws", "en_dornlaws"}) {
+        if (m_bStop.load() || CSearchIndex::BuiltUpTo(handle, table) < 0)
+            continue;
+        std::string error;
+        if (CCitationTable::IsOutdated(handle, table) &&
+            !CCitationTable::Drop(handle, table, error))
+            continue;
+        if (CCitationTable::BuiltUpTo(handle, table) < 0 &&
+            !CCitationTable::Create(handle, table, error))
+            continue;
+        if (CCitationTable::BuiltUpTo(handle, table) == CCitationTable::kComplete)
+            continue;
+        long long done = 0, total = 0;
+        int rc = 0;
+        while (!m_bStop.load() && (rc = CCitationTable::BuildStep(handle, table, kLawsPerStep, done,
+                                                                  total, error)) == 1)
+            ReportCitations(done, total);
+        if (rc == 0) {
+            ReportCitations(total, total);
+            QMetaObject::invokeMethod(
+                this, [this] { emit citationsCompleted(); }, Qt::QueuedConnection);
+        }
+    }
+}
+
+void CSearchIndexBuilder::ReportCitations(long long done, long long total) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, done, total] {
+            if (!m_pStatusBar)
+                return;
+            if (done < total)
+                m_pStatusBar->showMessage(
+                    tr("正在整理法规间的引用：%1 / %2 部法规").arg(done).arg(total));
+            else
+                m_pStatusBar->showMessage(tr("法规间的引用已整理"), 5000);
+        },
+        Qt::QueuedConnection);
 }

@@ -1,0 +1,481 @@
+#include "data/CitationTable.h"
+
+#include "data/CitationParser.h"
+
+#include <algorithm>
+#include <map>
+#include <sqlite3.h>
+
+namespace {
+
+bool Exec(sqlite3* db, const std::string& sql, std::string& error) {
+    char* err = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK)
+        return true;
+    error = err ? err : sqlite3_errmsg(db);
+    sqlite3_free(err);
+    return false;
+}
+
+std::int64_t QueryInt(sqlite3* db, const std::string& sql, std::int64_t fallback) {
+    sqlite3_stmt* stmt = nullptr;
+    std::int64_t value = fallback;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL)
+        value = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return value;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    return out + "'";
+}
+
+std::string Column(sqlite3_stmt* stmt, int index) {
+    const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, index));
+    return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(stmt, index)))
+                : std::string();
+}
+
+// Prepared statements that write one law's rows.
+class CRowWriter {
+public:
+    explicit CRowWriter(sqlite3* db) : m_pDb(db) {}
+    ~CRowWriter() {
+        sqlite3_finalize(m_pCite);
+        sqlite3_finalize(m_pKey);
+    }
+    CRowWriter(const CRowWriter&) = delete;
+    CRowWriter& operator=(const CRowWriter&) = delete;
+
+    bool Prepare(const std::string& t, std::string& error) {
+        if (sqlite3_prepare_v2(m_pDb,
+                               ("INSERT INTO " + CCitationTable::CitesTable(t) +
+                                " (lawid,article,title,cited,paragraph,item,pos,text,sentence) "
+                                "VALUES(?,?,?,?,?,?,?,?,?)")
+                                   .c_str(),
+                               -1, &m_pCite, nullptr) == SQLITE_OK &&
+            sqlite3_prepare_v2(
+                m_pDb,
+                ("INSERT INTO " + CCitationTable::KeysTable(t) + " (key,lawid,title) VALUES(?,?,?)")
+                    .c_str(),
+                -1, &m_pKey, nullptr) == SQLITE_OK)
+            return true;
+        error = sqlite3_errmsg(m_pDb);
+        return false;
+    }
+
+    bool Write(std::int64_t lawid, const std::string& topic, const std::string& body,
+               std::string& error) {
+        const std::string title = CCitationParser::NormaliseTitle(topic);
+        if (!title.empty()) {
+            if (!Key(title, lawid, title, error))
+                return false;
+            const std::string shortTitle = CCitationParser::ShortTitle(title);
+            if (!shortTitle.empty() && !Key(shortTitle, lawid, title, error))
+                return false;
+        }
+        for (const CCitation& c : CCitationParser::Parse(body)) {
+            const std::string text = body.substr(c.m_nBegin, c.m_nEnd - c.m_nBegin);
+            const std::string sentence =
+                CCitationParser::SentenceAround(body, c.m_nBegin, c.m_nEnd);
+            sqlite3_bind_int64(m_pCite, 1, lawid);
+            sqlite3_bind_int(m_pCite, 2, c.m_nCitingArticle);
+            sqlite3_bind_text(m_pCite, 3, c.m_strTitle.data(),
+                              static_cast<int>(c.m_strTitle.size()), SQLITE_STATIC);
+            sqlite3_bind_int(m_pCite, 4, c.m_nArticle);
+            sqlite3_bind_int(m_pCite, 5, c.m_nParagraph);
+            sqlite3_bind_int(m_pCite, 6, c.m_nItem);
+            sqlite3_bind_int64(m_pCite, 7, static_cast<std::int64_t>(c.m_nBegin));
+            sqlite3_bind_text(m_pCite, 8, text.data(), static_cast<int>(text.size()),
+                              SQLITE_STATIC);
+            sqlite3_bind_text(m_pCite, 9, sentence.data(), static_cast<int>(sentence.size()),
+                              SQLITE_STATIC);
+            if (!Step(m_pCite, error))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    bool Key(const std::string& key, std::int64_t lawid, const std::string& title,
+             std::string& error) {
+        sqlite3_bind_text(m_pKey, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(m_pKey, 2, lawid);
+        sqlite3_bind_text(m_pKey, 3, title.data(), static_cast<int>(title.size()), SQLITE_STATIC);
+        return Step(m_pKey, error);
+    }
+    bool Step(sqlite3_stmt* stmt, std::string& error) {
+        const int rc = sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        if (rc == SQLITE_DONE)
+            return true;
+        error = sqlite3_errmsg(m_pDb);
+        return false;
+    }
+
+    sqlite3* m_pDb;
+    sqlite3_stmt* m_pCite = nullptr;
+    sqlite3_stmt* m_pKey = nullptr;
+};
+
+// Writes the rows of the laws `select` reads (lawid, topic, body).
+bool WriteLaws(sqlite3* db, const std::string& t, const std::string& select, std::int64_t* last,
+               std::string& error) {
+    CRowWriter writer(db);
+    if (!writer.Prepare(t, error))
+        return false;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, select.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+        error = sqlite3_errmsg(db);
+        return false;
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const std::int64_t lawid = sqlite3_column_int64(stmt, 0);
+        if (last)
+            *last = lawid;
+        if (!writer.Write(lawid, Column(stmt, 1), Column(stmt, 2), error)) {
+            sqlite3_finalize(stmt);
+            return false;
+        }
+    }
+    if (rc != SQLITE_DONE)
+        error = sqlite3_errmsg(db);
+    sqlite3_finalize(stmt);
+    return rc == SQLITE_DONE;
+}
+
+// The laws a title may name: each with the title of its versions, whether the title is its
+// own (not its short title) and its date.
+struct CCandidate {
+    int m_nLawId;
+    std::string m_strGroup;
+    bool m_bExact;
+    std::string m_strDate;
+};
+
+std::vector<CCandidate> Candidates(sqlite3* db, const std::string& t, const std::string& title) {
+    std::vector<CCandidate> found;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           ("SELECT k.lawid,k.title,substr(law.datum,1,10) FROM " +
+                            CCitationTable::KeysTable(t) + " k JOIN " + t +
+                            " law ON law.lawid=k.lawid WHERE k.key=?1")
+                               .c_str(),
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return found;
+    sqlite3_bind_text(stmt, 1, title.data(), static_cast<int>(title.size()), SQLITE_STATIC);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        std::string group = Column(stmt, 1);
+        const bool exact = group == title;
+        found.push_back({sqlite3_column_int(stmt, 0), std::move(group), exact, Column(stmt, 2)});
+    }
+    sqlite3_finalize(stmt);
+    // A law of that very title comes before those that only share it as a short title.
+    if (std::any_of(found.begin(), found.end(), [](const CCandidate& c) { return c.m_bExact; }))
+        std::erase_if(found, [](const CCandidate& c) { return !c.m_bExact; });
+    return found;
+}
+
+std::vector<int> Choose(const std::vector<CCandidate>& candidates, const std::string& date) {
+    // Per law (its versions share the title): the newest on or before the date, else the
+    // oldest; the higher lawid breaks ties of the date.
+    std::map<std::string, const CCandidate*> before, oldest;
+    for (const CCandidate& c : candidates) {
+        const CCandidate*& b = before[c.m_strGroup];
+        if (!c.m_strDate.empty() && c.m_strDate <= date &&
+            (!b || c.m_strDate > b->m_strDate ||
+             (c.m_strDate == b->m_strDate && c.m_nLawId > b->m_nLawId)))
+            b = &c;
+        const CCandidate*& o = oldest[c.m_strGroup];
+        if (!o || c.m_strDate < o->m_strDate ||
+            (c.m_strDate == o->m_strDate && c.m_nLawId > o->m_nLawId))
+            o = &c;
+    }
+    std::vector<int> lawids;
+    for (const auto& [group, first] : oldest) {
+        const CCandidate* chosen = before[group];
+        lawids.push_back((chosen ? chosen : first)->m_nLawId);
+    }
+    std::sort(lawids.begin(), lawids.end());
+    return lawids;
+}
+
+// Resolves titles for many citing laws, reading each title's candidates once.
+class CResolver {
+public:
+    CResolver(sqlite3* db, const std::string& t) : m_pDb(db), m_strTable(t) {}
+    std::vector<int> operator()(const std::string& title, const std::string& date) {
+        auto it = m_cache.find(title);
+        if (it == m_cache.end())
+            it = m_cache.emplace(title, Candidates(m_pDb, m_strTable, title)).first;
+        return Choose(it->second, date);
+    }
+
+private:
+    sqlite3* m_pDb;
+    std::string m_strTable;
+    std::map<std::string, std::vector<CCandidate>> m_cache;
+};
+
+constexpr const char* kRowColumns =
+    "c.lawid,c.article,c.title,c.cited,c.paragraph,c.item,c.pos,c.text,c.sentence,law.topic,"
+    "substr(law.datum,1,10)";
+
+CCitingRow ReadRow(sqlite3_stmt* stmt) {
+    CCitingRow row;
+    row.m_nLawId = sqlite3_column_int(stmt, 0);
+    row.m_nArticle = sqlite3_column_int(stmt, 1);
+    row.m_strTitle = Column(stmt, 2);
+    row.m_nCited = sqlite3_column_int(stmt, 3);
+    row.m_nParagraph = sqlite3_column_int(stmt, 4);
+    row.m_nItem = sqlite3_column_int(stmt, 5);
+    row.m_nPos = sqlite3_column_int64(stmt, 6);
+    row.m_strText = Column(stmt, 7);
+    row.m_strSentence = Column(stmt, 8);
+    row.m_strCitingTitle = Column(stmt, 9);
+    row.m_strCitingDate = Column(stmt, 10);
+    return row;
+}
+
+} // namespace
+
+std::string CCitationTable::CitesTable(const std::string& t) {
+    return t + "_cites";
+}
+
+std::string CCitationTable::KeysTable(const std::string& t) {
+    return t + "_citekeys";
+}
+
+std::string CCitationTable::Ddl(const std::string& t, std::int64_t upto) {
+    const std::string cites = CitesTable(t);
+    const std::string keys = KeysTable(t);
+    return "CREATE TABLE IF NOT EXISTS citation_index (tbl TEXT PRIMARY KEY, upto INTEGER NOT "
+           "NULL, version INTEGER NOT NULL);\n"
+           "CREATE TABLE IF NOT EXISTS " +
+           cites +
+           " (lawid INTEGER NOT NULL, article INTEGER NOT NULL, title TEXT NOT NULL, cited "
+           "INTEGER NOT NULL, paragraph INTEGER NOT NULL, item INTEGER NOT NULL, pos INTEGER NOT "
+           "NULL, text TEXT NOT NULL, sentence TEXT NOT NULL);\n"
+           "CREATE INDEX IF NOT EXISTS " +
+           cites + "_title ON " + cites + " (title);\nCREATE INDEX IF NOT EXISTS " + cites +
+           "_lawid ON " + cites + " (lawid);\nCREATE TABLE IF NOT EXISTS " + keys +
+           " (key TEXT NOT NULL, lawid INTEGER NOT NULL, title TEXT NOT NULL);\n"
+           "CREATE INDEX IF NOT EXISTS " +
+           keys + "_key ON " + keys + " (key);\nCREATE INDEX IF NOT EXISTS " + keys + "_lawid ON " +
+           keys + " (lawid);\nINSERT OR REPLACE INTO citation_index (tbl,upto,version) VALUES(" +
+           Quoted(t) + "," + std::to_string(upto) + "," + std::to_string(kVersion) + ");\n";
+}
+
+std::string CCitationTable::DropSql(const std::string& t) {
+    return "DROP TABLE IF EXISTS " + CitesTable(t) + ";\nDROP TABLE IF EXISTS " + KeysTable(t) +
+           ";\nCREATE TABLE IF NOT EXISTS citation_index (tbl TEXT PRIMARY KEY, upto INTEGER NOT "
+           "NULL, version INTEGER NOT NULL);\nDELETE FROM citation_index WHERE tbl=" +
+           Quoted(t) + ";\n";
+}
+
+int CCitationTable::Create(sqlite3* db, const std::string& t, std::string& error) {
+    if (!Exec(db, "BEGIN IMMEDIATE", error))
+        return 0;
+    if (BuiltUpTo(db, t) < 0) {
+        const bool empty =
+            QueryInt(db, "SELECT count(*) FROM (SELECT 1 FROM " + t + " LIMIT 1)", 1) == 0;
+        if (!Exec(db, DropSql(t) + Ddl(t, empty ? kComplete : 0), error)) {
+            std::string ignored;
+            Exec(db, "ROLLBACK", ignored);
+            return 0;
+        }
+    }
+    if (Exec(db, "COMMIT", error))
+        return 1;
+    std::string ignored;
+    Exec(db, "ROLLBACK", ignored);
+    return 0;
+}
+
+int CCitationTable::Drop(sqlite3* db, const std::string& t, std::string& error) {
+    if (!Exec(db, "BEGIN IMMEDIATE", error))
+        return 0;
+    if (Exec(db, DropSql(t), error) && Exec(db, "COMMIT", error))
+        return 1;
+    std::string ignored;
+    Exec(db, "ROLLBACK", ignored);
+    return 0;
+}
+
+std::int64_t CCitationTable::BuiltUpTo(sqlite3* db, const std::string& t) {
+    const std::string cites = CitesTable(t);
+    const std::string keys = KeysTable(t);
+    const std::string parts =
+        "(SELECT count(*) FROM sqlite_master WHERE (type='table' AND name IN (" + Quoted(cites) +
+        "," + Quoted(keys) + ")) OR (type='index' AND name IN (" + Quoted(cites + "_title") + "," +
+        Quoted(cites + "_lawid") + "," + Quoted(keys + "_key") + "," + Quoted(keys + "_lawid") +
+        ")))";
+    return QueryInt(db,
+                    "SELECT upto FROM citation_index WHERE tbl=" + Quoted(t) +
+                        " AND version=" + std::to_string(kVersion) + " AND " + parts + "=6",
+                    -1);
+}
+
+bool CCitationTable::IsOutdated(sqlite3* db, const std::string& t) {
+    const bool any =
+        QueryInt(db,
+                 "SELECT count(*) FROM sqlite_master WHERE name IN (" + Quoted(CitesTable(t)) +
+                     "," + Quoted(KeysTable(t)) + ")",
+                 0) > 0 ||
+        QueryInt(db, "SELECT count(*) FROM citation_index WHERE tbl=" + Quoted(t), 0) > 0;
+    return any && BuiltUpTo(db, t) < 0;
+}
+
+int CCitationTable::BuildStep(sqlite3* db, const std::string& t, int laws, long long& done,
+                              long long& total, std::string& error) {
+    if (!Exec(db, "BEGIN IMMEDIATE", error))
+        return -1;
+    auto fail = [&] {
+        std::string ignored;
+        Exec(db, "ROLLBACK", ignored);
+        return -1;
+    };
+    const std::int64_t upto = BuiltUpTo(db, t);
+    if (upto < 0) {
+        error = "no citation table for " + t;
+        return fail();
+    }
+    total = QueryInt(db, "SELECT count(*) FROM " + t, 0);
+    if (upto == kComplete) {
+        done = total;
+        return Exec(db, "COMMIT", error) ? 0 : fail();
+    }
+    std::int64_t last = upto;
+    if (!WriteLaws(db, t,
+                   "SELECT lawid,topic,body FROM " + t + " WHERE lawid>" + std::to_string(upto) +
+                       " ORDER BY lawid LIMIT " + std::to_string(std::max(1, laws)),
+                   &last, error))
+        return fail();
+    const bool finished = QueryInt(db,
+                                   "SELECT count(*) FROM (SELECT 1 FROM " + t + " WHERE lawid>" +
+                                       std::to_string(last) + " LIMIT 1)",
+                                   0) == 0;
+    if (!Exec(db,
+              "UPDATE citation_index SET upto=" + std::to_string(finished ? kComplete : last) +
+                  " WHERE tbl=" + Quoted(t),
+              error))
+        return fail();
+    done = finished
+               ? total
+               : QueryInt(db, "SELECT count(*) FROM " + t + " WHERE lawid<=" + std::to_string(last),
+                          0);
+    if (!Exec(db, "COMMIT", error))
+        return fail();
+    return finished ? 0 : 1;
+}
+
+bool CCitationTable::Refresh(sqlite3* db, const std::string& t, const std::string& lawidsSql,
+                             std::string& error) {
+    const std::int64_t mark = BuiltUpTo(db, t);
+    if (mark < 0)
+        return true;
+    const std::string upto = std::to_string(mark);
+    const std::string which = " WHERE lawid IN (" + lawidsSql + ") AND lawid<=" + upto;
+    if (!Exec(db, "DELETE FROM " + CitesTable(t) + which + ";\nDELETE FROM " + KeysTable(t) + which,
+              error))
+        return false;
+    return WriteLaws(db, t,
+                     "SELECT lawid,topic,body FROM " + t + " WHERE lawid IN (" + lawidsSql +
+                         ") AND lawid<=" + upto,
+                     nullptr, error);
+}
+
+std::vector<int> CCitationTable::Resolve(sqlite3* db, const std::string& t,
+                                         const std::string& title, const std::string& date) {
+    if (!db || title.empty())
+        return {};
+    return Choose(Candidates(db, t, title), date);
+}
+
+bool CCitationTable::CitedBy(sqlite3* db, const std::string& t, int lawid,
+                             std::vector<CCitingRow>& rows) {
+    rows.clear();
+    if (!db || BuiltUpTo(db, t) < 0)
+        return false;
+    std::vector<std::string> keys;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, ("SELECT key FROM " + KeysTable(t) + " WHERE lawid=?1").c_str(), -1,
+                           &stmt, nullptr) != SQLITE_OK)
+        return false;
+    sqlite3_bind_int(stmt, 1, lawid);
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        keys.push_back(Column(stmt, 0));
+    sqlite3_finalize(stmt);
+    if (sqlite3_prepare_v2(db,
+                           (std::string("SELECT ") + kRowColumns + " FROM " + CitesTable(t) +
+                            " c JOIN " + t + " law ON law.lawid=c.lawid WHERE c.title=?1 AND " +
+                            "c.lawid<>?2")
+                               .c_str(),
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    CResolver resolve(db, t);
+    bool ok = true;
+    for (const std::string& key : keys) {
+        sqlite3_bind_text(stmt, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+        sqlite3_bind_int(stmt, 2, lawid);
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            CCitingRow row = ReadRow(stmt);
+            const std::vector<int> named = resolve(row.m_strTitle, row.m_strCitingDate);
+            if (std::binary_search(named.begin(), named.end(), lawid))
+                rows.push_back(std::move(row));
+        }
+        ok = ok && rc == SQLITE_DONE;
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    std::sort(rows.begin(), rows.end(), [](const CCitingRow& a, const CCitingRow& b) {
+        if (a.m_strCitingDate != b.m_strCitingDate)
+            return a.m_strCitingDate > b.m_strCitingDate;
+        if (a.m_nLawId != b.m_nLawId)
+            return a.m_nLawId > b.m_nLawId;
+        return a.m_nPos < b.m_nPos;
+    });
+    return ok;
+}
+
+bool CCitationTable::Each(
+    sqlite3* db, const std::string& t, int lawid,
+    const std::function<bool(const CCitingRow&, const std::vector<int>&)>& visit) {
+    if (!db || BuiltUpTo(db, t) < 0)
+        return false;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           (std::string("SELECT ") + kRowColumns + " FROM " + CitesTable(t) +
+                            " c JOIN " + t + " law ON law.lawid=c.lawid" +
+                            (lawid ? " WHERE c.lawid=?1" : "") + " ORDER BY c.lawid,c.pos")
+                               .c_str(),
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    if (lawid)
+        sqlite3_bind_int(stmt, 1, lawid);
+    CResolver resolve(db, t);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const CCitingRow row = ReadRow(stmt);
+        const std::vector<int> named = row.m_strTitle.empty()
+                                           ? std::vector<int>{row.m_nLawId}
+                                           : resolve(row.m_strTitle, row.m_strCitingDate);
+        if (!visit(row, named)) {
+            rc = SQLITE_DONE;
+            break;
+        }
+    }
+    sqlite3_finalize(stmt);
+    return rc == SQLITE_DONE;
+}
