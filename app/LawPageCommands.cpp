@@ -1,9 +1,13 @@
 #include "app/LawPageCommands.h"
 
 #include "app/MainFrame.h"
+#include "display/gui/CitedByButton.h"
 #include "display/gui/LawOutline.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/CommandIds.h"
+#include "reader/gui/Reader.h"
+#include "search/gui/SearchBox.h"
+#include "search/gui/SearchIndexBuilder.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -63,6 +67,20 @@ CLawPageCommands::CLawPageCommands(CMainFrame* frame) : QObject(frame), m_pFrame
     label->setBuddy(m_pOutline);
     layout->addWidget(label);
     layout->addWidget(m_pOutline);
+    // Beside the outline, the laws that cite the law shown; a citation chosen there or in
+    // the page opens its law at the article.
+    m_pCitedBy = new CCitedByButton(view, frame->GetDocument(), box);
+    layout->addWidget(m_pCitedBy);
+    connect(view, &CShowLawView::openLawAt, this,
+            [frame](int lawid, int article, const QString& text) {
+                if (CReader* reader = frame->GetReader())
+                    reader->OpenLawAt(lawid, article, text);
+            });
+    if (auto* searchBox =
+            qobject_cast<CSearchBox*>(frame->menuBar()->cornerWidget(Qt::TopRightCorner));
+        searchBox && searchBox->GetIndexBuilder())
+        connect(searchBox->GetIndexBuilder(), &CSearchIndexBuilder::citationsCompleted, m_pCitedBy,
+                [this] { m_pCitedBy->Refresh(true); });
     // Ctrl+G goes to the box from anywhere in the window.
     QAction* go = bar->addWidget(box);
     go->setText(tr("转到条文"));

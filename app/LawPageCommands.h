@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class CCitedByButton;
 class CLawOutline;
 class CMainFrame;
 class QAction;
@@ -21,6 +22,7 @@ public:
     void OnFindNext(bool backward);
 
     CLawOutline* GetOutline() const { return m_pOutline; }
+    CCitedByButton* GetCitedBy() const { return m_pCitedBy; }
 
 private:
     QAction* Add(const QString& text, const QKeySequence& keys, QMenu* menu);
@@ -28,4 +30,5 @@ private:
 
     CMainFrame* m_pFrame;
     CLawOutline* m_pOutline = nullptr;
+    CCitedByButton* m_pCitedBy = nullptr;
 };

@@ -373,3 +373,45 @@ std::string CCitationParser::SentenceAround(std::string_view text, size_t begin,
         sentence.pop_back();
     return sentence;
 }
+
+std::string CCitationParser::ArticleText(std::string_view text, int key, size_t maxChars) {
+    size_t from = key == 0 ? 0 : std::string_view::npos;
+    for (size_t line = 0; key != 0 && line < text.size();) {
+        if (HeadingAt(text, line) == key) {
+            from = line;
+            break;
+        }
+        const size_t next = text.find('\n', line);
+        line = next == std::string_view::npos ? text.size() : next + 1;
+    }
+    if (from == std::string_view::npos)
+        return {};
+    // Up to the next heading: an article's, a chapter's, a section's or a part's.
+    size_t to = from;
+    size_t chars = 0;
+    bool cut = false;
+    while (to < text.size()) {
+        if (text[to] == '\n' && to + 1 < text.size() && to > from) {
+            size_t at = to + 1;
+            while (at < text.size() && (text[at] == '\n' || text[at] == ' '))
+                ++at;
+            int n = 0;
+            if (key != 0 &&
+                (HeadingAt(text, at) != 0 || ReadOrdinal(text, at, "章", n) != at ||
+                 ReadOrdinal(text, at, "节", n) != at || ReadOrdinal(text, at, "编", n) != at))
+                break;
+        }
+        if (chars >= maxChars) {
+            cut = true;
+            break;
+        }
+        size_t length = 0;
+        CodePointAt(text, to, length);
+        to += length;
+        ++chars;
+    }
+    std::string out(text.substr(from, to - from));
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == ' '))
+        out.pop_back();
+    return cut ? out + "……" : out;
+}

@@ -48,6 +48,11 @@ public:
     // Every citation in `text`, in order, each with the article it stands in.
     static std::vector<CCitation> Parse(std::string_view text);
 
+    // The text of article `key` of a law text, from its heading up to the next article's,
+    // at most about `maxChars` characters (an ellipsis marks a cut); the law's beginning for
+    // key 0; empty when the law has no such article.
+    static std::string ArticleText(std::string_view text, int key, size_t maxChars = 300);
+
     // The sentence around [begin, end) of `text`: from the end of the sentence before to the
     // end of this one (。；！？ or a line break), at most about `maxChars` characters each side.
     static std::string SentenceAround(std::string_view text, size_t begin, size_t end,

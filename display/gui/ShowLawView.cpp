@@ -1,6 +1,9 @@
 #include "display/gui/ShowLawView.h"
 
+#include "data/CitationParser.h"
+#include "data/DbConnection.h"
 #include "data/DocumentDatabase.h"
+#include "display/CitationLinks.h"
 #include "display/LawPage.h"
 #include "display/ViewHtml.h"
 #include "display/gui/LocalImageHandler.h"
@@ -12,17 +15,22 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QCursor>
 #include <QFileDialog>
+#include <QHelpEvent>
+#include <QMenu>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTextBlock>
+#include <QToolTip>
 #include <QUrl>
 
 #include <algorithm>
 #include <memory>
+#include <sqlite3.h>
 
 namespace {
 
@@ -58,6 +66,7 @@ CShowLawView::CShowLawView(CDocumentDatabase* doc, QWidget* parent)
     m_nBasePointSize = font().pointSize() > 0 ? font().pointSize() : 10;
     m_nZoom = std::clamp(QSettings().value(QLatin1String(kZoomKey), 0).toInt(), kMinZoom, kMaxZoom);
     ApplyZoom();
+    connect(this, &QTextBrowser::anchorClicked, this, &CShowLawView::OnCitation);
 }
 
 QUrl CShowLawView::BlankPageUrl() {
@@ -75,6 +84,11 @@ bool CShowLawView::ShowLaw(int lawid, bool atFirstSearchWord) {
     CLawFields law;
     if (!CLawPage::Load(m_pDoc->GetDatabase(), theEditionConfig.GetLawTable(), lawid, law))
         return false;
+    // Citations become links to the laws cited, at the article cited.
+    m_strShownBody = law.m_strBody;
+    law.m_strBody = CCitationLinks::Insert(
+        law.m_strBody, lawid, law.m_strDatum, m_pDoc->GetDatabase().GetConnectionHandle(),
+        theEditionConfig.GetLawTable(), tr("本法规库未收录此法规").toStdString());
     size_t found = 0;
     const std::vector<std::string>& findWords = theEditionConfig.GetFindWords();
     const std::vector<std::string>& searchWords = theEditionConfig.GetSearchWords();
@@ -100,8 +114,147 @@ bool CShowLawView::ShowLaw(int lawid, bool atFirstSearchWord) {
 
 void CShowLawView::OnPageShown() {
     const int what = std::exchange(m_nScrollOnShow, 0);
+    const int article = std::exchange(m_nPendingArticle, -1);
+    if (article >= 0 && ScrollToArticle(article, std::exchange(m_strPendingText, {})))
+        return;
     if (what != 0)
         ScrollToFirstMark(what == 2);
+}
+
+void CShowLawView::ScrollToArticleOnShow(int articleKey, const QString& text) {
+    m_nPendingArticle = articleKey;
+    m_strPendingText = text;
+}
+
+bool CShowLawView::ScrollToArticle(int articleKey, const QString& text) {
+    int from = -1;
+    if (articleKey > 0) {
+        const QString label = QString::fromStdString(CCitationParser::ArticleLabel(articleKey));
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            const QString line = block.text().left(label.size() + 8).trimmed();
+            // "第十条" is not the heading "第十条之一".
+            if (line.startsWith(label) && !line.mid(label.size()).startsWith(QChar(0x4E4B))) {
+                from = block.position();
+                break;
+            }
+        }
+    }
+    if (!text.isEmpty()) {
+        const QTextCursor found = document()->find(text, std::max(0, from));
+        if (!found.isNull()) {
+            SelectMark({found.selectionStart(), found.selectionEnd()});
+            return true;
+        }
+    }
+    if (from < 0)
+        return false;
+    ScrollToPosition(from);
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    setTextCursor(cursor);
+    return true;
+}
+
+bool CShowLawView::ReadLaw(int lawid, std::string& title, std::string& body) const {
+    sqlite3* db = m_pDoc ? m_pDoc->GetDatabase().GetConnectionHandle() : nullptr;
+    if (!db)
+        return false;
+    sqlite3_stmt* stmt = nullptr;
+    const std::string sql =
+        std::string("SELECT topic,body FROM ") + theEditionConfig.GetLawTable() + " WHERE lawid=?1";
+    bool ok = false;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
+        sqlite3_bind_int(stmt, 1, lawid);
+        if (sqlite3_step(stmt) == SQLITE_ROW) {
+            auto text = [&](int i) {
+                const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt, i));
+                return p ? std::string(p, static_cast<size_t>(sqlite3_column_bytes(stmt, i)))
+                         : std::string();
+            };
+            title = text(0);
+            body = text(1);
+            ok = true;
+        }
+    }
+    sqlite3_finalize(stmt);
+    return ok;
+}
+
+QString CShowLawView::CitationTip(const QString& href) const {
+    std::vector<int> lawids;
+    int article = 0;
+    if (!CCitationLinks::ParseHref(href.toStdString(), lawids, article))
+        return {};
+    QString tip;
+    for (int lawid : lawids) {
+        std::string title, body;
+        if (lawid == m_nShownLawId) {
+            title = m_strShownTitle;
+            body = m_strShownBody;
+        } else if (!ReadLaw(lawid, title, body)) {
+            continue;
+        }
+        std::string text = CCitationParser::ArticleText(body, article);
+        if (text.empty() && article)
+            text = tr("（未找到%1）")
+                       .arg(QString::fromStdString(CCitationParser::ArticleLabel(article)))
+                       .toStdString();
+        if (!tip.isEmpty())
+            tip += QStringLiteral("<hr>");
+        tip += QStringLiteral("<b>") + QString::fromStdString(title).toHtmlEscaped() +
+               QStringLiteral("</b><br>") +
+               QString::fromStdString(text).toHtmlEscaped().replace('\n', QStringLiteral("<br>"));
+    }
+    if (lawids.size() > 1)
+        tip += QStringLiteral("<hr>") + tr("这个简称指两部法规，点击选择其一。");
+    return tip.isEmpty()
+               ? tip
+               : QStringLiteral("<div style=\"max-width:32em\">") + tip + QStringLiteral("</div>");
+}
+
+bool CShowLawView::viewportEvent(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const QString href = anchorAt(help->pos());
+        if (href.startsWith(QLatin1String(CCitationLinks::kScheme))) {
+            const QString tip = CitationTip(href);
+            if (!tip.isEmpty()) {
+                QToolTip::showText(help->globalPos(), tip, viewport());
+                return true;
+            }
+        }
+        const QString own = cursorForPosition(help->pos()).charFormat().toolTip();
+        if (!own.isEmpty()) {
+            QToolTip::showText(help->globalPos(), own, viewport());
+            return true;
+        }
+        QToolTip::hideText();
+        e->ignore();
+        return true;
+    }
+    return CMoreHtmlView::viewportEvent(e);
+}
+
+void CShowLawView::OnCitation(const QUrl& url) {
+    std::vector<int> lawids;
+    int article = 0;
+    if (!CCitationLinks::ParseHref(url.toString().toStdString(), lawids, article))
+        return;
+    int chosen = lawids.front();
+    if (lawids.size() > 1) {
+        // A short title two laws share: the reader chooses.
+        QMenu menu(this);
+        for (int lawid : lawids) {
+            std::string title, body;
+            if (ReadLaw(lawid, title, body))
+                menu.addAction(QString::fromStdString(title))->setData(lawid);
+        }
+        const QAction* picked = menu.exec(QCursor::pos());
+        if (!picked)
+            return;
+        chosen = picked->data().toInt();
+    }
+    emit openLawAt(chosen, article, {});
 }
 
 std::vector<CShowLawView::CMark> CShowLawView::CollectMarks(bool find) const {

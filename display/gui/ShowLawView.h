@@ -75,6 +75,17 @@ public:
     // The address of the blank page among the program's resources.
     static QUrl BlankPageUrl();
 
+    // Scrolls to the heading of article `articleKey` (CCitationParser::ArticleKey) of the
+    // law shown and, with `text`, selects the first occurrence of `text` from there (from
+    // the top for article 0). False when neither is found.
+    bool ScrollToArticle(int articleKey, const QString& text = {});
+    // The same once the next page given to the view is shown (a law being opened).
+    void ScrollToArticleOnShow(int articleKey, const QString& text = {});
+
+    // The tooltip of a citation link (its href): each law's title with the first few hundred
+    // characters of the article cited. Empty for no such link.
+    QString CitationTip(const QString& href) const;
+
     // The colours of the marks on a light page, and the ones used on a dark palette.
     static QColor MarkColor(bool find, bool dark);
     bool IsDarkPalette() const;
@@ -83,12 +94,15 @@ signals:
     // A printing, preview or PDF export has ended; `ok` is false when it was cancelled or
     // failed.
     void printFinished(bool ok);
+    // A citation was chosen: show law `lawid` at article `article` (0: its top).
+    void openLawAt(int lawid, int article, const QString& text);
 
 protected:
     std::string AdaptBody(const std::string& html) const override;
     void OnPageShown() override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
 
 private:
     struct CMark {
@@ -100,6 +114,9 @@ private:
     void UpdateMargins();
     void ApplyZoom();
     void StartPrintRun(QPrinter* printer, int mode, std::unique_ptr<QPrinter> owned = {});
+    void OnCitation(const QUrl& url);
+    // The title and text of a law of the current edition; false when it cannot be read.
+    bool ReadLaw(int lawid, std::string& title, std::string& body) const;
 
     CDocumentDatabase* m_pDoc;
     QPrinter m_printer{QPrinter::HighResolution};
@@ -113,4 +130,9 @@ private:
     int m_nScrollOnShow = 0;
     int m_nZoom = 0;
     int m_nBasePointSize = 0;
+    // The text of the law shown, as stored (the tooltips of its references to itself).
+    std::string m_strShownBody;
+    // Where the next page shown goes: an article (-1: nowhere) and a text in it.
+    int m_nPendingArticle = -1;
+    QString m_strPendingText;
 };

@@ -322,6 +322,28 @@ bool CReader::OpenLaw(const CLawRef& law) {
     return true;
 }
 
+bool CReader::OpenLawAt(int lawid, int article, const QString& text) {
+    CShowLawView* view = m_pFrame->GetLawView();
+    if (!view || lawid <= 0)
+        return false;
+    if (!view->HasDocument()) {
+        WhenPageReady([this, lawid, article, text] { OpenLawAt(lawid, article, text); });
+        return true;
+    }
+    if (lawid == view->GetShownLawId())
+        return view->ScrollToArticle(article, text);
+    view->ScrollToArticleOnShow(article, text);
+    m_pFrame->ShowLaw(lawid);
+    if (view->GetShownLawId() != lawid) {
+        view->ScrollToArticleOnShow(-1);
+        m_pFrame->GetStatusBar()->showMessage(tr("无法显示这部法规（编号 %1）").arg(lawid));
+        return false;
+    }
+    theEditionConfig.SetCurLawId(lawid);
+    m_pFrame->UpdateCommandStates();
+    return true;
+}
+
 bool CReader::OpenLawByTitleOrId(const QString& text) {
     CDocumentDatabase* doc = m_pFrame->GetDocument();
     if (!doc || !doc->ConnectDatabase())

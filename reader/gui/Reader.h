@@ -40,6 +40,11 @@ public:
     bool GoForward();
     // Shows a remembered law, switching the edition when it belongs to the other one.
     bool OpenLaw(const CLawRef& law);
+    // Shows law `lawid` of the current edition at article `article` (an ArticleKey of
+    // CCitationParser; 0 for its top) and, with `text`, at the first `text` from there, in
+    // the history as any law shown. A law already shown scrolls there. False when the law
+    // cannot be shown.
+    bool OpenLawAt(int lawid, int article, const QString& text = {});
     // Shows a law given by its lawid or title in the current edition; false when none.
     bool OpenLawByTitleOrId(const QString& text);
     // A title search over all categories of the current edition.

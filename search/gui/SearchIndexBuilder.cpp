@@ -92,6 +92,7 @@ void CSearchIndexBuilder::Run() {
 
 void CSearchIndexBuilder::BuildCitations(sqlite3* handle) {
     // The citations follow the index's log, so they are built only where the log is kept.
+    bool complete = false;
     for (const char* table : {"dornlaws", "en_dornlaws"}) {
         if (m_bStop.load() || CSearchIndex::BuiltUpTo(handle, table) < 0)
             continue;
@@ -102,8 +103,10 @@ void CSearchIndexBuilder::BuildCitations(sqlite3* handle) {
         if (CCitationTable::BuiltUpTo(handle, table) < 0 &&
             !CCitationTable::Create(handle, table, error))
             continue;
-        if (CCitationTable::BuiltUpTo(handle, table) == CCitationTable::kComplete)
+        if (CCitationTable::BuiltUpTo(handle, table) == CCitationTable::kComplete) {
+            complete = true;
             continue;
+        }
         long long done = 0, total = 0;
         int rc = 0;
         while (!m_bStop.load() && (rc = CCitationTable::BuildStep(handle, table, kLawsPerStep, done,
@@ -111,10 +114,13 @@ void CSearchIndexBuilder::BuildCitations(sqlite3* handle) {
             ReportCitations(done, total);
         if (rc == 0) {
             ReportCitations(total, total);
-            QMetaObject::invokeMethod(
-                this, [this] { emit citationsCompleted(); }, Qt::QueuedConnection);
+            complete = true;
         }
     }
+    // The log taken in or the table built: what the window shows of them is read again.
+    if (complete)
+        QMetaObject::invokeMethod(
+            this, [this] { emit citationsCompleted(); }, Qt::QueuedConnection);
 }
 
 void CSearchIndexBuilder::ReportCitations(long long done, long long total) {

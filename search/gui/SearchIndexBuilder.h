@@ -30,7 +30,7 @@ public:
 signals:
     // An edition's index was completed.
     void indexCompleted();
-    // The citations of an edition were built (CCitationTable).
+    // The citations were built or brought up to date (CCitationTable).
     void citationsCompleted();
 
 private:

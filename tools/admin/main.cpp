@@ -1,7 +1,10 @@
 // tolvarin-admin: makes law databases for Tolvarin — empty ones, the demo collection, imports
 // of a JSON Lines corpus and synthetic collections of any size.
 
+#include "data/CitationParser.h"
+#include "data/CitationTable.h"
 #include "data/Schema.h"
+#include "data/SearchIndex.h"
 #include "data/TreeNode.h"
 #include "ground/AppConstants.h"
 #include "ground/ProgressMeter.h"
@@ -40,6 +43,11 @@ const char* const kUsage =
     "           [--edition zh|en] [--force] [FILE]\n"
     "                                    create a synthetic collection for benchmarks\n"
     "  info [FILE]                       print what a database holds\n"
+    "  citations [--law ID] [--unresolved] [--edition zh|en] [FILE]\n"
+    "                                    print the citations between the laws, one a line:\n"
+    "                                    citing lawid, its article, cited lawid, cited\n"
+    "                                    article, the citation's text (tab-separated);\n"
+    "                                    --unresolved: those of laws not in the collection\n"
     "  copy [--force] SOURCE TARGET      copy a whole collection between an SQLite FILE and a\n"
     "                                    PostgreSQL database (postgresql://...), either way\n"
     "\n"
@@ -50,6 +58,9 @@ const char* const kUsage =
     "              creates the publisher's tables there (--force replaces a collection)\n"
     "  --journal delete\n"
     "              leave FILE in rollback journaling, for a collection installed read-only\n"
+    "  --law ID    citations: only those in the law ID\n"
+    "  --unresolved\n"
+    "              citations: only the titles the collection lacks\n"
     "  --quiet     show no progress (import, generate and copy show it on a terminal)\n"
     "  --help      show this text\n"
     "  --version   show the version\n";
@@ -68,6 +79,8 @@ struct Args {
     std::string corpus;
     std::string db;
     std::string journal;
+    long long law = 0;
+    bool unresolved = false;
 };
 
 // The progress line of the running command; erased before anything else is said.
@@ -159,6 +172,13 @@ int Parse(int argc, char** argv, Args& args) {
             args.journal = v;
             if (args.journal != "delete" && args.journal != "wal")
                 return Fail("--journal must be delete or wal");
+        } else if (a == "--law") {
+            const char* v = value("--law");
+            if (!v || !ParseNumber(v, 1, 2147483647LL, n))
+                return Fail("--law needs a lawid (a number from 1)");
+            args.law = n;
+        } else if (a == "--unresolved") {
+            args.unresolved = true;
         } else if (a == "--corpus") {
             const char* v = value("--corpus");
             if (!v)
@@ -318,6 +338,76 @@ int Info(const std::string& file) {
     return rc;
 }
 
+// One field of a tab-separated line: tabs and line breaks inside it become blanks.
+std::string Field(std::string text) {
+    for (char& c : text)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return text;
+}
+
+// Prints the citations of an edition's laws. The table is brought up to date first where the
+// file can be written (the laws logged since it was last kept, or the whole of it when it is
+// missing); a file that cannot be written is read as it is.
+int Citations(const std::string& file, const Args& args) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        return Fail(file + ": no such database file");
+    CSearchIndex::RegisterEverywhere();
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        const std::string error = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        return Fail(file + ": " + error);
+    }
+    sqlite3_busy_timeout(db, 60000);
+    std::string missing;
+    if (!CSchema::CheckCollection(db, missing)) {
+        sqlite3_close(db);
+        return Fail(file + ": " + CSchema::NoCollectionText(missing));
+    }
+    const std::string table = args.edition == "en" ? "en_dornlaws" : "dornlaws";
+    std::string error;
+    if (CSearchIndex::BuiltUpTo(db, table) >= 0) {
+        if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
+            const bool folded = CSearchIndex::Fold(db, table, error);
+            sqlite3_exec(db, folded ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        if (CCitationTable::IsOutdated(db, table))
+            CCitationTable::Drop(db, table, error);
+        if (CCitationTable::BuiltUpTo(db, table) < 0)
+            CCitationTable::Create(db, table, error);
+        long long done = 0, total = 0;
+        while (CCitationTable::BuildStep(db, table, 2000, done, total, error) == 1) {
+        }
+    }
+    if (CCitationTable::BuiltUpTo(db, table) != CCitationTable::kComplete) {
+        sqlite3_close(db);
+        return Fail(file + ": the citations of its laws cannot be listed (" +
+                    (error.empty() ? std::string("no citation table") : error) + ")");
+    }
+    const bool ok = CCitationTable::Each(
+        db, table, static_cast<int>(args.law),
+        [&](const CCitingRow& row, const std::vector<int>& named) {
+            const std::string head = std::to_string(row.m_nLawId) + '\t' +
+                                     CCitationParser::ArticleLabel(row.m_nArticle) + '\t';
+            const std::string tail = '\t' + CCitationParser::ArticleLabel(row.m_nCited) + '\t' +
+                                     Field(row.m_strText) + '\n';
+            if (args.unresolved) {
+                if (named.empty())
+                    std::fputs((head + tail).c_str(), stdout);
+            } else {
+                for (int lawid : named)
+                    std::fputs((head + std::to_string(lawid) + tail).c_str(), stdout);
+            }
+            return !std::ferror(stdout);
+        });
+    sqlite3_close(db);
+    if (!ok)
+        return Fail(file + ": the citations could not be read");
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -339,6 +429,11 @@ int main(int argc, char** argv) {
         if (args.positional.size() > 1)
             return Fail("info takes one FILE");
         return Info(args.positional.empty() ? kDatabaseFileName : args.positional[0]);
+    }
+    if (cmd == "citations") {
+        if (args.positional.size() > 1)
+            return Fail("citations takes one FILE");
+        return Citations(args.positional.empty() ? kDatabaseFileName : args.positional[0], args);
     }
     if (cmd == "init" || cmd == "demo") {
         if (args.positional.size() > 1)
