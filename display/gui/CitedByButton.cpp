@@ -8,14 +8,21 @@
 #include "ground/EditionConfig.h"
 
 #include <QAction>
+#include <QListWidget>
 #include <QMenu>
+#include <QStyle>
+#include <QWidgetAction>
 
 #include <set>
 
 namespace {
 
-constexpr int kTitleChars = 28;
-constexpr int kSentenceChars = 48;
+constexpr int kTitleChars = 30;
+constexpr int kSentenceChars = 44;
+// What a row keeps: the citing law, its article and the citation's text.
+constexpr int kLawRole = Qt::UserRole;
+constexpr int kArticleRole = Qt::UserRole + 1;
+constexpr int kTextRole = Qt::UserRole + 2;
 
 QString Elided(const std::string& text, int chars) {
     const QString s = QString::fromStdString(text).simplified();
@@ -25,10 +32,30 @@ QString Elided(const std::string& text, int chars) {
 } // namespace
 
 CCitedByButton::CCitedByButton(CShowLawView* view, CDocumentDatabase* doc, QWidget* parent)
-    : QToolButton(parent), m_pView(view), m_pDoc(doc), m_pMenu(new QMenu(this)) {
+    : QToolButton(parent), m_pView(view), m_pDoc(doc), m_pMenu(new QMenu(this)),
+      m_pList(new QListWidget(m_pMenu)) {
     setPopupMode(QToolButton::InstantPopup);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
-    m_pMenu->setToolTipsVisible(true);
+    // A list that scrolls in the pop-up: a law may be cited hundreds of times.
+    m_pList->setAccessibleName(tr("引用本法规的法规"));
+    m_pList->setWordWrap(false);
+    m_pList->setTextElideMode(Qt::ElideRight);
+    m_pList->setMinimumSize(fontMetrics().horizontalAdvance(QChar(0x4E2D)) * 46,
+                            fontMetrics().height() * 24);
+    m_pList->setAlternatingRowColors(true);
+    auto* holder = new QWidgetAction(m_pMenu);
+    holder->setDefaultWidget(m_pList);
+    m_pMenu->addAction(holder);
+    connect(m_pMenu, &QMenu::aboutToShow, m_pList, [this] {
+        m_pList->setFocus(Qt::PopupFocusReason);
+        if (m_pList->count() > 0 && !m_pList->currentItem())
+            m_pList->setCurrentRow(0);
+    });
+    connect(m_pList, &QListWidget::itemActivated, this, &CCitedByButton::OnItem);
+    // One click opens, as in a menu, where the style does not make it activate already.
+    if (!m_pList->style()->styleHint(QStyle::SH_ItemView_ActivateItemOnSingleClick, nullptr,
+                                     m_pList))
+        connect(m_pList, &QListWidget::itemClicked, this, &CCitedByButton::OnItem);
     setMenu(m_pMenu);
     setAccessibleName(tr("被引用"));
     setText(tr("被引用"));
@@ -43,7 +70,7 @@ void CCitedByButton::Refresh(bool force) {
         return;
     m_nShownLawId = lawid;
     m_nShownEdition = edition;
-    m_pMenu->clear();
+    m_pList->clear();
     m_nCitations = m_nLaws = 0;
     std::vector<CCitingRow> rows;
     const bool read = lawid != 0 && m_pDoc && m_pDoc->ConnectDatabase() &&
@@ -66,31 +93,47 @@ void CCitedByButton::Refresh(bool force) {
     int shown = 0;
     for (const CCitingRow& row : rows) {
         if (shown++ == kMaxEntries) {
-            m_pMenu->addAction(tr("……另有 %1 处").arg(m_nCitations - kMaxEntries))
-                ->setEnabled(false);
+            auto* more = new QListWidgetItem(tr("……另有 %1 处").arg(m_nCitations - kMaxEntries));
+            more->setFlags(Qt::NoItemFlags);
+            m_pList->addItem(more);
             break;
         }
         const QString article =
             QString::fromStdString(CCitationParser::ArticleLabel(row.m_nArticle));
         const QString cited = QString::fromStdString(CCitationParser::ArticleLabel(row.m_nCited));
-        QString text = QString::fromStdString(row.m_strCitingDate) + QStringLiteral("　") +
+        QString head = QString::fromStdString(row.m_strCitingDate) + QStringLiteral("　") +
                        Elided(row.m_strCitingTitle, kTitleChars);
         if (!article.isEmpty())
-            text += QStringLiteral("　") + article;
+            head += QStringLiteral("　") + article;
         if (!cited.isEmpty())
-            text += tr("（引%1）").arg(cited);
-        text += QStringLiteral("：") + Elided(row.m_strSentence, kSentenceChars);
-        // An ampersand would be taken for a mnemonic.
-        text.replace('&', QStringLiteral("&&"));
-        QAction* action = m_pMenu->addAction(text);
-        action->setToolTip(QStringLiteral("<b>") +
-                           QString::fromStdString(row.m_strCitingTitle).toHtmlEscaped() +
-                           QStringLiteral("</b> ") + article + QStringLiteral("<br>") +
-                           QString::fromStdString(row.m_strSentence).toHtmlEscaped());
-        const int citing = row.m_nLawId;
-        const int at = row.m_nArticle;
-        const QString quoted = QString::fromStdString(row.m_strText);
-        connect(action, &QAction::triggered, m_pView,
-                [view = m_pView, citing, at, quoted] { emit view->openLawAt(citing, at, quoted); });
+            head += tr("（引%1）").arg(cited);
+        // The sentence without the heading the row names already.
+        QString sentence = QString::fromStdString(row.m_strSentence).simplified();
+        if (!article.isEmpty() && sentence.startsWith(article))
+            sentence = sentence.mid(article.size()).trimmed();
+        auto* item = new QListWidgetItem(head + QStringLiteral("\n　") +
+                                         (sentence.size() > kSentenceChars
+                                              ? sentence.left(kSentenceChars - 1) + QChar(0x2026)
+                                              : sentence));
+        item->setToolTip(QStringLiteral("<b>") +
+                         QString::fromStdString(row.m_strCitingTitle).toHtmlEscaped() +
+                         QStringLiteral("</b> ") + article + QStringLiteral("<br>") +
+                         QString::fromStdString(row.m_strSentence).toHtmlEscaped());
+        item->setData(kLawRole, row.m_nLawId);
+        item->setData(kArticleRole, row.m_nArticle);
+        item->setData(kTextRole, QString::fromStdString(row.m_strText));
+        m_pList->addItem(item);
     }
+}
+
+void CCitedByButton::OnItem(QListWidgetItem* item) {
+    if (!item || !(item->flags() & Qt::ItemIsEnabled))
+        return;
+    m_pMenu->hide();
+    emit m_pView->openLawAt(item->data(kLawRole).toInt(), item->data(kArticleRole).toInt(),
+                            item->data(kTextRole).toString());
+}
+
+void CCitedByButton::Activate(int row) {
+    OnItem(m_pList->item(row));
 }

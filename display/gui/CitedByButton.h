@@ -4,6 +4,8 @@
 
 class CDocumentDatabase;
 class CShowLawView;
+class QListWidget;
+class QListWidgetItem;
 class QMenu;
 
 // "被引用": beside the outline of the law shown, the laws of the collection that cite it,
@@ -22,14 +24,20 @@ public:
     int CitationCount() const { return m_nCitations; }
     int LawCount() const { return m_nLaws; }
     QMenu* GetMenu() const { return m_pMenu; }
+    QListWidget* GetList() const { return m_pList; }
+    // Opens the citation of the list's row `row`, as choosing it does.
+    void Activate(int row);
 
     // The most entries the list shows; the count says how many there are.
     static constexpr int kMaxEntries = 500;
 
 private:
+    void OnItem(QListWidgetItem* item);
+
     CShowLawView* m_pView;
     CDocumentDatabase* m_pDoc;
     QMenu* m_pMenu;
+    QListWidget* m_pList;
     int m_nShownLawId = -1;
     int m_nShownEdition = -1;
     int m_nCitations = 0;

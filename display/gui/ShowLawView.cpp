@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QPdfWriter>
 #include <QPrintDialog>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
@@ -203,7 +204,8 @@ QString CShowLawView::CitationTip(const QString& href) const {
             tip += QStringLiteral("<hr>");
         tip += QStringLiteral("<b>") + QString::fromStdString(title).toHtmlEscaped() +
                QStringLiteral("</b><br>") +
-               QString::fromStdString(text).toHtmlEscaped().replace('\n', QStringLiteral("<br>"));
+               QString::fromStdString(text).toHtmlEscaped().replace(
+                   QRegularExpression(QStringLiteral("\\n+")), QStringLiteral("<br>"));
     }
     if (lawids.size() > 1)
         tip += QStringLiteral("<hr>") + tr("这个简称指两部法规，点击选择其一。");
