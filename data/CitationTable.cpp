@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <sqlite3.h>
 
 namespace {
@@ -162,7 +163,45 @@ struct CCandidate {
     std::string m_strDate;
 };
 
-std::vector<CCandidate> Candidates(sqlite3* db, const std::string& t, const std::string& title) {
+// The laws written since the log was last taken in: their rows in the keys table may be out
+// of date, so their titles are read from the laws themselves. A log longer than this is
+// left to the fold (`m_bRead` false).
+constexpr int kMaxLogged = 1000;
+
+struct CLogged {
+    bool m_bRead = false;
+    std::set<int> m_ids;
+    std::vector<CCandidate> m_laws; // each law's own title as m_strGroup
+};
+
+CLogged ReadLogged(sqlite3* db, const std::string& t) {
+    CLogged logged;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           ("SELECT c.lawid,law.topic,substr(law.datum,1,10) FROM " + t +
+                            "_changes c LEFT JOIN " + t + " law ON law.lawid=c.lawid LIMIT " +
+                            std::to_string(kMaxLogged + 1))
+                               .c_str(),
+                           -1, &stmt, nullptr) != SQLITE_OK) {
+        // No log: nothing written since the index was made, as far as this program knows.
+        logged.m_bRead = true;
+        return logged;
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        const int lawid = sqlite3_column_int(stmt, 0);
+        logged.m_ids.insert(lawid);
+        if (sqlite3_column_type(stmt, 1) != SQLITE_NULL)
+            logged.m_laws.push_back(
+                {lawid, CCitationParser::NormaliseTitle(Column(stmt, 1)), true, Column(stmt, 2)});
+    }
+    sqlite3_finalize(stmt);
+    logged.m_bRead = rc == SQLITE_DONE && logged.m_ids.size() <= static_cast<size_t>(kMaxLogged);
+    return logged;
+}
+
+std::vector<CCandidate> Candidates(sqlite3* db, const std::string& t, const std::string& title,
+                                   const CLogged& logged) {
     std::vector<CCandidate> found;
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db,
@@ -174,11 +213,19 @@ std::vector<CCandidate> Candidates(sqlite3* db, const std::string& t, const std:
         return found;
     sqlite3_bind_text(stmt, 1, title.data(), static_cast<int>(title.size()), SQLITE_STATIC);
     while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const int lawid = sqlite3_column_int(stmt, 0);
+        if (logged.m_bRead && logged.m_ids.count(lawid))
+            continue;
         std::string group = Column(stmt, 1);
         const bool exact = group == title;
-        found.push_back({sqlite3_column_int(stmt, 0), std::move(group), exact, Column(stmt, 2)});
+        found.push_back({lawid, std::move(group), exact, Column(stmt, 2)});
     }
     sqlite3_finalize(stmt);
+    if (logged.m_bRead)
+        for (const CCandidate& law : logged.m_laws)
+            if (law.m_strGroup == title || CCitationParser::ShortTitle(law.m_strGroup) == title)
+                found.push_back(
+                    {law.m_nLawId, law.m_strGroup, law.m_strGroup == title, law.m_strDate});
     // A law of that very title comes before those that only share it as a short title.
     if (std::any_of(found.begin(), found.end(), [](const CCandidate& c) { return c.m_bExact; }))
         std::erase_if(found, [](const CCandidate& c) { return !c.m_bExact; });
@@ -212,17 +259,20 @@ std::vector<int> Choose(const std::vector<CCandidate>& candidates, const std::st
 // Resolves titles for many citing laws, reading each title's candidates once.
 class CResolver {
 public:
-    CResolver(sqlite3* db, const std::string& t) : m_pDb(db), m_strTable(t) {}
+    CResolver(sqlite3* db, const std::string& t)
+        : m_pDb(db), m_strTable(t), m_logged(ReadLogged(db, t)) {}
     std::vector<int> operator()(const std::string& title, const std::string& date) {
         auto it = m_cache.find(title);
         if (it == m_cache.end())
-            it = m_cache.emplace(title, Candidates(m_pDb, m_strTable, title)).first;
+            it = m_cache.emplace(title, Candidates(m_pDb, m_strTable, title, m_logged)).first;
         return Choose(it->second, date);
     }
+    bool Exhaustive() const { return m_logged.m_bRead; }
 
 private:
     sqlite3* m_pDb;
     std::string m_strTable;
+    CLogged m_logged;
     std::map<std::string, std::vector<CCandidate>> m_cache;
 };
 
@@ -399,7 +449,23 @@ std::vector<int> CCitationTable::Resolve(sqlite3* db, const std::string& t,
                                          const std::string& title, const std::string& date) {
     if (!db || title.empty())
         return {};
-    return Choose(Candidates(db, t, title), date);
+    return CResolver(db, t)(title, date);
+}
+
+std::map<std::string, std::vector<int>>
+CCitationTable::ResolveAll(sqlite3* db, const std::string& t, const std::set<std::string>& titles,
+                           const std::string& date, bool* exhaustive) {
+    std::map<std::string, std::vector<int>> named;
+    if (exhaustive)
+        *exhaustive = false;
+    if (!db)
+        return named;
+    CResolver resolve(db, t);
+    for (const std::string& title : titles)
+        named[title] = title.empty() ? std::vector<int>{} : resolve(title, date);
+    if (exhaustive)
+        *exhaustive = resolve.Exhaustive();
+    return named;
 }
 
 bool CCitationTable::CitedBy(sqlite3* db, const std::string& t, int lawid,

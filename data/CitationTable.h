@@ -14,6 +14,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,9 +72,17 @@ public:
     // The laws a title (normalised) names for a law dated `citingDate` ("YYYY-MM-DD"): the
     // laws of that title, else of that short title; of each law's versions (the same title)
     // the newest dated on or before `citingDate`, else the oldest. More than one when laws
-    // of different titles share the short title; none when the collection lacks it.
+    // of different titles share the short title; none when the collection lacks it. The
+    // laws written since the log was last taken in count with their titles as they are now.
     static std::vector<int> Resolve(sqlite3* db, const std::string& lawTable,
                                     const std::string& title, const std::string& citingDate);
+
+    // Resolve for many titles of one citing law at once. `exhaustive` (when given) tells
+    // whether every law of the collection was considered: the laws written since the log
+    // was last taken in are read from their rows, unless there are too many of them.
+    static std::map<std::string, std::vector<int>>
+    ResolveAll(sqlite3* db, const std::string& lawTable, const std::set<std::string>& titles,
+               const std::string& citingDate, bool* exhaustive = nullptr);
 
     // The citations of other laws that name `lawid`, newest citing law first (then by lawid
     // and place). False when the table cannot be read.

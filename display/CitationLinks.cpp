@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -50,13 +51,21 @@ std::string CCitationLinks::Insert(const std::string& body, int lawid, const std
     CHtmlText::Scan(
         body, [&](size_t begin, size_t end) { runs.emplace_back(begin, end); },
         [](size_t, size_t) {});
+    const std::vector<CCitation> citations = CCitationParser::Parse(body);
+    std::set<std::string> titles;
+    for (const CCitation& c : citations)
+        if (!c.IsSameLaw())
+            titles.insert(c.m_strTitle);
+    bool exhaustive = false;
+    const std::map<std::string, std::vector<int>> resolved =
+        CCitationTable::ResolveAll(db, lawTable, titles, date, &exhaustive);
+    // A title not found is the collection's lack only when every law was looked at.
     const bool complete =
-        db && CCitationTable::BuiltUpTo(db, lawTable) == CCitationTable::kComplete;
-    std::map<std::string, std::vector<int>> resolved;
+        exhaustive && db && CCitationTable::BuiltUpTo(db, lawTable) == CCitationTable::kComplete;
     std::string out;
     size_t copied = 0;
     auto run = runs.begin();
-    for (const CCitation& c : CCitationParser::Parse(body)) {
+    for (const CCitation& c : citations) {
         // Only a citation that lies within one run of text.
         while (run != runs.end() && run->second <= c.m_nBegin)
             ++run;
@@ -67,13 +76,7 @@ std::string CCitationLinks::Insert(const std::string& body, int lawid, const std
         std::vector<int> lawids;
         if (c.IsSameLaw()) {
             lawids.push_back(lawid);
-        } else {
-            auto it = resolved.find(c.m_strTitle);
-            if (it == resolved.end())
-                it = resolved
-                         .emplace(c.m_strTitle,
-                                  CCitationTable::Resolve(db, lawTable, c.m_strTitle, date))
-                         .first;
+        } else if (auto it = resolved.find(c.m_strTitle); it != resolved.end()) {
             lawids = it->second;
         }
         if (lawids.empty() && !complete)

@@ -1,6 +1,7 @@
 #include "data/CitationParser.h"
 #include "data/CitationTable.h"
 #include "data/SearchIndex.h"
+#include "display/CitationLinks.h"
 #include "tests/core/TestDb.h"
 
 #include <gtest/gtest.h>
@@ -276,4 +277,49 @@ TEST_F(CitationTableTest, MissingOrDamagedTableIsBuiltAgain) {
     ASSERT_EQ(CSearchIndex::Drop(m_pDb, "dornlaws", error), 1) << error;
     EXPECT_LT(CCitationTable::BuiltUpTo(m_pDb, "dornlaws"), 0);
     EXPECT_FALSE(CCitationTable::IsOutdated(m_pDb, "dornlaws"));
+}
+
+TEST_F(CitationTableTest, PageLinksWhatTheCollectionHoldsAndMarksWhatItLacks) {
+    const int criminal = Add("中华人民共和国刑法", "1997-03-14", "第十条 凡在……");
+    const std::string body = "第一条 依照《刑法》第十条和《某省条例》办理，<img alt=\"《刑法》\">"
+                             "\n第二条 本解释第一条。";
+    const int citing = Add("关于甲的解释", "2000-01-01", body);
+    auto links = [&](size_t* linked, size_t* missing) {
+        return CCitationLinks::Insert(body, citing, "2000-01-01", m_pDb, "dornlaws", "未收录",
+                                      linked, missing);
+    };
+    const std::string want =
+        "第一条 依照<a href=\"tolvarin-cite:" + std::to_string(criminal) +
+        "#1000\">《刑法》第十条</a>和<span title=\"未收录\" style=\"color:#8A6D3B\">《某省条例》"
+        "</span>办理，<img alt=\"《刑法》\">\n第二条 <a href=\"tolvarin-cite:" +
+        std::to_string(citing) + "#100\">本解释第一条</a>。";
+    // Laws written by another program and not yet taken in from the log count as they are.
+    size_t linked = 0, missing = 0;
+    EXPECT_EQ(links(&linked, &missing), want);
+    EXPECT_EQ(linked, 2u);
+    EXPECT_EQ(missing, 1u);
+    Fold();
+    EXPECT_EQ(links(nullptr, nullptr), want);
+    // A law renamed since the fold is found by its name now, not by its old one.
+    Exec("UPDATE dornlaws SET topic='某省条例' WHERE lawid=" + std::to_string(criminal));
+    EXPECT_EQ(links(&linked, &missing).find("《刑法》第十条</a>"), std::string::npos);
+    EXPECT_EQ(linked, 2u);
+    EXPECT_EQ(missing, 1u);
+
+    std::vector<int> lawids;
+    int article = 0;
+    EXPECT_TRUE(CCitationLinks::ParseHref("tolvarin-cite:12,40#23200", lawids, article));
+    EXPECT_EQ(lawids, (std::vector<int>{12, 40}));
+    EXPECT_EQ(article, 23200);
+    for (const char* bad : {"tolvarin-cite:#1", "tolvarin-cite:x#1", "http://a/#1",
+                            "tolvarin-cite:-3#1", "tolvarin-cite:99999999999#0"})
+        EXPECT_FALSE(CCitationLinks::ParseHref(bad, lawids, article)) << bad;
+}
+
+TEST(CitationParser, ArticleTextRunsToTheNextHeading) {
+    const std::string body = "第一章 总则\n\n第一条 甲。\n\n乙。\n\n第二章 分则\n\n第二条 丙。";
+    EXPECT_EQ(CCitationParser::ArticleText(body, A(1)), "第一条 甲。\n\n乙。");
+    EXPECT_EQ(CCitationParser::ArticleText(body, A(2)), "第二条 丙。");
+    EXPECT_EQ(CCitationParser::ArticleText(body, A(3)), "");
+    EXPECT_EQ(CCitationParser::ArticleText(body, A(1), 5), "第一条 甲……");
 }
