@@ -133,3 +133,25 @@ else()
     endif()
   endforeach()
 endif()
+
+# The citations of a small collection: resolved ones name the law, --unresolved the titles the
+# collection lacks; a bad lawid and a file that is no collection are refused.
+file(WRITE ${WORK}/cite.jsonl
+  "{\"category\":[\"甲\"],\"title\":\"中华人民共和国刑法\",\"date\":\"1997-03-14\",\"body\":\"第一条 为了惩罚犯罪。\"}\n"
+  "{\"category\":[\"甲\"],\"title\":\"关于甲的解释\",\"date\":\"2000-01-01\",\"body\":\"第一条 依照《刑法》第一条和《某省条例》。\\n第二条 本解释第一条。\"}\n")
+expect_rc(0 import cite.jsonl cite.mdb)
+execute_process(COMMAND ${ADMIN} citations cite.mdb WORKING_DIRECTORY ${WORK}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+set(want "2\t第一条\t1\t第一条\t《刑法》第一条\n2\t第二条\t2\t第一条\t本解释第一条\n")
+if(NOT rc EQUAL 0 OR NOT out STREQUAL want)
+  message(FATAL_ERROR "tolvarin-admin citations: exit ${rc}\n${out}${err}")
+endif()
+execute_process(COMMAND ${ADMIN} citations --unresolved --law 2 cite.mdb WORKING_DIRECTORY ${WORK}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out STREQUAL "2\t第一条\t\t\t《某省条例》\n")
+  message(FATAL_ERROR "tolvarin-admin citations --unresolved: exit ${rc}\n${out}${err}")
+endif()
+expect_rc(2 citations --law x cite.mdb)
+expect_rc(2 citations no-such.mdb)
+file(WRITE ${WORK}/empty.mdb "")
+expect_rc(2 citations empty.mdb)
