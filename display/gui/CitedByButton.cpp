@@ -17,8 +17,8 @@
 
 namespace {
 
-constexpr int kTitleChars = 30;
-constexpr int kSentenceChars = 44;
+constexpr int kTitleChars = 24;
+constexpr int kSentenceChars = 38;
 // What a row keeps: the citing law, its article and the citation's text.
 constexpr int kLawRole = Qt::UserRole;
 constexpr int kArticleRole = Qt::UserRole + 1;
@@ -40,7 +40,8 @@ CCitedByButton::CCitedByButton(CShowLawView* view, CDocumentDatabase* doc, QWidg
     m_pList->setAccessibleName(tr("引用本法规的法规"));
     m_pList->setWordWrap(false);
     m_pList->setTextElideMode(Qt::ElideRight);
-    m_pList->setMinimumSize(fontMetrics().horizontalAdvance(QChar(0x4E2D)) * 46,
+    m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pList->setMinimumSize(fontMetrics().horizontalAdvance(QChar(0x4E2D)) * 44,
                             fontMetrics().height() * 24);
     m_pList->setAlternatingRowColors(true);
     auto* holder = new QWidgetAction(m_pMenu);
