@@ -41,6 +41,8 @@ constexpr int kMaxZoom = 16;
 constexpr int kReadableChars = 42;
 constexpr const char* kDarkSearchColor = "#8CB4FF";
 constexpr const char* kDarkFindColor = "#FF8A7A";
+// Citations of laws the collection lacks, on a dark page.
+constexpr const char* kDarkMissingColor = "#D9B77E";
 
 // A file name made of the title: characters that a file system or a shell would take for
 // something else become '_'.
@@ -333,6 +335,8 @@ std::string CShowLawView::AdaptBody(const std::string& html) const {
                std::string("<font color=") + kDarkSearchColor + ">");
     ReplaceAll(out, std::string("<font color=") + CLawPage::kFindColor + ">",
                std::string("<font color=") + kDarkFindColor + ">");
+    ReplaceAll(out, std::string("style=\"color:") + CCitationLinks::kMissingColor + "\"",
+               std::string("style=\"color:") + kDarkMissingColor + "\"");
     return out;
 }
 
