@@ -103,11 +103,13 @@ void CitedBy(sqlite3* db, int repeat) {
     sqlite3_finalize(stmt);
     for (int lawid : most) {
         std::vector<CCitingRow> rows;
-        const double ms =
-            Median(repeat, [&] { CCitationTable::CitedBy(db, "dornlaws", lawid, rows); });
-        std::printf("cited-by of law %d (%zu citations) among %lld laws: %.2f ms (target ≤ 50 ms "
-                    "at 1,000,000 laws)\n",
-                    lawid, rows.size(), laws, ms);
+        long long total = 0;
+        // As the window asks: the newest 500 and the count.
+        const double ms = Median(
+            repeat, [&] { CCitationTable::CitedBy(db, "dornlaws", lawid, rows, 500, &total); });
+        std::printf("cited-by of law %d (%lld citations, %zu read) among %lld laws: %.2f ms "
+                    "(target ≤ 50 ms at 1,000,000 laws)\n",
+                    lawid, total, rows.size(), laws, ms);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "data/CitationTable.h"
 
 #include "data/CitationParser.h"
+#include "data/SearchIndex.h"
 
 #include <algorithm>
 #include <map>
@@ -56,12 +57,13 @@ public:
     CRowWriter& operator=(const CRowWriter&) = delete;
 
     bool Prepare(const std::string& t, std::string& error) {
-        if (sqlite3_prepare_v2(m_pDb,
-                               ("INSERT INTO " + CCitationTable::CitesTable(t) +
-                                " (lawid,article,title,cited,paragraph,item,pos,text,sentence) "
-                                "VALUES(?,?,?,?,?,?,?,?,?)")
-                                   .c_str(),
-                               -1, &m_pCite, nullptr) == SQLITE_OK &&
+        if (sqlite3_prepare_v2(
+                m_pDb,
+                ("INSERT INTO " + CCitationTable::CitesTable(t) +
+                 " (lawid,article,title,cited,paragraph,item,pos,text,sentence,date) "
+                 "VALUES(?,?,?,?,?,?,?,?,?,?)")
+                    .c_str(),
+                -1, &m_pCite, nullptr) == SQLITE_OK &&
             sqlite3_prepare_v2(
                 m_pDb,
                 ("INSERT INTO " + CCitationTable::KeysTable(t) + " (key,lawid,title) VALUES(?,?,?)")
@@ -73,7 +75,7 @@ public:
     }
 
     bool Write(std::int64_t lawid, const std::string& topic, const std::string& body,
-               std::string& error) {
+               const std::string& date, std::string& error) {
         const std::string title = CCitationParser::NormaliseTitle(topic);
         if (!title.empty()) {
             if (!Key(title, lawid, title, error))
@@ -97,6 +99,8 @@ public:
             sqlite3_bind_text(m_pCite, 8, text.data(), static_cast<int>(text.size()),
                               SQLITE_STATIC);
             sqlite3_bind_text(m_pCite, 9, sentence.data(), static_cast<int>(sentence.size()),
+                              SQLITE_STATIC);
+            sqlite3_bind_text(m_pCite, 10, date.data(), static_cast<int>(date.size()),
                               SQLITE_STATIC);
             if (!Step(m_pCite, error))
                 return false;
@@ -143,7 +147,7 @@ bool WriteLaws(sqlite3* db, const std::string& t, const std::string& select, std
         const std::int64_t lawid = sqlite3_column_int64(stmt, 0);
         if (last)
             *last = lawid;
-        if (!writer.Write(lawid, Column(stmt, 1), Column(stmt, 2), error)) {
+        if (!writer.Write(lawid, Column(stmt, 1), Column(stmt, 2), Column(stmt, 3), error)) {
             sqlite3_finalize(stmt);
             return false;
         }
@@ -278,7 +282,7 @@ private:
 
 constexpr const char* kRowColumns =
     "c.lawid,c.article,c.title,c.cited,c.paragraph,c.item,c.pos,c.text,c.sentence,law.topic,"
-    "substr(law.datum,1,10)";
+    "c.date";
 
 CCitingRow ReadRow(sqlite3_stmt* stmt) {
     CCitingRow row;
@@ -315,10 +319,10 @@ std::string CCitationTable::Ddl(const std::string& t, std::int64_t upto) {
            cites +
            " (lawid INTEGER NOT NULL, article INTEGER NOT NULL, title TEXT NOT NULL, cited "
            "INTEGER NOT NULL, paragraph INTEGER NOT NULL, item INTEGER NOT NULL, pos INTEGER NOT "
-           "NULL, text TEXT NOT NULL, sentence TEXT NOT NULL);\n"
+           "NULL, text TEXT NOT NULL, sentence TEXT NOT NULL, date TEXT NOT NULL);\n"
            "CREATE INDEX IF NOT EXISTS " +
-           cites + "_title ON " + cites + " (title);\nCREATE INDEX IF NOT EXISTS " + cites +
-           "_lawid ON " + cites + " (lawid);\nCREATE TABLE IF NOT EXISTS " + keys +
+           cites + "_title ON " + cites + " (title, date, lawid);\nCREATE INDEX IF NOT EXISTS " +
+           cites + "_lawid ON " + cites + " (lawid);\nCREATE TABLE IF NOT EXISTS " + keys +
            " (key TEXT NOT NULL, lawid INTEGER NOT NULL, title TEXT NOT NULL);\n"
            "CREATE INDEX IF NOT EXISTS " +
            keys + "_key ON " + keys + " (key);\nCREATE INDEX IF NOT EXISTS " + keys + "_lawid ON " +
@@ -407,8 +411,9 @@ int CCitationTable::BuildStep(sqlite3* db, const std::string& t, int laws, long 
     }
     std::int64_t last = upto;
     if (!WriteLaws(db, t,
-                   "SELECT lawid,topic,body FROM " + t + " WHERE lawid>" + std::to_string(upto) +
-                       " ORDER BY lawid LIMIT " + std::to_string(std::max(1, laws)),
+                   "SELECT lawid,topic,body,ifnull(substr(datum,1,10),'') FROM " + t +
+                       " WHERE lawid>" + std::to_string(upto) + " ORDER BY lawid LIMIT " +
+                       std::to_string(std::max(1, laws)),
                    &last, error))
         return fail();
     const bool finished = QueryInt(db,
@@ -440,8 +445,8 @@ bool CCitationTable::Refresh(sqlite3* db, const std::string& t, const std::strin
               error))
         return false;
     return WriteLaws(db, t,
-                     "SELECT lawid,topic,body FROM " + t + " WHERE lawid IN (" + lawidsSql +
-                         ") AND lawid<=" + upto,
+                     "SELECT lawid,topic,body,ifnull(substr(datum,1,10),'') FROM " + t +
+                         " WHERE lawid IN (" + lawidsSql + ") AND lawid<=" + upto,
                      nullptr, error);
 }
 
@@ -469,8 +474,10 @@ CCitationTable::ResolveAll(sqlite3* db, const std::string& t, const std::set<std
 }
 
 bool CCitationTable::CitedBy(sqlite3* db, const std::string& t, int lawid,
-                             std::vector<CCitingRow>& rows) {
+                             std::vector<CCitingRow>& rows, size_t limit, long long* total) {
     rows.clear();
+    if (total)
+        *total = 0;
     if (!db || BuiltUpTo(db, t) < 0)
         return false;
     std::vector<std::string> keys;
@@ -482,29 +489,86 @@ bool CCitationTable::CitedBy(sqlite3* db, const std::string& t, int lawid,
     while (sqlite3_step(stmt) == SQLITE_ROW)
         keys.push_back(Column(stmt, 0));
     sqlite3_finalize(stmt);
-    if (sqlite3_prepare_v2(db,
-                           (std::string("SELECT ") + kRowColumns + " FROM " + CitesTable(t) +
-                            " c JOIN " + t + " law ON law.lawid=c.lawid WHERE c.title=?1 AND " +
-                            "c.lawid<>?2")
-                               .c_str(),
-                           -1, &stmt, nullptr) != SQLITE_OK)
-        return false;
-    CResolver resolve(db, t);
-    bool ok = true;
+    // Which citing dates choose this law among the versions of its title: from its own date
+    // (from the beginning when it is the oldest) up to the next version's. Each key is then
+    // one range of the index by title and date, counted and read newest first without
+    // resolving any row.
+    const CLogged logged = ReadLogged(db, t);
+    struct CRange {
+        std::string m_strKey, m_strFrom, m_strTo;
+    };
+    std::vector<CRange> ranges;
     for (const std::string& key : keys) {
-        sqlite3_bind_text(stmt, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
-        sqlite3_bind_int(stmt, 2, lawid);
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            CCitingRow row = ReadRow(stmt);
-            const std::vector<int> named = resolve(row.m_strTitle, row.m_strCitingDate);
-            if (std::binary_search(named.begin(), named.end(), lawid))
-                rows.push_back(std::move(row));
+        const std::vector<CCandidate> candidates = Candidates(db, t, key, logged);
+        auto self = std::find_if(candidates.begin(), candidates.end(),
+                                 [&](const CCandidate& c) { return c.m_nLawId == lawid; });
+        if (self == candidates.end())
+            continue;
+        std::vector<const CCandidate*> versions;
+        for (const CCandidate& c : candidates)
+            if (c.m_strGroup == self->m_strGroup)
+                versions.push_back(&c);
+        bool chosen = true;
+        bool oldest = true;
+        std::string to = "\x7F";
+        for (const CCandidate* v : versions) {
+            if (v == &*self)
+                continue;
+            // Of versions of one date the higher lawid is taken.
+            if (v->m_strDate == self->m_strDate && v->m_nLawId > lawid)
+                chosen = false;
+            if (v->m_strDate < self->m_strDate)
+                oldest = false;
+            if (v->m_strDate > self->m_strDate && v->m_strDate < to)
+                to = v->m_strDate;
         }
-        ok = ok && rc == SQLITE_DONE;
-        sqlite3_reset(stmt);
+        if (chosen)
+            ranges.push_back({key, oldest ? std::string() : self->m_strDate, to});
     }
-    sqlite3_finalize(stmt);
+    const std::string where = " WHERE c.title=?1 AND c.date>=?2 AND c.date<?3 AND c.lawid<>?4";
+    bool ok = true;
+    for (const CRange& range : ranges) {
+        auto bind = [&](sqlite3_stmt* s) {
+            sqlite3_bind_text(s, 1, range.m_strKey.data(), static_cast<int>(range.m_strKey.size()),
+                              SQLITE_STATIC);
+            sqlite3_bind_text(s, 2, range.m_strFrom.data(),
+                              static_cast<int>(range.m_strFrom.size()), SQLITE_STATIC);
+            sqlite3_bind_text(s, 3, range.m_strTo.data(), static_cast<int>(range.m_strTo.size()),
+                              SQLITE_STATIC);
+            sqlite3_bind_int(s, 4, lawid);
+        };
+        if (total) {
+            if (sqlite3_prepare_v2(db,
+                                   ("SELECT count(*) FROM " + CitesTable(t) + " c" + where).c_str(),
+                                   -1, &stmt, nullptr) != SQLITE_OK)
+                return false;
+            bind(stmt);
+            if (sqlite3_step(stmt) == SQLITE_ROW)
+                *total += sqlite3_column_int64(stmt, 0);
+            else
+                ok = false;
+            sqlite3_finalize(stmt);
+        }
+        // The citing laws' titles from the list's index by lawid, where there is one: the
+        // rows that hold the law texts are not read.
+        const std::string byId = CSearchIndex::HasListByIdIndex(db, t)
+                                     ? " INDEXED BY " + CSearchIndex::ListByIdIndex(t)
+                                     : std::string();
+        if (sqlite3_prepare_v2(db,
+                               (std::string("SELECT ") + kRowColumns + " FROM " + CitesTable(t) +
+                                " c JOIN " + t + " law" + byId + " ON law.lawid=c.lawid" + where +
+                                " ORDER BY c.date DESC, c.lawid DESC" +
+                                (limit ? " LIMIT " + std::to_string(limit) : std::string()))
+                                   .c_str(),
+                               -1, &stmt, nullptr) != SQLITE_OK)
+            return false;
+        bind(stmt);
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            rows.push_back(ReadRow(stmt));
+        ok = ok && rc == SQLITE_DONE;
+        sqlite3_finalize(stmt);
+    }
     std::sort(rows.begin(), rows.end(), [](const CCitingRow& a, const CCitingRow& b) {
         if (a.m_strCitingDate != b.m_strCitingDate)
             return a.m_strCitingDate > b.m_strCitingDate;
@@ -512,6 +576,8 @@ bool CCitationTable::CitedBy(sqlite3* db, const std::string& t, int lawid,
             return a.m_nLawId > b.m_nLawId;
         return a.m_nPos < b.m_nPos;
     });
+    if (limit && rows.size() > limit)
+        rows.resize(limit);
     return ok;
 }
 

@@ -2,13 +2,13 @@
 // The citations of one law table ("dornlaws" or "en_dornlaws"), derived from the law texts
 // and kept in db1.mdb by this program alone (plain tables and indexes: no trigger, view or
 // default calls its code, so any SQLite program still writes the file):
-//   <table>_cites     one row per citation: the citing law and its article, the cited title
-//                     normalised ('' for the law itself), the cited article, paragraph and
-//                     item, the citation's place and text and the sentence around it;
+//   <table>_cites     one row per citation: the citing law, its date and article, the cited
+//                     title normalised ('' for the law itself), the cited article, paragraph
+//                     and item, the citation's place and text and the sentence around it;
 //   <table>_citekeys  the titles a law is cited by: its normalised title and its short title
 //                     (without 中华人民共和国), each with the normalised title;
 //   citation_index    how far the rows are built (upto, a lawid; INT64_MAX when complete).
-// Rows depend on the citing law's own text and title only; which law a title names is decided
+// Rows depend on the citing law's own row only; which law a title names is decided
 // when they are read (Resolve). The rows follow the change log of the search index: when the
 // program takes the log in (CSearchIndex::Fold) it refreshes the rows of the laws logged.
 
@@ -31,7 +31,8 @@ struct CCitingRow {
     std::int64_t m_nPos = 0; // byte offset of the citation in the citing law's text
     std::string m_strText;
     std::string m_strSentence;
-    // Filled by the readers: the citing law's title and date (its first ten characters).
+    // The citing law's date (its first ten characters) as of its last write logged, and
+    // (filled by the readers) its title.
     std::string m_strCitingTitle;
     std::string m_strCitingDate;
 };
@@ -40,7 +41,7 @@ class CCitationTable {
 public:
     static constexpr std::int64_t kComplete = INT64_MAX;
     // Rows made by other rules than the present ones are made again.
-    static constexpr int kVersion = 1;
+    static constexpr int kVersion = 2;
 
     static std::string CitesTable(const std::string& lawTable);
     static std::string KeysTable(const std::string& lawTable);
@@ -85,9 +86,13 @@ public:
                const std::string& citingDate, bool* exhaustive = nullptr);
 
     // The citations of other laws that name `lawid`, newest citing law first (then by lawid
-    // and place). False when the table cannot be read.
+    // and place), at most `limit` of them (0: all); `total` (when given) receives how many
+    // there are. Reads ranges of the index by title and date: the rows of the newest citing
+    // laws and a count, whatever the number of citations. False when the table cannot be
+    // read.
     static bool CitedBy(sqlite3* db, const std::string& lawTable, int lawid,
-                        std::vector<CCitingRow>& rows);
+                        std::vector<CCitingRow>& rows, size_t limit = 0,
+                        long long* total = nullptr);
     // Every citation row, of one citing law when `lawid` is not 0, in lawid and place order,
     // with the laws its title names for that law (the citing law itself for a reference of
     // its own). Stops when `visit` answers false. False when the table cannot be read.

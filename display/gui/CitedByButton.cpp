@@ -74,13 +74,15 @@ void CCitedByButton::Refresh(bool force) {
     m_pList->clear();
     m_nCitations = m_nLaws = 0;
     std::vector<CCitingRow> rows;
-    const bool read = lawid != 0 && m_pDoc && m_pDoc->ConnectDatabase() &&
-                      CCitationTable::CitedBy(m_pDoc->GetDatabase().GetConnectionHandle(),
-                                              theEditionConfig.GetLawTable(), lawid, rows);
+    long long total = 0;
+    const bool read =
+        lawid != 0 && m_pDoc && m_pDoc->ConnectDatabase() &&
+        CCitationTable::CitedBy(m_pDoc->GetDatabase().GetConnectionHandle(),
+                                theEditionConfig.GetLawTable(), lawid, rows, kMaxEntries, &total);
     std::set<int> laws;
     for (const CCitingRow& row : rows)
         laws.insert(row.m_nLawId);
-    m_nCitations = static_cast<int>(rows.size());
+    m_nCitations = static_cast<int>(total);
     m_nLaws = static_cast<int>(laws.size());
     if (!read) {
         setText(tr("被引用"));
@@ -88,17 +90,15 @@ void CCitedByButton::Refresh(bool force) {
         setEnabled(false);
         return;
     }
-    setText(tr("被引用 (%1)").arg(m_nLaws));
-    setToolTip(tr("%1 部法规引用本法规 %2 处，新的在前").arg(m_nLaws).arg(m_nCitations));
+    // The laws are counted among the citations listed; past the list's length the button
+    // counts the citations.
+    const bool whole = m_nCitations <= kMaxEntries;
+    setText(whole ? tr("被引用 (%1)").arg(m_nLaws) : tr("被引用 (%1 处)").arg(m_nCitations));
+    setToolTip(whole
+                   ? tr("%1 部法规引用本法规 %2 处，新的在前").arg(m_nLaws).arg(m_nCitations)
+                   : tr("本法规被引用 %1 处，列出最新的 %2 处").arg(m_nCitations).arg(kMaxEntries));
     setEnabled(!rows.empty());
-    int shown = 0;
     for (const CCitingRow& row : rows) {
-        if (shown++ == kMaxEntries) {
-            auto* more = new QListWidgetItem(tr("……另有 %1 处").arg(m_nCitations - kMaxEntries));
-            more->setFlags(Qt::NoItemFlags);
-            m_pList->addItem(more);
-            break;
-        }
         const QString article =
             QString::fromStdString(CCitationParser::ArticleLabel(row.m_nArticle));
         const QString cited = QString::fromStdString(CCitationParser::ArticleLabel(row.m_nCited));
@@ -124,6 +124,12 @@ void CCitedByButton::Refresh(bool force) {
         item->setData(kArticleRole, row.m_nArticle);
         item->setData(kTextRole, QString::fromStdString(row.m_strText));
         m_pList->addItem(item);
+    }
+    if (m_nCitations > static_cast<int>(rows.size())) {
+        auto* more = new QListWidgetItem(
+            tr("……另有 %1 处").arg(m_nCitations - static_cast<int>(rows.size())));
+        more->setFlags(Qt::NoItemFlags);
+        m_pList->addItem(more);
     }
 }
 

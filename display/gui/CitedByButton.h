@@ -20,7 +20,7 @@ public:
     // Reads the citations of the law shown again (the citation table was built meanwhile);
     // without `force` only when another law is shown.
     void Refresh(bool force = false);
-    // How many citations and how many citing laws the list holds.
+    // How many citations there are, and how many laws cite among those listed.
     int CitationCount() const { return m_nCitations; }
     int LawCount() const { return m_nLaws; }
     QMenu* GetMenu() const { return m_pMenu; }
@@ -28,7 +28,7 @@ public:
     // Opens the citation of the list's row `row`, as choosing it does.
     void Activate(int row);
 
-    // The most entries the list shows; the count says how many there are.
+    // The most entries the list shows (the newest); the count says how many there are.
     static constexpr int kMaxEntries = 500;
 
 private:

@@ -323,3 +323,26 @@ TEST(CitationParser, ArticleTextRunsToTheNextHeading) {
     EXPECT_EQ(CCitationParser::ArticleText(body, A(3)), "");
     EXPECT_EQ(CCitationParser::ArticleText(body, A(1), 5), "第一条 甲……");
 }
+
+TEST_F(CitationTableTest, CitedByGoesToTheVersionEachCitingLawChose) {
+    const int v1 = Add("中华人民共和国刑事诉讼法", "2012-03-14", "");
+    const int v2 = Add("中华人民共和国 刑事诉讼法", "2018-10-26", "");
+    const int before = Add("甲", "2010-01-01", "依照《刑事诉讼法》第一条。");
+    const int between = Add("乙", "2015-01-01", "依照《中华人民共和国刑事诉讼法》第二条。");
+    const int after = Add("丙", "2020-01-01", "依照《刑事诉讼法》第三条、第四条。");
+    Fold();
+    // A law cited before it existed goes to the oldest version.
+    EXPECT_EQ(CitedBy(v1), (std::vector<int>{between, before}));
+    EXPECT_EQ(CitedBy(v2), (std::vector<int>{after, after}));
+    std::vector<CCitingRow> rows;
+    long long total = 0;
+    ASSERT_TRUE(CCitationTable::CitedBy(m_pDb, "dornlaws", v1, rows, 1, &total));
+    EXPECT_EQ(total, 2);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].m_nLawId, between);
+    // A third version of the same date as the second: the higher lawid is taken.
+    const int v3 = Add("中华人民共和国刑事诉讼法", "2018-10-26", "");
+    Fold();
+    EXPECT_EQ(CitedBy(v2), (std::vector<int>{}));
+    EXPECT_EQ(CitedBy(v3), (std::vector<int>{after, after}));
+}
