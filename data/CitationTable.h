@@ -41,7 +41,7 @@ class CCitationTable {
 public:
     static constexpr std::int64_t kComplete = INT64_MAX;
     // Rows made by other rules than the present ones are made again.
-    static constexpr int kVersion = 2;
+    static constexpr int kVersion = 3;
 
     static std::string CitesTable(const std::string& lawTable);
     static std::string KeysTable(const std::string& lawTable);
