@@ -3,8 +3,13 @@
 #include "data/SearchIndex.h"
 #include "display/CitationLinks.h"
 #include "tests/core/TestDb.h"
+#include "tools/admin/CollectionWriter.h"
+#include "tools/admin/CorpusImporter.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #include <sqlite3.h>
 
 namespace {
@@ -345,4 +350,60 @@ TEST_F(CitationTableTest, CitedByGoesToTheVersionEachCitingLawChose) {
     Fold();
     EXPECT_EQ(CitedBy(v2), (std::vector<int>{}));
     EXPECT_EQ(CitedBy(v3), (std::vector<int>{after, after}));
+}
+
+// On the shipped laws every 《X》 whose X (normalised) is a title of the collection, or a
+// title without 中华人民共和国, names that law, and nothing else names one; the forms the
+// corpus holds come out in the numbers counted on it.
+TEST(CitationCorpus, EveryTitleOfTheCollectionAndNothingElseIsResolved) {
+    const char* corpus = std::getenv("TOLVARIN_CORPUS");
+    if (!corpus || !std::filesystem::exists(corpus))
+        GTEST_SKIP() << "no corpus at TOLVARIN_CORPUS";
+    TestDb fixture;
+    {
+        CCollectionWriter writer;
+        std::string error;
+        ASSERT_TRUE(writer.Open(fixture.File(), error)) << error;
+        ASSERT_TRUE(writer.BeginEdition("", error)) << error;
+        ASSERT_GT(CCorpusImporter::Import(corpus, writer, error), 0) << error;
+        ASSERT_TRUE(writer.EndEdition(error)) << error;
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(fixture.File().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(CCitationTable::BuiltUpTo(db, "dornlaws"), CCitationTable::kComplete);
+    std::set<std::string> titles, shortTitles;
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT topic FROM dornlaws", -1, &stmt, nullptr), SQLITE_OK);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        const std::string title = CCitationParser::NormaliseTitle(
+            reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        titles.insert(title);
+        if (title.rfind("中华人民共和国", 0) == 0 && title.size() > 21)
+            shortTitles.insert(title.substr(21));
+    }
+    sqlite3_finalize(stmt);
+    size_t exact = 0, byShortTitle = 0, withArticle = 0, own = 0;
+    ASSERT_TRUE(CCitationTable::Each(
+        db, "dornlaws", 0, [&](const CCitingRow& row, const std::vector<int>& named) {
+            if (row.m_strTitle.empty()) {
+                own += row.m_strText.rfind("本", 0) == 0;
+                return true;
+            }
+            const bool isTitle = titles.count(row.m_strTitle) > 0;
+            const bool isShort = !isTitle && shortTitles.count(row.m_strTitle) > 0;
+            EXPECT_EQ(!named.empty(), isTitle || isShort) << row.m_strText;
+            if (row.m_strText.rfind("《", 0) != 0)
+                return true;
+            exact += isTitle;
+            byShortTitle += isShort;
+            withArticle += !named.empty() && row.m_nCited != 0;
+            return true;
+        }));
+    sqlite3_close(db);
+    if (std::string(corpus).find("laws-zh") != std::string::npos) {
+        EXPECT_EQ(exact, 2926u);
+        EXPECT_EQ(byShortTitle, 459u);
+        EXPECT_EQ(own, 3591u);
+        EXPECT_GE(withArticle, 516u);
+    }
 }
