@@ -82,10 +82,13 @@ TEST(HostileText, ServerValuesReachTheDatabaseOnlyAsData) {
 
     const std::string db = dir.File("db1.mdb");
     EXPECT_EQ(IntegrityCheck(db), "ok");
-    // The six tables and their search index with its log, nothing dropped or added.
+    // The six tables and their search index with its log and their citations, nothing
+    // dropped or added.
     EXPECT_EQ(Query(db, "select count(*) from sqlite_master where type='table' and name like "
                         "'%dorn%' and name not like '%\\_body%' escape '\\' and name not like "
-                        "'%\\_title%' escape '\\' and name not like '%\\_changes' escape '\\'"),
+                        "'%\\_title%' escape '\\' and name not like '%\\_changes' escape '\\' "
+                        "and name not like '%\\_cites' escape '\\' and name not like "
+                        "'%\\_citekeys' escape '\\'"),
               (Rows{{"6"}}));
     EXPECT_EQ(IndexDifference(db), "");
     for (const std::string p : {"", "en_"}) {
