@@ -137,8 +137,15 @@ void CCitedByButton::OnItem(QListWidgetItem* item) {
     if (!item || !(item->flags() & Qt::ItemIsEnabled))
         return;
     m_pMenu->hide();
-    emit m_pView->openLawAt(item->data(kLawRole).toInt(), item->data(kArticleRole).toInt(),
-                            item->data(kTextRole).toString());
+    // Opened from the event loop: the law shown next fills the list again, which must not
+    // happen while the list is still handling the click on one of its rows.
+    const int lawid = item->data(kLawRole).toInt();
+    const int article = item->data(kArticleRole).toInt();
+    const QString text = item->data(kTextRole).toString();
+    QMetaObject::invokeMethod(
+        m_pView,
+        [view = m_pView, lawid, article, text] { emit view->openLawAt(lawid, article, text); },
+        Qt::QueuedConnection);
 }
 
 void CCitedByButton::Activate(int row) {

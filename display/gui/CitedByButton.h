@@ -25,7 +25,7 @@ public:
     int LawCount() const { return m_nLaws; }
     QMenu* GetMenu() const { return m_pMenu; }
     QListWidget* GetList() const { return m_pList; }
-    // Opens the citation of the list's row `row`, as choosing it does.
+    // Opens the citation of the list's row `row`, as choosing it does (from the event loop).
     void Activate(int row);
 
     // The most entries the list shows (the newest); the count says how many there are.

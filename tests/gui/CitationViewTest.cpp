@@ -107,7 +107,7 @@ TEST_F(CitationViewTest, CitedByListsTheCitingLawsAndOpensAtTheCitation) {
     EXPECT_TRUE(citedBy->text().contains(QStringLiteral("1")));
 
     citedBy->Activate(0);
-    ASSERT_EQ(view->GetShownLawId(), m_nCiting);
+    ASSERT_TRUE(WaitFor([&] { return view->GetShownLawId() == m_nCiting; }));
     EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("《刑法》第二百三十二条"));
     // The law cited by nobody has an empty, disabled list.
     EXPECT_EQ(citedBy->CitationCount(), 0);
