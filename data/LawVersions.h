@@ -36,7 +36,4 @@ public:
 
     // True when `lawid` is among `versions` and is not their first (the one in force).
     static bool IsHistorical(const std::vector<CLawVersion>& versions, int lawid);
-    // The marks: "现行" and "历史版本".
-    static constexpr const char* kCurrentMark = "现行";
-    static constexpr const char* kHistoricalMark = "历史版本";
 };
