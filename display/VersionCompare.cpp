@@ -276,16 +276,19 @@ CVersionCompare::CCounts CVersionCompare::Count(const std::vector<CCompareRow>& 
     return counts;
 }
 
-std::string CVersionCompare::Html(const std::vector<CCompareRow>& rows,
-                                  const std::string& oldCaption, const std::string& newCaption) {
-    std::string out;
-    out.reserve(rows.size() * 600);
-    out += "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
-           "style=\"border-collapse:collapse\"><thead><tr><th width=\"50%\">";
+std::string CVersionCompare::HtmlHead(const std::string& oldCaption,
+                                      const std::string& newCaption) {
+    std::string out = std::string(kTableStart) + "<tr><th width=\"50%\">";
     AppendEscaped(out, oldCaption);
     out += "</th><th width=\"50%\">";
     AppendEscaped(out, newCaption);
-    out += "</th></tr></thead>";
+    out += "</th></tr></table>";
+    return out;
+}
+
+std::vector<std::string> CVersionCompare::HtmlRows(const std::vector<CCompareRow>& rows) {
+    std::vector<std::string> html;
+    html.reserve(rows.size());
     int change = 0;
     for (const CCompareRow& row : rows) {
         const char* back = nullptr;
@@ -302,10 +305,12 @@ std::string CVersionCompare::Html(const std::vector<CCompareRow>& rows,
         case CCompareRow::Same:
             break;
         }
-        out += "<tr>";
+        // A table of its own per row: a window lays small tables out far faster than one
+        // of hundreds of rows, and can show the first rows before the rest are made.
+        std::string out = std::string(kTableStart) + "<tr>";
         for (int side = 0; side < 2; ++side) {
             const std::vector<CCompareSpan>& spans = side == 0 ? row.m_old : row.m_new;
-            out += "<td valign=\"top\"";
+            out += "<td width=\"50%\" valign=\"top\"";
             if (back && !spans.empty()) {
                 out += " bgcolor=\"";
                 out += back;
@@ -317,8 +322,16 @@ std::string CVersionCompare::Html(const std::vector<CCompareRow>& rows,
             AppendSpans(out, spans, side == 0 ? kOldCharBack : kNewCharBack);
             out += "</td>";
         }
-        out += "</tr>";
+        out += "</tr></table>";
+        html.push_back(std::move(out));
     }
-    out += "</table>";
+    return html;
+}
+
+std::string CVersionCompare::Html(const std::vector<CCompareRow>& rows,
+                                  const std::string& oldCaption, const std::string& newCaption) {
+    std::string out = HtmlHead(oldCaption, newCaption);
+    for (const std::string& row : HtmlRows(rows))
+        out += row;
     return out;
 }

@@ -39,11 +39,16 @@ public:
     };
     static CCounts Count(const std::vector<CCompareRow>& rows);
 
-    // The comparison as an HTML table of two columns under the two captions; every row
-    // that is not the same carries an anchor "change<N>" (N from 1, in order). Texts are
-    // escaped.
+    // The comparison as HTML in two columns under the two captions; every row that is not
+    // the same carries an anchor "change<N>" (N from 1, in order). Texts are escaped.
+    // HtmlHead and HtmlRows give the same in pieces: the captions, then one piece per row.
     static std::string Html(const std::vector<CCompareRow>& rows, const std::string& oldCaption,
                             const std::string& newCaption);
+    static std::string HtmlHead(const std::string& oldCaption, const std::string& newCaption);
+    static std::vector<std::string> HtmlRows(const std::vector<CCompareRow>& rows);
+    static constexpr const char* kTableStart =
+        "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
+        "style=\"border-collapse:collapse\">";
     static std::string ChangeAnchor(int n) { return "change" + std::to_string(n); }
 
     // The colours: the row's background per state, and the changed characters'.

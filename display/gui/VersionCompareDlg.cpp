@@ -14,7 +14,11 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 CVersionCompareDlg::CVersionCompareDlg(CDbConnection& db, const std::string& lawTable,
                                        int olderLawId, int newerLawId, QWidget* parent)
@@ -71,10 +75,50 @@ CVersionCompareDlg::CVersionCompareDlg(CDbConnection& db, const std::string& law
     m_counts = CVersionCompare::Count(m_rows);
     const std::string heading =
         "<p><b>" + QString::fromStdString(m_strTitle).toHtmlEscaped().toStdString() + "</b></p>";
-    m_strHtml = heading + CVersionCompare::Html(m_rows, caption(olderLawId, older),
-                                                caption(newerLawId, newer));
-    m_pBrowser->setHtml(QString::fromStdString(m_strHtml));
+    const std::string head =
+        heading + CVersionCompare::HtmlHead(caption(olderLawId, older), caption(newerLawId, newer));
+    m_vRowHtml = CVersionCompare::HtmlRows(m_rows);
+    m_strHtml = head;
+    for (const std::string& row : m_vRowHtml)
+        m_strHtml += row;
+    // The first screen at once, the rest from the event loop.
+    m_pBrowser->setHtml(QString::fromStdString(head));
+    AddRows(kFirstBytes);
     UpdateStatus();
+    if (!IsComplete())
+        QTimer::singleShot(0, this, [this] { AddMore(); });
+}
+
+void CVersionCompareDlg::AddMore() {
+    if (AddRows(kMoreBytes))
+        QTimer::singleShot(0, this, [this] { AddMore(); });
+}
+
+bool CVersionCompareDlg::AddRows(size_t bytes) {
+    if (IsComplete())
+        return false;
+    std::string chunk;
+    while (m_nRowsShown < m_vRowHtml.size() && chunk.size() < bytes) {
+        chunk += m_vRowHtml[m_nRowsShown];
+        if (m_rows[m_nRowsShown].m_nState != CCompareRow::Same)
+            ++m_nChangesShown;
+        ++m_nRowsShown;
+    }
+    QTextCursor cursor(m_pBrowser->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertHtml(QString::fromStdString(chunk));
+    if (m_nPendingChange > 0 && m_nPendingChange <= m_nChangesShown)
+        ScrollToChange(std::exchange(m_nPendingChange, 0));
+    return !IsComplete();
+}
+
+void CVersionCompareDlg::ScrollToChange(int n) {
+    if (n > m_nChangesShown) {
+        // Not made yet: shown when its row arrives.
+        m_nPendingChange = n;
+        return;
+    }
+    m_pBrowser->scrollToAnchor(QString::fromStdString(CVersionCompare::ChangeAnchor(n)));
 }
 
 bool CVersionCompareDlg::NextChange(bool backward) {
@@ -85,7 +129,7 @@ bool CVersionCompareDlg::NextChange(bool backward) {
         m_nCurrent = backward ? count : 1;
     else
         m_nCurrent = (m_nCurrent - 1 + (backward ? count - 1 : 1)) % count + 1;
-    m_pBrowser->scrollToAnchor(QString::fromStdString(CVersionCompare::ChangeAnchor(m_nCurrent)));
+    ScrollToChange(m_nCurrent);
     UpdateStatus();
     return true;
 }

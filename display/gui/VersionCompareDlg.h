@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display/VersionCompare.h"
+#include "display/gui/PrintRun.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -11,7 +12,6 @@
 #include <vector>
 
 class CDbConnection;
-class CPrintRun;
 class QLabel;
 class QPushButton;
 class QTextBrowser;
@@ -34,6 +34,9 @@ public:
     // Moves to the next (or previous) change, wrapping around; false when there is none.
     bool NextChange(bool backward = false);
     QTextBrowser* Browser() const { return m_pBrowser; }
+    // The window shows the first rows at once and adds the rest a piece at a time from the
+    // event loop; true once every row is there.
+    bool IsComplete() const { return m_nRowsShown >= m_vRowHtml.size(); }
     const std::string& Html() const { return m_strHtml; }
 
     void Print();
@@ -47,6 +50,13 @@ signals:
 
 private:
     void UpdateStatus();
+    // Adds the next rows to the window (about `bytes` of HTML); false when none is left.
+    bool AddRows(size_t bytes);
+    void AddMore();
+    // The HTML of the rows shown at once, and of each piece added after them.
+    static constexpr size_t kFirstBytes = 24u << 10;
+    static constexpr size_t kMoreBytes = 32u << 10;
+    void ScrollToChange(int n);
     void StartPrintRun(QPrinter* printer, std::unique_ptr<QPrinter> owned);
 
     bool m_bValid = false;
@@ -55,6 +65,10 @@ private:
     CVersionCompare::CCounts m_counts;
     std::string m_strHtml;
     int m_nCurrent = 0;
+    std::vector<std::string> m_vRowHtml;
+    size_t m_nRowsShown = 0;
+    int m_nChangesShown = 0;
+    int m_nPendingChange = 0;
     QTextBrowser* m_pBrowser = nullptr;
     QLabel* m_pStatus = nullptr;
     QPushButton* m_pPrevious = nullptr;
