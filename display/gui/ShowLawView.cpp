@@ -170,12 +170,16 @@ std::string CShowLawView::ArticleCitation(std::string* heading) const {
     if (!CLawArticles::ArticlesBetween(plain, bytes(cursor.selectionStart()),
                                        bytes(cursor.selectionEnd()), first, last))
         return {};
+    // Cited in Chinese numerals, however the law writes its headings.
+    auto named = [](const CLawUnit& unit) {
+        return unit.m_nNumber > 0 ? CLawArticles::ArticleHeading(unit.m_nNumber)
+                                  : unit.m_strHeading;
+    };
     if (heading)
-        *heading = first.m_strHeading;
+        *heading = named(first);
     const std::string_view all(plain);
-    std::string out =
-        CLawArticles::Citation(m_strShownTitle, first.m_strHeading,
-                               all.substr(first.m_nBegin, first.m_nEnd - first.m_nBegin));
+    std::string out = CLawArticles::Citation(
+        m_strShownTitle, named(first), all.substr(first.m_nBegin, first.m_nEnd - first.m_nBegin));
     if (last.m_nBegin > first.m_nBegin) {
         // Each further article the selection runs over, with its own heading line.
         for (const CLawUnit& unit :
@@ -184,7 +188,7 @@ std::string CShowLawView::ArticleCitation(std::string* heading) const {
                 continue;
             const std::string_view piece =
                 all.substr(first.m_nEnd + unit.m_nBegin, unit.m_nEnd - unit.m_nBegin);
-            const std::string cited = CLawArticles::Citation({}, unit.m_strHeading, piece);
+            const std::string cited = CLawArticles::Citation({}, named(unit), piece);
             // Without the empty title's brackets: the heading and the text.
             out += '\n' + cited.substr(std::string_view("《》").size());
         }
@@ -201,13 +205,21 @@ bool CShowLawView::GoToArticle(const std::string& heading) {
 }
 
 bool CShowLawView::ScrollToArticle(const std::string& heading) {
-    if (heading.empty())
+    int wantKind = -1;
+    int wantNumber = 0;
+    if (CLawArticles::HeadingOf(heading, &wantKind, &wantNumber).empty())
         return false;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         const QChar first = document()->characterAt(block.position());
         if (first != QChar(0x7B2C) && !first.isSpace() && first != QChar(0x3000))
             continue;
-        if (CLawArticles::HeadingOf(block.text().left(40).toStdString()) != heading)
+        // By number: "第十条" finds a heading written "第10条" too.
+        int kind = -1;
+        int number = 0;
+        const std::string found =
+            CLawArticles::HeadingOf(block.text().left(40).toStdString(), &kind, &number);
+        if (found.empty() || kind != wantKind ||
+            (wantNumber > 0 ? number != wantNumber : found != heading))
             continue;
         QTextCursor cursor(document());
         cursor.setPosition(block.position());
