@@ -162,6 +162,18 @@ TEST_F(VersionsTest, ArticlesAreCopiedOpenedAndKeptAsFavourites) {
                     ->findBlock(view->textCursor().position())
                     .text()
                     .startsWith(QStringLiteral("第10条")));
+    // A selection over two articles copies both, each under its heading.
+    QTextCursor selection = view->textCursor();
+    const QTextBlock next = selection.block().next().next();
+    ASSERT_TRUE(next.text().startsWith(QStringLiteral("第11条")));
+    selection.setPosition(next.position() + 3, QTextCursor::KeepAnchor);
+    view->setTextCursor(selection);
+    ASSERT_TRUE(frame->GetArticleCommands()->CopyArticle());
+    EXPECT_EQ(
+        QApplication::clipboard()->text(),
+        QStringLiteral("《中华人民共和国民法典》第十条\n第10条的文字。\n第十一条\n第11条的文字。"));
+    selection.setPosition(selection.anchor());
+    view->setTextCursor(selection);
     // An article the law lacks is said so, and the page stays where it is.
     EXPECT_FALSE(frame->GetReader()->GoToArticle(QStringLiteral("9999")));
     EXPECT_TRUE(
