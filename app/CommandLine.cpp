@@ -7,6 +7,10 @@ CCommandLine::CCommandLine()
       m_noSplash(QStringLiteral("nosplash"), QStringLiteral("Start without the splash screen.")),
       m_law(QStringLiteral("law"), QStringLiteral("Show the law with this lawid or title."),
             QStringLiteral("LAW")),
+      m_article(QStringLiteral("article"),
+                QStringLiteral("Open the law at this article: 232 or 第二百三十二条 (with --law, "
+                               "else in the law shown)."),
+                QStringLiteral("N")),
       m_search(QStringLiteral("search"),
                QStringLiteral("List the laws whose title holds these words."),
                QStringLiteral("WORDS")),
@@ -25,8 +29,8 @@ CCommandLine::CCommandLine()
                  QStringLiteral("FILE")) {
     m_parser.setApplicationDescription(QStringLiteral("Tolvarin law collection reader"));
     for (const QCommandLineOption* option :
-         {&m_screenshot, &m_noSplash, &m_law, &m_search, &m_newWindow, &m_resetLayout, &m_language,
-          &m_database})
+         {&m_screenshot, &m_noSplash, &m_law, &m_article, &m_search, &m_newWindow, &m_resetLayout,
+          &m_language, &m_database})
         m_parser.addOption(*option);
     m_parser.addPositionalArgument(QStringLiteral("law"),
                                    QStringLiteral("The lawid or title of a law to show."),
@@ -54,6 +58,7 @@ void CCommandLine::Read() {
     m_strLaw = m_parser.value(m_law);
     if (m_strLaw.isEmpty() && !m_parser.positionalArguments().isEmpty())
         m_strLaw = m_parser.positionalArguments().join(QLatin1Char(' '));
+    m_strArticle = m_parser.value(m_article);
     m_strSearch = m_parser.value(m_search);
     m_bNewWindow = m_parser.isSet(m_newWindow);
     m_bResetLayout = m_parser.isSet(m_resetLayout);

@@ -21,10 +21,11 @@ public:
     QString HelpText() const { return m_parser.helpText(); }
 
     // What was asked for.
-    QString m_strScreenshot;     // --screenshot FILE
-    QString m_strDatabase;       // --db FILE: the collection, instead of looking for one
-    bool m_bNoSplash = false;    // --nosplash
-    QString m_strLaw;            // --law or the first free argument: a lawid or a title
+    QString m_strScreenshot;  // --screenshot FILE
+    QString m_strDatabase;    // --db FILE: the collection, instead of looking for one
+    bool m_bNoSplash = false; // --nosplash
+    QString m_strLaw;         // --law or the first free argument: a lawid or a title
+    QString m_strArticle; // --article N: the article of the law to open at (232 or 第二百三十二条)
     QString m_strSearch;         // --search WORDS: a title search over all categories
     bool m_bNewWindow = false;   // --new-window: no hand-over to a running window
     bool m_bResetLayout = false; // --reset-layout: forget the remembered reading state
@@ -32,7 +33,9 @@ public:
     QString m_strLanguage;       // --language zh|en: the interface language of this run
 
     // Something for a running window to do (a law or a search).
-    bool HasRequest() const { return !m_strLaw.isEmpty() || !m_strSearch.isEmpty(); }
+    bool HasRequest() const {
+        return !m_strLaw.isEmpty() || !m_strArticle.isEmpty() || !m_strSearch.isEmpty();
+    }
     // A run that writes a file and ends: never a single-instance hand-over.
     bool IsBatchRun() const { return !m_strScreenshot.isEmpty() || m_bInfoOnly; }
 
@@ -43,6 +46,7 @@ private:
     QCommandLineOption m_screenshot;
     QCommandLineOption m_noSplash;
     QCommandLineOption m_law;
+    QCommandLineOption m_article;
     QCommandLineOption m_search;
     QCommandLineOption m_newWindow;
     QCommandLineOption m_resetLayout;

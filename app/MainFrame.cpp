@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/AccessibleNames.h"
+#include "app/ArticleCommands.h"
 #include "app/CollectionController.h"
 #include "app/FrameMessageEvent.h"
 #include "app/LawPageCommands.h"
@@ -75,6 +76,7 @@ bool CMainFrame::Create() {
         return false;
     menuBar()->setCornerWidget(new CSearchBox(this, this), Qt::TopRightCorner);
     new CLawPageCommands(this);
+    m_pArticleCommands = new CArticleCommands(this);
 
     CAccessibleNames::Apply(this);
 

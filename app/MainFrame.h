@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+class CArticleCommands;
 class CCollectionController;
 class CFrameMessageTarget;
 class CLeftView;
@@ -52,6 +53,7 @@ public:
     QMainWindow* GetWindow() override { return this; }
     // History, favourites, recent laws and the remembered reading state.
     CReader* GetReader() const { return m_pReader; }
+    CArticleCommands* GetArticleCommands() const { return m_pArticleCommands; }
     // Forgets the remembered bar layout, placement and reading state (--reset-layout).
     static void ForgetLayout();
     // Which collection is shown, 文件 → 打开, the recent files and the welcome page.
@@ -141,4 +143,5 @@ private:
     CShowLawView* m_pLawView = nullptr;
     QTimer* m_pIdleTimer = nullptr;
     CReader* m_pReader = nullptr;
+    CArticleCommands* m_pArticleCommands = nullptr;
 };

@@ -101,7 +101,10 @@ void CTolvarinApp::HandleRequest(const CCommandLine& line) {
     if (!reader)
         return;
     if (!line.m_strLaw.isEmpty())
-        reader->OpenLawByTitleOrId(line.m_strLaw);
+        reader->OpenLawByTitleOrId(line.m_strLaw, line.m_strArticle);
+    else if (!line.m_strArticle.isEmpty())
+        reader->WhenPageReady(
+            [reader, article = line.m_strArticle] { reader->GoToArticle(article); });
     if (!line.m_strSearch.isEmpty())
         reader->SearchTitles(line.m_strSearch);
 }

@@ -39,6 +39,7 @@ enum CommandId : int {
     ID_FAVOURITE_TOGGLE = 33103,
     ID_FAVOURITES_ORGANIZE = 33104,
     ID_RECENT_CLEAR = 33105,
+    ID_FAVOURITE_ARTICLE = 33106,
 };
 
 // Control ids of the bars.

@@ -15,29 +15,29 @@ void SetError(std::string* error, const std::string& text) {
 
 } // namespace
 
-int CFavourites::Find(const CLawRef& law) const {
+int CFavourites::Find(const CLawRef& law, const std::string& article) const {
     for (std::size_t i = 0; i < m_items.size(); ++i)
-        if (m_items[i].m_law.SameLaw(law))
+        if (m_items[i].m_law.SameLaw(law) && m_items[i].m_strArticle == article)
             return static_cast<int>(i);
     return -1;
 }
 
-bool CFavourites::Add(const CLawRef& law, const std::string& note) {
-    if (law.m_nLawId == 0 && law.m_strOldId.empty())
+bool CFavourites::Add(const CLawRef& law, const std::string& note, const std::string& article) {
+    if ((law.m_nLawId == 0 && law.m_strOldId.empty()) || article.size() > kMaxArticleBytes)
         return false;
-    if (const int index = Find(law); index >= 0) {
+    if (const int index = Find(law, article); index >= 0) {
         if (!law.m_strTitle.empty())
             m_items[static_cast<std::size_t>(index)].m_law.m_strTitle = law.m_strTitle;
         return false;
     }
     if (m_items.size() >= kMaxItems)
         return false;
-    m_items.push_back(Item{law, note});
+    m_items.push_back(Item{law, note, article});
     return true;
 }
 
-bool CFavourites::Remove(const CLawRef& law) {
-    const int index = Find(law);
+bool CFavourites::Remove(const CLawRef& law, const std::string& article) {
+    const int index = Find(law, article);
     return index >= 0 && RemoveAt(static_cast<std::size_t>(index));
 }
 
@@ -63,6 +63,9 @@ std::string CFavourites::ToJson() const {
     for (const Item& item : m_items) {
         nlohmann::json entry = LawRefToJson(item.m_law);
         entry["note"] = item.m_strNote;
+        // Written only for an article, so a list of whole laws reads as before.
+        if (!item.m_strArticle.empty())
+            entry["article"] = item.m_strArticle;
         items.push_back(std::move(entry));
     }
     const nlohmann::json list{{"format", kFormat}, {"version", 1}, {"items", std::move(items)}};
@@ -101,9 +104,20 @@ bool CFavourites::FromJson(const std::string& text, std::string* error) {
         const auto note = entry.find("note");
         if (note != entry.end() && note->is_string())
             item.m_strNote = note->get<std::string>();
+        // Lists written before articles could be favourites have none.
+        if (const auto article = entry.find("article");
+            article != entry.end() && !article->is_null()) {
+            if (!article->is_string() ||
+                article->get_ref<const std::string&>().size() > kMaxArticleBytes) {
+                SetError(error, "entry " + std::to_string(read.size() + 1) + " names no article");
+                return false;
+            }
+            item.m_strArticle = article->get<std::string>();
+        }
         bool duplicate = false;
         for (const Item& other : read)
-            duplicate = duplicate || other.m_law.SameLaw(item.m_law);
+            duplicate = duplicate || (other.m_law.SameLaw(item.m_law) &&
+                                      other.m_strArticle == item.m_strArticle);
         if (!duplicate)
             read.push_back(std::move(item));
     }
@@ -114,7 +128,7 @@ bool CFavourites::FromJson(const std::string& text, std::string* error) {
 int CFavourites::Merge(const CFavourites& other) {
     int added = 0;
     for (const Item& item : other.m_items)
-        if (Find(item.m_law) < 0 && m_items.size() < kMaxItems) {
+        if (Find(item.m_law, item.m_strArticle) < 0 && m_items.size() < kMaxItems) {
             m_items.push_back(item);
             ++added;
         }

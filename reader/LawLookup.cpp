@@ -52,10 +52,15 @@ int CLawLookup::FindByTitleOrId(const std::string& text) {
                 FirstLawId("select lawid from " + m_strTable + " where lawid=" + text))
             return lawid;
     }
-    std::string exact = "select lawid from " + m_strTable + " where topic=";
-    QuoteText(exact, text);
-    if (const int lawid = FirstLawId(exact))
-        return lawid;
+    // The title itself, then the title of a national law ("民法典" names
+    // "中华人民共和国民法典"), each the newest of its versions, before any title that merely
+    // holds the words.
+    for (const std::string& title : {text, "中华人民共和国" + text}) {
+        std::string exact = "select top 1 lawid from " + m_strTable + " where topic=";
+        QuoteText(exact, title);
+        if (const int lawid = FirstLawId(exact + " order by datum DESC, lawid DESC"))
+            return lawid;
+    }
     std::string part = "select top 1 lawid from " + m_strTable + " where topic like ";
     QuoteText(part, "%" + text + "%");
     return FirstLawId(part + " order by datum DESC");

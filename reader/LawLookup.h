@@ -17,7 +17,8 @@ public:
     // The lawid of the law with this server id, 0 when there is none.
     int FindByOldId(const std::string& oldid);
     // A law given by the user: its lawid when the text is a number naming a law, else the law
-    // with exactly this title, else the newest law whose title holds it; 0 when none.
+    // with exactly this title, else the one titled "中华人民共和国" and the text, else the
+    // newest law whose title holds it (the newest version in each case); 0 when none.
     int FindByTitleOrId(const std::string& text);
     // Where a remembered law is now: by its server id when it has one, else by its lawid.
     int Resolve(const CLawRef& law);

@@ -3,6 +3,8 @@
 #include <QCollator>
 #include <QCollatorSortKey>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPalette>
 
 #include <algorithm>
 #include <numeric>
@@ -91,7 +93,14 @@ QVariant CLawListModel::data(const QModelIndex& index, int role) const {
             return {};
         if (row.m_nLawId == 0 && column == ColTopic)
             return QCoreApplication::translate("CLawListModel", row.m_strTopic.c_str());
+        if (column == ColTopic && role == Qt::DisplayRole && IsHistorical(index.row()))
+            return QString::fromStdString(row.m_strTopic) + QStringLiteral("（") +
+                   QCoreApplication::translate("CLawListModel", "历史版本") + QStringLiteral("）");
         return QString::fromStdString(Field(row, column));
+    case Qt::ForegroundRole:
+        if (IsHistorical(index.row()))
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+        return {};
     case Qt::DecorationRole:
         if (row.m_nLawId == 0)
             return {};
@@ -174,7 +183,26 @@ void CLawListModel::sort(int column, Qt::SortOrder order) {
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
+void CLawListModel::SetHistoricalTest(HistoricalTest test) {
+    m_historical = std::move(test);
+    m_historicalByLaw.clear();
+}
+
+bool CLawListModel::IsHistorical(int row) const {
+    if (!m_historical || row < 0 || row >= rowCount())
+        return false;
+    const CLawRow& law = m_rows[static_cast<size_t>(row)];
+    if (law.m_nLawId == 0)
+        return false;
+    const auto [it, added] = m_historicalByLaw.try_emplace(law.m_nLawId, false);
+    if (added)
+        it->second = m_historical(law);
+    return it->second;
+}
+
 void CLawListModel::Clear() {
+    // A new listing may come from another edition or a changed collection.
+    m_historicalByLaw.clear();
     if (m_rows.empty())
         return;
     beginResetModel();

@@ -5,7 +5,9 @@
 #include <QAbstractTableModel>
 #include <QIcon>
 
+#include <functional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // The rows of the law list: title, date, document number and department, with the lawid as
@@ -33,6 +35,13 @@ public:
     const std::vector<CLawRow>& Rows() const { return m_rows; }
     const CLawRow& Row(int row) const { return m_rows[static_cast<size_t>(row)]; }
 
+    // Tells whether a row's law is an older version of another law (see CLawVersions); such
+    // rows are greyed and their titles carry the mark "历史版本". Asked only for the rows
+    // shown, once per law.
+    using HistoricalTest = std::function<bool(const CLawRow&)>;
+    void SetHistoricalTest(HistoricalTest test);
+    bool IsHistorical(int row) const;
+
     // Shows the row icon on the title (the icon and list styles show only the title column).
     void SetIconOnTopic(bool on);
 
@@ -47,4 +56,6 @@ private:
     QIcon m_rowIcon;
     QIcon m_headerIcon;
     bool m_bIconOnTopic = false;
+    HistoricalTest m_historical;
+    mutable std::unordered_map<int, bool> m_historicalByLaw;
 };

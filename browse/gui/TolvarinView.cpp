@@ -6,7 +6,10 @@
 #include "browse/gui/LawListModel.h"
 #include "browse/gui/ListEvent.h"
 #include "browse/gui/ListQueryChannel.h"
+#include "data/DbConnection.h"
 #include "data/DbErrorText.h"
+#include "data/DocumentDatabase.h"
+#include "data/LawVersions.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/EditionConfig.h"
 #include "ground/MessageService.h"
@@ -41,6 +44,17 @@ CTolvarinView::CTolvarinView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidge
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pStack);
+
+    // Older versions of a law are greyed: looked up on the window's connection through the
+    // index of titles, for the rows shown.
+    m_pModel->SetHistoricalTest([this](const CLawRow& row) {
+        if (!m_pDoc || !m_pDoc->GetDatabase().IsOpen())
+            return false;
+        return CLawVersions::IsHistorical(CLawVersions::Find(m_pDoc->GetDatabase(),
+                                                             theEditionConfig.GetLawTable(),
+                                                             row.m_strTopic),
+                                          row.m_nLawId);
+    });
 
     m_pTable->setModel(m_pModel);
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -4,6 +4,7 @@
 #include "data/DbConnection.h"
 #include "data/DocumentDatabase.h"
 #include "display/CitationLinks.h"
+#include "display/LawArticles.h"
 #include "display/LawPage.h"
 #include "display/ViewHtml.h"
 #include "display/gui/LocalImageHandler.h"
@@ -43,6 +44,9 @@ constexpr const char* kDarkSearchColor = "#8CB4FF";
 constexpr const char* kDarkFindColor = "#FF8A7A";
 // Citations of laws the collection lacks, on a dark page.
 constexpr const char* kDarkMissingColor = "#D9B77E";
+// The links of the version list in the page's header.
+constexpr const char* kVersionScheme = "tolvarin-version";
+constexpr const char* kCompareScheme = "tolvarin-compare";
 
 // A file name made of the title: characters that a file system or a shell would take for
 // something else become '_'.
@@ -66,6 +70,7 @@ CShowLawView::CShowLawView(CDocumentDatabase* doc, QWidget* parent)
     // The margins beside the text have the page's colour.
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
+    connect(this, &QTextBrowser::anchorClicked, this, &CShowLawView::OnVersionAnchor);
     m_nBasePointSize = font().pointSize() > 0 ? font().pointSize() : 10;
     m_nZoom = std::clamp(QSettings().value(QLatin1String(kZoomKey), 0).toInt(), kMinZoom, kMaxZoom);
     ApplyZoom();
@@ -95,10 +100,14 @@ bool CShowLawView::ShowLaw(int lawid, bool atFirstSearchWord) {
     size_t found = 0;
     const std::vector<std::string>& findWords = theEditionConfig.GetFindWords();
     const std::vector<std::string>& searchWords = theEditionConfig.GetSearchWords();
-    const std::string page =
+    std::string page =
         CLawPage::Render(law, theEditionConfig.GetPageTemplate(), searchWords, findWords, &found);
     if (!HasDocument())
         return false;
+    m_vVersions =
+        CLawVersions::Find(m_pDoc->GetDatabase(), theEditionConfig.GetLawTable(), law.m_strTopic);
+    if (m_vVersions.size() < 2)
+        m_vVersions.clear();
     const bool same = lawid == m_nShownLawId && theEditionConfig.GetEdition() == m_nShownEdition;
     if (same)
         KeepScrollOnNextPage();
@@ -112,10 +121,135 @@ bool CShowLawView::ShowLaw(int lawid, bool atFirstSearchWord) {
     m_strShownTitle = law.m_strTopic;
     m_nFindCount = static_cast<int>(found);
     m_nCurrentMark = -1;
-    return SetBodyHtml(page);
+    m_strPendingArticle.clear();
+    return SetBodyHtml(VersionsHtml() + page);
+}
+
+std::string CShowLawView::VersionsHtml() const {
+    if (m_vVersions.empty())
+        return {};
+    // One line above the page: every version by date, the one shown in bold, the others
+    // links; "对照" beside each older one compares it with the one shown (or, on an older
+    // one, with the one in force).
+    QString html = QStringLiteral("<p>") + tr("版本：").toHtmlEscaped();
+    for (size_t i = 0; i < m_vVersions.size(); ++i) {
+        const CLawVersion& version = m_vVersions[i];
+        const QString date = version.m_strDatum.empty()
+                                 ? tr("日期不详")
+                                 : QString::fromStdString(version.m_strDatum);
+        const QString label = date + ' ' + (i == 0 ? tr("现行") : tr("历史版本"));
+        if (i > 0)
+            html += QStringLiteral("　");
+        if (version.m_nLawId == m_nShownLawId)
+            html += QStringLiteral("<b>") + label.toHtmlEscaped() + QStringLiteral("</b>");
+        else
+            html += QStringLiteral("<a href=\"%1:%2\">%3</a>")
+                        .arg(QLatin1String(kVersionScheme))
+                        .arg(version.m_nLawId)
+                        .arg(label.toHtmlEscaped());
+        const int newer =
+            i == 0 ? 0
+                   : (version.m_nLawId == m_nShownLawId ? m_vVersions[0].m_nLawId : m_nShownLawId);
+        if (newer != 0 && newer != version.m_nLawId &&
+            !CLawVersions::IsHistorical(m_vVersions, newer))
+            html += QStringLiteral(" [<a href=\"%1:%2:%3\">%4</a>]")
+                        .arg(QLatin1String(kCompareScheme))
+                        .arg(version.m_nLawId)
+                        .arg(newer)
+                        .arg(tr("对照").toHtmlEscaped());
+    }
+    html += QStringLiteral("</p>");
+    return html.toStdString();
+}
+
+void CShowLawView::OnVersionAnchor(const QUrl& url) {
+    const QStringList parts = url.path().split(QLatin1Char(':'));
+    if (url.scheme() == QLatin1String(kVersionScheme) && parts.size() == 1) {
+        if (const int lawid = parts[0].toInt(); lawid > 0)
+            emit versionRequested(lawid);
+    } else if (url.scheme() == QLatin1String(kCompareScheme) && parts.size() == 2) {
+        const int older = parts[0].toInt();
+        const int newer = parts[1].toInt();
+        if (older > 0 && newer > 0)
+            emit compareRequested(older, newer);
+    }
+}
+
+std::string CShowLawView::ArticleCitation(std::string* heading) const {
+    // The page's text as lines, and the caret and selection in it as byte offsets.
+    const QString text = document()->toPlainText();
+    const QTextCursor cursor = textCursor();
+    auto bytes = [&text](int position) {
+        return static_cast<size_t>(text.left(position).toUtf8().size());
+    };
+    const std::string plain = text.toStdString();
+    CLawUnit first, last;
+    if (!CLawArticles::ArticlesBetween(plain, bytes(cursor.selectionStart()),
+                                       bytes(cursor.selectionEnd()), first, last))
+        return {};
+    // Cited in Chinese numerals, however the law writes its headings.
+    auto named = [](const CLawUnit& unit) {
+        return unit.m_nNumber > 0 ? CLawArticles::ArticleHeading(unit.m_nNumber)
+                                  : unit.m_strHeading;
+    };
+    if (heading)
+        *heading = named(first);
+    const std::string_view all(plain);
+    std::string out = CLawArticles::Citation(
+        m_strShownTitle, named(first), all.substr(first.m_nBegin, first.m_nEnd - first.m_nBegin));
+    if (last.m_nBegin > first.m_nBegin) {
+        // Each further article the selection runs over, with its own heading line.
+        for (const CLawUnit& unit :
+             CLawArticles::Split(all.substr(first.m_nEnd, last.m_nEnd - first.m_nEnd))) {
+            if (unit.m_nKind != CLawUnit::Article)
+                continue;
+            const std::string_view piece =
+                all.substr(first.m_nEnd + unit.m_nBegin, unit.m_nEnd - unit.m_nBegin);
+            const std::string cited = CLawArticles::Citation({}, named(unit), piece);
+            // Without the empty title's brackets: the heading and the text.
+            out += '\n' + cited.substr(std::string_view("《》").size());
+        }
+    }
+    return out;
+}
+
+bool CShowLawView::GoToArticle(const std::string& heading) {
+    if (IsLoading()) {
+        m_strPendingArticle = heading;
+        return true;
+    }
+    return ScrollToArticle(heading);
+}
+
+bool CShowLawView::ScrollToArticle(const std::string& heading) {
+    int wantKind = -1;
+    int wantNumber = 0;
+    if (CLawArticles::HeadingOf(heading, &wantKind, &wantNumber).empty())
+        return false;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const QChar first = document()->characterAt(block.position());
+        if (first != QChar(0x7B2C) && !first.isSpace() && first != QChar(0x3000))
+            continue;
+        // By number: "第十条" finds a heading written "第10条" too.
+        int kind = -1;
+        int number = 0;
+        const std::string found =
+            CLawArticles::HeadingOf(block.text().left(40).toStdString(), &kind, &number);
+        if (found.empty() || kind != wantKind ||
+            (wantNumber > 0 ? number != wantNumber : found != heading))
+            continue;
+        QTextCursor cursor(document());
+        cursor.setPosition(block.position());
+        setTextCursor(cursor);
+        ScrollToPosition(block.position());
+        return true;
+    }
+    return false;
 }
 
 void CShowLawView::OnPageShown() {
+    if (const std::string article = std::exchange(m_strPendingArticle, {}); !article.empty())
+        ScrollToArticle(article);
     const int what = std::exchange(m_nScrollOnShow, 0);
     const int article = std::exchange(m_nPendingArticle, -1);
     if (article >= 0 && ScrollToArticle(article, std::exchange(m_strPendingText, {})))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/LawVersions.h"
 #include "display/gui/MoreHtmlView.h"
 #include "display/gui/PrintRun.h"
 
@@ -90,7 +91,22 @@ public:
     static QColor MarkColor(bool find, bool dark);
     bool IsDarkPalette() const;
 
+    // The versions of the law on display, newest first (empty when it has only one).
+    const std::vector<CLawVersion>& GetShownVersions() const { return m_vVersions; }
+    // The article under the caret, or the articles the selection runs over, with their
+    // citation ("《title》第二百三十二条" and the text); "" when the caret stands in none.
+    // `heading` receives the first article's heading.
+    std::string ArticleCitation(std::string* heading = nullptr) const;
+    // Scrolls the article with this heading ("第二百三十二条") to the top and puts the caret
+    // there, once the page is shown when it is still being made; false when the page
+    // shown has no such article.
+    bool GoToArticle(const std::string& heading);
+
 signals:
+    // A version in the page's header was chosen.
+    void versionRequested(int lawid);
+    // "对照" beside an older version: compare it with the one on display.
+    void compareRequested(int olderLawId, int newerLawId);
     // A printing, preview or PDF export has ended; `ok` is false when it was cancelled or
     // failed.
     void printFinished(bool ok);
@@ -117,6 +133,9 @@ private:
     void OnCitation(const QUrl& url);
     // The title and text of a law of the current edition; false when it cannot be read.
     bool ReadLaw(int lawid, std::string& title, std::string& body) const;
+    std::string VersionsHtml() const;
+    void OnVersionAnchor(const QUrl& url);
+    bool ScrollToArticle(const std::string& heading);
 
     CDocumentDatabase* m_pDoc;
     QPrinter m_printer{QPrinter::HighResolution};
@@ -135,4 +154,7 @@ private:
     // Where the next page shown goes: an article (-1: nowhere) and a text in it.
     int m_nPendingArticle = -1;
     QString m_strPendingText;
+    std::vector<CLawVersion> m_vVersions;
+    // The article to go to once the page being made is shown.
+    std::string m_strPendingArticle;
 };

@@ -4,6 +4,7 @@
 #include "browse/gui/TolvarinView.h"
 #include "data/DocumentDatabase.h"
 #include "data/SqlSelect.h"
+#include "display/LawArticles.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
@@ -157,6 +158,14 @@ void CReader::CreateActions() {
     favourite->setCheckable(true);
     favourite->setIcon(StarIcon());
     connect(favourite, &QAction::triggered, this, [this] { ToggleFavourite(); });
+    QAction* article = m_pFrame->AddAction(ID_FAVOURITE_ARTICLE, tr("收藏本条"),
+                                           tr("把光标所在的条文加入收藏夹或从中删除"));
+    article->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    article->setShortcutContext(Qt::WindowShortcut);
+    connect(article, &QAction::triggered, this, [this] {
+        if (!ToggleArticleFavourite())
+            m_pFrame->GetStatusBar()->showMessage(tr("光标不在条文中"));
+    });
     connect(m_pFrame->AddAction(ID_FAVOURITES_ORGANIZE, tr("整理收藏夹..."),
                                 tr("列出收藏的法规，打开、删除或加备注")),
             &QAction::triggered, this, &CReader::ShowFavourites);
@@ -296,7 +305,7 @@ bool CReader::GoForward() {
     return true;
 }
 
-bool CReader::OpenLaw(const CLawRef& law) {
+bool CReader::OpenLaw(const CLawRef& law, const std::string& article) {
     CDocumentDatabase* doc = m_pFrame->GetDocument();
     if (!doc || !doc->ConnectDatabase())
         return false;
@@ -316,7 +325,9 @@ bool CReader::OpenLaw(const CLawRef& law) {
     const int left = m_history.LeftScroll(theEditionConfig.GetEdition(), lawid);
     m_pFrame->ShowLaw(lawid);
     theEditionConfig.SetCurLawId(lawid);
-    if (!shown && left > 0)
+    if (!article.empty())
+        GoToArticle(QString::fromStdString(article));
+    else if (!shown && left > 0)
         SetScroll(left);
     m_pFrame->UpdateCommandStates();
     return true;
@@ -344,12 +355,12 @@ bool CReader::OpenLawAt(int lawid, int article, const QString& text) {
     return true;
 }
 
-bool CReader::OpenLawByTitleOrId(const QString& text) {
+bool CReader::OpenLawByTitleOrId(const QString& text, const QString& article) {
     CDocumentDatabase* doc = m_pFrame->GetDocument();
     if (!doc || !doc->ConnectDatabase())
         return false;
     if (CShowLawView* view = m_pFrame->GetLawView(); view && !view->HasDocument()) {
-        WhenPageReady([this, text] { OpenLawByTitleOrId(text); });
+        WhenPageReady([this, text, article] { OpenLawByTitleOrId(text, article); });
         return true;
     }
     const int lawid = CLawLookup(doc->GetDatabase(), theEditionConfig.GetLawTable())
@@ -360,6 +371,56 @@ bool CReader::OpenLawByTitleOrId(const QString& text) {
     }
     m_pFrame->ShowLaw(lawid);
     theEditionConfig.SetCurLawId(lawid);
+    if (!article.isEmpty())
+        GoToArticle(article);
+    m_pFrame->UpdateCommandStates();
+    return true;
+}
+
+bool CReader::OpenLawId(int lawid) {
+    CDocumentDatabase* doc = m_pFrame->GetDocument();
+    if (lawid <= 0 || !doc || !doc->ConnectDatabase())
+        return false;
+    m_pFrame->ShowLaw(lawid);
+    CShowLawView* view = m_pFrame->GetLawView();
+    if (!view || view->GetShownLawId() != lawid)
+        return false;
+    theEditionConfig.SetCurLawId(lawid);
+    m_pFrame->UpdateCommandStates();
+    return true;
+}
+
+bool CReader::GoToArticle(const QString& article) {
+    CShowLawView* view = m_pFrame->GetLawView();
+    const std::string heading = CLawArticles::ArticleFromArgument(article.trimmed().toStdString());
+    if (view && view->GetShownLawId() != 0 && !heading.empty() && view->GoToArticle(heading))
+        return true;
+    m_pFrame->GetStatusBar()->showMessage(
+        tr("这部法规没有这一条：%1")
+            .arg(heading.empty() ? article : QString::fromStdString(heading)));
+    return false;
+}
+
+bool CReader::ToggleArticleFavourite() {
+    CShowLawView* view = m_pFrame->GetLawView();
+    CLawRef law = CurrentLaw();
+    std::string heading;
+    if (!view || law.m_nLawId == 0 || view->ArticleCitation(&heading).empty())
+        return false;
+    if (!m_favourites.Remove(law, heading)) {
+        if (CDocumentDatabase* doc = m_pFrame->GetDocument())
+            CLawLookup(doc->GetDatabase(), theEditionConfig.GetLawTable())
+                .Describe(law.m_nLawId, law);
+        m_favourites.Add(law, {}, heading);
+        m_pFrame->GetStatusBar()->showMessage(
+            tr("已收藏：%1%2")
+                .arg(QString::fromStdString(law.m_strTitle), QString::fromStdString(heading)));
+    } else {
+        m_pFrame->GetStatusBar()->showMessage(
+            tr("已从收藏夹删除：%1%2")
+                .arg(QString::fromStdString(law.m_strTitle), QString::fromStdString(heading)));
+    }
+    SaveLists();
     m_pFrame->UpdateCommandStates();
     return true;
 }
@@ -423,8 +484,10 @@ void CReader::ShowFavourites() {
     connect(&dialog, &CFavouritesDlg::listChanged, this, &CReader::SaveLists);
     const int chosen = dialog.DoModal();
     SaveLists();
-    if (chosen >= 0 && chosen < static_cast<int>(m_favourites.Items().size()))
-        OpenLaw(m_favourites.Items()[static_cast<std::size_t>(chosen)].m_law);
+    if (chosen >= 0 && chosen < static_cast<int>(m_favourites.Items().size())) {
+        const CFavourites::Item item = m_favourites.Items()[static_cast<std::size_t>(chosen)];
+        OpenLaw(item.m_law, item.m_strArticle);
+    }
     m_pFrame->UpdateCommandStates();
 }
 
@@ -470,15 +533,20 @@ void CReader::FillFavouritesMenu() {
     m_pFrame->UpdateCommandStates();
     m_pFavouritesMenu->clear();
     m_pFavouritesMenu->addAction(m_pFrame->Action(ID_FAVOURITE_TOGGLE));
+    m_pFavouritesMenu->addAction(m_pFrame->Action(ID_FAVOURITE_ARTICLE));
     m_pFavouritesMenu->addAction(m_pFrame->Action(ID_FAVOURITES_ORGANIZE));
     if (!m_favourites.IsEmpty())
         m_pFavouritesMenu->addSeparator();
     for (const CFavourites::Item& item : m_favourites.Items()) {
         const CLawRef law = item.m_law;
-        QAction* action = m_pFavouritesMenu->addAction(MenuText(law));
+        const std::string article = item.m_strArticle;
+        QString text = MenuText(law);
+        if (!article.empty())
+            text += QStringLiteral(" ") + QString::fromStdString(article);
+        QAction* action = m_pFavouritesMenu->addAction(text);
         if (!item.m_strNote.empty())
             action->setStatusTip(QString::fromStdString(item.m_strNote));
-        connect(action, &QAction::triggered, this, [this, law] { OpenLaw(law); });
+        connect(action, &QAction::triggered, this, [this, law, article] { OpenLaw(law, article); });
     }
 }
 

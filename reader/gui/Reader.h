@@ -38,15 +38,25 @@ public:
     // Back and forward within the current edition; false when there is nowhere to go.
     bool GoBack();
     bool GoForward();
-    // Shows a remembered law, switching the edition when it belongs to the other one.
-    bool OpenLaw(const CLawRef& law);
     // Shows law `lawid` of the current edition at article `article` (an ArticleKey of
     // CCitationParser; 0 for its top) and, with `text`, at the first `text` from there, in
     // the history as any law shown. A law already shown scrolls there. False when the law
     // cannot be shown.
     bool OpenLawAt(int lawid, int article, const QString& text = {});
-    // Shows a law given by its lawid or title in the current edition; false when none.
-    bool OpenLawByTitleOrId(const QString& text);
+    // Shows a remembered law, switching the edition when it belongs to the other one, at
+    // `article` when one is given.
+    bool OpenLaw(const CLawRef& law, const std::string& article = {});
+    // Shows a law given by its lawid or title in the current edition, at `article` ("232",
+    // "第二百三十二条") when one is given; false when none.
+    bool OpenLawByTitleOrId(const QString& text, const QString& article = {});
+    // Shows a law of the current edition by its lawid (a version chosen in the page's header).
+    bool OpenLawId(int lawid);
+    // Moves the law page to an article of the law shown; the status bar says so when the law
+    // has no such article.
+    bool GoToArticle(const QString& article);
+    // Adds the article under the caret to the favourites, or removes it when it is there;
+    // false when the caret stands in no article.
+    bool ToggleArticleFavourite();
     // A title search over all categories of the current edition.
     void SearchTitles(const QString& words);
 

@@ -289,6 +289,10 @@
         <source>没有发现记录</source>
         <translation>No records found</translation>
     </message>
+    <message>
+        <source>历史版本</source>
+        <translation>earlier version</translation>
+    </message>
 </context>
 <context>
     <name>CLeftView</name>
@@ -645,6 +649,30 @@
         <source>收藏夹无法读取（%1），已原样保存在设置 %2 中；收藏夹从空白开始。</source>
         <translation>The favourites could not be read (%1); they are kept as they were in the setting %2, and the favourites start empty.</translation>
     </message>
+    <message>
+        <source>收藏本条</source>
+        <translation>Bookmark This Article</translation>
+    </message>
+    <message>
+        <source>把光标所在的条文加入收藏夹或从中删除</source>
+        <translation>Add the article at the caret to the favourites or remove it</translation>
+    </message>
+    <message>
+        <source>光标不在条文中</source>
+        <translation>The caret is not in an article</translation>
+    </message>
+    <message>
+        <source>这部法规没有这一条：%1</source>
+        <translation>This law has no such article: %1</translation>
+    </message>
+    <message>
+        <source>已收藏：%1%2</source>
+        <translation>Bookmarked: %1%2</translation>
+    </message>
+    <message>
+        <source>已从收藏夹删除：%1%2</source>
+        <translation>Removed from the favourites: %1%2</translation>
+    </message>
 </context>
 <context>
     <name>CLawOutline</name>
@@ -749,6 +777,26 @@
         <source>另存为 PDF</source>
         <translation>Save as PDF</translation>
     </message>
+    <message>
+        <source>版本：</source>
+        <translation>Versions: </translation>
+    </message>
+    <message>
+        <source>日期不详</source>
+        <translation>date unknown</translation>
+    </message>
+    <message>
+        <source>现行</source>
+        <translation>in force</translation>
+    </message>
+    <message>
+        <source>历史版本</source>
+        <translation>earlier version</translation>
+    </message>
+    <message>
+        <source>对照</source>
+        <translation>compare</translation>
+    </message>
 </context>
 <context>
     <name>CTitleSearchDlg</name>
@@ -790,6 +838,127 @@
     <message>
         <source>放弃</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CArticleCommands</name>
+    <message>
+        <source>复制条文</source>
+        <translation>Copy Article</translation>
+    </message>
+    <message>
+        <source>复制光标所在的条文和它的出处，如《中华人民共和国刑法》第二百三十二条</source>
+        <translation>Copy the article at the caret with its citation, e.g. 《中华人民共和国刑法》第二百三十二条</translation>
+    </message>
+    <message>
+        <source>版本对照...</source>
+        <translation>Compare Versions...</translation>
+    </message>
+    <message>
+        <source>把显示的法规与它的其他版本逐条对照</source>
+        <translation>Compare the law shown with another version of it, article by article</translation>
+    </message>
+    <message>
+        <source>光标不在条文中</source>
+        <translation>The caret is not in an article</translation>
+    </message>
+    <message>
+        <source>已复制%1</source>
+        <translation>Copied %1</translation>
+    </message>
+    <message>
+        <source>无法读取要对照的版本</source>
+        <translation>The versions to compare cannot be read</translation>
+    </message>
+    <message>
+        <source>显示的法规只有一个版本</source>
+        <translation>The law shown has only one version</translation>
+    </message>
+</context>
+<context>
+    <name>CMoreHtmlView</name>
+    <message>
+        <source>上一部分</source>
+        <translation>Previous part</translation>
+    </message>
+    <message>
+        <source>全文过长，分 %1 部分显示：第 %2 部分</source>
+        <translation>The text is too long and is shown in %1 parts: part %2</translation>
+    </message>
+    <message>
+        <source>下一部分</source>
+        <translation>Next part</translation>
+    </message>
+</context>
+<context>
+    <name>CVersionCompareDlg</name>
+    <message>
+        <source>版本对照</source>
+        <translation>Compare Versions</translation>
+    </message>
+    <message>
+        <source>上一处改动</source>
+        <translation>Previous Change</translation>
+    </message>
+    <message>
+        <source>下一处改动</source>
+        <translation>Next Change</translation>
+    </message>
+    <message>
+        <source>打印...</source>
+        <translation>Print...</translation>
+    </message>
+    <message>
+        <source>另存为 PDF...</source>
+        <translation>Save as PDF...</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>无法读取要对照的版本</source>
+        <translation>The versions to compare cannot be read</translation>
+    </message>
+    <message>
+        <source>版本对照 - %1</source>
+        <translation>Compare Versions - %1</translation>
+    </message>
+    <message>
+        <source>现行</source>
+        <translation>in force</translation>
+    </message>
+    <message>
+        <source>历史版本</source>
+        <translation>earlier version</translation>
+    </message>
+    <message>
+        <source>日期不详</source>
+        <translation>date unknown</translation>
+    </message>
+    <message>
+        <source>两个版本的文字相同</source>
+        <translation>The two versions have the same text</translation>
+    </message>
+    <message>
+        <source>共 %1 处改动：修改 %2，新增 %3，删除 %4</source>
+        <translation>%1 changes: %2 changed, %3 added, %4 removed</translation>
+    </message>
+    <message>
+        <source>第 %1 处，</source>
+        <translation>Change %1 of </translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>另存为 PDF</source>
+        <translation>Save as PDF</translation>
+    </message>
+    <message>
+        <source>（对照）</source>
+        <translation> (comparison)</translation>
     </message>
 </context>
 </TS>

@@ -158,6 +158,11 @@ TEST(LawLookupTest, FindsLawsByIdTitleAndServerId) {
     const int contract = db.AddLaw(0, "中华人民共和国合同法", "1999-03-15 00:00:00");
     const int newer = db.AddLaw(0, "合同法实施条例", "2005-01-01 00:00:00");
     const int quoted = db.AddLaw(0, "O'Brien's 法", "2001-01-01 00:00:00");
+    // Two versions of one title, and a newer title that merely holds "民法典".
+    const int codeOld = db.AddLaw(0, "中华人民共和国民法典", "2020-05-28 00:00:00");
+    const int code = db.AddLaw(0, "中华人民共和国民法典", "2021-01-01 00:00:00");
+    db.AddLaw(0, "最高人民法院关于适用《中华人民共和国民法典》婚姻家庭编的解释（一）",
+              "2022-12-29 00:00:00");
     db.Exec("update dornlaws set oldid='S-" + std::to_string(contract) +
             "' where lawid=" + std::to_string(contract));
     CDbConnection connection;
@@ -170,7 +175,10 @@ TEST(LawLookupTest, FindsLawsByIdTitleAndServerId) {
     } cases[] = {
         {"", 0},
         {"中华人民共和国合同法", contract}, // exact title
-        {"合同法", newer},                  // part of titles: the newest
+        {"合同法", contract},               // the national law before titles holding the words
+        {"实施条例", newer},                // part of titles: the newest
+        {"民法典", code},                   // the newest version of the national law
+        {"中华人民共和国民法典", code},     // the newest version of the exact title
         {"O'Brien's 法", quoted},           // quotes reach SQL quoted
         {"没有这部法", 0},
         {"999", 0},
@@ -179,6 +187,7 @@ TEST(LawLookupTest, FindsLawsByIdTitleAndServerId) {
     for (const auto& c : cases)
         EXPECT_EQ(lookup.FindByTitleOrId(c.text), c.lawid) << c.text;
     EXPECT_EQ(lookup.FindByTitleOrId(std::to_string(quoted)), quoted);
+    EXPECT_EQ(lookup.FindByTitleOrId(std::to_string(codeOld)), codeOld);
 
     CLawRef law;
     ASSERT_TRUE(lookup.Describe(contract, law));
@@ -196,6 +205,41 @@ TEST(LawLookupTest, FindsLawsByIdTitleAndServerId) {
             ", oldid='S-x' where lawid=" + std::to_string(newer));
     EXPECT_EQ(lookup.Resolve(remembered), 0);
     EXPECT_EQ(lookup.Resolve(Law(0, quoted)), quoted);
+}
+
+TEST(FavouritesTest, AnArticleIsAFavouriteOfItsOwnAndOldListsStillLoad) {
+    CFavourites list;
+    const CLawRef law = Law(0, 7);
+    ASSERT_TRUE(list.Add(law));
+    ASSERT_TRUE(list.Add(law, "note", "第二百三十二条"));
+    EXPECT_FALSE(list.Add(law, {}, "第二百三十二条"));
+    EXPECT_FALSE(list.Add(law, {}, std::string(CFavourites::kMaxArticleBytes + 1, 'x')));
+    EXPECT_EQ(list.Find(law), 0);
+    EXPECT_EQ(list.Find(law, "第二百三十二条"), 1);
+    EXPECT_EQ(list.Find(law, "第一条"), -1);
+
+    // Stored and read again; a list of whole laws is written as before articles existed.
+    CFavourites copy;
+    ASSERT_TRUE(copy.FromJson(list.ToJson()));
+    ASSERT_EQ(copy.Items().size(), 2u);
+    EXPECT_EQ(copy.Items()[1].m_strArticle, "第二百三十二条");
+    EXPECT_EQ(copy.Items()[1].m_strNote, "note");
+    CFavourites whole;
+    whole.Add(law);
+    EXPECT_EQ(whole.ToJson().find("article"), std::string::npos);
+
+    // A list written before articles could be favourites loads as it was.
+    CFavourites old;
+    ASSERT_TRUE(old.FromJson(R"({"format":"tolvarin-favourites","version":1,"items":[)"
+                             R"({"edition":0,"lawid":7,"oldid":"","title":"刑法","note":"n"}]})"));
+    ASSERT_EQ(old.Items().size(), 1u);
+    EXPECT_EQ(old.Items()[0].m_strArticle, "");
+    // An article that is no text is refused with the list, which stays as it was.
+    EXPECT_FALSE(old.FromJson(R"({"format":"tolvarin-favourites","version":1,"items":[)"
+                              R"({"edition":0,"lawid":7,"article":5}]})"));
+    EXPECT_EQ(old.Items().size(), 1u);
+    // Merged by law and article.
+    EXPECT_EQ(old.Merge(copy), 1);
 }
 
 // Nested brackets cost a node each when parsed: a list deeper than a favourites list can be,
