@@ -18,6 +18,7 @@
 #include <QListView>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -34,6 +35,19 @@ constexpr int kSmallIconLines = 2;
 const char* const kListingFailedStatus = "法规列表不完整：读取数据库时出错";
 const char* const kBodySearchFailedStatus = "搜索结果不完整：读取数据库时出错";
 const char* const kListingRefusedStatus = "没有列出法规：数据库无法执行这次查询";
+
+// The icon views' items take their whole grid cell, so a title wraps over the lines the cell
+// has room for instead of being cut on its first.
+class CGridCellDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const auto* view = qobject_cast<const QListView*>(parent());
+        if (view && view->gridSize().isValid())
+            return view->gridSize();
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+};
 
 } // namespace
 
@@ -78,6 +92,7 @@ CTolvarinView::CTolvarinView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidge
     m_pTable->viewport()->installEventFilter(this);
 
     m_pIcons->setModel(m_pModel);
+    m_pIcons->setItemDelegate(new CGridCellDelegate(m_pIcons));
     m_pIcons->setModelColumn(CLawListModel::ColTopic);
     m_pIcons->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pIcons->setEditTriggers(QAbstractItemView::NoEditTriggers);
