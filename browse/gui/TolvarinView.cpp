@@ -390,6 +390,28 @@ void CTolvarinView::OnRowClicked(int row) {
     theEditionConfig.SetCurLawId(lawid);
 }
 
+void CTolvarinView::SelectLaw(int lawid) {
+    if (lawid == 0)
+        return;
+    auto* view = static_cast<QAbstractItemView*>(GetFocusWidget());
+    const QModelIndex current = view->currentIndex();
+    if (current.isValid() && m_pModel->Row(current.row()).m_nLawId == lawid)
+        return;
+    const std::vector<CLawRow>& rows = m_pModel->Rows();
+    const auto found = std::find_if(rows.begin(), rows.end(),
+                                    [lawid](const CLawRow& row) { return row.m_nLawId == lawid; });
+    if (found == rows.end())
+        return;
+    const int row = static_cast<int>(found - rows.begin());
+    m_nLastShownRow = row;
+    const bool keyMove = std::exchange(m_bKeyMove, false);
+    view->selectionModel()->setCurrentIndex(m_pModel->index(row, CLawListModel::ColTopic),
+                                            QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+    m_bKeyMove = keyMove;
+    view->scrollTo(view->currentIndex());
+}
+
 QList<int> CTolvarinView::SelectedRows() const {
     const QAbstractItemView* view = m_style == Style::Report
                                         ? static_cast<const QAbstractItemView*>(m_pTable)

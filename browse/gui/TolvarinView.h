@@ -78,6 +78,10 @@ public:
 
     // The click on a row: shows the law and remembers it as the edition's last law.
     void OnRowClicked(int row);
+    // Makes the row of a law shown by other means (Back, the favourites) the current and
+    // selected one, showing nothing; the selection stays when the law has no row or its row
+    // is current already.
+    void SelectLaw(int lawid);
 
     // The widths of the columns between the icon and the last one, which stretches to the
     // list's edge. Until the user drags a divider the list shares a wide window's room among

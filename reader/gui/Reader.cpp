@@ -65,6 +65,10 @@ QString MenuText(const CLawRef& law) {
         title = QString::number(law.m_nLawId);
     if (title.size() > 60)
         title = title.left(58) + QStringLiteral("…");
+    // The date and the number tell apart laws of the same title.
+    CLawRef shortened = law;
+    shortened.m_strTitle = title.toStdString();
+    title = QString::fromStdString(LawRefLabel(shortened));
     title.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return law.m_nEdition == 1 ? title + QStringLiteral(" [EN]") : title;
 }
@@ -271,8 +275,12 @@ void CReader::ShowHistoryEntry(int lawid, int scroll) {
     CShowLawView* view = m_pFrame->GetLawView();
     if (!view)
         return;
-    if (view->ShowLaw(lawid))
+    if (view->ShowLaw(lawid)) {
         AddRecent(lawid);
+        // The list follows the law shown where the law has a row.
+        if (CTolvarinView* list = m_pFrame->GetListView())
+            list->SelectLaw(lawid);
+    }
     theEditionConfig.SetCurLawId(lawid);
     SetScroll(scroll);
     m_pFrame->UpdateCommandStates();
