@@ -4,6 +4,7 @@
 #include "browse/ListQueryJob.h"
 #include "browse/gui/BrowseFrame.h"
 #include "browse/gui/LawListModel.h"
+#include "browse/gui/LawTitleDelegate.h"
 #include "browse/gui/ListEvent.h"
 #include "browse/gui/ListQueryChannel.h"
 #include "data/DbErrorText.h"
@@ -60,6 +61,7 @@ CTolvarinView::CTolvarinView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidge
     layout->addWidget(m_pStack);
 
     m_pTable->setModel(m_pModel);
+    m_pTable->setItemDelegateForColumn(CLawListModel::ColTopic, new CLawTitleDelegate(m_pTable));
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -156,6 +158,7 @@ void CTolvarinView::StartTask(ListTask task) {
 void CTolvarinView::BeginRequest() {
     // Whatever an older request still delivers is dropped from now on.
     m_pModel->Clear();
+    UpdateRowHeight();
     m_nLastShownRow = -1;
     m_nShownToken = 0;
     m_nBodySearchToken = 0;
@@ -182,6 +185,14 @@ void CTolvarinView::ClearRows() {
 
 void CTolvarinView::AppendRows(const std::vector<CLawRow>& rows) {
     m_pModel->Append(rows);
+    UpdateRowHeight();
+}
+
+void CTolvarinView::UpdateRowHeight() {
+    // Hits with the text around them take two lines, other rows one.
+    const bool snippets = m_pModel->rowCount() > 0 && !m_pModel->Row(0).m_strSnippet.empty();
+    const int line = m_pTable->fontMetrics().height();
+    m_pTable->verticalHeader()->setDefaultSectionSize(snippets ? 2 * line + 8 : line + 6);
 }
 
 void CTolvarinView::AddNoRecordsRow() {
@@ -232,6 +243,7 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
         if (e->m_nToken != m_nShownToken)
             return;
         m_pModel->Append(std::move(e->m_rows));
+        UpdateRowHeight();
         if (e->m_bRepaintNow)
             m_pStack->currentWidget()->repaint();
         break;

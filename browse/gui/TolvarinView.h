@@ -131,6 +131,7 @@ private:
     void BeginRequest();
     QList<int> SelectedRows() const;
     void FitColumns();
+    void UpdateRowHeight();
 
     CDocumentDatabase* m_pDoc;
     CBrowseFrame* m_pFrame;

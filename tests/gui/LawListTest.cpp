@@ -5,6 +5,7 @@
 #include "app/TolvarinApp.h"
 #include "browse/ListQueryJob.h"
 #include "browse/gui/LawListModel.h"
+#include "browse/gui/LawTitleDelegate.h"
 #include "browse/gui/LeftView.h"
 #include "browse/gui/TolvarinView.h"
 #include "data/SqlSelect.h"
@@ -404,4 +405,57 @@ TEST_F(LawListTest, IconAndListViewsShowLongTitles) {
         EXPECT_TRUE(icons->wordWrap() == (style.lines > 1)) << style.command;
         EXPECT_EQ(index.data(Qt::ToolTipRole).toString(), QString::fromStdString(title));
     }
+}
+
+// A law-text search's hit shows the text around its first hit under its title, the search
+// words marked in the page's blue; other rows keep one line.
+TEST_F(LawListTest, HitsShowTheirSnippetUnderTheTitleWithTheWordsMarked) {
+    CTestDatabase db;
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    frame->resize(1000, 700);
+    frame->show();
+    QTableView* table = list->GetTable();
+    const int oneLine = table->verticalHeader()->defaultSectionSize();
+
+    const std::vector<std::pair<QString, bool>> runs = CLawTitleDelegate::MarkRuns(
+        QStringLiteral("…保护合同当事人的Contract"), {"当事人", "contract"});
+    const std::vector<std::pair<QString, bool>> expected = {{QStringLiteral("…保护合同"), false},
+                                                            {QStringLiteral("当事人"), true},
+                                                            {QStringLiteral("的"), false},
+                                                            {QStringLiteral("Contract"), true}};
+    EXPECT_EQ(runs, expected);
+
+    theEditionConfig.GetSearchWords() = {"当事人"};
+    CLawRow hit;
+    hit.m_nLawId = 7;
+    hit.m_strTopic = "合同法";
+    hit.m_strSnippet = "第一条 为了保护合同当事人的合法权益当事人当事人当事人。";
+    list->ClearRows();
+    list->AppendRows({hit});
+    Pump(50);
+    EXPECT_GE(table->rowHeight(0), 2 * table->fontMetrics().height());
+    const QRect cell = table->visualRect(list->GetModel()->index(0, CLawListModel::ColTopic));
+    const QImage image = table->viewport()->grab(cell).toImage();
+    // Blue pixels of the marked words, on the second line only.
+    auto blueRows = [&](int from, int to) {
+        int count = 0;
+        for (int y = from; y < to; ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.blue() > 180 && c.red() < 120 && c.green() < 140 ? 1 : 0;
+            }
+        return count;
+    };
+    const int half = image.height() / 2;
+    EXPECT_GT(blueRows(half, image.height()), 10);
+    EXPECT_EQ(blueRows(0, half - 2), 0);
+
+    // Rows of a listing without snippets: one line again.
+    CLawRow plain;
+    plain.m_nLawId = 8;
+    plain.m_strTopic = "刑法";
+    list->ClearRows();
+    list->AppendRows({plain});
+    EXPECT_EQ(table->verticalHeader()->defaultSectionSize(), oneLine);
 }
