@@ -48,6 +48,15 @@ public:
             return view->gridSize();
         return QStyledItemDelegate::sizeHint(option, index);
     }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // Under a large icon the title is centred and starts right below it.
+        const auto* view = qobject_cast<const QListView*>(parent());
+        if (view && view->viewMode() == QListView::IconMode)
+            option->displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
+    }
 };
 
 } // namespace
