@@ -791,3 +791,57 @@ TEST(LawViewPrinting, PrintsTheLongestCorpusLaw) {
     EXPECT_GT(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 50) << timer.elapsed();
     EXPECT_TRUE(messages.Messages().empty());
 }
+
+// The find bar on the longest corpus law (the Civil Code, 111,827 characters): every
+// occurrence counted, also of a one-character text found thousands of times, whose marks are
+// kept to those around the one selected so painting stays quick; the time is measured by
+// perf-gui-bench.
+TEST(LawViewFindBar, CountsEveryOccurrenceInTheLongestCorpusLaw) {
+    const char* corpus = std::getenv("TOLVARIN_CORPUS");
+    CCorpusStream in(corpus ? corpus : "");
+    if (!in.IsOpen())
+        GTEST_SKIP() << "no corpus at TOLVARIN_CORPUS";
+    std::string line, title, body;
+    while (std::getline(in, line)) {
+        const auto law = nlohmann::json::parse(line);
+        const std::string text = law.value("body", "");
+        if (text.size() > body.size()) {
+            body = text;
+            title = law.value("title", "");
+        }
+    }
+    ASSERT_FALSE(body.empty());
+    theEditionConfig = CEditionConfig();
+    CMessageRecorder messages;
+    CTestDatabase db;
+    const int id = db.AddLaw(0, title, "2020-05-28 00:00:00", "", "", body);
+    CTolvarinDoc doc;
+    ASSERT_TRUE(doc.ConnectDatabase());
+    CShowLawView view(&doc);
+    view.resize(800, 600);
+    view.show();
+    view.OnInitialUpdate();
+    ASSERT_TRUE(WaitFor([&] { return view.HasDocument(); }));
+    view.ShowLaw(id);
+    ASSERT_TRUE(WaitFor([&] { return !view.IsLoading(); }, 120000));
+    const QString text = view.document()->toRawText();
+    CFindBar* bar = view.GetFindBar();
+    bar->Open();
+    for (const QString& what : {QStringLiteral("合同"), QStringLiteral("的")}) {
+        bar->GetEdit()->setText(what);
+        bar->SearchNow();
+        EXPECT_EQ(bar->GetCount(), text.count(what)) << what.toStdString();
+        EXPECT_GT(bar->GetCount(), 100);
+        EXPECT_EQ(view.textCursor().selectedText(), what);
+        EXPECT_LE(view.extraSelections().size(), 4000);
+        // Back one, round to the last before the first; the one selected is among the marks.
+        const int current = bar->GetCurrent();
+        ASSERT_TRUE(bar->FindNext(true));
+        EXPECT_EQ(bar->GetCurrent(), current > 1 ? current - 1 : bar->GetCount());
+        const int selected = view.textCursor().selectionStart();
+        EXPECT_LE(view.extraSelections().front().cursor.selectionStart(), selected);
+        EXPECT_GE(view.extraSelections().back().cursor.selectionStart(), selected);
+    }
+    bar->Close();
+    EXPECT_TRUE(view.extraSelections().isEmpty());
+}
