@@ -244,8 +244,8 @@ TEST_F(ReaderTest, WalkBackAndForwardThenFindEverythingAfterARestart) {
         if (!action->isSeparator())
             texts.push_back(action->text());
     ASSERT_EQ(texts.size(), 4);
-    EXPECT_EQ(texts[0], "&1 二号法");
-    EXPECT_EQ(texts[2], "&3 三号法");
+    EXPECT_EQ(texts[0], "&1 二号法（2002-01-01，二）");
+    EXPECT_EQ(texts[2], "&3 三号法（2003-01-01，三）");
     recent->actions()[2]->trigger();
     EXPECT_TRUE(Shows(frame, "三号法"));
     EXPECT_TRUE(frame->ExecuteCommand(ID_HISTORY_BACK));
@@ -256,7 +256,7 @@ TEST_F(ReaderTest, WalkBackAndForwardThenFindEverythingAfterARestart) {
     ASSERT_NE(favourites, nullptr);
     emit favourites->aboutToShow();
     QAction* entry = favourites->actions().last();
-    EXPECT_EQ(entry->text(), "二号法");
+    EXPECT_EQ(entry->text(), "二号法（2002-01-01，二）");
     Open(frame, c.l1);
     entry->trigger();
     EXPECT_EQ(theEditionConfig.GetCurLawId(), c.l2);
@@ -341,7 +341,7 @@ TEST_F(ReaderTest, FavouritesDialogEditsNotesDeletesExportsAndImports) {
         dialog.show();
         QTableWidget* table = dialog.GetTable();
         ASSERT_EQ(table->rowCount(), 2);
-        EXPECT_EQ(table->item(1, 0)->text(), "三号法");
+        EXPECT_EQ(table->item(1, 0)->text(), "三号法（2003-01-01，三）");
         table->item(1, 2)->setText("看第三条");
         EXPECT_EQ(favourites.Items()[1].m_strNote, "看第三条");
         table->selectionModel()->select(table->model()->index(0, 0),
