@@ -68,7 +68,9 @@ CFindBar::CFindBar(CShowLawView* view, QWidget* parent)
 }
 
 QString CFindBar::CountText(int current, int count) {
-    return count > 0 ? tr("第 %1 / %2 处").arg(current).arg(count) : tr("未找到");
+    if (count <= 0)
+        return tr("未找到");
+    return current > 0 ? tr("第 %1 / %2 处").arg(current).arg(count) : tr("共 %1 处").arg(count);
 }
 
 QString CFindBar::GetCountText() const {
@@ -116,11 +118,17 @@ void CFindBar::OnPageShown() {
     m_strSearched.clear();
     m_vHits.clear();
     m_nCurrent = -1;
+    // Another law while the bar is open: its occurrences are marked and counted, but the page
+    // stays where it opened until the reader moves to one.
     if (isVisible())
-        SearchNow();
+        Search(false);
 }
 
 void CFindBar::SearchNow() {
+    Search(true);
+}
+
+void CFindBar::Search(bool select) {
     m_pTyping->stop();
     if (!isVisible())
         return;
@@ -136,8 +144,8 @@ void CFindBar::SearchNow() {
     m_vHits = FindAll(m_strText, what);
     m_nLength = static_cast<int>(what.size());
     m_nCurrent = -1;
-    if (m_vHits.empty()) {
-        m_pView->setExtraSelections({});
+    if (m_vHits.empty() || !select) {
+        UpdateMarks();
         UpdateCount();
         return;
     }
@@ -175,7 +183,7 @@ void CFindBar::UpdateMarks() {
     int first = 0;
     int last = count;
     if (count > kMaxMarks) {
-        first = std::clamp(m_nCurrent - kMaxMarks / 2, 0, count - kMaxMarks);
+        first = std::clamp(std::max(m_nCurrent, 0) - kMaxMarks / 2, 0, count - kMaxMarks);
         last = first + kMaxMarks;
     }
     QList<QTextEdit::ExtraSelection> marks;

@@ -38,7 +38,7 @@ public:
     QString GetCountText() const;
     QLineEdit* GetEdit() const { return m_pEdit; }
 
-    // "第 n / N 处", or "未找到" when the text occurs nowhere.
+    // "第 n / N 处" ("共 N 处" before one is chosen), or "未找到" when the text occurs nowhere.
     static QString CountText(int current, int count);
     // The start of each occurrence of `what` in `text`, in order, not overlapping; a Latin
     // letter matches either case.
@@ -49,6 +49,9 @@ protected:
 
 private:
     void OnPageShown();
+    // Finds the text typed on the page; `select` goes to the occurrence nearest below the
+    // place being read.
+    void Search(bool select);
     void Select(int index);
     void UpdateMarks();
     void UpdateCount();

@@ -295,6 +295,9 @@ bool CMoreHtmlView::event(QEvent* e) {
 
 void CMoreHtmlView::Install(QTextDocument* doc, bool keepScroll, int topPosition) {
     QTextDocument* old = document();
+    // Marks laid over the text (the find bar's) belong to the old document, which goes: they
+    // are dropped while it is still there.
+    setExtraSelections({});
     doc->setParent(this);
     doc->setDefaultFont(font());
     setDocument(doc);

@@ -280,6 +280,10 @@
         <translation>%1 of %2</translation>
     </message>
     <message>
+        <source>共 %1 处</source>
+        <translation>%1 found</translation>
+    </message>
+    <message>
         <source>未找到</source>
         <translation>Not found</translation>
     </message>

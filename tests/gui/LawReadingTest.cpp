@@ -296,6 +296,22 @@ TEST_F(LawReadingTest, TheFindBarFindsAsYouTypeAndEscDropsItsMarks) {
     bar->GetEdit()->setText(QStringLiteral("附则"));
     ASSERT_TRUE(WaitFor([&] { return bar->GetCount() == 1; }));
 
+    // Another law while the bar is open: marked and counted, but it opens at its top.
+    bar->GetEdit()->setText(QStringLiteral("办理程序"));
+    bar->SearchNow();
+    ClickRow(frame, RowOf(frame, m_nOther));
+    EXPECT_EQ(bar->GetCountText(), QStringLiteral("未找到"));
+    ClickRow(frame, RowOf(frame, m_nLong));
+    ASSERT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_EQ(bar->GetCountText(), QStringLiteral("共 240 处"));
+    EXPECT_EQ(view->extraSelections().size(), 240);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 0);
+    Key(frame, Qt::Key_F3);
+    EXPECT_EQ(bar->GetCountText(), QStringLiteral("第 1 / 240 处"));
+    bar->GetEdit()->setText(QStringLiteral("附则"));
+    ASSERT_TRUE(WaitFor([&] { return bar->GetCount() == 1; }));
+    bar->GetEdit()->setFocus();
+
     // Esc closes the bar and drops the marks; the keyboard is back on the page.
     QTest::keyClick(bar->GetEdit(), Qt::Key_Escape);
     EXPECT_FALSE(bar->isVisible());
