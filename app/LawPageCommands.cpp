@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "display/gui/CitedByButton.h"
+#include "display/gui/FindBar.h"
 #include "display/gui/LawOutline.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/CommandIds.h"
@@ -20,8 +21,6 @@
 
 CLawPageCommands::CLawPageCommands(CMainFrame* frame) : QObject(frame), m_pFrame(frame) {
     CShowLawView* view = frame->GetLawView();
-    if (QAction* find = frame->Action(ID_FIND_IN_TEXT))
-        find->setShortcut(QKeySequence::Find);
 
     // The menus are found by a command of theirs, in either interface language.
     QMenu* file = Menu(ID_FILE_PRINT);
@@ -40,6 +39,9 @@ CLawPageCommands::CLawPageCommands(CMainFrame* frame) : QObject(frame), m_pFrame
     connect(preview, &QAction::triggered, this, [view] { view->OnPrintPreview(); });
     connect(pdf, &QAction::triggered, this, [view] { view->OnExportPdf(); });
 
+    // Ctrl+F opens the find bar under the page; "正文查找" keeps its dialog on the menu.
+    connect(Add(tr("在本页查找..."), QKeySequence::Find, search), &QAction::triggered, this,
+            [view] { view->GetFindBar()->Open(); });
     connect(Add(tr("查找下一个"), QKeySequence(Qt::Key_F3), search), &QAction::triggered, this,
             [this] { OnFindNext(false); });
     connect(Add(tr("查找上一个"), QKeySequence(Qt::SHIFT | Qt::Key_F3), search),
@@ -120,9 +122,15 @@ QString CLawPageCommands::FindStatusText(int count) {
 
 void CLawPageCommands::OnFindNext(bool backward) {
     CShowLawView* view = m_pFrame->GetLawView();
+    CFindBar* bar = view->GetFindBar();
+    if (!bar->isHidden() && !bar->GetEdit()->text().isEmpty()) {
+        // The find bar's text goes first while the bar is open.
+        bar->FindNext(backward);
+        return;
+    }
     if (!view->FindNext(backward)) {
-        // Nothing marked yet: ask for the words, as F3 does in a browser.
-        m_pFrame->ExecuteCommand(ID_FIND_IN_TEXT);
+        // Nothing marked yet: the find bar asks for the text, as F3 does in a browser.
+        bar->Open();
         return;
     }
     m_pFrame->statusBar()->showMessage(FindStatusText(view->GetFindCount()));

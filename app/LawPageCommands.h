@@ -8,9 +8,9 @@ class CMainFrame;
 class QAction;
 class QMenu;
 
-// The law page's reading commands beside the frame's own: Ctrl+F for "正文查找", F3 and
-// Shift+F3 through the red marks, zoom (Ctrl++, Ctrl+-, Ctrl+0), "另存为 PDF", the print
-// preview and the outline of the law's headings in a toolbar.
+// The law page's reading commands beside the frame's own: Ctrl+F for the find bar, F3 and
+// Shift+F3 through the red marks (the bar's while it is open), zoom (Ctrl++, Ctrl+-, Ctrl+0),
+// "另存为 PDF", the print preview and the outline of the law's headings in a toolbar.
 class CLawPageCommands : public QObject {
     Q_OBJECT
 public:

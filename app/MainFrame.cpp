@@ -131,8 +131,12 @@ void CMainFrame::ShowLaw(int lawid, bool atFirstSearchWord) {
     if (!m_pLawView)
         return;
     const int leavingScroll = m_pLawView->verticalScrollBar()->value();
-    if (m_pLawView->ShowLaw(lawid, atFirstSearchWord) && m_pReader)
+    if (!m_pLawView->ShowLaw(lawid, atFirstSearchWord))
+        return;
+    if (m_pReader)
         m_pReader->OnLawShown(lawid, leavingScroll);
+    if (m_pListView)
+        m_pListView->SelectLaw(lawid);
 }
 
 QWidget* CMainFrame::GetLawPage() const {

@@ -26,8 +26,12 @@ bool CFavourites::Add(const CLawRef& law, const std::string& note, const std::st
     if ((law.m_nLawId == 0 && law.m_strOldId.empty()) || article.size() > kMaxArticleBytes)
         return false;
     if (const int index = Find(law, article); index >= 0) {
-        if (!law.m_strTitle.empty())
-            m_items[static_cast<std::size_t>(index)].m_law.m_strTitle = law.m_strTitle;
+        CLawRef& kept = m_items[static_cast<std::size_t>(index)].m_law;
+        if (!law.m_strTitle.empty()) {
+            kept.m_strTitle = law.m_strTitle;
+            kept.m_strDate = law.m_strDate;
+            kept.m_strWenhao = law.m_strWenhao;
+        }
         return false;
     }
     if (m_items.size() >= kMaxItems)

@@ -20,7 +20,7 @@ bool CLawLookup::Describe(int lawid, CLawRef& law) {
     if (lawid <= 0)
         return false;
     CDbRecordset rs;
-    if (!rs.Open(&m_db, "select topic, oldid from " + m_strTable +
+    if (!rs.Open(&m_db, "select topic, oldid, datum, wenhao from " + m_strTable +
                             " where lawid=" + std::to_string(lawid)))
         return false;
     if (rs.IsEOF()) {
@@ -30,6 +30,8 @@ bool CLawLookup::Describe(int lawid, CLawRef& law) {
     law.m_nLawId = lawid;
     rs.GetString(law.m_strTitle, "topic", -1);
     rs.GetString(law.m_strOldId, "oldid", -1);
+    rs.GetString(law.m_strDate, "datum", 10);
+    rs.GetString(law.m_strWenhao, "wenhao", -1);
     rs.Close();
     return true;
 }

@@ -11,10 +11,9 @@ bool CLawRef::SameLaw(const CLawRef& other) const {
 }
 
 nlohmann::json LawRefToJson(const CLawRef& law) {
-    return nlohmann::json{{"edition", law.m_nEdition},
-                          {"lawid", law.m_nLawId},
-                          {"oldid", law.m_strOldId},
-                          {"title", law.m_strTitle}};
+    return nlohmann::json{{"edition", law.m_nEdition}, {"lawid", law.m_nLawId},
+                          {"oldid", law.m_strOldId},   {"title", law.m_strTitle},
+                          {"date", law.m_strDate},     {"wenhao", law.m_strWenhao}};
 }
 
 bool LawRefFromJson(const nlohmann::json& value, CLawRef& law) {
@@ -33,7 +32,8 @@ bool LawRefFromJson(const nlohmann::json& value, CLawRef& law) {
     read.m_nEdition = static_cast<int>(e);
     read.m_nLawId = static_cast<int>(id);
     for (auto [key, target] :
-         {std::pair{"oldid", &read.m_strOldId}, std::pair{"title", &read.m_strTitle}}) {
+         {std::pair{"oldid", &read.m_strOldId}, std::pair{"title", &read.m_strTitle},
+          std::pair{"date", &read.m_strDate}, std::pair{"wenhao", &read.m_strWenhao}}) {
         const auto it = value.find(key);
         if (it == value.end() || it->is_null())
             continue;
@@ -46,4 +46,13 @@ bool LawRefFromJson(const nlohmann::json& value, CLawRef& law) {
         return false;
     law = std::move(read);
     return true;
+}
+
+std::string LawRefLabel(const CLawRef& law) {
+    std::string detail = law.m_strDate;
+    if (!law.m_strWenhao.empty())
+        detail += (detail.empty() ? "" : "，") + law.m_strWenhao;
+    if (detail.empty())
+        return law.m_strTitle;
+    return law.m_strTitle + "（" + detail + "）";
 }

@@ -111,6 +111,8 @@ QVariant CLawListModel::data(const QModelIndex& index, int role) const {
         return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     case LawIdRole:
         return row.m_nLawId;
+    case SnippetRole:
+        return QString::fromStdString(row.m_strSnippet);
     default:
         return {};
     }

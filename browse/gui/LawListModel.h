@@ -17,6 +17,8 @@ class CLawListModel : public QAbstractTableModel {
 public:
     enum Column { ColIcon = 0, ColTopic, ColDatum, ColWenhao, ColBumen, ColumnCount };
     static constexpr int LawIdRole = Qt::UserRole + 1;
+    // The text around the first hit of a law-text search (empty for other rows).
+    static constexpr int SnippetRole = Qt::UserRole + 2;
 
     explicit CLawListModel(QObject* parent = nullptr);
 

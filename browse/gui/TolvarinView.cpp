@@ -4,6 +4,7 @@
 #include "browse/ListQueryJob.h"
 #include "browse/gui/BrowseFrame.h"
 #include "browse/gui/LawListModel.h"
+#include "browse/gui/LawTitleDelegate.h"
 #include "browse/gui/ListEvent.h"
 #include "browse/gui/ListQueryChannel.h"
 #include "data/DbConnection.h"
@@ -21,6 +22,7 @@
 #include <QListView>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -30,10 +32,35 @@ namespace {
 
 constexpr int kColumnWidths[] = {25, 400, 100, 100, 150};
 constexpr int kMinColumnWidth = 15;
+// Lines of a title under (or beside) an icon before it is cut with "…".
+constexpr int kLargeIconLines = 3;
+constexpr int kSmallIconLines = 2;
 
 const char* const kListingFailedStatus = "法规列表不完整：读取数据库时出错";
 const char* const kBodySearchFailedStatus = "搜索结果不完整：读取数据库时出错";
 const char* const kListingRefusedStatus = "没有列出法规：数据库无法执行这次查询";
+
+// The icon views' items take their whole grid cell, so a title wraps over the lines the cell
+// has room for instead of being cut on its first.
+class CGridCellDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const auto* view = qobject_cast<const QListView*>(parent());
+        if (view && view->gridSize().isValid())
+            return view->gridSize();
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // Under a large icon the title is centred and starts right below it.
+        const auto* view = qobject_cast<const QListView*>(parent());
+        if (view && view->viewMode() == QListView::IconMode)
+            option->displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
+    }
+};
 
 } // namespace
 
@@ -57,6 +84,7 @@ CTolvarinView::CTolvarinView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidge
     });
 
     m_pTable->setModel(m_pModel);
+    m_pTable->setItemDelegateForColumn(CLawListModel::ColTopic, new CLawTitleDelegate(m_pTable));
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -73,15 +101,23 @@ CTolvarinView::CTolvarinView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidge
     header->setHighlightSections(false);
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
-    header->setStretchLastSection(false);
+    header->setStretchLastSection(true);
     header->setMinimumSectionSize(kMinColumnWidth);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int column = 0; column < CLawListModel::ColumnCount; ++column)
         header->resizeSection(column, kColumnWidths[column]);
     header->setSectionResizeMode(CLawListModel::ColIcon, QHeaderView::Fixed);
     connect(header, &QHeaderView::sectionClicked, this, &CTolvarinView::SortByColumn);
+    connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int) {
+        // Only a drag of the user's counts; the widths the list sets itself are not kept.
+        if (m_bFittingColumns || column == CLawListModel::ColumnCount - 1)
+            return;
+        m_bUserColumnWidths = true;
+    });
+    m_pTable->viewport()->installEventFilter(this);
 
     m_pIcons->setModel(m_pModel);
+    m_pIcons->setItemDelegate(new CGridCellDelegate(m_pIcons));
     m_pIcons->setModelColumn(CLawListModel::ColTopic);
     m_pIcons->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_pIcons->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -145,6 +181,7 @@ void CTolvarinView::StartTask(ListTask task) {
 void CTolvarinView::BeginRequest() {
     // Whatever an older request still delivers is dropped from now on.
     m_pModel->Clear();
+    UpdateRowHeight();
     m_nLastShownRow = -1;
     m_nShownToken = 0;
     m_nBodySearchToken = 0;
@@ -171,6 +208,14 @@ void CTolvarinView::ClearRows() {
 
 void CTolvarinView::AppendRows(const std::vector<CLawRow>& rows) {
     m_pModel->Append(rows);
+    UpdateRowHeight();
+}
+
+void CTolvarinView::UpdateRowHeight() {
+    // Hits with the text around them take two lines, other rows one.
+    const bool snippets = m_pModel->rowCount() > 0 && !m_pModel->Row(0).m_strSnippet.empty();
+    const int line = m_pTable->fontMetrics().height();
+    m_pTable->verticalHeader()->setDefaultSectionSize(snippets ? 2 * line + 8 : line + 6);
 }
 
 void CTolvarinView::AddNoRecordsRow() {
@@ -221,6 +266,7 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
         if (e->m_nToken != m_nShownToken)
             return;
         m_pModel->Append(std::move(e->m_rows));
+        UpdateRowHeight();
         if (e->m_bRepaintNow)
             m_pStack->currentWidget()->repaint();
         break;
@@ -313,21 +359,33 @@ void CTolvarinView::SetStyle(Style style) {
         setFocusProxy(m_pTable);
     } else {
         m_pModel->SetIconOnTopic(true);
+        // Titles are long ("中华人民共和国…" is where most of them would be cut): the icon
+        // views wrap them over a few lines and the list gives them a wide column; the
+        // tooltip has the whole title.
+        const int line = m_pIcons->fontMetrics().lineSpacing();
+        const int character = m_pIcons->fontMetrics().horizontalAdvance(QChar(0x4E2D));
+        m_pIcons->setTextElideMode(Qt::ElideRight);
         if (style == Style::LargeIcon) {
             m_pIcons->setViewMode(QListView::IconMode);
             m_pIcons->setIconSize(QSize(32, 32));
-            m_pIcons->setGridSize(QSize(120, 72));
+            m_pIcons->setGridSize(QSize(character * 10 + 16, 32 + kLargeIconLines * line + 14));
             m_pIcons->setWordWrap(true);
             m_pIcons->setFlow(QListView::LeftToRight);
             m_pIcons->setWrapping(true);
         } else {
             m_pIcons->setViewMode(QListView::ListMode);
             m_pIcons->setIconSize(QSize(14, 14));
-            m_pIcons->setGridSize(QSize());
-            m_pIcons->setWordWrap(false);
-            // Small icons run in rows, the list style in columns.
-            m_pIcons->setFlow(style == Style::SmallIcon ? QListView::LeftToRight
-                                                        : QListView::TopToBottom);
+            if (style == Style::SmallIcon) {
+                // Small icons run in rows, two lines of title each.
+                m_pIcons->setGridSize(QSize(character * 16 + 30, kSmallIconLines * line + 8));
+                m_pIcons->setWordWrap(true);
+                m_pIcons->setFlow(QListView::LeftToRight);
+            } else {
+                // The list style runs in columns, a title of 26 characters on one line.
+                m_pIcons->setGridSize(QSize(character * 26 + 30, line + 6));
+                m_pIcons->setWordWrap(false);
+                m_pIcons->setFlow(QListView::TopToBottom);
+            }
             m_pIcons->setWrapping(true);
         }
         m_pIcons->setMovement(QListView::Static);
@@ -367,6 +425,28 @@ void CTolvarinView::OnRowClicked(int row) {
     theEditionConfig.SetCurLawId(lawid);
 }
 
+void CTolvarinView::SelectLaw(int lawid) {
+    if (lawid == 0)
+        return;
+    auto* view = static_cast<QAbstractItemView*>(GetFocusWidget());
+    const QModelIndex current = view->currentIndex();
+    if (current.isValid() && m_pModel->Row(current.row()).m_nLawId == lawid)
+        return;
+    const std::vector<CLawRow>& rows = m_pModel->Rows();
+    const auto found = std::find_if(rows.begin(), rows.end(),
+                                    [lawid](const CLawRow& row) { return row.m_nLawId == lawid; });
+    if (found == rows.end())
+        return;
+    const int row = static_cast<int>(found - rows.begin());
+    m_nLastShownRow = row;
+    const bool keyMove = std::exchange(m_bKeyMove, false);
+    view->selectionModel()->setCurrentIndex(m_pModel->index(row, CLawListModel::ColTopic),
+                                            QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+    m_bKeyMove = keyMove;
+    view->scrollTo(view->currentIndex());
+}
+
 QList<int> CTolvarinView::SelectedRows() const {
     const QAbstractItemView* view = m_style == Style::Report
                                         ? static_cast<const QAbstractItemView*>(m_pTable)
@@ -402,7 +482,55 @@ bool CTolvarinView::CopySelection() {
     return true;
 }
 
+void CTolvarinView::SetColumnWidths(const std::vector<int>& widths) {
+    const bool defaults = std::equal(widths.begin(), widths.end(), std::begin(kColumnWidths) + 1,
+                                     std::begin(kColumnWidths) + 1 + widths.size());
+    m_bFittingColumns = true;
+    QHeaderView* header = m_pTable->horizontalHeader();
+    for (size_t i = 0; i < widths.size() && static_cast<int>(i) + 2 < header->count(); ++i)
+        if (widths[i] >= header->minimumSectionSize() && widths[i] <= 10000)
+            header->resizeSection(static_cast<int>(i) + 1, widths[i]);
+    m_bFittingColumns = false;
+    // The widths the program started with are not the user's choice: they are fitted still.
+    m_bUserColumnWidths = !defaults;
+    FitColumns();
+}
+
+std::vector<int> CTolvarinView::UserColumnWidths() const {
+    std::vector<int> widths;
+    if (!m_bUserColumnWidths)
+        return widths;
+    const QHeaderView* header = m_pTable->horizontalHeader();
+    for (int column = 1; column + 1 < header->count(); ++column)
+        widths.push_back(header->sectionSize(column));
+    return widths;
+}
+
+void CTolvarinView::FitColumns() {
+    // Until the user sets the widths, a wide list shares its room between the title, the
+    // document number and the department rather than leaving it empty; the department, the
+    // last column, stretches to the edge.
+    if (m_bUserColumnWidths)
+        return;
+    int total = 0;
+    for (int width : kColumnWidths)
+        total += width;
+    const int extra = std::max(0, m_pTable->viewport()->width() - total);
+    m_bFittingColumns = true;
+    QHeaderView* header = m_pTable->horizontalHeader();
+    header->resizeSection(CLawListModel::ColTopic,
+                          kColumnWidths[CLawListModel::ColTopic] + extra / 2);
+    header->resizeSection(CLawListModel::ColWenhao,
+                          kColumnWidths[CLawListModel::ColWenhao] + extra / 5);
+    m_bFittingColumns = false;
+}
+
 bool CTolvarinView::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == m_pTable->viewport()) {
+        if (e->type() == QEvent::Resize)
+            FitColumns();
+        return QWidget::eventFilter(watched, e);
+    }
     if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->matches(QKeySequence::Copy)) {
         CopySelection();
         return true;

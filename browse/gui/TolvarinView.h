@@ -78,6 +78,16 @@ public:
 
     // The click on a row: shows the law and remembers it as the edition's last law.
     void OnRowClicked(int row);
+    // Makes the row of a law shown by other means (Back, the favourites) the current and
+    // selected one, showing nothing; the selection stays when the law has no row or its row
+    // is current already.
+    void SelectLaw(int lawid);
+
+    // The widths of the columns between the icon and the last one, which stretches to the
+    // list's edge. Until the user drags a divider the list shares a wide window's room among
+    // them itself; UserColumnWidths is empty then.
+    void SetColumnWidths(const std::vector<int>& widths);
+    std::vector<int> UserColumnWidths() const;
 
     bool HasSelection() const;
     // Copies the selected rows as tab-separated text; false when none is selected.
@@ -120,6 +130,8 @@ private:
     // What every request does first: the old rows go, the cursor shows work.
     void BeginRequest();
     QList<int> SelectedRows() const;
+    void FitColumns();
+    void UpdateRowHeight();
 
     CDocumentDatabase* m_pDoc;
     CBrowseFrame* m_pFrame;
@@ -139,6 +151,9 @@ private:
     // A key press is being handled by a view: a current-row change is the user's move.
     bool m_bKeyMove = false;
     bool m_bBodyResults = false;
+    // The user has dragged a column divider (now or in an earlier session).
+    bool m_bUserColumnWidths = false;
+    bool m_bFittingColumns = false;
     Style m_style = Style::Report;
     CListFailure m_listingFailure;
 };

@@ -7,6 +7,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace {
 
 // More headings than this are not listed (a law of many megabytes).
@@ -58,7 +60,7 @@ CLawOutline::CLawOutline(CShowLawView* view, QWidget* parent) : QComboBox(parent
     QComboBox::view()->setAccessibleName(tr("条文目录"));
     connect(this, &QComboBox::activated, this, [this](int index) {
         if (index >= 0 && static_cast<size_t>(index) < m_headings.size())
-            m_pView->ScrollToPosition(m_headings[static_cast<size_t>(index)].m_nPosition);
+            m_pView->JumpToPosition(m_headings[static_cast<size_t>(index)].m_nPosition);
     });
     connect(lineEdit(), &QLineEdit::returnPressed, this, [this] { GoTo(currentText()); });
     connect(view, &CShowLawView::pageShown, this, &CLawOutline::Refresh);
@@ -133,6 +135,22 @@ bool CLawOutline::GoTo(const QString& text) {
     }
     if (!found)
         return false;
-    m_pView->ScrollToPosition(found->m_nPosition);
+    m_pView->JumpToPosition(found->m_nPosition);
     return true;
+}
+
+int CLawOutline::HeadingAt(int position) const {
+    // The headings are in the page's order: the last one at or above the position.
+    const auto after =
+        std::upper_bound(m_headings.begin(), m_headings.end(), position,
+                         [](int p, const CHeading& heading) { return p < heading.m_nPosition; });
+    return after == m_headings.begin() ? -1 : static_cast<int>(after - m_headings.begin()) - 1;
+}
+
+void CLawOutline::showPopup() {
+    // The list opens at the article being read, not at the one last chosen.
+    const int current = HeadingAt(m_pView->ReadingPosition());
+    if (current >= 0)
+        setCurrentIndex(current);
+    QComboBox::showPopup();
 }

@@ -32,6 +32,13 @@ public:
     // "232" → "第二百三十二条"; other texts stay as they are.
     static QString ArticleFromNumber(const QString& text);
 
+    // The index of the heading a text position belongs to (the last one at or above it), -1
+    // when it stands above the first.
+    int HeadingAt(int position) const;
+
+    // The list opens at the article being read.
+    void showPopup() override;
+
 private:
     CShowLawView* m_pView;
     std::vector<CHeading> m_headings;

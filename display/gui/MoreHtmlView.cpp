@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QThread>
@@ -294,6 +295,9 @@ bool CMoreHtmlView::event(QEvent* e) {
 
 void CMoreHtmlView::Install(QTextDocument* doc, bool keepScroll, int topPosition) {
     QTextDocument* old = document();
+    // Marks laid over the text (the find bar's) belong to the old document, which goes: they
+    // are dropped while it is still there.
+    setExtraSelections({});
     doc->setParent(this);
     doc->setDefaultFont(font());
     setDocument(doc);
@@ -335,4 +339,47 @@ void CMoreHtmlView::ScrollToPosition(int position) {
         bar->setRange(0, std::max(y, static_cast<int>(layout->documentSize().height()) -
                                          viewport()->height()));
     bar->setValue(y);
+}
+
+int CMoreHtmlView::LineTop(int position) const {
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid())
+        return -1;
+    QRectF rect = document()->documentLayout()->blockBoundingRect(block);
+    if (const QTextLayout* lines = block.layout(); lines && lines->lineCount() > 0) {
+        const QTextLine line = lines->lineForTextPosition(position - block.position());
+        if (line.isValid())
+            rect.translate(0, line.y());
+    }
+    return static_cast<int>(rect.top());
+}
+
+void CMoreHtmlView::JumpToPosition(int position) {
+    ScrollToPosition(position);
+    // The top of the line before: the end of the position's paragraph's line above, or the
+    // last line of the paragraph before it.
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid())
+        return;
+    int above = -1;
+    const QTextLayout* lines = block.layout();
+    const int index =
+        lines ? lines->lineForTextPosition(position - block.position()).lineNumber() : -1;
+    if (index > 0) {
+        above = LineTop(block.position() + lines->lineAt(index - 1).textStart());
+    } else if (const QTextBlock previous = block.previous(); previous.isValid()) {
+        const QTextLayout* previousLines = previous.layout();
+        const int last = previousLines ? previousLines->lineCount() - 1 : -1;
+        above = LineTop(previous.position() +
+                        (last >= 0 ? previousLines->lineAt(last).textStart() : 0));
+    }
+    if (above >= 0)
+        verticalScrollBar()->setValue(std::min(verticalScrollBar()->value(), above));
+}
+
+int CMoreHtmlView::ReadingPosition() const {
+    // Below the top line, which a jump leaves as context, when the page is not at its start.
+    const int line = QFontMetrics(document()->defaultFont()).lineSpacing();
+    const int y = verticalScrollBar()->value() > 0 ? line * 3 / 2 : 2;
+    return cursorForPosition(QPoint(0, y)).position();
 }

@@ -60,6 +60,15 @@ public:
     // The text position at the top of the view, and scrolling a position to the top.
     int TopPosition() const;
     void ScrollToPosition(int position);
+    // A jump (an article, a heading): the position's line goes near the top with the line
+    // before it still in view, so the reader sees where the text came from.
+    void JumpToPosition(int position);
+    // The text position the reader looks at after such a jump: the line below the one of
+    // context at the top.
+    int ReadingPosition() const;
+    // The top of the line that holds a text position, in the document's pixels (-1 for
+    // none).
+    int LineTop(int position) const;
 
 signals:
     void documentComplete(const QUrl& url);

@@ -7,6 +7,7 @@
 #include "display/LawArticles.h"
 #include "display/LawPage.h"
 #include "display/ViewHtml.h"
+#include "display/gui/FindBar.h"
 #include "display/gui/LocalImageHandler.h"
 #include "display/gui/PageDocument.h"
 #include "display/gui/PrintDocument.h"
@@ -20,6 +21,7 @@
 #include <QFileDialog>
 #include <QHelpEvent>
 #include <QMenu>
+#include <QKeyEvent>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QRegularExpression>
@@ -73,6 +75,8 @@ CShowLawView::CShowLawView(CDocumentDatabase* doc, QWidget* parent)
     connect(this, &QTextBrowser::anchorClicked, this, &CShowLawView::OnVersionAnchor);
     m_nBasePointSize = font().pointSize() > 0 ? font().pointSize() : 10;
     m_nZoom = std::clamp(QSettings().value(QLatin1String(kZoomKey), 0).toInt(), kMinZoom, kMaxZoom);
+    m_pFindBar = new CFindBar(this, this);
+    m_pFindBar->installEventFilter(this);
     ApplyZoom();
     connect(this, &QTextBrowser::anchorClicked, this, &CShowLawView::OnCitation);
 }
@@ -416,12 +420,16 @@ std::vector<CShowLawView::CMark> CShowLawView::CollectMarks(bool find) const {
 }
 
 void CShowLawView::SelectMark(const CMark& mark) {
+    SelectRange(mark.m_nStart, mark.m_nEnd);
+}
+
+void CShowLawView::SelectRange(int start, int end) {
     QTextCursor cursor(document());
-    cursor.setPosition(mark.m_nStart);
-    cursor.setPosition(mark.m_nEnd, QTextCursor::KeepAnchor);
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
     setTextCursor(cursor);
     // The mark a third of the way down, with text around it.
-    ScrollToPosition(mark.m_nStart);
+    ScrollToPosition(start);
     QScrollBar* bar = verticalScrollBar();
     bar->setValue(std::max(0, bar->value() - viewport()->height() / 3));
     ensureCursorVisible();
@@ -515,13 +523,42 @@ void CShowLawView::UpdateMargins() {
     int side = width / 20;
     if (width - 2 * side > ReadableWidth())
         side = (width - ReadableWidth()) / 2;
-    if (viewportMargins().left() != side || viewportMargins().right() != side)
-        setViewportMargins(side, 0, side, 0);
+    // The find bar, when open, stands below the text rather than over it.
+    const int bottom = m_pFindBar && !m_pFindBar->isHidden() ? m_pFindBar->sizeHint().height() : 0;
+    if (viewportMargins().left() != side || viewportMargins().right() != side ||
+        viewportMargins().bottom() != bottom)
+        setViewportMargins(side, 0, side, bottom);
+    PlaceFindBar();
+}
+
+void CShowLawView::PlaceFindBar() {
+    if (!m_pFindBar || m_pFindBar->isHidden())
+        return;
+    const QRect area = contentsRect();
+    const int scrollBar = verticalScrollBar()->isVisible() ? verticalScrollBar()->width() : 0;
+    const int height = m_pFindBar->sizeHint().height();
+    m_pFindBar->setGeometry(area.left(), area.bottom() + 1 - height, area.width() - scrollBar,
+                            height);
 }
 
 void CShowLawView::resizeEvent(QResizeEvent* e) {
     CMoreHtmlView::resizeEvent(e);
     UpdateMargins();
+}
+
+bool CShowLawView::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == m_pFindBar && (e->type() == QEvent::Show || e->type() == QEvent::Hide))
+        UpdateMargins();
+    return CMoreHtmlView::eventFilter(watched, e);
+}
+
+void CShowLawView::keyPressEvent(QKeyEvent* e) {
+    // Esc on the page closes an open find bar as it does in the bar.
+    if (e->key() == Qt::Key_Escape && m_pFindBar && !m_pFindBar->isHidden()) {
+        m_pFindBar->Close();
+        return;
+    }
+    CMoreHtmlView::keyPressEvent(e);
 }
 
 void CShowLawView::OnFilePrint() {

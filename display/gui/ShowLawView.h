@@ -11,6 +11,7 @@
 #include <vector>
 
 class CDocumentDatabase;
+class CFindBar;
 class QTextDocument;
 
 // The law text pane: shows one law at a time as a page built by CLawPage.
@@ -37,6 +38,11 @@ public:
     // Moves to the next (or previous) red mark, wrapping around, and selects it; false when
     // the page has none.
     bool FindNext(bool backward = false);
+    // Selects the text between two positions and scrolls it a third of the way down.
+    void SelectRange(int start, int end);
+    // The find bar at the bottom of the page (hidden until opened).
+    CFindBar* GetFindBar() const { return m_pFindBar; }
+
     // Scrolls the first mark of the body search (blue) or, with `find`, of the find words
     // (red) into view; false when the page has none.
     bool ScrollToFirstMark(bool find = false);
@@ -119,6 +125,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool viewportEvent(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     struct CMark {
@@ -128,6 +136,7 @@ private:
     std::vector<CMark> CollectMarks(bool find) const;
     void SelectMark(const CMark& mark);
     void UpdateMargins();
+    void PlaceFindBar();
     void ApplyZoom();
     void StartPrintRun(QPrinter* printer, int mode, std::unique_ptr<QPrinter> owned = {});
     void OnCitation(const QUrl& url);
@@ -138,6 +147,7 @@ private:
     bool ScrollToArticle(const std::string& heading);
 
     CDocumentDatabase* m_pDoc;
+    CFindBar* m_pFindBar = nullptr;
     QPrinter m_printer{QPrinter::HighResolution};
     QPointer<CPrintRun> m_pPrintRun;
     int m_nShownLawId = 0;

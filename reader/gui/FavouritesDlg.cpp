@@ -98,7 +98,7 @@ void CFavouritesDlg::Reload() {
     m_pTable->setRowCount(static_cast<int>(items.size()));
     for (int row = 0; row < static_cast<int>(items.size()); ++row) {
         const CFavourites::Item& item = items[static_cast<std::size_t>(row)];
-        auto* title = new QTableWidgetItem(QString::fromStdString(item.m_law.m_strTitle) +
+        auto* title = new QTableWidgetItem(QString::fromStdString(LawRefLabel(item.m_law)) +
                                            QString::fromStdString(item.m_strArticle));
         title->setFlags(title->flags() & ~Qt::ItemIsEditable);
         auto* edition = new QTableWidgetItem(item.m_law.m_nEdition == 1 ? tr("英文") : tr("中文"));

@@ -66,6 +66,10 @@ QString MenuText(const CLawRef& law) {
         title = QString::number(law.m_nLawId);
     if (title.size() > 60)
         title = title.left(58) + QStringLiteral("…");
+    // The date and the number tell apart laws of the same title.
+    CLawRef shortened = law;
+    shortened.m_strTitle = title.toStdString();
+    title = QString::fromStdString(LawRefLabel(shortened));
     title.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return law.m_nEdition == 1 ? title + QStringLiteral(" [EN]") : title;
 }
@@ -280,8 +284,12 @@ void CReader::ShowHistoryEntry(int lawid, int scroll) {
     CShowLawView* view = m_pFrame->GetLawView();
     if (!view)
         return;
-    if (view->ShowLaw(lawid))
+    if (view->ShowLaw(lawid)) {
         AddRecent(lawid);
+        // The list follows the law shown where the law has a row.
+        if (CTolvarinView* list = m_pFrame->GetListView())
+            list->SelectLaw(lawid);
+    }
     theEditionConfig.SetCurLawId(lawid);
     SetScroll(scroll);
     m_pFrame->UpdateCommandStates();
@@ -626,11 +634,17 @@ void CReader::SaveState() const {
     if (auto* inner = m_pFrame->GetWindow()->findChild<QSplitter*>(QStringLiteral("InnerSplitter")))
         settings.setValue(Key("InnerSplitter"), inner->saveState());
     if (CTolvarinView* list = m_pFrame->GetListView()) {
+        // Only widths the user set: otherwise the list fits the window it opens in.
         QVariantList widths;
-        const QHeaderView* header = list->GetTable()->horizontalHeader();
-        for (int column = 0; column < header->count(); ++column)
-            widths.push_back(header->sectionSize(column));
-        settings.setValue(Key("Columns"), widths);
+        const std::vector<int> set = list->UserColumnWidths();
+        if (!set.empty())
+            widths.push_back(list->GetTable()->horizontalHeader()->sectionSize(0));
+        for (int width : set)
+            widths.push_back(width);
+        if (widths.isEmpty())
+            settings.remove(Key("Columns"));
+        else
+            settings.setValue(Key("Columns"), widths);
         settings.setValue(Key("ViewStyle"), StyleCommand(list->GetStyle()));
     }
     const int current = theEditionConfig.GetEdition();
@@ -669,14 +683,14 @@ void CReader::RestoreState() {
         inner->restoreState(settings.value(Key("InnerSplitter")).toByteArray());
     CTolvarinView* list = m_pFrame->GetListView();
     if (list) {
-        const QVariantList widths = settings.value(Key("Columns")).toList();
-        QHeaderView* header = list->GetTable()->horizontalHeader();
-        // Column 0 keeps its fixed width; the others at least the list's minimum.
-        for (int column = 1; column < std::min<int>(header->count(), widths.size()); ++column) {
-            const int width = widths[column].toInt();
-            if (width >= header->minimumSectionSize() && width <= 10000)
-                header->resizeSection(column, width);
-        }
+        // Column 0 keeps its fixed width and the last one stretches; the others at least the
+        // list's minimum.
+        const QVariantList saved = settings.value(Key("Columns")).toList();
+        std::vector<int> widths;
+        for (qsizetype column = 1; column < saved.size(); ++column)
+            widths.push_back(saved[column].toInt());
+        if (!widths.empty())
+            list->SetColumnWidths(widths);
         const int style = settings.value(Key("ViewStyle"), ID_VIEW_DETAILS).toInt();
         if (style >= ID_VIEW_SMALLICON && style <= ID_VIEW_DETAILS)
             m_pFrame->OnViewStyle(style);

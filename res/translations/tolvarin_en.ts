@@ -242,6 +242,53 @@
     </message>
 </context>
 <context>
+    <name>CFindBar</name>
+    <message>
+        <source>查找：</source>
+        <translation>Find:</translation>
+    </message>
+    <message>
+        <source>在本法规中查找</source>
+        <translation>Find in this law</translation>
+    </message>
+    <message>
+        <source>上一处</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>上一处 (Shift+Enter, Shift+F3)</source>
+        <translation>Previous (Shift+Enter, Shift+F3)</translation>
+    </message>
+    <message>
+        <source>下一处</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>下一处 (Enter, F3)</source>
+        <translation>Next (Enter, F3)</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>关闭查找栏 (Esc)</source>
+        <translation>Close the find bar (Esc)</translation>
+    </message>
+    <message>
+        <source>第 %1 / %2 处</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>共 %1 处</source>
+        <translation>%1 found</translation>
+    </message>
+    <message>
+        <source>未找到</source>
+        <translation>Not found</translation>
+    </message>
+</context>
+<context>
     <name>CFindDlg</name>
     <message>
         <source>查找对话框</source>
@@ -698,6 +745,10 @@
     <message>
         <source>另存为 PDF...</source>
         <translation>Save as &amp;PDF...</translation>
+    </message>
+    <message>
+        <source>在本页查找...</source>
+        <translation>&amp;Find on This Page...</translation>
     </message>
     <message>
         <source>查找下一个</source>

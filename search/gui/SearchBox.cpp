@@ -213,6 +213,13 @@ bool CSearchBox::eventFilter(QObject* watched, QEvent* e) {
             return true;
         }
     } else if (key->key() == Qt::Key_Escape) {
+        // An open find bar under the page takes Esc first: it closes.
+        const auto* bar = qobject_cast<QWidget*>(watched)
+                              ? static_cast<QWidget*>(watched)->findChild<QWidget*>(
+                                    QStringLiteral("FindBar"), Qt::FindDirectChildrenOnly)
+                              : nullptr;
+        if (bar && !bar->isHidden())
+            return QWidget::eventFilter(watched, e);
         // From the list or the law page back to the box, its text ready to be replaced.
         m_pEdit->setFocus(Qt::ShortcutFocusReason);
         m_pEdit->selectAll();

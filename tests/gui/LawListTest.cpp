@@ -5,10 +5,12 @@
 #include "app/TolvarinApp.h"
 #include "browse/ListQueryJob.h"
 #include "browse/gui/LawListModel.h"
+#include "browse/gui/LawTitleDelegate.h"
 #include "browse/gui/LeftView.h"
 #include "browse/gui/TolvarinView.h"
 #include "data/SqlSelect.h"
 #include "display/gui/ShowLawView.h"
+#include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
 #include "ground/MessageService.h"
 #include "search/SearchComposer.h"
@@ -17,6 +19,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QListView>
 #include <QSettings>
 #include <QTableView>
 #include <QTreeWidget>
@@ -332,4 +335,127 @@ TEST_F(LawListTest, BodySearchCutShortByADamagedFileSaysSo) {
     EXPECT_EQ(list->GetRowCount(), 1);
     EXPECT_NE(frame->GetStatusText(), QStringLiteral("搜索结果不完整：读取数据库时出错"));
     EXPECT_EQ(m_messages.Messages().size(), 1u);
+}
+
+// On a wide window the columns share the list's width, the department stretching to the
+// edge; a width the user drags to stays, also when the window grows.
+TEST_F(LawListTest, ColumnsShareAWideListAndKeepTheWidthsTheUserSets) {
+    CTestDatabase db;
+    db.AddLaw(0, "中华人民共和国民事诉讼法", "2021-12-24 00:00:00", "主席令第一〇六号",
+              "全国人民代表大会常务委员会");
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    QHeaderView* header = list->GetTable()->horizontalHeader();
+    frame->resize(1280, 900);
+    frame->show();
+    Pump(50);
+    const int width = list->GetTable()->viewport()->width();
+    ASSERT_GT(width, 25 + 400 + 100 + 100 + 150);
+    EXPECT_GE(header->length(), width - 1) << "room left empty";
+    EXPECT_GT(header->sectionSize(1), 400);
+    EXPECT_GT(header->sectionSize(3), 100);
+    EXPECT_GT(header->sectionSize(4), 150);
+    EXPECT_EQ(header->sectionSize(0), 25);
+    EXPECT_TRUE(list->UserColumnWidths().empty());
+
+    // The user's width stays; the last column still reaches the edge.
+    header->resizeSection(1, 300);
+    EXPECT_EQ(list->UserColumnWidths(),
+              (std::vector<int>{300, header->sectionSize(2), header->sectionSize(3)}));
+    frame->resize(1600, 900);
+    Pump(50);
+    EXPECT_EQ(header->sectionSize(1), 300);
+    EXPECT_GE(header->length(), list->GetTable()->viewport()->width() - 1);
+
+    // Widths saved as the program's own defaults are fitted still; others are the user's.
+    list->SetColumnWidths({400, 100, 100, 150});
+    EXPECT_TRUE(list->UserColumnWidths().empty());
+    EXPECT_GT(header->sectionSize(1), 400);
+    list->SetColumnWidths({350, 90, 120});
+    EXPECT_EQ(list->UserColumnWidths(), (std::vector<int>{350, 90, 120}));
+}
+
+// The icon and list views show a long title whole (over lines in the icon views), and its
+// tooltip has it all.
+TEST_F(LawListTest, IconAndListViewsShowLongTitles) {
+    CTestDatabase db;
+    const std::string title = "中华人民共和国民事诉讼法";
+    db.AddLaw(0, title, "2021-12-24 00:00:00");
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    frame->resize(1280, 900);
+    frame->show();
+    Pump(50);
+    QListView* icons = list->GetIconView();
+    const QFontMetrics metrics = icons->fontMetrics();
+    const int needed = metrics.horizontalAdvance(QString::fromStdString(title));
+    const struct {
+        int command;
+        int lines; // lines of title the item has room for
+    } styles[] = {{ID_VIEW_LARGEICON, 3}, {ID_VIEW_SMALLICON, 2}, {ID_VIEW_LIST, 1}};
+    for (const auto& style : styles) {
+        frame->OnViewStyle(style.command);
+        Pump(20);
+        const QModelIndex index = list->GetModel()->index(0, CLawListModel::ColTopic);
+        const QRect rect = icons->visualRect(index);
+        EXPECT_GE(rect.height(), style.lines * metrics.lineSpacing()) << style.command;
+        // The width of a line (less the icon beside a small one), over the lines there are.
+        const int line = rect.width() - (style.command == ID_VIEW_LARGEICON ? 0 : 14 + 8);
+        EXPECT_GE(line * style.lines, needed) << style.command;
+        EXPECT_TRUE(icons->wordWrap() == (style.lines > 1)) << style.command;
+        EXPECT_EQ(index.data(Qt::ToolTipRole).toString(), QString::fromStdString(title));
+    }
+}
+
+// A law-text search's hit shows the text around its first hit under its title, the search
+// words marked in the page's blue; other rows keep one line.
+TEST_F(LawListTest, HitsShowTheirSnippetUnderTheTitleWithTheWordsMarked) {
+    CTestDatabase db;
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    frame->resize(1000, 700);
+    frame->show();
+    QTableView* table = list->GetTable();
+    const int oneLine = table->verticalHeader()->defaultSectionSize();
+
+    const std::vector<std::pair<QString, bool>> runs = CLawTitleDelegate::MarkRuns(
+        QStringLiteral("…保护合同当事人的Contract"), {"当事人", "contract"});
+    const std::vector<std::pair<QString, bool>> expected = {{QStringLiteral("…保护合同"), false},
+                                                            {QStringLiteral("当事人"), true},
+                                                            {QStringLiteral("的"), false},
+                                                            {QStringLiteral("Contract"), true}};
+    EXPECT_EQ(runs, expected);
+
+    theEditionConfig.GetSearchWords() = {"当事人"};
+    CLawRow hit;
+    hit.m_nLawId = 7;
+    hit.m_strTopic = "合同法";
+    hit.m_strSnippet = "第一条 为了保护合同当事人的合法权益当事人当事人当事人。";
+    list->ClearRows();
+    list->AppendRows({hit});
+    Pump(50);
+    EXPECT_GE(table->rowHeight(0), 2 * table->fontMetrics().height());
+    const QRect cell = table->visualRect(list->GetModel()->index(0, CLawListModel::ColTopic));
+    const QImage image = table->viewport()->grab(cell).toImage();
+    // Blue pixels of the marked words, on the second line only.
+    auto blueRows = [&](int from, int to) {
+        int count = 0;
+        for (int y = from; y < to; ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.blue() > 180 && c.red() < 120 && c.green() < 140 ? 1 : 0;
+            }
+        return count;
+    };
+    const int half = image.height() / 2;
+    EXPECT_GT(blueRows(half, image.height()), 10);
+    EXPECT_EQ(blueRows(0, half - 2), 0);
+
+    // Rows of a listing without snippets: one line again.
+    CLawRow plain;
+    plain.m_nLawId = 8;
+    plain.m_strTopic = "刑法";
+    list->ClearRows();
+    list->AppendRows({plain});
+    EXPECT_EQ(table->verticalHeader()->defaultSectionSize(), oneLine);
 }

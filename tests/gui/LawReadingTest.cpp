@@ -10,6 +10,7 @@
 #include "browse/ListQueryJob.h"
 #include "browse/gui/LawListModel.h"
 #include "browse/gui/TolvarinView.h"
+#include "display/gui/FindBar.h"
 #include "display/gui/LawOutline.h"
 #include "display/gui/PrintDocument.h"
 #include "display/gui/PrintJob.h"
@@ -99,8 +100,8 @@ void FindWords(CMainFrame* frame, const char* words) {
             ->setText(QString::fromUtf8(words));
         qobject_cast<QAbstractButton*>(dlg.GetDlgItem(CExchangeDialog::IDOK))->click();
     });
-    // Ctrl+F opens it, as the menu does.
-    Key(frame, Qt::Key_F, Qt::ControlModifier);
+    // From its menu command: Ctrl+F opens the find bar instead.
+    frame->Action(ID_FIND_IN_TEXT)->trigger();
 }
 
 bool InView(CShowLawView* view, int position) {
@@ -231,6 +232,122 @@ TEST_F(LawReadingTest, FindGoesToTheWordsAndAClickOnTheSameRowDropsTheMarks) {
     ClickRow(frame, row);
     EXPECT_EQ(view->GetBodyHtml().find(kRed), std::string::npos);
     EXPECT_EQ(theEditionConfig.GetCurLawId(), m_nLong);
+}
+
+// Ctrl+F: the bar under the page finds as the text is typed, counts, goes round with Enter,
+// Shift+Enter, F3 and Shift+F3, and Esc drops its marks. The dialog keeps its menu command.
+TEST_F(LawReadingTest, TheFindBarFindsAsYouTypeAndEscDropsItsMarks) {
+    CMainFrame* frame = Start();
+    QApplication::setActiveWindow(frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    CShowLawView* view = frame->GetLawView();
+    CFindBar* bar = view->GetFindBar();
+    ClickRow(frame, RowOf(frame, m_nLong));
+    ASSERT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_TRUE(frame->Action(ID_FIND_IN_TEXT)->shortcut().isEmpty());
+
+    Key(frame, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), bar->GetEdit());
+    // The bar stands below the text, not over it.
+    EXPECT_LE(view->viewport()->geometry().bottom(), bar->geometry().top());
+
+    // Typed a character at a time, as an input method hands them over.
+    for (QChar c : QStringLiteral("办理程序"))
+        QTest::sendKeyEvent(QTest::Click, bar->GetEdit(), Qt::Key_unknown, QString(c), {});
+    ASSERT_TRUE(WaitFor([&] { return bar->GetCount() == 240; }));
+    EXPECT_EQ(bar->GetCountText(), QStringLiteral("第 1 / 240 处"));
+    EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("办理程序"));
+    EXPECT_EQ(view->extraSelections().size(), 240);
+    EXPECT_EQ(view->extraSelections().front().format.foreground().color(),
+              CShowLawView::MarkColor(true, false));
+    // The page is only marked, not rendered again.
+    EXPECT_EQ(view->GetBodyHtml().find(kRed), std::string::npos);
+
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool onFrame;
+        int expected;
+    } moves[] = {
+        {Qt::Key_Return, {}, false, 2},
+        {Qt::Key_Return, Qt::ShiftModifier, false, 1},
+        {Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier, false, 240},
+        {Qt::Key_F3, {}, true, 1},
+        {Qt::Key_F3, {}, true, 2},
+        {Qt::Key_F3, Qt::ShiftModifier, true, 1},
+    };
+    for (const auto& move : moves) {
+        if (move.onFrame)
+            Key(frame, move.key, move.modifiers);
+        else
+            QTest::keyClick(bar->GetEdit(), move.key, move.modifiers);
+        EXPECT_EQ(bar->GetCurrent(), move.expected) << move.key;
+        EXPECT_EQ(bar->GetCountText(), QStringLiteral("第 %1 / 240 处").arg(move.expected));
+        EXPECT_EQ(view->textCursor().selectedText(), QStringLiteral("办理程序"));
+        EXPECT_TRUE(InView(view, view->textCursor().position())) << move.expected;
+    }
+
+    // A text found nowhere; then one typed again.
+    bar->GetEdit()->setText(QStringLiteral("没有的词"));
+    ASSERT_TRUE(WaitFor([&] { return bar->GetCountText() == QStringLiteral("未找到"); }));
+    EXPECT_TRUE(view->extraSelections().isEmpty());
+    bar->GetEdit()->setText(QStringLiteral("附则"));
+    ASSERT_TRUE(WaitFor([&] { return bar->GetCount() == 1; }));
+
+    // Another law while the bar is open: marked and counted, but it opens at its top.
+    bar->GetEdit()->setText(QStringLiteral("办理程序"));
+    bar->SearchNow();
+    ClickRow(frame, RowOf(frame, m_nOther));
+    EXPECT_EQ(bar->GetCountText(), QStringLiteral("未找到"));
+    ClickRow(frame, RowOf(frame, m_nLong));
+    ASSERT_EQ(view->GetShownLawId(), m_nLong);
+    EXPECT_EQ(bar->GetCountText(), QStringLiteral("共 240 处"));
+    EXPECT_EQ(view->extraSelections().size(), 240);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 0);
+    Key(frame, Qt::Key_F3);
+    EXPECT_EQ(bar->GetCountText(), QStringLiteral("第 1 / 240 处"));
+    bar->GetEdit()->setText(QStringLiteral("附则"));
+    ASSERT_TRUE(WaitFor([&] { return bar->GetCount() == 1; }));
+    bar->GetEdit()->setFocus();
+
+    // Esc closes the bar and drops the marks; the keyboard is back on the page.
+    QTest::keyClick(bar->GetEdit(), Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(view->extraSelections().isEmpty());
+    EXPECT_FALSE(view->textCursor().hasSelection());
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    // The text has the whole height again.
+    EXPECT_GE(view->viewport()->geometry().bottom() + 1, bar->geometry().bottom());
+
+    // Opened again, from the page, Esc there closes it too (and does not leave the page).
+    view->setFocus();
+    Key(frame, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->GetCount(), 1);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), view);
+}
+
+// The matching of the find bar: every occurrence, none overlapping, Latin in either case.
+TEST(FindBarText, FindsEveryOccurrence) {
+    const struct {
+        const char* text;
+        const char* what;
+        std::vector<int> hits;
+    } cases[] = {
+        {"合同法合同", "合同", {0, 3}},
+        {"aaaa", "aa", {0, 2}},
+        {"Civil code CIVIL", "civil", {0, 11}},
+        {"民法典", "", {}},
+        {"民法典", "刑法", {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CFindBar::FindAll(QString::fromUtf8(c.text), QString::fromUtf8(c.what)), c.hits)
+            << c.text << " / " << c.what;
 }
 
 // Only a law chosen from a law-text search's own results opens at its first blue word: blue
@@ -411,13 +528,28 @@ TEST_F(LawReadingTest, ZoomIsRememberedAndTheOutlineJumps) {
     EXPECT_EQ(CLawOutline::ArticleFromNumber(QStringLiteral("110")),
               QStringLiteral("第一百一十条"));
     EXPECT_EQ(CLawOutline::ArticleFromNumber(QStringLiteral("12")), QStringLiteral("第十二条"));
+    const int target = outline->Headings()[233].m_nPosition;
+    const int before = outline->Headings()[232].m_nPosition;
     for (const char* typed : {"第二百三十二条", "232"}) {
         view->verticalScrollBar()->setValue(0);
         outline->lineEdit()->setText(QString::fromUtf8(typed));
         QTest::keyClick(outline->lineEdit(), Qt::Key_Return);
-        EXPECT_EQ(view->TopPosition(), outline->Headings()[233].m_nPosition) << typed;
+        // The article near the top, the line before it still in view above it.
+        EXPECT_EQ(view->TopPosition(), before) << typed;
+        EXPECT_TRUE(InView(view, target)) << typed;
+        EXPECT_EQ(outline->HeadingAt(view->ReadingPosition()), 233) << typed;
     }
     EXPECT_FALSE(outline->GoTo(QStringLiteral("第九百条")));
+    // The box opens at the article under the top of the view, wherever the reader scrolled.
+    outline->setCurrentIndex(0);
+    outline->GoTo(QStringLiteral("第一百条"));
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() + 1);
+    const int reading = outline->HeadingAt(view->ReadingPosition());
+    EXPECT_EQ(outline->Headings()[static_cast<size_t>(reading)].m_strLabel,
+              QStringLiteral("第一百条"));
+    outline->showPopup();
+    EXPECT_EQ(outline->currentIndex(), reading);
+    outline->hidePopup();
 }
 
 TEST_F(LawReadingTest, MarksStayReadableOnADarkPalette) {
@@ -674,4 +806,58 @@ TEST(LawViewPrinting, PrintsTheLongestCorpusLaw) {
     // Many pages: the whole law, not its first screen.
     EXPECT_GT(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 50) << timer.elapsed();
     EXPECT_TRUE(messages.Messages().empty());
+}
+
+// The find bar on the longest corpus law (the Civil Code, 111,827 characters): every
+// occurrence counted, also of a one-character text found thousands of times, whose marks are
+// kept to those around the one selected so painting stays quick; the time is measured by
+// perf-gui-bench.
+TEST(LawViewFindBar, CountsEveryOccurrenceInTheLongestCorpusLaw) {
+    const char* corpus = std::getenv("TOLVARIN_CORPUS");
+    CCorpusStream in(corpus ? corpus : "");
+    if (!in.IsOpen())
+        GTEST_SKIP() << "no corpus at TOLVARIN_CORPUS";
+    std::string line, title, body;
+    while (std::getline(in, line)) {
+        const auto law = nlohmann::json::parse(line);
+        const std::string text = law.value("body", "");
+        if (text.size() > body.size()) {
+            body = text;
+            title = law.value("title", "");
+        }
+    }
+    ASSERT_FALSE(body.empty());
+    theEditionConfig = CEditionConfig();
+    CMessageRecorder messages;
+    CTestDatabase db;
+    const int id = db.AddLaw(0, title, "2020-05-28 00:00:00", "", "", body);
+    CTolvarinDoc doc;
+    ASSERT_TRUE(doc.ConnectDatabase());
+    CShowLawView view(&doc);
+    view.resize(800, 600);
+    view.show();
+    view.OnInitialUpdate();
+    ASSERT_TRUE(WaitFor([&] { return view.HasDocument(); }));
+    view.ShowLaw(id);
+    ASSERT_TRUE(WaitFor([&] { return !view.IsLoading(); }, 120000));
+    const QString text = view.document()->toRawText();
+    CFindBar* bar = view.GetFindBar();
+    bar->Open();
+    for (const QString& what : {QStringLiteral("合同"), QStringLiteral("的")}) {
+        bar->GetEdit()->setText(what);
+        bar->SearchNow();
+        EXPECT_EQ(bar->GetCount(), text.count(what)) << what.toStdString();
+        EXPECT_GT(bar->GetCount(), 100);
+        EXPECT_EQ(view.textCursor().selectedText(), what);
+        EXPECT_LE(view.extraSelections().size(), 4000);
+        // Back one, round to the last before the first; the one selected is among the marks.
+        const int current = bar->GetCurrent();
+        ASSERT_TRUE(bar->FindNext(true));
+        EXPECT_EQ(bar->GetCurrent(), current > 1 ? current - 1 : bar->GetCount());
+        const int selected = view.textCursor().selectionStart();
+        EXPECT_LE(view.extraSelections().front().cursor.selectionStart(), selected);
+        EXPECT_GE(view.extraSelections().back().cursor.selectionStart(), selected);
+    }
+    bar->Close();
+    EXPECT_TRUE(view.extraSelections().isEmpty());
 }

@@ -13,6 +13,7 @@
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
 #include "ground/MessageService.h"
+#include "reader/LawRef.h"
 #include "reader/gui/FavouritesDlg.h"
 #include "reader/gui/Reader.h"
 
@@ -33,6 +34,7 @@
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstring>
 #include <memory>
@@ -242,8 +244,8 @@ TEST_F(ReaderTest, WalkBackAndForwardThenFindEverythingAfterARestart) {
         if (!action->isSeparator())
             texts.push_back(action->text());
     ASSERT_EQ(texts.size(), 4);
-    EXPECT_EQ(texts[0], "&1 二号法");
-    EXPECT_EQ(texts[2], "&3 三号法");
+    EXPECT_EQ(texts[0], "&1 二号法（2002-01-01，二）");
+    EXPECT_EQ(texts[2], "&3 三号法（2003-01-01，三）");
     recent->actions()[2]->trigger();
     EXPECT_TRUE(Shows(frame, "三号法"));
     EXPECT_TRUE(frame->ExecuteCommand(ID_HISTORY_BACK));
@@ -254,7 +256,7 @@ TEST_F(ReaderTest, WalkBackAndForwardThenFindEverythingAfterARestart) {
     ASSERT_NE(favourites, nullptr);
     emit favourites->aboutToShow();
     QAction* entry = favourites->actions().last();
-    EXPECT_EQ(entry->text(), "二号法");
+    EXPECT_EQ(entry->text(), "二号法（2002-01-01，二）");
     Open(frame, c.l1);
     entry->trigger();
     EXPECT_EQ(theEditionConfig.GetCurLawId(), c.l2);
@@ -339,7 +341,7 @@ TEST_F(ReaderTest, FavouritesDialogEditsNotesDeletesExportsAndImports) {
         dialog.show();
         QTableWidget* table = dialog.GetTable();
         ASSERT_EQ(table->rowCount(), 2);
-        EXPECT_EQ(table->item(1, 0)->text(), "三号法");
+        EXPECT_EQ(table->item(1, 0)->text(), "三号法（2003-01-01，三）");
         table->item(1, 2)->setText("看第三条");
         EXPECT_EQ(favourites.Items()[1].m_strNote, "看第三条");
         table->selectionModel()->select(table->model()->index(0, 0),
@@ -489,4 +491,77 @@ TEST_F(ReaderTest, AnUnreadableFavouritesListIsKeptAsideAndReported) {
     Stop();
     EXPECT_TRUE(CFavourites().FromJson(
         QSettings().value(QStringLiteral("Reader/Favourites")).toString().toStdString()));
+}
+
+// Laws of the same title are told apart by their date and number in the recent laws, the
+// favourites and their dialog; Back makes the list's selection follow the law shown.
+TEST_F(ReaderTest, SameTitlesShowTheirDatesAndBackMovesTheListSelection) {
+    CTestDatabase db;
+    const int older = db.AddLaw(0, "中华人民共和国刑法", "1979-07-06 00:00:00", "", "", "旧");
+    const int newer =
+        db.AddLaw(0, "中华人民共和国刑法", "2020-12-26 00:00:00", "主席令第六十六号", "", "新");
+    const int other = db.AddLaw(0, "民法典", "2020-05-28 00:00:00", "", "", "民");
+    CMainFrame* frame = Start();
+    CTolvarinView* list = frame->GetListView();
+    Open(frame, older);
+    Open(frame, newer);
+    Open(frame, other);
+
+    auto* recent = frame->findChild<QMenu*>(QStringLiteral("RecentMenu"));
+    ASSERT_NE(recent, nullptr);
+    emit recent->aboutToShow();
+    QStringList texts;
+    for (QAction* action : recent->actions())
+        texts << action->text();
+    EXPECT_TRUE(
+        texts.contains(QStringLiteral("&2 中华人民共和国刑法（2020-12-26，主席令第六十六号）")))
+        << texts.join('|').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("&3 中华人民共和国刑法（1979-07-06）")))
+        << texts.join('|').toStdString();
+
+    // Back: the list's current and selected row is the law shown, and nothing else is shown.
+    for (int expected : {newer, older}) {
+        ASSERT_TRUE(frame->ExecuteCommand(ID_HISTORY_BACK));
+        EXPECT_EQ(frame->GetLawView()->GetShownLawId(), expected);
+        const QModelIndex current = list->GetTable()->currentIndex();
+        ASSERT_TRUE(current.isValid());
+        EXPECT_EQ(list->GetRow(current.row()).m_nLawId, expected);
+        EXPECT_TRUE(list->GetTable()->selectionModel()->isRowSelected(current.row()));
+        EXPECT_EQ(list->GetTable()->selectionModel()->selectedRows().size(), 1);
+    }
+
+    // The favourites keep the date and number, also through a restart.
+    frame->ExecuteCommand(ID_FAVOURITE_TOGGLE);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_HISTORY_FORWARD));
+    frame->ExecuteCommand(ID_FAVOURITE_TOGGLE);
+    Stop();
+    frame = Start();
+    const auto& items = frame->GetReader()->Favourites().Items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(LawRefLabel(items[0].m_law), "中华人民共和国刑法（1979-07-06）");
+    EXPECT_EQ(LawRefLabel(items[1].m_law), "中华人民共和国刑法（2020-12-26，主席令第六十六号）");
+}
+
+TEST(LawRefLabel, NamesTheDateAndNumberWhenKnown) {
+    const struct {
+        const char* date;
+        const char* wenhao;
+        const char* label;
+    } cases[] = {
+        {"", "", "刑法"},
+        {"2020-12-26", "", "刑法（2020-12-26）"},
+        {"", "主席令第六十六号", "刑法（主席令第六十六号）"},
+        {"2020-12-26", "主席令第六十六号", "刑法（2020-12-26，主席令第六十六号）"},
+    };
+    for (const auto& c : cases) {
+        CLawRef law;
+        law.m_nLawId = 1;
+        law.m_strTitle = "刑法";
+        law.m_strDate = c.date;
+        law.m_strWenhao = c.wenhao;
+        EXPECT_EQ(LawRefLabel(law), c.label);
+        CLawRef back;
+        ASSERT_TRUE(LawRefFromJson(LawRefToJson(law), back));
+        EXPECT_EQ(LawRefLabel(back), c.label);
+    }
 }
