@@ -40,6 +40,15 @@ void CSearchIndexBuilder::Start() {
     m_thread = std::thread([this] { Run(); });
 }
 
+void CSearchIndexBuilder::Restart() {
+    m_bStop = true;
+    if (m_thread.joinable())
+        m_thread.join();
+    m_bRunning = false;
+    Note(QString());
+    Start();
+}
+
 QString CSearchIndexBuilder::GetNote() const {
     return m_pNote && !m_pNote->isHidden() ? m_pNote->text() : QString();
 }
@@ -48,10 +57,11 @@ void CSearchIndexBuilder::Note(const QString& text) {
     QMetaObject::invokeMethod(
         this,
         [this, text] {
-            if (!m_pNote)
-                return;
-            m_pNote->setText(text);
-            m_pNote->setVisible(!text.isEmpty());
+            if (m_pNote) {
+                m_pNote->setText(text);
+                m_pNote->setVisible(!text.isEmpty());
+            }
+            emit noteChanged(text);
         },
         Qt::QueuedConnection);
 }

@@ -29,6 +29,8 @@ public:
 
     // Starts the check and the build, unless they are running.
     void Start();
+    // Stops a running build and starts over, for a collection file opened in its place.
+    void Restart();
     bool IsRunning() const { return m_bRunning.load(); }
     // The note the status bar shows while searches go without the index or it is built;
     // empty when none.
@@ -39,6 +41,8 @@ signals:
     void indexCompleted();
     // The check and the build have ended (for now).
     void finished();
+    // The note in the status bar changed (empty: none shown).
+    void noteChanged(const QString& note);
 
 private:
     void Run();
