@@ -83,6 +83,16 @@ bool IsAside(sqlite3* db, const std::string& lawTable) {
     return !g_aside.empty() && g_aside.count(AsideKey(db, lawTable)) > 0;
 }
 
+// An index the engine finds corrupt while a search reads it (a page deleted from inside a
+// segment, which the check on opening does not see) is not used again by this process; the
+// window's builder makes it again when it next runs.
+void SetAsideWhenCorrupt(sqlite3* db, const std::string& lawTable, int rc) {
+    if ((rc & 0xff) != SQLITE_CORRUPT)
+        return;
+    std::lock_guard lock(g_asideLock);
+    g_aside.insert(AsideKey(db, lawTable));
+}
+
 void ForgetAside(sqlite3* db, const std::string& lawTable) {
     std::lock_guard lock(g_asideLock);
     g_aside.erase(AsideKey(db, lawTable));
@@ -778,6 +788,7 @@ bool CSearchIndex::Candidates(sqlite3* db, const std::string& lawTable, const st
         lawids.push_back(static_cast<int>(sqlite3_column_int64(stmt, 0)));
     sqlite3_finalize(stmt);
     if (rc != SQLITE_DONE) {
+        SetAsideWhenCorrupt(db, lawTable, rc);
         lawids.clear();
         return false;
     }
@@ -835,8 +846,10 @@ std::int64_t CSearchIndex::CountCandidates(sqlite3* db, const std::string& lawTa
         return -1;
     sqlite3_bind_text(stmt, 1, query.c_str(), static_cast<int>(query.size()), SQLITE_TRANSIENT);
     std::int64_t count = -1;
-    if (sqlite3_step(stmt) == SQLITE_ROW)
+    if (const int rc = sqlite3_step(stmt); rc == SQLITE_ROW)
         count = sqlite3_column_int64(stmt, 0);
+    else
+        SetAsideWhenCorrupt(db, lawTable, rc);
     sqlite3_finalize(stmt);
     // Laws written since the index took in its log are candidates too (a law may count
     // twice: the count tells many from few).
