@@ -724,3 +724,36 @@ TEST_F(SearchIndexTest, IndexFoundCorruptByASearchIsSetAsideAndMadeAgain) {
               PlainLike(db.Path(), "body", {"合同"}));
     EXPECT_TRUE(exact);
 }
+
+// A damaged index in a file this process cannot write: the check cannot take its mark away,
+// so the process remembers it and every search here goes without it; made again through a
+// connection that can write, it is used again.
+TEST_F(SearchIndexTest, DamagedIndexInAFileThatCannotBeWrittenIsLeftUnused) {
+    for (int i = 1; i <= 30; ++i) {
+        db.AddLaw(i, "合同法解释", "2001-01-01", {}, {}, i % 3 ? "当事人订立合同" : "刑事案件");
+        db.AddLink(i, 0x2000000);
+    }
+    sqlite3* raw = db.Db().GetConnectionHandle();
+    BuildAsTheWindowDoes(raw, "dornlaws");
+    ASSERT_EQ(sqlite3_exec(raw, "DELETE FROM dornlaws_body_idx", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(db.Path().c_str(), &reader, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    std::string damage;
+    EXPECT_FALSE(CSearchIndex::CheckOnOpen(reader, "dornlaws", damage));
+    EXPECT_EQ(CSearchIndex::Mark(reader, "dornlaws"), CSearchIndex::kComplete);
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(reader, "dornlaws"), -1);
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), -1);
+    std::string error;
+    EXPECT_EQ(CSearchIndex::BeginBulk(reader, "dornlaws", error), -1);
+    sqlite3_close(reader);
+    for (const char* word : {"合同", "刑事案件"})
+        EXPECT_EQ(BodySearch(db, {word}, true, 1), PlainLike(db.Path(), "body", {word})) << word;
+    BuildAsTheWindowDoes(raw, "dornlaws");
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), CSearchIndex::kComplete);
+    bool exact = false;
+    EXPECT_EQ(BodySearch(db, {"合同"}, true, 1, nullptr, &exact),
+              PlainLike(db.Path(), "body", {"合同"}));
+    EXPECT_TRUE(exact);
+}
