@@ -503,7 +503,8 @@ int IndexFigures(CDbConnection& db, const Options& o) {
         sqlite3_stmt* stmt = nullptr;
         const std::string sql =
             "select (select page_count*page_size from pragma_page_count, pragma_page_size), "
-            "(select sum(pgsize) from dbstat where aggregate=1 and name in (select name from "
+            "(select page_size from pragma_page_size)*(select count(*) from dbstat where name in "
+            "(select name from "
             "sqlite_master where name like '%dornlaws!_body!_%' escape '!' or name like "
             "'%dornlaws!_title!_%' escape '!' or name like '%dornlaws!_topic' escape '!' "
             "or name like '%dornlaws!_byid' escape '!'))";
