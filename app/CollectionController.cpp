@@ -12,6 +12,8 @@
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
 #include "ground/MessageService.h"
+#include "search/gui/SearchBox.h"
+#include "search/gui/SearchIndexBuilder.h"
 #include "tools/admin/CollectionWriter.h"
 #include "tools/admin/CorpusImporter.h"
 #include "update/UpdateSettings.h"
@@ -22,6 +24,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
 
@@ -200,6 +203,11 @@ void CCollectionController::Switch(const std::string& file) {
         law->SetBodyHtml(std::string());
     if (CTolvarinView* list = m_pFrame->GetListView())
         list->ShowCategory(0);
+    // The new file's search index is checked, and made or completed, as at start-up.
+    if (auto* box =
+            qobject_cast<CSearchBox*>(m_pFrame->menuBar()->cornerWidget(Qt::TopRightCorner));
+        box && box->GetIndexBuilder())
+        box->GetIndexBuilder()->Restart();
 }
 
 void CCollectionController::FillRecentMenu(QMenu* menu, QAction* before) {

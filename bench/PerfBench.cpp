@@ -389,11 +389,13 @@ int BodySearches(CDbConnection& db, const Options& o) {
     CSearchComposer all("dornlawas", "dornlaws", 0);
     const std::string connection = "Data Source=" + o.db;
     const int laws = Scalar(db, "select count(*) as n from dornlaws");
-    const double indexGoal = laws <= 200000 ? 100 : 300;
-    const std::string indexGoalText = laws <= 200000 ? "≤ 100 ms" : "≤ 300 ms";
+    const double indexGoal = laws <= 200000 ? 100 : 500;
+    const std::string indexGoalText = laws <= 200000 ? "≤ 100 ms" : "≤ 500 ms";
     std::vector<std::string> words = o.words;
+    // Words of 2, 3, 4 and 6 characters and a Latin word, frequent and rare.
     if (words.empty())
-        words = {"合同", "劳动者", "人民代表大会", "Contract", "人民法院"};
+        words = {"合同", "劳动者",   "人民法院", "人民代表大会", "Contract",
+                 "钢琴", "正当防卫", "不可抗力", "WTO"};
     for (const std::string& word : words) {
         auto compose = [&](CSqlSelect& b) {
             CAdvancedSearchValues values;
@@ -426,8 +428,8 @@ int BodySearches(CDbConnection& db, const Options& o) {
             first.Run(b, SplitWords(word));
             return true;
         });
-        Row(std::string("body search ") + word + ": first 30 rows", firstRows, "—", {}, "≤ 50 ms",
-            WithinMs(firstRows, 50));
+        Row(std::string("body search ") + word + ": first 30 rows", firstRows, "—", {}, "≤ 10 ms",
+            WithinMs(firstRows, 10));
         // The same search as before the full-text index: every window read.
         CBodySearch scan(db, "dornlaws", connection);
         scan.SetWorkers(o.workers);
@@ -477,6 +479,52 @@ int BodySearches(CDbConnection& db, const Options& o) {
             "sqlite3 CLI, one LIKE", like, "≤ 1 s", WithinMs(ours, 1000) && same);
     }
     return failures;
+}
+
+// The check of the search index when the collection opens, and the room the index takes.
+int IndexFigures(CDbConnection& db, const Options& o) {
+    sqlite3* raw = db.GetConnectionHandle();
+    std::string damage;
+    bool sound = true;
+    // The warm-up run records an index made before the record was kept.
+    const Figure check = Median([&] {
+        sound = CSearchIndex::CheckOnOpen(raw, "dornlaws", damage) &&
+                CSearchIndex::CheckOnOpen(raw, "en_dornlaws", damage) && sound;
+        return true;
+    });
+    Row(std::string("search index check on opening the collection, both editions") +
+            (sound ? "" : " (**damage found**: " + damage + ")"),
+        check, "—", {}, "≤ 50 ms", WithinMs(check, 50) && sound);
+    // The index's own tables and the two indexes of the law table that come with it, against
+    // the rest of the file.
+    sqlite3* stat = nullptr;
+    double indexBytes = -1, fileBytes = -1;
+    if (sqlite3_open_v2(o.db.c_str(), &stat, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* stmt = nullptr;
+        const std::string sql =
+            "select (select page_count*page_size from pragma_page_count, pragma_page_size), "
+            "(select page_size from pragma_page_size)*(select count(*) from dbstat where name in "
+            "(select name from "
+            "sqlite_master where name like '%dornlaws!_body!_%' escape '!' or name like "
+            "'%dornlaws!_title!_%' escape '!' or name like '%dornlaws!_topic' escape '!' "
+            "or name like '%dornlaws!_byid' escape '!'))";
+        if (sqlite3_prepare_v2(stat, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW) {
+            fileBytes = sqlite3_column_double(stmt, 0);
+            indexBytes = sqlite3_column_double(stmt, 1);
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(stat);
+    if (fileBytes > 0 && indexBytes >= 0) {
+        const double ratio = fileBytes / (fileBytes - indexBytes);
+        std::printf("| file with its search index: %s MB | %s× | — | the file without it: %s MB "
+                    "| — | — | %s | ≤ 1.7× | %s |\n",
+                    Number(fileBytes / 1e6).c_str(), Number(ratio).c_str(),
+                    Number((fileBytes - indexBytes) / 1e6).c_str(), Number(ratio).c_str(),
+                    ratio <= 1.7 ? "yes" : "**no**");
+    }
+    return sound ? 0 : 1;
 }
 
 void Import(const Options& o) {
@@ -591,6 +639,8 @@ int main(int argc, char** argv) {
         Import(o);
     if (wanted("listings"))
         failures += Listings(db, o);
+    if (wanted("index"))
+        failures += IndexFigures(db, o);
     if (wanted("body"))
         failures += BodySearches(db, o);
     if (!messages.Messages().empty())

@@ -46,6 +46,28 @@ public:
     // The mark as stored, whatever state the rest of the index is in; -1 when none.
     static std::int64_t Mark(sqlite3* db, const std::string& lawTable);
 
+    // What the index tables hold as the program last left them: after each of its writes of
+    // the index (in the same transaction) the program records, per index table, its mark,
+    // the engine's totals and segment list, its highest page and its number of term pages in
+    // search_index_state. No other program writes the index, so any difference found later is
+    // damage done from outside: rows deleted from the engine's own tables, a mark moved, the
+    // index replaced. Each of these is read by one seek but the term pages, a small table.
+    static bool Remember(sqlite3* db, const std::string& lawTable, std::string& error);
+    // Checks a usable index (BuiltUpTo >= 0) against what Remember recorded and asks each
+    // index table one query: "" when it holds as it was left, else what differs. An index
+    // without a record (made by an earlier version) is checked once by its number of laws
+    // against the law table's (`unrecorded` tells so; Remember then records it). Costs a few
+    // seeks and a count of the term pages: milliseconds at a million laws.
+    static std::string Damage(sqlite3* db, const std::string& lawTable, bool* unrecorded = nullptr);
+    // Takes the mark of `lawTable`'s index away, in the caller's transaction when there is
+    // one: searches go without the index from then on, and it counts as one to make again
+    // (IsOutdated). For an index found damaged. True when done.
+    static bool SetAside(sqlite3* db, const std::string& lawTable, std::string& error);
+    // What the window does with an index when the collection opens: a damaged one is set
+    // aside (and `damage` says how it was found), one made by an earlier version is recorded.
+    // True when the index can be used as it stands (or there is none to check).
+    static bool CheckOnOpen(sqlite3* db, const std::string& lawTable, std::string& damage);
+
     // The statements that create the index of `lawTable`, empty, with its mark at `upto`.
     static std::string Ddl(const std::string& lawTable, std::int64_t upto);
     // Creates the index of `lawTable` when it has none: complete at once when the table is
@@ -82,6 +104,8 @@ public:
     // answers the mark to hand to EndBulk, or -1 when there is nothing to do in bulk (no index, or
     // one still being built on first use, which then indexes the new laws itself); -2 on failure.
     static std::int64_t BeginBulk(sqlite3* db, const std::string& lawTable, std::string& error);
+    // A damaged index (Damage) or one that fails the bulk write is set aside (SetAside)
+    // rather than failing the write of the laws.
     static bool EndBulk(sqlite3* db, const std::string& lawTable, std::int64_t from,
                         std::string& error);
 
@@ -133,4 +157,9 @@ public:
     static bool HasListByIdIndex(sqlite3* db, const std::string& lawTable);
     // The FTS5 table of `column` ("body" or "topic") of `lawTable`.
     static std::string IndexTable(const std::string& lawTable, const std::string& column);
+
+private:
+    // EndBulk's filling of the index; false with the engine's reason on failure.
+    static bool FillAfterBulk(sqlite3* db, const std::string& lawTable, std::int64_t from,
+                              std::string& error);
 };

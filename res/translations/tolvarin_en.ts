@@ -815,6 +815,25 @@
     </message>
 </context>
 <context>
+    <name>CSearchIndexBuilder</name>
+    <message>
+        <source>正在建立全文索引：%1 / %2 部法规（其余法规逐篇查找）</source>
+        <translation>Building the full-text index: %1 / %2 laws (the others are searched text by text)</translation>
+    </message>
+    <message>
+        <source>全文索引已建立</source>
+        <translation>Full-text index built</translation>
+    </message>
+    <message>
+        <source>全文索引已损坏，正在重建；搜索暂不使用索引</source>
+        <translation>The full-text index is damaged and being rebuilt; searches go without it meanwhile</translation>
+    </message>
+    <message>
+        <source>全文索引暂不可用：搜索逐篇查找法规正文</source>
+        <translation>The full-text index cannot be used for now: searches read every law text</translation>
+    </message>
+</context>
+<context>
     <name>CShowLawView</name>
     <message>
         <source>打印</source>

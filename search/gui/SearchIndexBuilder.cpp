@@ -5,8 +5,8 @@
 #include "data/DbConnection.h"
 #include "data/SearchIndex.h"
 
+#include <QLabel>
 #include <QMetaObject>
-#include <QPointer>
 #include <QStatusBar>
 
 namespace {
@@ -16,7 +16,14 @@ constexpr int kLawsPerStep = 500;
 } // namespace
 
 CSearchIndexBuilder::CSearchIndexBuilder(QStatusBar* statusBar, QObject* parent)
-    : QObject(parent), m_pStatusBar(statusBar) {}
+    : QObject(parent), m_pStatusBar(statusBar) {
+    if (statusBar) {
+        m_pNote = new QLabel(statusBar);
+        m_pNote->setObjectName(QStringLiteral("SearchIndexNote"));
+        statusBar->addPermanentWidget(m_pNote);
+        m_pNote->hide();
+    }
+}
 
 CSearchIndexBuilder::~CSearchIndexBuilder() {
     m_bStop = true;
@@ -34,17 +41,43 @@ void CSearchIndexBuilder::Start() {
     m_thread = std::thread([this] { Run(); });
 }
 
-void CSearchIndexBuilder::Report(long long done, long long total) {
+void CSearchIndexBuilder::Restart() {
+    m_bStop = true;
+    if (m_thread.joinable())
+        m_thread.join();
+    m_bRunning = false;
+    Note(QString());
+    Start();
+}
+
+QString CSearchIndexBuilder::GetNote() const {
+    return m_pNote && !m_pNote->isHidden() ? m_pNote->text() : QString();
+}
+
+void CSearchIndexBuilder::Note(const QString& text) {
     QMetaObject::invokeMethod(
         this,
-        [this, done, total] {
-            if (!m_pStatusBar)
-                return;
-            if (done < total)
-                m_pStatusBar->showMessage(
-                    QStringLiteral("正在建立全文索引：%1 / %2 部法规").arg(done).arg(total));
-            else
-                m_pStatusBar->showMessage(QStringLiteral("全文索引已建立"), 5000);
+        [this, text] {
+            if (m_pNote) {
+                m_pNote->setText(text);
+                m_pNote->setVisible(!text.isEmpty());
+            }
+            emit noteChanged(text);
+        },
+        Qt::QueuedConnection);
+}
+
+void CSearchIndexBuilder::Report(long long done, long long total) {
+    if (done < total) {
+        Note(tr("正在建立全文索引：%1 / %2 部法规（其余法规逐篇查找）").arg(done).arg(total));
+        return;
+    }
+    Note(QString());
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_pStatusBar)
+                m_pStatusBar->showMessage(tr("全文索引已建立"), 5000);
         },
         Qt::QueuedConnection);
 }
@@ -54,21 +87,32 @@ void CSearchIndexBuilder::Run() {
     CDbConnection db;
     // Without a collection there is nothing to index (and nothing to complain about).
     const std::string connection = GetConnectionString();
+    bool usable = true;
     if (!connection.empty() && db.Connect(connection.c_str(), 0)) {
         sqlite3* handle = db.GetConnectionHandle();
         for (const char* table : {"dornlaws", "en_dornlaws"}) {
             if (m_bStop.load())
                 break;
             std::string error;
-            // An index that cannot be used (made by an earlier version, damaged, declared
+            // Damage the schema does not show (rows deleted from the index's own tables, a
+            // mark moved) sets the index aside: searches go without it from now on.
+            std::string damage;
+            CSearchIndex::CheckOnOpen(handle, table, damage);
+            // An index that cannot be used (damaged, made by an earlier version, declared
             // with a foreign tokenizer, its log or triggers gone) is made again; searches go
             // without it meanwhile. A file that cannot be written keeps it.
-            if (CSearchIndex::IsOutdated(handle, table) &&
-                !CSearchIndex::Drop(handle, table, error))
+            const bool outdated = CSearchIndex::IsOutdated(handle, table);
+            if (outdated)
+                Note(tr("全文索引已损坏，正在重建；搜索暂不使用索引"));
+            if (outdated && !CSearchIndex::Drop(handle, table, error)) {
+                usable = false;
                 break;
+            }
             if (CSearchIndex::BuiltUpTo(handle, table) < 0 &&
-                !CSearchIndex::Create(handle, table, error))
+                !CSearchIndex::Create(handle, table, error)) {
+                usable = false;
                 break;
+            }
             long long done = 0, total = 0;
             // A complete index takes in the log of the laws written since (by any program).
             if (CSearchIndex::BuiltUpTo(handle, table) == CSearchIndex::kComplete) {
@@ -79,15 +123,23 @@ void CSearchIndexBuilder::Run() {
             while (!m_bStop.load() && (rc = CSearchIndex::BuildStep(handle, table, kLawsPerStep,
                                                                     done, total, error)) == 1)
                 Report(done, total);
-            if (m_bStop.load() || rc < 0)
+            if (m_bStop.load())
                 break;
+            if (rc < 0) {
+                usable = false;
+                break;
+            }
             Report(total, total);
             QMetaObject::invokeMethod(
                 this, [this] { emit indexCompleted(); }, Qt::QueuedConnection);
         }
         BuildCitations(handle);
     }
+    if (!usable && !m_bStop.load())
+        Note(tr("全文索引暂不可用：搜索逐篇查找法规正文"));
     m_bRunning = false;
+    QMetaObject::invokeMethod(
+        this, [this] { emit finished(); }, Qt::QueuedConnection);
 }
 
 void CSearchIndexBuilder::BuildCitations(sqlite3* handle) {
@@ -124,16 +176,6 @@ void CSearchIndexBuilder::BuildCitations(sqlite3* handle) {
 }
 
 void CSearchIndexBuilder::ReportCitations(long long done, long long total) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, done, total] {
-            if (!m_pStatusBar)
-                return;
-            if (done < total)
-                m_pStatusBar->showMessage(
-                    tr("正在整理法规间的引用：%1 / %2 部法规").arg(done).arg(total));
-            else
-                m_pStatusBar->showMessage(tr("法规间的引用已整理"), 5000);
-        },
-        Qt::QueuedConnection);
+    // In the same place as the index's progress, so that the index's last word stays.
+    Note(done < total ? tr("正在整理法规间的引用：%1 / %2 部法规").arg(done).arg(total) : QString());
 }

@@ -162,6 +162,8 @@ std::string OldIndexDdl(const std::string& t) {
 // is dropped, a missing one created, then built (and its log taken in) to the end.
 void BuildAsTheWindowDoes(sqlite3* db, const std::string& t) {
     std::string error;
+    std::string damage;
+    CSearchIndex::CheckOnOpen(db, t, damage);
     if (CSearchIndex::IsOutdated(db, t)) {
         ASSERT_TRUE(CSearchIndex::Drop(db, t, error)) << error;
     }
@@ -577,4 +579,181 @@ TEST_F(SearchIndexTest, LawsWrittenByTheSqliteShellAreFoundAsLikeFindsThem) {
     std::string difference;
     EXPECT_TRUE(CSearchIndex::MatchesTable(raw, "dornlaws", difference)) << difference;
     same(true);
+}
+
+// Damage the schema does not show: rows deleted from the index's own tables, a half-built
+// index marked complete, an index of an earlier version that lacks laws. Each is found when
+// the collection opens, or when laws are written in bulk, and set aside: searches equal
+// plain LIKE meanwhile, the bulk write succeeds, and the window makes the index again. An
+// index as the program left it, whoever wrote the laws since, is never taken for damaged.
+TEST_F(SearchIndexTest, DamageInsideTheIndexIsFoundAtOpenAndNeverStopsAWrite) {
+    for (int i = 1; i <= 60; ++i) {
+        db.AddLaw(i, i % 3 ? "合同法解释" : "刑法", "2001-01-01", {}, {},
+                  i % 4 ? "当事人订立合同 Tax 第" + std::to_string(i) + "条"
+                        : "人民法院审理刑事案件");
+        db.AddLink(i, 0x2000000);
+    }
+    sqlite3* raw = db.Db().GetConnectionHandle();
+    BuildAsTheWindowDoes(raw, "dornlaws");
+    const std::string complete = std::to_string(CSearchIndex::kComplete);
+    struct Damage {
+        const char* name;
+        std::string sql;
+    } damages[] = {
+        {"every page deleted", "DELETE FROM dornlaws_body_data"},
+        {"last page deleted",
+         "DELETE FROM dornlaws_body_data WHERE id=(SELECT max(id) FROM dornlaws_body_data)"},
+        {"a term page deleted",
+         "DELETE FROM dornlaws_title_idx WHERE term=(SELECT max(term) FROM dornlaws_title_idx)"},
+        {"totals deleted", "DELETE FROM dornlaws_body_data WHERE id=1"},
+        {"segment list deleted", "DELETE FROM dornlaws_title_data WHERE id=10"},
+        {"settings deleted", "DELETE FROM dornlaws_body_config"},
+        {"half-built index marked complete", "UPDATE search_index SET upto=" + complete},
+        {"mark moved down", "UPDATE search_index SET upto=20"},
+        {"earlier index lacking laws",
+         "DROP TABLE search_index_state; INSERT INTO dornlaws_body(dornlaws_body,rowid,body) "
+         "SELECT 'delete',lawid,body FROM dornlaws WHERE lawid<=5"},
+    };
+    const std::vector<std::vector<std::string>> words = {{"合同"}, {"当事人订立"}, {"人民法院"},
+                                                         {"tax"},  {"刑法"},       {"第5条"}};
+    auto searchesEqualLike = [&](bool decided) {
+        for (const auto& w : words) {
+            SCOPED_TRACE(w[0]);
+            bool exact = false;
+            EXPECT_EQ(BodySearch(db, w, true, 1, nullptr, &exact), PlainLike(db.Path(), "body", w));
+            EXPECT_EQ(exact, decided);
+            EXPECT_EQ(TitleSearch(db, w), PlainLike(db.Path(), "topic", w));
+        }
+    };
+    for (const bool bulk : {false, true}) {
+        for (const Damage& damage : damages) {
+            SCOPED_TRACE(std::string(damage.name) + (bulk ? ", laws written in bulk" : ", opened"));
+            std::string error;
+            if (std::string(damage.name) == "half-built index marked complete") {
+                long long done = 0, total = 0;
+                ASSERT_TRUE(CSearchIndex::Drop(raw, "dornlaws", error) &&
+                            CSearchIndex::Create(raw, "dornlaws", error) &&
+                            CSearchIndex::BuildStep(raw, "dornlaws", 7, done, total, error) == 1)
+                    << error;
+            }
+            ASSERT_EQ(sqlite3_exec(raw, damage.sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+                << sqlite3_errmsg(raw);
+            // The schema shows nothing.
+            ASSERT_FALSE(CSearchIndex::IsOutdated(raw, "dornlaws"));
+            if (bulk) {
+                db.Db().Close();
+                {
+                    CCollectionWriter writer;
+                    ASSERT_TRUE(writer.Open(db.Path(), error) && writer.BeginEdition("", error))
+                        << error;
+                    const int category = writer.Category({"民法"}, error);
+                    EXPECT_GT(writer.AddLaw({"合同法", "", "", "2001-01-01", "人民法院 订立合同"},
+                                            {category}, error),
+                              0)
+                        << error;
+                    EXPECT_TRUE(writer.EndEdition(error)) << error;
+                }
+                ASSERT_TRUE(db.Db().Connect(db.ConnectionString().c_str(), 0));
+                raw = db.Db().GetConnectionHandle();
+            } else {
+                std::string found;
+                EXPECT_FALSE(CSearchIndex::CheckOnOpen(raw, "dornlaws", found));
+                EXPECT_FALSE(found.empty());
+            }
+            // Set aside: not used, and made again by the window.
+            EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), -1);
+            EXPECT_TRUE(CSearchIndex::IsOutdated(raw, "dornlaws"));
+            searchesEqualLike(false);
+            BuildAsTheWindowDoes(raw, "dornlaws");
+            std::string difference;
+            EXPECT_TRUE(CSearchIndex::MatchesTable(raw, "dornlaws", difference)) << difference;
+            std::string found;
+            EXPECT_TRUE(CSearchIndex::CheckOnOpen(raw, "dornlaws", found)) << found;
+            searchesEqualLike(true);
+        }
+    }
+    // The program's own writes of the index, other programs' writes of the laws, and an index
+    // made before the record was kept are no damage.
+    const char* sound[] = {
+        "UPDATE dornlaws SET body='钢琴 合同' WHERE lawid=2; DELETE FROM dornlaws WHERE lawid=3",
+        "DROP TABLE search_index_state",
+    };
+    for (const char* sql : sound) {
+        SCOPED_TRACE(sql);
+        ASSERT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        std::string found;
+        EXPECT_TRUE(CSearchIndex::CheckOnOpen(raw, "dornlaws", found)) << found;
+        BuildAsTheWindowDoes(raw, "dornlaws");
+        EXPECT_TRUE(CSearchIndex::CheckOnOpen(raw, "dornlaws", found)) << found;
+        EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), CSearchIndex::kComplete);
+        searchesEqualLike(true);
+    }
+}
+
+// Pages deleted from inside the index that the check on opening does not look at: the engine
+// finds the index corrupt when a search reads them; that search and every later one equal
+// plain LIKE, and the window's builder makes the index again.
+TEST_F(SearchIndexTest, IndexFoundCorruptByASearchIsSetAsideAndMadeAgain) {
+    // Texts long enough for the index to take many pages.
+    for (int i = 1; i <= 60; ++i) {
+        std::string body = i % 4 ? "当事人订立合同" : "刑事案件";
+        for (int k = 0; k < 80; ++k)
+            body += "第" + std::to_string(i * 100 + k) + "条规定";
+        db.AddLaw(i, "合同法解释", "2001-01-01", {}, {}, body);
+        db.AddLink(i, 0x2000000);
+    }
+    sqlite3* raw = db.Db().GetConnectionHandle();
+    BuildAsTheWindowDoes(raw, "dornlaws");
+    // Every leaf page but the totals, the segment list and the highest page.
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "DELETE FROM dornlaws_body_data WHERE id>10 AND id<(SELECT max(id) "
+                           "FROM dornlaws_body_data)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_GT(sqlite3_changes(raw), 0);
+    for (const char* word : {"合同", "刑事案件", "合同"}) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(BodySearch(db, {word}, true, 1), PlainLike(db.Path(), "body", {word}));
+    }
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), -1);
+    BuildAsTheWindowDoes(raw, "dornlaws");
+    std::string difference;
+    EXPECT_TRUE(CSearchIndex::MatchesTable(raw, "dornlaws", difference)) << difference;
+    bool exact = false;
+    EXPECT_EQ(BodySearch(db, {"合同"}, true, 1, nullptr, &exact),
+              PlainLike(db.Path(), "body", {"合同"}));
+    EXPECT_TRUE(exact);
+}
+
+// A damaged index in a file this process cannot write: the check cannot take its mark away,
+// so the process remembers it and every search here goes without it; made again through a
+// connection that can write, it is used again.
+TEST_F(SearchIndexTest, DamagedIndexInAFileThatCannotBeWrittenIsLeftUnused) {
+    for (int i = 1; i <= 30; ++i) {
+        db.AddLaw(i, "合同法解释", "2001-01-01", {}, {}, i % 3 ? "当事人订立合同" : "刑事案件");
+        db.AddLink(i, 0x2000000);
+    }
+    sqlite3* raw = db.Db().GetConnectionHandle();
+    BuildAsTheWindowDoes(raw, "dornlaws");
+    ASSERT_EQ(sqlite3_exec(raw, "DELETE FROM dornlaws_body_idx", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(db.Path().c_str(), &reader, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    std::string damage;
+    EXPECT_FALSE(CSearchIndex::CheckOnOpen(reader, "dornlaws", damage));
+    EXPECT_EQ(CSearchIndex::Mark(reader, "dornlaws"), CSearchIndex::kComplete);
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(reader, "dornlaws"), -1);
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), -1);
+    std::string error;
+    EXPECT_EQ(CSearchIndex::BeginBulk(reader, "dornlaws", error), -1);
+    sqlite3_close(reader);
+    for (const char* word : {"合同", "刑事案件"})
+        EXPECT_EQ(BodySearch(db, {word}, true, 1), PlainLike(db.Path(), "body", {word})) << word;
+    BuildAsTheWindowDoes(raw, "dornlaws");
+    EXPECT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), CSearchIndex::kComplete);
+    bool exact = false;
+    EXPECT_EQ(BodySearch(db, {"合同"}, true, 1, nullptr, &exact),
+              PlainLike(db.Path(), "body", {"合同"}));
+    EXPECT_TRUE(exact);
 }
