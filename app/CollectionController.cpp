@@ -138,9 +138,8 @@ void CCollectionController::OnFileOpen() {
         return;
     QString start = Q(GetCurrentFile());
     start = start.isEmpty() ? QDir::currentPath() : QFileInfo(start).absolutePath();
-    const QString file =
-        QFileDialog::getOpenFileName(m_pFrame, QStringLiteral("打开法规库"), start,
-                                     QStringLiteral("法规库 (*.mdb *.db *.sqlite);;所有文件 (*)"));
+    const QString file = QFileDialog::getOpenFileName(
+        m_pFrame, tr("打开法规库"), start, tr("法规库 (*.mdb *.db *.sqlite);;所有文件 (*)"));
     if (!file.isEmpty())
         OpenCollection(file);
 }
@@ -164,7 +163,7 @@ bool CCollectionController::OpenCollection(const QString& path) {
     m_recent.Add(Q(file));
     UpdateRecentActions();
     HideWelcome();
-    m_pFrame->statusBar()->showMessage(QStringLiteral("已打开法规库 ") + Q(file), 10000);
+    m_pFrame->statusBar()->showMessage(tr("已打开法规库 ") + Q(file), 10000);
     emit collectionOpened(Q(file));
     return true;
 }
@@ -227,7 +226,7 @@ void CCollectionController::UpdateRecentActions() {
             QString shown = files[i];
             shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
             action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
-            action->setStatusTip(QStringLiteral("打开法规库 ") + files[i]);
+            action->setStatusTip(tr("打开法规库 ") + files[i]);
         }
     }
 }
@@ -259,11 +258,10 @@ void CCollectionController::MakeFromShippedLaws() {
     m_bMaking = true;
     if (m_pWelcome) {
         CWelcomePage::Content content = m_pWelcome->GetContent();
-        content.m_strBusy = QStringLiteral("正在用随附的法规建立法规库 %1，请稍候……").arg(Q(file));
+        content.m_strBusy = tr("正在用随附的法规建立法规库 %1，请稍候……").arg(Q(file));
         m_pWelcome->SetContent(content);
     }
-    m_pFrame->statusBar()->showMessage(QStringLiteral("正在建立法规库 ") + Q(file) +
-                                       QStringLiteral(" ..."));
+    m_pFrame->statusBar()->showMessage(tr("正在建立法规库 ") + Q(file) + QStringLiteral(" ..."));
     QPointer<CCollectionController> self(this);
     m_maker = std::thread([self, corpus, file] {
         std::string error;

@@ -22,6 +22,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 
 namespace {
@@ -75,6 +76,14 @@ bool CMainFrame::Create() {
         return false;
     menuBar()->setCornerWidget(new CSearchBox(this, this), Qt::TopRightCorner);
     new CLawPageCommands(this);
+    // The 条文 box and the zoom buttons share the first row with the small tool bar, which
+    // leaves it mostly free: beside the large tool bar, whose texts are longer in English,
+    // they would be pushed into the bar's overflow.
+    if (auto* outline = findChild<QToolBar*>(QStringLiteral("LawOutlineBar"))) {
+        removeToolBarBreak(m_pLargeToolBar);
+        insertToolBar(m_pLargeToolBar, outline);
+        insertToolBarBreak(m_pLargeToolBar);
+    }
 
     CAccessibleNames::Apply(this);
 

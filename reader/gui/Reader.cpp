@@ -4,6 +4,7 @@
 #include "browse/gui/TolvarinView.h"
 #include "data/DocumentDatabase.h"
 #include "data/SqlSelect.h"
+#include "data/gui/MessageText.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
@@ -432,7 +433,7 @@ bool CReader::ImportFavourites(const QString& file) {
     std::string error;
     if (!imported.FromJson(bytes.toStdString(), &error)) {
         AppMessageBox(
-            tr("%1 不是收藏夹文件：%2").arg(file, QString::fromStdString(error)).toStdString(),
+            tr("%1 不是收藏夹文件：%2").arg(file, CMessageText::Translate(error)).toStdString(),
             MsgIcon::Warning);
         return false;
     }

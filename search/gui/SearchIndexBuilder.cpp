@@ -41,9 +41,9 @@ void CSearchIndexBuilder::Report(long long done, long long total) {
                 return;
             if (done < total)
                 m_pStatusBar->showMessage(
-                    QStringLiteral("正在建立全文索引：%1 / %2 部法规").arg(done).arg(total));
+                    tr("正在建立全文索引：%1 / %2 部法规").arg(done).arg(total));
             else
-                m_pStatusBar->showMessage(QStringLiteral("全文索引已建立"), 5000);
+                m_pStatusBar->showMessage(tr("全文索引已建立"), 5000);
         },
         Qt::QueuedConnection);
 }
