@@ -119,7 +119,10 @@ void CCollectionController::ShowWelcome(const CCollectionLocator::Result& found)
     content.m_strShippedLaws = Q(CCollectionLocator::ShippedCorpus());
     content.m_strServer = Q(CTolvarinDoc::ReadUpdateSettings().m_strServer);
     m_pWelcome->SetContent(content);
+    // The page takes the whole right side: an empty list above it has nothing to say.
     law->hide();
+    if (CTolvarinView* list = m_pFrame->GetListView())
+        list->hide();
     m_pWelcome->show();
 }
 
@@ -131,6 +134,8 @@ void CCollectionController::HideWelcome() {
     m_pWelcome = nullptr;
     if (CShowLawView* law = m_pFrame->GetLawView())
         law->show();
+    if (CTolvarinView* list = m_pFrame->GetListView())
+        list->show();
 }
 
 void CCollectionController::OnFileOpen() {

@@ -2,6 +2,7 @@
 
 #include "app/AccessibleNames.h"
 #include "app/CollectionController.h"
+#include "app/DialogHelp.h"
 #include "app/FrameMessageEvent.h"
 #include "app/LawPageCommands.h"
 #include "app/TolvarinDoc.h"
@@ -76,6 +77,7 @@ bool CMainFrame::Create() {
         return false;
     menuBar()->setCornerWidget(new CSearchBox(this, this), Qt::TopRightCorner);
     new CLawPageCommands(this);
+    new CDialogHelp(this);
     // The 条文 box and the zoom buttons share the first row with the small tool bar, which
     // leaves it mostly free: beside the large tool bar, whose texts are longer in English,
     // they would be pushed into the bar's overflow.

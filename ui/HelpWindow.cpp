@@ -12,20 +12,28 @@
 namespace {
 
 QPointer<CHelpWindow> g_pHelpWindow;
+bool g_bEnglish = false;
 
 } // namespace
 
-QUrl CHelpWindow::ManualUrl() {
-    return QUrl(QStringLiteral("qrc:/manual/index.html"));
+QUrl CHelpWindow::ManualUrl(const QString& page) {
+    return QUrl(QStringLiteral("qrc:/manual/") + (g_bEnglish ? QStringLiteral("en/") : QString()) +
+                (page.isEmpty() ? QStringLiteral("index.html") : page));
+}
+
+void CHelpWindow::SetLanguage(const QString& code) {
+    g_bEnglish = code == QLatin1String("en");
 }
 
 CHelpWindow* CHelpWindow::Instance() {
     return g_pHelpWindow;
 }
 
-CHelpWindow* CHelpWindow::ShowManual(QWidget* parent) {
+CHelpWindow* CHelpWindow::ShowManual(QWidget* parent, const QString& page) {
     if (!g_pHelpWindow)
         g_pHelpWindow = new CHelpWindow(parent);
+    if (!page.isEmpty() || g_pHelpWindow->m_pBrowser->source().isEmpty())
+        g_pHelpWindow->m_pBrowser->setSource(ManualUrl(page));
     g_pHelpWindow->show();
     g_pHelpWindow->raise();
     g_pHelpWindow->activateWindow();
@@ -45,7 +53,6 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     m_pBrowser = new QTextBrowser(this);
     m_pBrowser->setOpenLinks(false);
     connect(m_pBrowser, &QTextBrowser::anchorClicked, this, &CHelpWindow::OnAnchor);
-    m_pBrowser->setSource(ManualUrl());
 
     auto* back = new QPushButton(tr("目录"), this);
     connect(back, &QPushButton::clicked, this, [this] {

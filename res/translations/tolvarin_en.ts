@@ -1422,4 +1422,71 @@
         <translation>Cancel</translation>
     </message>
 </context>
+<context>
+    <name>CWelcomePage</name>
+    <message>
+        <source>欢迎使用 Tolvarin 法律法规查询</source>
+        <translation>Welcome to Tolvarin</translation>
+    </message>
+    <message>
+        <source>文件 %1 不是法规库：%2。</source>
+        <translation>The file %1 is not a law collection: %2.</translation>
+    </message>
+    <message>
+        <source>还没有法规库。请选择一种方式开始：</source>
+        <translation>There is no law collection yet. Choose how to begin:</translation>
+    </message>
+    <message>
+        <source>用随附的法规建立法规库</source>
+        <translation>Make a collection from the shipped laws</translation>
+    </message>
+    <message>
+        <source>用程序随附的 1557 部中国法律法规建立您自己的法规库，只需几秒钟。</source>
+        <translation>Makes your own collection of the 1,557 Chinese laws shipped with the program, in a few seconds.</translation>
+    </message>
+    <message>
+        <source>没有找到随附的法规文件 laws-zh.jsonl.xz。</source>
+        <translation>The shipped laws, laws-zh.jsonl.xz, were not found.</translation>
+    </message>
+    <message>
+        <source>打开法规库…</source>
+        <translation>Open a collection…</translation>
+    </message>
+    <message>
+        <source>选择一个已有的法规库文件（如 db1.mdb）。</source>
+        <translation>Choose an existing collection file (such as db1.mdb).</translation>
+    </message>
+    <message>
+        <source>用智能更新下载法规库</source>
+        <translation>Download a collection with Smart Update</translation>
+    </message>
+    <message>
+        <source>建立空的法规库，从更新服务器下载全部法规（需要能连接到该服务器）。</source>
+        <translation>Makes an empty collection and downloads every law from the update server (which must be reachable).</translation>
+    </message>
+    <message>
+        <source>详细信息</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>程序依次查找了以下位置：</source>
+        <translation>The program looked in these places, in this order:</translation>
+    </message>
+    <message>
+        <source>新的法规库建在：</source>
+        <translation>A new collection goes to:</translation>
+    </message>
+    <message>
+        <source>随附的法规：</source>
+        <translation>Shipped laws:</translation>
+    </message>
+    <message>
+        <source>更新服务器：</source>
+        <translation>Update server:</translation>
+    </message>
+    <message>
+        <source>详细说明见 帮助 → 使用帮助（F1）。</source>
+        <translation>More in Help → Help Topics (F1).</translation>
+    </message>
+</context>
 </TS>

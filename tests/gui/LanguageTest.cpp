@@ -6,6 +6,7 @@
 #include "app/MainFrame.h"
 #include "app/ReadOnlyNotice.h"
 #include "app/TolvarinApp.h"
+#include "app/WelcomePage.h"
 #include "browse/ListQueryJob.h"
 #include "browse/gui/LawListModel.h"
 #include "browse/gui/LeftView.h"
@@ -29,6 +30,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -300,13 +302,32 @@ TEST_F(LanguageTest, EveryTextOfTheEnglishInterfaceIsEnglish) {
         CUpdateConfirmDlg confirm(frame);
         CollectTexts(&confirm, texts);
     }
-    // The help window's own texts; the manual's pages are written in Chinese only so far.
+    // The help window with the manual's contents.
     EXPECT_TRUE(frame->ExecuteCommand(ID_HELP_CONTENTS));
     ASSERT_NE(CHelpWindow::Instance(), nullptr);
-    texts << CHelpWindow::Instance()->windowTitle();
+    texts << CHelpWindow::Instance()->windowTitle()
+          << CHelpWindow::Instance()->Browser()->toPlainText();
     for (QAbstractButton* button : CHelpWindow::Instance()->findChildren<QAbstractButton*>())
         texts << button->text();
     CHelpWindow::Instance()->close();
+
+    // The welcome page of a window without a collection.
+    {
+        CWelcomePage::Content content;
+        content.m_arrLooked = {QStringLiteral("/work/db1.mdb")};
+        content.m_strUserFile = QStringLiteral("/home/u/.local/share/tolvarin/db1.mdb");
+        content.m_strShippedLaws = QStringLiteral("/usr/share/tolvarin/laws-zh.jsonl.xz");
+        content.m_strServer = QStringLiteral("http://127.0.0.1:8642");
+        QTextBrowser page;
+        page.setHtml(CWelcomePage::Html(content));
+        texts << page.toPlainText();
+        content.m_strShippedLaws.clear();
+        content.m_strRejected = QStringLiteral("/work/db1.mdb");
+        content.m_strReason = QString::fromUtf8("这不是数据库文件");
+        page.setHtml(CWelcomePage::Html(content));
+        // The reason comes from the core and is shown as the core wrote it.
+        texts << page.toPlainText().remove(content.m_strReason);
+    }
 
     // The boxes of the core, composed in Chinese, as the message service shows them.
     const std::string address = "http://127.0.0.1:1/demolaws/lawtrees.asp";
@@ -357,4 +378,45 @@ TEST_F(LanguageTest, TheChineseInterfaceShowsNoEnglishOfItsOwn) {
                          CInternetSession::TransportErrorText(code, ECONNREFUSED, "http://h/x.asp"))
                          .contains(english))
             << code;
+}
+
+// F1 in a dialog opens the manual at that dialog's page, in the interface's language.
+TEST_F(LanguageTest, F1InADialogOpensItsPageOfTheManual) {
+    CTestDatabase db;
+    db.AddCategory(0, 0x2000000, 0, "甲类", 1, 0);
+    db.AddLaw(0, "甲法", "2005-03-03 00:00:00", "一号", "人大", "第一条 正文");
+    const struct {
+        CInterfaceLanguage::Language language;
+        int command;
+        const char* page;
+    } cases[] = {
+        {CInterfaceLanguage::Chinese, ID_ADVANCED_SEARCH, "qrc:/manual/search-box.html"},
+        {CInterfaceLanguage::Chinese, ID_FIND_IN_TEXT, "qrc:/manual/find.html"},
+        {CInterfaceLanguage::English, ID_TITLE_SEARCH, "qrc:/manual/en/search-box.html"},
+        {CInterfaceLanguage::English, ID_FAVOURITES_ORGANIZE, "qrc:/manual/en/favourites.html"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(CInterfaceLanguage::Install(c.language));
+        CMainFrame* frame = Start();
+        QString shown;
+        QTimer::singleShot(200, frame, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            QWidget* focus = dialog->focusWidget() ? dialog->focusWidget() : dialog;
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+            QApplication::sendEvent(focus, &press);
+            if (CHelpWindow* help = CHelpWindow::Instance())
+                shown = help->Browser()->source().toString();
+            dialog->reject();
+        });
+        frame->ExecuteCommand(c.command);
+        EXPECT_EQ(shown, QString::fromLatin1(c.page)) << c.command;
+        if (CHelpWindow* help = CHelpWindow::Instance())
+            help->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_app.reset();
+        WaitForListQueriesIdle(std::chrono::seconds(30));
+        theEditionConfig = CEditionConfig();
+    }
 }

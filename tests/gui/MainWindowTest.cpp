@@ -189,8 +189,16 @@ TEST_F(MainWindowTest, WithoutDatabaseTheWindowOpensOnTheWelcomePage) {
     const QString page = welcome->toPlainText();
     EXPECT_TRUE(page.contains(QString::fromStdString(dir.Dir() + "/db1.mdb")))
         << page.toStdString();
-    for (const char* offer : {"打开法规库", "用随附的法规建立法规库", "用智能更新下载法规库"})
-        EXPECT_TRUE(page.contains(QString::fromUtf8(offer))) << offer;
+    // The page has the whole right side, the actions first, the paths in the details below.
+    EXPECT_FALSE(frame->GetListView()->isVisible());
+    const qsizetype details = page.indexOf(QStringLiteral("详细信息"));
+    ASSERT_NE(details, -1) << page.toStdString();
+    for (const char* offer : {"打开法规库", "用随附的法规建立法规库", "用智能更新下载法规库"}) {
+        const qsizetype at = page.indexOf(QString::fromUtf8(offer));
+        EXPECT_NE(at, -1) << offer;
+        EXPECT_LT(at, details) << offer;
+    }
+    EXPECT_GT(page.indexOf(QString::fromStdString(dir.Dir() + "/db1.mdb")), details);
     EXPECT_TRUE(frame->Action(ID_FILE_OPEN)->isEnabled());
     for (int edition : {0, 1}) {
         QTreeWidget* tree = frame->GetLeftView()->GetTree(edition);
