@@ -507,7 +507,7 @@ void CReader::LoadLists() {
         settings.setValue(aside, favourites);
         const std::string text =
             tr("收藏夹无法读取（%1），已原样保存在设置 %2 中；收藏夹从空白开始。")
-                .arg(QString::fromStdString(error), aside)
+                .arg(CMessageText::Translate(error), aside)
                 .toStdString();
         QTimer::singleShot(0, this, [text] { AppMessageBox(text, MsgIcon::Warning); });
     }
