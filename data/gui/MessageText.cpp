@@ -68,6 +68,18 @@ const char* const kPatterns[] = {
     QT_TRANSLATE_NOOP("CMessageText", "数据库被其他程序占用，等待 %1 秒后仍无法写入，本次更新"
                                       "未完成。请关闭正在写入 %2 的程序后再更新。"),
     QT_TRANSLATE_NOOP("CMessageText", "%1 中没有法规库（缺少 %2）。无法更新。"),
+    QT_TRANSLATE_NOOP("CMessageText", "服务器的答复中，%1 的编号、日期或时间含有不属于 %2 字符集"
+                                      "的字节，无法保存；本次更新未完成。"),
+    QT_TRANSLATE_NOOP("CMessageText", "英文版法规 %1「%2」"),
+    QT_TRANSLATE_NOOP("CMessageText", "英文版分类 %1「%2」"),
+    QT_TRANSLATE_NOOP("CMessageText", "法规 %1「%2」"),
+    QT_TRANSLATE_NOOP("CMessageText", "分类 %1「%2」"),
+    QT_TRANSLATE_NOOP("CMessageText", "英文版分类链接 %1"),
+    QT_TRANSLATE_NOOP("CMessageText", "分类链接 %1"),
+    QT_TRANSLATE_NOOP("CMessageText", "英文版法规 %1"),
+    QT_TRANSLATE_NOOP("CMessageText", "英文版分类 %1"),
+    QT_TRANSLATE_NOOP("CMessageText", "法规 %1"),
+    QT_TRANSLATE_NOOP("CMessageText", "分类 %1"),
     // The data layer's failures.
     QT_TRANSLATE_NOOP("CMessageText", "无法打开法规库 %1。"),
     QT_TRANSLATE_NOOP("CMessageText", "无法读取法规库 %1。"),

@@ -1151,6 +1151,50 @@
         <source>列表中的条目太多</source>
         <translation>the list holds too many entries</translation>
     </message>
+    <message>
+        <source>服务器的答复中，%1 的编号、日期或时间含有不属于 %2 字符集的字节，无法保存；本次更新未完成。</source>
+        <translation>In the server's reply, the number, date or time of %1 holds bytes that are not %2 and cannot be stored; this update did not finish.</translation>
+    </message>
+    <message>
+        <source>英文版法规 %1「%2」</source>
+        <translation>English law %1 “%2”</translation>
+    </message>
+    <message>
+        <source>英文版分类 %1「%2」</source>
+        <translation>English category %1 “%2”</translation>
+    </message>
+    <message>
+        <source>法规 %1「%2」</source>
+        <translation>law %1 “%2”</translation>
+    </message>
+    <message>
+        <source>分类 %1「%2」</source>
+        <translation>category %1 “%2”</translation>
+    </message>
+    <message>
+        <source>英文版分类链接 %1</source>
+        <translation>English category link %1</translation>
+    </message>
+    <message>
+        <source>分类链接 %1</source>
+        <translation>category link %1</translation>
+    </message>
+    <message>
+        <source>英文版法规 %1</source>
+        <translation>English law %1</translation>
+    </message>
+    <message>
+        <source>英文版分类 %1</source>
+        <translation>English category %1</translation>
+    </message>
+    <message>
+        <source>法规 %1</source>
+        <translation>law %1</translation>
+    </message>
+    <message>
+        <source>分类 %1</source>
+        <translation>category %1</translation>
+    </message>
 </context>
 <context>
     <name>CMoreHtmlView</name>

@@ -348,6 +348,9 @@ TEST_F(LanguageTest, EveryTextOfTheEnglishInterfaceIsEnglish) {
         "数据库被其他程序占用，等待 60 秒后仍无法写入，本次更新未完成。请关闭正在写入 /tmp/db1.mdb "
         "的程序后再更新。",
         "读取失败",
+        "服务器的答复中，英文版法规 12「Civil Code」 的编号、日期或时间含有不属于 GBK "
+        "字符集的字节，"
+        "无法保存；本次更新未完成。",
     };
     for (const std::string& text : boxes)
         texts << CMessageText::Translate(text);
