@@ -1153,7 +1153,7 @@
     </message>
     <message>
         <source>服务器的答复中，%1 的编号、日期或时间含有不属于 %2 字符集的字节，无法保存；本次更新未完成。</source>
-        <translation>In the server's reply, the number, date or time of %1 holds bytes that are not %2 and cannot be stored; this update did not finish.</translation>
+        <translation>In the server&apos;s reply, the number, date or time of %1 holds bytes that are not %2 and cannot be stored; this update did not finish.</translation>
     </message>
     <message>
         <source>英文版法规 %1「%2」</source>
@@ -1385,6 +1385,11 @@
     <message>
         <source>在全部法规中搜索(&amp;W) (%1)</source>
         <translation>Search all la&amp;ws (%1)</translation>
+    </message>
+    <message>
+        <source>全部法规</source>
+        <comment>search scope</comment>
+        <translation>All laws</translation>
     </message>
 </context>
 <context>

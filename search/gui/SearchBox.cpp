@@ -44,7 +44,7 @@ CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* window) : QWidget(window), 
     m_pEdit->setAccessibleName(tr("搜索"));
     m_pScope = new QComboBox(this);
     m_pScope->addItem(tr("当前分类"));
-    m_pScope->addItem(tr("全部法规"));
+    m_pScope->addItem(tr("全部法规", "search scope"));
     // Every start searches the whole collection; a category is the user's choice of the
     // moment.
     m_pScope->setCurrentIndex(1);
