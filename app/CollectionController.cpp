@@ -122,7 +122,10 @@ void CCollectionController::ShowWelcome(const CCollectionLocator::Result& found)
     content.m_strShippedLaws = Q(CCollectionLocator::ShippedCorpus());
     content.m_strServer = Q(CTolvarinDoc::ReadUpdateSettings().m_strServer);
     m_pWelcome->SetContent(content);
+    // The page takes the whole right side: an empty list above it has nothing to say.
     law->hide();
+    if (CTolvarinView* list = m_pFrame->GetListView())
+        list->hide();
     m_pWelcome->show();
 }
 
@@ -134,6 +137,8 @@ void CCollectionController::HideWelcome() {
     m_pWelcome = nullptr;
     if (CShowLawView* law = m_pFrame->GetLawView())
         law->show();
+    if (CTolvarinView* list = m_pFrame->GetListView())
+        list->show();
 }
 
 void CCollectionController::OnFileOpen() {
@@ -141,9 +146,8 @@ void CCollectionController::OnFileOpen() {
         return;
     QString start = Q(GetCurrentFile());
     start = start.isEmpty() ? QDir::currentPath() : QFileInfo(start).absolutePath();
-    const QString file =
-        QFileDialog::getOpenFileName(m_pFrame, QStringLiteral("打开法规库"), start,
-                                     QStringLiteral("法规库 (*.mdb *.db *.sqlite);;所有文件 (*)"));
+    const QString file = QFileDialog::getOpenFileName(
+        m_pFrame, tr("打开法规库"), start, tr("法规库 (*.mdb *.db *.sqlite);;所有文件 (*)"));
     if (!file.isEmpty())
         OpenCollection(file);
 }
@@ -167,7 +171,7 @@ bool CCollectionController::OpenCollection(const QString& path) {
     m_recent.Add(Q(file));
     UpdateRecentActions();
     HideWelcome();
-    m_pFrame->statusBar()->showMessage(QStringLiteral("已打开法规库 ") + Q(file), 10000);
+    m_pFrame->statusBar()->showMessage(tr("已打开法规库 ") + Q(file), 10000);
     emit collectionOpened(Q(file));
     return true;
 }
@@ -235,7 +239,7 @@ void CCollectionController::UpdateRecentActions() {
             QString shown = files[i];
             shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
             action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
-            action->setStatusTip(QStringLiteral("打开法规库 ") + files[i]);
+            action->setStatusTip(tr("打开法规库 ") + files[i]);
         }
     }
 }
@@ -267,11 +271,10 @@ void CCollectionController::MakeFromShippedLaws() {
     m_bMaking = true;
     if (m_pWelcome) {
         CWelcomePage::Content content = m_pWelcome->GetContent();
-        content.m_strBusy = QStringLiteral("正在用随附的法规建立法规库 %1，请稍候……").arg(Q(file));
+        content.m_strBusy = tr("正在用随附的法规建立法规库 %1，请稍候……").arg(Q(file));
         m_pWelcome->SetContent(content);
     }
-    m_pFrame->statusBar()->showMessage(QStringLiteral("正在建立法规库 ") + Q(file) +
-                                       QStringLiteral(" ..."));
+    m_pFrame->statusBar()->showMessage(tr("正在建立法规库 ") + Q(file) + QStringLiteral(" ..."));
     QPointer<CCollectionController> self(this);
     m_maker = std::thread([self, corpus, file] {
         std::string error;

@@ -1,6 +1,7 @@
 #include "app/FrameUpdateHost.h"
 
 #include "app/MainFrame.h"
+#include "data/gui/MessageText.h"
 #include "ground/FrameMessageTarget.h"
 #include "ground/SyncEvent.h"
 #include "update/gui/UpdateConfirmDlg.h"
@@ -38,7 +39,7 @@ void CFrameUpdateHost::PostStatus(const std::string& text) {
     QPointer<CMainFrame> frame = m_pFrame;
     QMetaObject::invokeMethod(
         qApp,
-        [frame, status = QString::fromStdString(text)] {
+        [frame, status = CMessageText::Translate(text)] {
             if (frame)
                 frame->statusBar()->showMessage(status);
         },

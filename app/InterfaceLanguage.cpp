@@ -1,5 +1,7 @@
 #include "app/InterfaceLanguage.h"
 
+#include "ui/HelpWindow.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QMainWindow>
@@ -53,6 +55,7 @@ bool CInterfaceLanguage::Install(Language language) {
         s_translator = nullptr;
     }
     s_current = Chinese;
+    CHelpWindow::SetLanguage(Code(Chinese));
     if (language == Chinese)
         return true;
     auto* translator = new QTranslator;
@@ -63,6 +66,7 @@ bool CInterfaceLanguage::Install(Language language) {
     QCoreApplication::installTranslator(translator);
     s_translator = translator;
     s_current = language;
+    CHelpWindow::SetLanguage(Code(language));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "app/AccessibleNames.h"
 #include "app/ArticleCommands.h"
 #include "app/CollectionController.h"
+#include "app/DialogHelp.h"
 #include "app/FrameMessageEvent.h"
 #include "app/LawPageCommands.h"
 #include "app/TolvarinDoc.h"
@@ -23,6 +24,7 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 
 namespace {
@@ -77,6 +79,15 @@ bool CMainFrame::Create() {
     menuBar()->setCornerWidget(new CSearchBox(this, this), Qt::TopRightCorner);
     new CLawPageCommands(this);
     m_pArticleCommands = new CArticleCommands(this);
+    new CDialogHelp(this);
+    // The 条文 box and the zoom buttons share the first row with the small tool bar, which
+    // leaves it mostly free: beside the large tool bar, whose texts are longer in English,
+    // they would be pushed into the bar's overflow.
+    if (auto* outline = findChild<QToolBar*>(QStringLiteral("LawOutlineBar"))) {
+        removeToolBarBreak(m_pLargeToolBar);
+        insertToolBar(m_pLargeToolBar, outline);
+        insertToolBarBreak(m_pLargeToolBar);
+    }
 
     CAccessibleNames::Apply(this);
 

@@ -1,11 +1,13 @@
 // The frame's commands as actions: menu, toolbars, accelerators, status prompts, states.
 #include "app/CollectionController.h"
+#include "app/CollectionInfoDlg.h"
 #include "app/HelpCommands.h"
 #include "app/InterfaceLanguage.h"
 #include "app/MainFrame.h"
 #include "app/ReadOnlyNotice.h"
 #include "app/TolvarinDoc.h"
 #include "browse/gui/TolvarinView.h"
+#include "data/CollectionFile.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
@@ -223,6 +225,14 @@ void CMainFrame::CreateMenus() {
     QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
     help->addAction(Action(ID_APP_ABOUT));
     help->addAction(Action(ID_HELP_CONTENTS));
+    QAction* info = help->addAction(tr("法规库信息(&I)..."));
+    info->setObjectName(QStringLiteral("CollectionInfoAction"));
+    info->setStatusTip(tr("法规库文件、各版法规数、上次更新和全文索引的状态"));
+    connect(info, &QAction::triggered, this, [this] {
+        CCollectionInfoDlg dialog(m_pDoc ? m_pDoc->m_db.GetConnectionHandle() : nullptr,
+                                  QString::fromStdString(GetCollectionFile()), this);
+        dialog.exec();
+    });
     help->addAction(Action(ID_VISIT_WEBSITE));
     help->addAction(Action(ID_SEND_SUGGESTION));
 

@@ -1,6 +1,8 @@
 // The frame's messages from worker threads, its close handling and its saved state.
+#include "app/CollectionInfoDlg.h"
 #include "app/FrameMessageEvent.h"
 #include "app/MainFrame.h"
+#include "app/TolvarinDoc.h"
 #include "browse/ListQueryJob.h"
 #include "browse/gui/LeftView.h"
 #include "browse/gui/TolvarinView.h"
@@ -10,6 +12,7 @@
 #include "reader/gui/Reader.h"
 #include "search/gui/SearchBox.h"
 #include "search/gui/SearchIndexBuilder.h"
+#include "update/UpdateSettings.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -87,6 +90,8 @@ void CMainFrame::OnUpdateFinished() {
     const QString warning = m_strUpdateWarning;
     m_strUpdateWarning.clear();
     statusBar()->showMessage(tr("下载完成！ ") + warning);
+    CCollectionInfoDlg::RecordUpdate(
+        QString::fromStdString(CTolvarinDoc::ReadUpdateSettings().m_strServer));
     m_bDownloading = 0;
     m_bStopRequested = 0;
     m_pStopEvent->Reset();
@@ -103,7 +108,7 @@ void CMainFrame::OnUpdateEnded(bool stopped) {
     const QString warning = m_strUpdateWarning;
     m_strUpdateWarning.clear();
     if (stopped)
-        statusBar()->showMessage(QStringLiteral("更新已停止，已下载的内容已保存") +
+        statusBar()->showMessage(tr("更新已停止，已下载的内容已保存") +
                                  (warning.isEmpty() ? QString() : " " + warning));
     else if (!warning.isEmpty())
         statusBar()->showMessage(warning);

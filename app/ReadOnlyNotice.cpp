@@ -14,16 +14,16 @@ const char* const kMarkName = "readOnlyMark";
 
 } // namespace
 
-const char* CReadOnlyNotice::Reason() {
-    return "数据库 db1.mdb 位于只读位置（只读介质，或没有写入权限），只能浏览和搜索；"
-           "智能更新需要写入数据库，已停用。请把 db1.mdb 复制到可写的位置后再更新。";
+QString CReadOnlyNotice::Reason() {
+    return tr("数据库 db1.mdb 位于只读位置（只读介质，或没有写入权限），只能浏览和搜索；"
+              "智能更新需要写入数据库，已停用。请把 db1.mdb 复制到可写的位置后再更新。");
 }
 
 void CReadOnlyNotice::Apply(CMainFrame& frame) {
     CTolvarinDoc* doc = frame.GetDocument();
     if (!doc || !doc->m_db.IsReadOnly())
         return;
-    const QString reason = QString::fromUtf8(Reason());
+    const QString reason = Reason();
     if (QAction* update = frame.Action(ID_SMART_UPDATE)) {
         update->setEnabled(false);
         if (update->statusTip() != reason) {
@@ -32,7 +32,7 @@ void CReadOnlyNotice::Apply(CMainFrame& frame) {
         }
     }
     if (!frame.statusBar()->findChild<QLabel*>(QString::fromLatin1(kMarkName))) {
-        auto* mark = new QLabel(QStringLiteral("只读：智能更新已停用"), frame.statusBar());
+        auto* mark = new QLabel(tr("只读：智能更新已停用"), frame.statusBar());
         mark->setObjectName(QString::fromLatin1(kMarkName));
         mark->setToolTip(reason);
         frame.statusBar()->addPermanentWidget(mark);

@@ -59,7 +59,9 @@ void CTolvarinDoc::OnSmartUpdate() {
     if (frame->GetCollections() && !frame->GetCollections()->EnsureCollectionForUpdate())
         return;
     if (m_db.IsReadOnly()) {
-        ShowMessage(CReadOnlyNotice::Reason(), "智能更新", MsgIcon::Information);
+        ShowMessage(CReadOnlyNotice::Reason().toStdString(),
+                    QCoreApplication::translate("CMainFrame", "智能更新").toStdString(),
+                    MsgIcon::Information);
         return;
     }
     auto* holder = static_cast<CUpdateRunHolder*>(frame->findChild<QObject*>(

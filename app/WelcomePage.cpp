@@ -26,40 +26,51 @@ void CWelcomePage::OnAnchor(const QUrl& url) {
 
 QString CWelcomePage::Html(const Content& c) {
     auto esc = [](const QString& text) { return text.toHtmlEscaped(); };
-    QString html = QStringLiteral("<html><body style=\"font-size:11pt\">"
-                                  "<h2>欢迎使用 Tolvarin 法律法规查询</h2>");
+    QString html = QStringLiteral("<html><body style=\"font-size:11pt\"><h2>%1</h2>")
+                       .arg(tr("欢迎使用 Tolvarin 法律法规查询"));
     if (!c.m_strBusy.isEmpty()) {
         html += QStringLiteral("<p><b>%1</b></p></body></html>").arg(esc(c.m_strBusy));
         return html;
     }
-    if (!c.m_strRejected.isEmpty()) {
-        html += QStringLiteral("<p>文件 <code>%1</code> 不是法规库：%2。</p>")
-                    .arg(esc(c.m_strRejected), esc(c.m_strReason));
-    } else {
-        html += QStringLiteral("<p>没有找到法规库。程序依次查找了以下文件，都不存在：</p><ol>");
-        for (const QString& path : c.m_arrLooked)
-            html += QStringLiteral("<li><code>%1</code></li>").arg(esc(path));
-        html += QStringLiteral("</ol>");
-    }
-    html += QStringLiteral("<p>您可以：</p><ul>");
-    html += QStringLiteral("<li style=\"margin-bottom:8px\"><a href=\"%1\"><b>打开法规库…</b></a>"
-                           "<br>选择一个已有的法规库文件（如 db1.mdb）。</li>")
-                .arg(QLatin1String(kOpenLink));
-    if (!c.m_strShippedLaws.isEmpty())
-        html +=
-            QStringLiteral(
-                "<li style=\"margin-bottom:8px\"><a href=\"%1\"><b>用随附的法规建立法规库</b></a>"
-                "<br>用程序随附的 1557 部中国法律法规（<code>%2</code>）在 <code>%3</code> "
-                "建立法规库，只需几秒钟。</li>")
-                .arg(QLatin1String(kMakeLink), esc(c.m_strShippedLaws), esc(c.m_strUserFile));
+    // What is the matter, in one line; the places looked at come in the details below.
+    if (!c.m_strRejected.isEmpty())
+        html += QStringLiteral("<p>%1</p>")
+                    .arg(tr("文件 %1 不是法规库：%2。")
+                             .arg(QStringLiteral("<code>%1</code>").arg(esc(c.m_strRejected)),
+                                  esc(c.m_strReason)));
     else
-        html += QStringLiteral("<li style=\"margin-bottom:8px\">用随附的法规建立法规库："
-                               "没有找到随附的法规文件 laws-zh.jsonl.xz。</li>");
-    html += QStringLiteral(
-                "<li style=\"margin-bottom:8px\"><a href=\"%1\"><b>用智能更新下载法规库</b></a>"
-                "<br>在 <code>%2</code> 建立空的法规库，从更新服务器 <code>%3</code> "
-                "下载全部法规（需要能连接到该服务器）。</li>")
-                .arg(QLatin1String(kUpdateLink), esc(c.m_strUserFile), esc(c.m_strServer));
-    html += QStringLiteral("</ul><p>详细说明见 帮助 → 使用帮助（F1）。</p></body></html>");
+        html += QStringLiteral("<p>%1</p>").arg(tr("还没有法规库。请选择一种方式开始："));
+
+    // The actions first, each with a line of what it does.
+    const QString item = QStringLiteral("<p style=\"margin-top:14px; margin-left:12px\">"
+                                        "<a href=\"%1\"><span style=\"font-size:13pt\"><b>%2"
+                                        "</b></span></a><br>%3</p>");
+    const QString none =
+        QStringLiteral("<p style=\"margin-top:14px; margin-left:12px\">"
+                       "<span style=\"font-size:13pt\"><b>%1</b></span><br>%2</p>");
+    if (!c.m_strShippedLaws.isEmpty())
+        html += item.arg(QLatin1String(kMakeLink), tr("用随附的法规建立法规库"),
+                         tr("用程序随附的 1557 部中国法律法规建立您自己的法规库，只需几秒钟。"));
+    else
+        html +=
+            none.arg(tr("用随附的法规建立法规库"), tr("没有找到随附的法规文件 laws-zh.jsonl.xz。"));
+    html += item.arg(QLatin1String(kOpenLink), tr("打开法规库…"),
+                     tr("选择一个已有的法规库文件（如 db1.mdb）。"));
+    html += item.arg(QLatin1String(kUpdateLink), tr("用智能更新下载法规库"),
+                     tr("建立空的法规库，从更新服务器下载全部法规（需要能连接到该服务器）。"));
+
+    // The details: where the program looked and where things go.
+    html += QStringLiteral("<hr><h3>%1</h3><p>%2</p><ol>")
+                .arg(tr("详细信息"), tr("程序依次查找了以下位置："));
+    for (const QString& path : c.m_arrLooked)
+        html += QStringLiteral("<li><code>%1</code></li>").arg(esc(path));
+    html += QStringLiteral("</ol><table cellspacing=\"4\">");
+    const QString row = QStringLiteral("<tr><td>%1</td><td><code>%2</code></td></tr>");
+    html += row.arg(tr("新的法规库建在："), esc(c.m_strUserFile));
+    if (!c.m_strShippedLaws.isEmpty())
+        html += row.arg(tr("随附的法规："), esc(c.m_strShippedLaws));
+    html += row.arg(tr("更新服务器："), esc(c.m_strServer));
+    html += QStringLiteral("</table><p>%1</p></body></html>")
+                .arg(tr("详细说明见 帮助 → 使用帮助（F1）。"));
     return html;
 }

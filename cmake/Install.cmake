@@ -22,7 +22,7 @@ if(TARGET tolvarin)
   install(FILES ${PROJECT_SOURCE_DIR}/res/org.morvexal.tolvarin.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   # The manual the program shows (F1) from its resources, for the desktop's browser too.
-  install(FILES ${PROJECT_SOURCE_DIR}/res/manual/index.html
+  install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/manual/
           DESTINATION ${CMAKE_INSTALL_DOCDIR}/manual)
 endif()
 

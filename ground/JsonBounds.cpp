@@ -4,8 +4,8 @@ bool CJsonBounds::Check(std::string_view text, std::size_t maxBytes, int maxDept
                         std::string* error) {
     if (text.size() > maxBytes) {
         if (error)
-            *error = "the text is too large (" + std::to_string(text.size()) + " bytes; at most " +
-                     std::to_string(maxBytes) + ")";
+            *error = "文件太大（" + std::to_string(text.size()) + " 字节，最多 " +
+                     std::to_string(maxBytes) + " 字节）";
         return false;
     }
     int depth = 0;
@@ -26,8 +26,7 @@ bool CJsonBounds::Check(std::string_view text, std::size_t maxBytes, int maxDept
         } else if (c == '[' || c == '{') {
             if (++depth > maxDepth) {
                 if (error)
-                    *error =
-                        "the text nests lists deeper than " + std::to_string(maxDepth) + " levels";
+                    *error = "列表嵌套超过 " + std::to_string(maxDepth) + " 层";
                 return false;
             }
         } else if (c == ']' || c == '}') {

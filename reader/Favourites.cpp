@@ -80,29 +80,29 @@ std::string CFavourites::ToJson() const {
 bool CFavourites::FromJson(const std::string& text, std::string* error) {
     // Bounded before the parse, which would cost far more than the text itself.
     if (std::string why; !CJsonBounds::Check(text, kMaxTextBytes, kMaxDepth, &why)) {
-        SetError(error, "no favourites list: " + why);
+        SetError(error, "不是收藏夹列表：" + why);
         return false;
     }
     const nlohmann::json list = nlohmann::json::parse(text, nullptr, false);
     if (list.is_discarded() || !list.is_object()) {
-        SetError(error, "the file is not a favourites list (no JSON object)");
+        SetError(error, "文件不是收藏夹列表（其中没有 JSON 对象）");
         return false;
     }
     const auto format = list.find("format");
     const auto items = list.find("items");
     if (format == list.end() || *format != kFormat || items == list.end() || !items->is_array()) {
-        SetError(error, "the file is not a favourites list");
+        SetError(error, "文件不是收藏夹列表（缺少格式标记或条目）");
         return false;
     }
     if (items->size() > kMaxItems) {
-        SetError(error, "the list holds too many entries");
+        SetError(error, "列表中的条目太多");
         return false;
     }
     std::vector<Item> read;
     for (const nlohmann::json& entry : *items) {
         Item item;
         if (!LawRefFromJson(entry, item.m_law)) {
-            SetError(error, "entry " + std::to_string(read.size() + 1) + " names no law");
+            SetError(error, "第 " + std::to_string(read.size() + 1) + " 条没有指明法规");
             return false;
         }
         const auto note = entry.find("note");
@@ -113,7 +113,7 @@ bool CFavourites::FromJson(const std::string& text, std::string* error) {
             article != entry.end() && !article->is_null()) {
             if (!article->is_string() ||
                 article->get_ref<const std::string&>().size() > kMaxArticleBytes) {
-                SetError(error, "entry " + std::to_string(read.size() + 1) + " names no article");
+                SetError(error, "第 " + std::to_string(read.size() + 1) + " 条的条文不可读");
                 return false;
             }
             item.m_strArticle = article->get<std::string>();

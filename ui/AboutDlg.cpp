@@ -11,6 +11,12 @@
 
 namespace {
 
+// The box's fixed texts, for the interface's catalogue.
+[[maybe_unused]] const char* const kCatalogued[] = {
+    QT_TRANSLATE_NOOP("CAboutDlg", "关于Tolvarin"),
+    QT_TRANSLATE_NOOP("CAboutDlg", "服务热线："),
+};
+
 // The box keeps the proportions it was designed with in dialog units (a quarter of the
 // average character width across, an eighth of the line height down), so that it grows
 // with the desktop's font.
@@ -37,7 +43,7 @@ QLabel* PlainLabel(const QString& text, QWidget* parent) {
 } // namespace
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowTitle(tr(kCaption));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setModal(true);
 
@@ -51,7 +57,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* product = PlainLabel(QString::fromUtf8(kProductLine), this);
     auto* notice = PlainLabel(maker.m_strCopyright, this);
-    auto* service = PlainLabel(QString::fromUtf8(kServiceLinePrefix) + maker.m_strTelephone, this);
+    auto* service = PlainLabel(tr(kServiceLinePrefix) + maker.m_strTelephone, this);
     m_pMailLink = new CLinkLabel(QStringLiteral("mailto:") + maker.m_strMailAddress, this);
     m_pWebLink = new CLinkLabel(maker.m_strWebAddress, this);
     m_pOkButton = new QPushButton(tr("确定"), this);

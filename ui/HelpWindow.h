@@ -10,10 +10,14 @@ class QTextBrowser;
 class CHelpWindow : public QWidget {
     Q_OBJECT
 public:
-    // The manual among the program's resources.
-    static QUrl ManualUrl();
-    // Shows the one help window, creating it when needed; answers it.
-    static CHelpWindow* ShowManual(QWidget* parent);
+    // The manual's pages among the program's resources, in the interface's language: its
+    // contents, or the page `page` (a file name such as "find.html").
+    static QUrl ManualUrl(const QString& page = QString());
+    // The language of the manual's pages: "en" for English, anything else for Chinese.
+    static void SetLanguage(const QString& code);
+    // Shows the one help window, creating it when needed, at `page` (the contents when
+    // empty); answers it.
+    static CHelpWindow* ShowManual(QWidget* parent, const QString& page = QString());
     // The window if one is open, else nullptr.
     static CHelpWindow* Instance();
 

@@ -1,5 +1,7 @@
 #include "ui/QtMessageService.h"
 
+#include "data/gui/MessageText.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QMetaObject>
@@ -26,7 +28,7 @@ namespace {
 };
 
 QString Translated(const std::string& text) {
-    return QCoreApplication::translate("CMessageService", text.c_str());
+    return CMessageText::Translate(text);
 }
 
 } // namespace

@@ -69,8 +69,8 @@ void FetchReply(CInternetSession& session, CUpdateRequest& request, CUpdaterBase
         goOn = false;
         return;
     case CInternetSession::Result::OpenFailed:
-        AppMessageBox(transportError);
-        error = kDownloadFailedText;
+        // One box says it: the stage's own failure text, then what failed and what to check.
+        error = std::string(kDownloadFailedText) + "\n" + transportError;
         goOn = false;
         return;
     case CInternetSession::Result::ReadFailed:

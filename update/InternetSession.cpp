@@ -98,64 +98,81 @@ size_t CInternetSession::OnHeader(char* data, size_t size, size_t count, void* s
     return bytes;
 }
 
-std::string CInternetSession::TransportErrorText(int code, long osErrno, const std::string& url,
-                                                 const std::string& detail) {
+std::string CInternetSession::TransportErrorText(int code, long osErrno, const std::string& url) {
     // The address as tried, without its query (the request's parameters).
     const std::string address = url.substr(0, url.find('?'));
+    // Where the address comes from, for the advice on a wrong one.
+    const std::string setting =
+        "更新服务器的地址在配置文件 tolvarin.conf 的 [Update] 组 Server 项中设置"
+        "（或环境变量 TOLVARIN_UPDATE_SERVER）。";
     std::string text;
+    std::string advice;
     switch (static_cast<CURLcode>(code)) {
     case CURLE_COULDNT_RESOLVE_HOST:
         text = "找不到更新服务器 " + address + "：服务器名称无法解析";
+        advice = "请检查服务器名称是否写对、本机能否上网、域名解析（DNS）是否可用。" + setting;
         break;
     case CURLE_COULDNT_RESOLVE_PROXY:
         text = "找不到代理服务器，无法连接到更新服务器 " + address;
+        advice = "请检查代理设置（环境变量 http_proxy、https_proxy）中的代理服务器名称。";
         break;
     case CURLE_COULDNT_CONNECT:
         text = "无法连接到更新服务器 " + address;
         switch (osErrno) {
         case ECONNREFUSED:
             text += "：连接被拒绝";
+            advice = "请检查更新服务器是否在运行，地址和端口是否正确。" + setting;
             break;
         case ETIMEDOUT:
             text += "：连接超时";
+            advice = "请检查网络是否连通，防火墙或代理是否允许连接该服务器。";
             break;
         case ENETUNREACH:
         case EHOSTUNREACH:
             text += "：网络不可达";
+            advice = "请检查本机的网络连接，以及服务器地址是否正确。" + setting;
             break;
         default:
             text += "：无法建立连接";
+            advice = "请检查更新服务器是否在运行、网络是否连通，以及地址和端口是否正确。" + setting;
             break;
         }
         break;
     case CURLE_OPERATION_TIMEDOUT:
         text = "连接更新服务器 " + address + " 超时";
+        advice = "请检查网络是否连通；服务器可能正忙，请稍后再试。";
         break;
     case CURLE_UNSUPPORTED_PROTOCOL:
     case CURLE_URL_MALFORMAT:
         text = "更新服务器的地址无效：" + address;
+        advice = "地址应形如 http://服务器名称:端口。" + setting;
         break;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CACERT_BADFILE:
         text = "无法与更新服务器 " + address + " 建立安全连接";
+        advice = "请检查本机的日期和时间是否正确，以及服务器的证书是否有效。";
         break;
     case CURLE_TOO_MANY_REDIRECTS:
         text = "更新服务器 " + address + " 重定向次数过多";
+        advice = "请检查服务器地址是否正确，或告知服务器的管理员。";
         break;
     case CURLE_GOT_NOTHING:
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
     case CURLE_PARTIAL_FILE:
         text = "与更新服务器 " + address + " 的连接中断";
+        advice = "请检查网络是否稳定，稍后再试。";
         break;
     default:
         text = "无法从更新服务器 " + address + " 下载";
+        advice = "请检查网络连接和服务器地址。" + setting;
         break;
     }
-    // The HTTP library's own words stay on a line of their own, for whoever looks further.
-    return text + "\n" + detail;
+    // The library's number of the failure, for whoever looks further; its own words are
+    // English and stay out of the user's box.
+    return text + "\n" + advice + "（网络库错误代码 " + std::to_string(code) + "）";
 }
 
 CInternetSession::Result
@@ -166,7 +183,7 @@ CInternetSession::Fetch(const std::string& url,
     auto* multi = static_cast<CURLM*>(m_pMulti);
     auto* easy = static_cast<CURL*>(m_pEasy);
     if (!multi || !easy) {
-        error = "HTTP client could not be started";
+        error = "无法启动网络连接（HTTP 客户端初始化失败）";
         return Result::OpenFailed;
     }
     if (stopEvent && stopEvent->IsSet())
@@ -175,7 +192,6 @@ CInternetSession::Fetch(const std::string& url,
     m_strContentCharset.clear();
     m_bOpened = false;
     m_bRefused = false;
-    char errorBuffer[CURL_ERROR_SIZE] = {};
     const std::string agent = std::string(kProductName) + "/" + kProductVersion;
     curl_easy_reset(easy);
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
@@ -187,7 +203,6 @@ CInternetSession::Fetch(const std::string& url,
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CInternetSession::OnWrite);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CInternetSession::OnHeader);
@@ -216,7 +231,6 @@ CInternetSession::Fetch(const std::string& url,
         }
     }
     curl_multi_remove_handle(multi, easy);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
     m_pReceiver = nullptr;
 
     if (m_bRefused)
@@ -229,7 +243,6 @@ CInternetSession::Fetch(const std::string& url,
         code = CURLE_RECV_ERROR;
     long osErrno = 0;
     curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
-    error = TransportErrorText(code, osErrno, url,
-                               errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+    error = TransportErrorText(code, osErrno, url);
     return m_bOpened ? Result::ReadFailed : Result::OpenFailed;
 }

@@ -35,11 +35,11 @@ public:
     // The charset parameter of a Content-Type header value ("" for none), unquoted.
     static std::string CharsetOf(const std::string& contentType);
 
-    // The reason of a failed transfer as the user reads it: in Chinese with the address
-    // tried (without its query), then the HTTP library's `detail` on a second line. `code`
-    // is the library's result code, `osErrno` the system's error number of the connection.
-    static std::string TransportErrorText(int code, long osErrno, const std::string& url,
-                                          const std::string& detail);
+    // The reason of a failed transfer as the user reads it, in Chinese: what failed with the
+    // address tried (without its query), then on a second line what to check and the HTTP
+    // library's result code. `code` is that result code, `osErrno` the system's error number
+    // of the connection.
+    static std::string TransportErrorText(int code, long osErrno, const std::string& url);
 
 private:
     static size_t OnWrite(char* data, size_t size, size_t count, void* self);

@@ -108,8 +108,7 @@ bool CLeftView::FillTree() {
         if (loader.HasFailed()) {
             // What was read is shown; the user learns that it is not all there is.
             if (m_pFrame)
-                m_pFrame->GetStatusBar()->showMessage(
-                    QStringLiteral("目录不完整：读取数据库时出错"));
+                m_pFrame->GetStatusBar()->showMessage(tr("目录不完整：读取数据库时出错"));
             ShowMessage(CDbErrorText::Compose("读取目录时出错，目录“" +
                                                   std::string(theEditionConfig.GetCaption()) +
                                                   "”只显示了已读到的类别。",

@@ -36,9 +36,12 @@ constexpr int kMinColumnWidth = 15;
 constexpr int kLargeIconLines = 3;
 constexpr int kSmallIconLines = 2;
 
-const char* const kListingFailedStatus = "法规列表不完整：读取数据库时出错";
-const char* const kBodySearchFailedStatus = "搜索结果不完整：读取数据库时出错";
-const char* const kListingRefusedStatus = "没有列出法规：数据库无法执行这次查询";
+const char* const kListingFailedStatus =
+    QT_TRANSLATE_NOOP("CTolvarinView", "法规列表不完整：读取数据库时出错");
+const char* const kBodySearchFailedStatus =
+    QT_TRANSLATE_NOOP("CTolvarinView", "搜索结果不完整：读取数据库时出错");
+const char* const kListingRefusedStatus =
+    QT_TRANSLATE_NOOP("CTolvarinView", "没有列出法规：数据库无法执行这次查询");
 
 // The icon views' items take their whole grid cell, so a title wraps over the lines the cell
 // has room for instead of being cut on its first.
@@ -248,9 +251,8 @@ void CTolvarinView::OnListEvent(CListEvent* e) {
         m_pModel->Clear();
         if (!m_listingFailure.m_strError.empty() && m_pFrame) {
             const QString status = m_pFrame->GetStatusBar()->currentMessage();
-            if (status == QString::fromUtf8(kListingFailedStatus) ||
-                status == QString::fromUtf8(kBodySearchFailedStatus) ||
-                status == QString::fromUtf8(kListingRefusedStatus))
+            if (status == tr(kListingFailedStatus) || status == tr(kBodySearchFailedStatus) ||
+                status == tr(kListingRefusedStatus))
                 m_pFrame->GetStatusBar()->clearMessage();
         }
         m_listingFailure = CListFailure();
@@ -295,7 +297,7 @@ void CTolvarinView::ReportListingFailure() {
     for (const CLawRow& row : m_pModel->Rows())
         laws += row.m_nLawId != 0 ? 1 : 0;
     if (m_pFrame)
-        m_pFrame->GetStatusBar()->showMessage(QString::fromUtf8(kListingFailedStatus));
+        m_pFrame->GetStatusBar()->showMessage(tr(kListingFailedStatus));
     ShowMessage(CDbErrorText::Compose("读取法规列表时出错，列表只列出了已读到的 " +
                                           std::to_string(laws) + " 条法规，其余的没有列出。",
                                       m_listingFailure.m_nCode, m_listingFailure.m_strError),
@@ -304,7 +306,7 @@ void CTolvarinView::ReportListingFailure() {
 
 void CTolvarinView::ReportListingRefused() {
     if (m_pFrame)
-        m_pFrame->GetStatusBar()->showMessage(QString::fromUtf8(kListingRefusedStatus));
+        m_pFrame->GetStatusBar()->showMessage(tr(kListingRefusedStatus));
     ShowMessage(CDbErrorText::Compose("无法列出法规：数据库无法执行这次查询，列表中没有结果。",
                                       m_listingFailure.m_nCode, m_listingFailure.m_strError),
                 "查询失败", MsgIcon::Warning);
@@ -312,7 +314,7 @@ void CTolvarinView::ReportListingRefused() {
 
 void CTolvarinView::ReportBodySearchFailure() {
     if (m_pFrame)
-        m_pFrame->GetStatusBar()->showMessage(QString::fromUtf8(kBodySearchFailedStatus));
+        m_pFrame->GetStatusBar()->showMessage(tr(kBodySearchFailedStatus));
     // The search composed its own text: how many windows, and the engine's words.
     ShowMessage(m_listingFailure.m_strError, "读取失败", MsgIcon::Warning);
 }

@@ -5,6 +5,7 @@
 #include "data/DocumentDatabase.h"
 #include "data/SqlSelect.h"
 #include "display/LawArticles.h"
+#include "data/gui/MessageText.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
@@ -525,7 +526,7 @@ bool CReader::ImportFavourites(const QString& file) {
     std::string error;
     if (!imported.FromJson(bytes.toStdString(), &error)) {
         AppMessageBox(
-            tr("%1 不是收藏夹文件：%2").arg(file, QString::fromStdString(error)).toStdString(),
+            tr("%1 不是收藏夹文件：%2").arg(file, CMessageText::Translate(error)).toStdString(),
             MsgIcon::Warning);
         return false;
     }
@@ -604,7 +605,7 @@ void CReader::LoadLists() {
         settings.setValue(aside, favourites);
         const std::string text =
             tr("收藏夹无法读取（%1），已原样保存在设置 %2 中；收藏夹从空白开始。")
-                .arg(QString::fromStdString(error), aside)
+                .arg(CMessageText::Translate(error), aside)
                 .toStdString();
         QTimer::singleShot(0, this, [text] { AppMessageBox(text, MsgIcon::Warning); });
     }

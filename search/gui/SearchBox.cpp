@@ -8,6 +8,7 @@
 #include "data/DocumentDatabase.h"
 #include "data/SearchIndex.h"
 #include "data/TreeNode.h"
+#include "data/gui/MessageText.h"
 #include "ground/EditionConfig.h"
 #include "search/QuickSearch.h"
 #include "search/SearchLimits.h"
@@ -34,22 +35,22 @@
 
 CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* window) : QWidget(window), m_pFrame(frame) {
     setObjectName(QStringLiteral("SearchBox"));
-    setAccessibleName(QStringLiteral("搜索栏"));
+    setAccessibleName(tr("搜索栏"));
     m_pEdit = new QLineEdit(this);
     m_pEdit->setObjectName(QStringLiteral("SearchBoxEdit"));
-    m_pEdit->setPlaceholderText(QStringLiteral("搜索法规标题 (Ctrl+L)"));
+    m_pEdit->setPlaceholderText(tr("搜索法规标题 (Ctrl+L)"));
     m_pEdit->setClearButtonEnabled(true);
     m_pEdit->setMinimumWidth(320);
-    m_pEdit->setAccessibleName(QStringLiteral("搜索"));
+    m_pEdit->setAccessibleName(tr("搜索"));
     m_pScope = new QComboBox(this);
-    m_pScope->addItem(QStringLiteral("当前分类"));
-    m_pScope->addItem(QStringLiteral("全部法规"));
+    m_pScope->addItem(tr("当前分类"));
+    m_pScope->addItem(tr("全部法规", "search scope"));
     // Every start searches the whole collection; a category is the user's choice of the
     // moment.
     m_pScope->setCurrentIndex(1);
-    m_pScope->setAccessibleName(QStringLiteral("搜索范围"));
-    m_pBody = new QCheckBox(QStringLiteral("正文"), this);
-    m_pBody->setToolTip(QStringLiteral("在法规正文中搜索"));
+    m_pScope->setAccessibleName(tr("搜索范围"));
+    m_pBody = new QCheckBox(tr("正文"), this);
+    m_pBody->setToolTip(tr("在法规正文中搜索"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 1, 4, 1);
     layout->addWidget(m_pEdit);
@@ -65,8 +66,8 @@ CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* window) : QWidget(window), 
     m_pEdit->installEventFilter(this);
     connect(m_pScope, &QComboBox::currentIndexChanged, m_pPause, qOverload<>(&QTimer::start));
     connect(m_pBody, &QCheckBox::toggled, this, [this](bool body) {
-        m_pEdit->setPlaceholderText(body ? QStringLiteral("搜索法规正文 (Ctrl+L)")
-                                         : QStringLiteral("搜索法规标题 (Ctrl+L)"));
+        m_pEdit->setPlaceholderText(body ? tr("搜索法规正文 (Ctrl+L)")
+                                         : tr("搜索法规标题 (Ctrl+L)"));
         m_pPause->start();
     });
     for (const QKeySequence& keys :
@@ -84,7 +85,7 @@ CSearchBox::CSearchBox(CBrowseFrame* frame, QWidget* window) : QWidget(window), 
     }
     if (QWidget* page = frame->GetLawPage())
         page->installEventFilter(this);
-    m_pEverywhere = new QPushButton(QStringLiteral("在全部法规中搜索(&W)"), window);
+    m_pEverywhere = new QPushButton(tr("在全部法规中搜索(&W)"), window);
     m_pEverywhere->setObjectName(QStringLiteral("SearchEverywhereButton"));
     m_pEverywhere->setFlat(true);
     m_pEverywhere->hide();
@@ -146,7 +147,7 @@ void CSearchBox::RunSearch() {
         m_bPending = false;
         m_bOpenFirst = false;
         list->ClearRows();
-        m_strResult = QString::fromStdString(refusal);
+        m_strResult = CMessageText::Translate(refusal);
         m_pFrame->GetStatusBar()->showMessage(m_strResult);
         emit searchFinished();
         return;
@@ -167,7 +168,7 @@ void CSearchBox::RunSearch() {
         list->ShowCategory(theEditionConfig.GetCurTreeId());
         return;
     }
-    m_strWhere = QStringLiteral("全部法规");
+    m_strWhere = tr("全部法规");
     if (request.categoryId != 0) {
         QTreeWidget* tree =
             m_pFrame->GetLeftView() ? m_pFrame->GetLeftView()->GetCurrentTree() : nullptr;
@@ -276,7 +277,7 @@ void CSearchBox::OnListingFinished() {
     int found = list->GetRowCount();
     if (found == 1 && list->GetRow(0).m_nLawId == 0)
         found = 0;
-    m_strResult = QStringLiteral("在%1中找到 %2 部法规").arg(m_strWhere).arg(found);
+    m_strResult = tr("在%1中找到 %2 部法规").arg(m_strWhere).arg(found);
     if (m_nPendingCategory != 0 && found < kFewFound) {
         // Little in the category: what the whole collection holds, and the way there.
         long long whole = -1;
@@ -284,12 +285,12 @@ void CSearchBox::OnListingFinished() {
         if (!m_strCountEverywhere.empty() && doc && doc->ConnectDatabase())
             whole = CountOf(doc->GetDatabase().GetConnectionHandle(), m_strCountEverywhere);
         if (whole > found) {
-            m_strResult += QStringLiteral("，全部法规中有 %1 部").arg(whole);
-            m_pEverywhere->setText(QStringLiteral("在全部法规中搜索(&W) (%1)").arg(whole));
+            m_strResult += tr("，全部法规中有 %1 部").arg(whole);
+            m_pEverywhere->setText(tr("在全部法规中搜索(&W) (%1)").arg(whole));
             m_pEverywhere->show();
         } else if (m_strCountEverywhere.empty()) {
             // A law-text search: offered without a count.
-            m_pEverywhere->setText(QStringLiteral("在全部法规中搜索(&W)"));
+            m_pEverywhere->setText(tr("在全部法规中搜索(&W)"));
             m_pEverywhere->show();
         }
     }

@@ -4,8 +4,10 @@
 #include "WindowTest.h"
 
 #include "app/CollectionController.h"
+#include "app/CollectionInfoDlg.h"
 #include "app/MainFrame.h"
 #include "app/TolvarinApp.h"
+#include "app/TolvarinDoc.h"
 #include "app/WelcomePage.h"
 #include "browse/ListQueryJob.h"
 #include "browse/gui/LeftView.h"
@@ -18,6 +20,8 @@
 #include "ground/MessageService.h"
 
 #include <QAction>
+#include <QDateTime>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -179,4 +183,44 @@ TEST_F(CollectionTest, TheShippedLawsMakeTheUsersCollection) {
     EXPECT_FALSE(std::filesystem::exists(user + ".part"));
     EXPECT_TRUE(m_messages.Messages().empty());
     std::filesystem::remove(user);
+}
+
+// 帮助 → 法规库信息: the file and its size, the laws of each edition, the last update and its
+// server, the search index of each edition; read from the open collection without a change.
+class CollectionInfoTest : public CWindowTest {};
+
+TEST_F(CollectionInfoTest, CollectionInformationTellsFileLawsLastUpdateAndIndex) {
+    CTestDatabase db;
+    db.AddLaw(0, "甲法", "2001-01-01 00:00:00");
+    db.AddLaw(0, "乙法", "2002-01-01 00:00:00");
+    db.AddLaw(1, "Civil Code", "2003-01-01 00:00:00");
+    CMainFrame* frame = Start();
+    sqlite3* handle = frame->GetDocument()->m_db.GetConnectionHandle();
+    const QString file = QString::fromStdString(GetCollectionFile());
+    const auto value = [](const CCollectionInfoDlg::Rows& rows, const char* name) {
+        for (const auto& row : rows)
+            if (row.first == QString::fromUtf8(name))
+                return row.second;
+        return QStringLiteral("(missing)");
+    };
+    CCollectionInfoDlg::Rows rows = CCollectionInfoDlg::Compose(handle, file);
+    EXPECT_EQ(value(rows, "文件"), QFileInfo(file).absoluteFilePath());
+    EXPECT_TRUE(value(rows, "大小").contains(QString::number(QFileInfo(file).size())))
+        << value(rows, "大小").toStdString();
+    EXPECT_EQ(value(rows, "中文法规"), QStringLiteral("2 部"));
+    EXPECT_EQ(value(rows, "英文法规"), QStringLiteral("1 部"));
+    EXPECT_EQ(value(rows, "上次更新"), QStringLiteral("本机还没有更新过"));
+    for (const char* index : {"中文全文索引", "英文全文索引"})
+        EXPECT_FALSE(value(rows, index).isEmpty());
+
+    CCollectionInfoDlg::RecordUpdate(QStringLiteral("http://publisher.example:8642"));
+    rows = CCollectionInfoDlg::Compose(handle, file);
+    EXPECT_EQ(value(rows, "上次更新"),
+              QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    EXPECT_EQ(value(rows, "更新服务器"), QStringLiteral("http://publisher.example:8642"));
+
+    // Nothing to read (no collection): said so, no crash.
+    rows = CCollectionInfoDlg::Compose(nullptr, QStringLiteral("/nonexistent/db1.mdb"));
+    EXPECT_EQ(value(rows, "中文法规"), QStringLiteral("无法读取"));
+    EXPECT_EQ(value(rows, "大小"), QStringLiteral("文件不存在"));
 }

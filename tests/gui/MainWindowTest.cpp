@@ -187,9 +187,18 @@ TEST_F(MainWindowTest, WithoutDatabaseTheWindowOpensOnTheWelcomePage) {
     EXPECT_TRUE(welcome->isVisible());
     EXPECT_FALSE(frame->GetLawView()->isVisible());
     const QString page = welcome->toPlainText();
-    EXPECT_TRUE(page.contains(QString::fromStdString(dir.Dir() + "/db1.mdb"))) << page.toStdString();
-    for (const char* offer : {"打开法规库", "用随附的法规建立法规库", "用智能更新下载法规库"})
-        EXPECT_TRUE(page.contains(QString::fromUtf8(offer))) << offer;
+    EXPECT_TRUE(page.contains(QString::fromStdString(dir.Dir() + "/db1.mdb")))
+        << page.toStdString();
+    // The page has the whole right side, the actions first, the paths in the details below.
+    EXPECT_FALSE(frame->GetListView()->isVisible());
+    const qsizetype details = page.indexOf(QStringLiteral("详细信息"));
+    ASSERT_NE(details, -1) << page.toStdString();
+    for (const char* offer : {"打开法规库", "用随附的法规建立法规库", "用智能更新下载法规库"}) {
+        const qsizetype at = page.indexOf(QString::fromUtf8(offer));
+        EXPECT_NE(at, -1) << offer;
+        EXPECT_LT(at, details) << offer;
+    }
+    EXPECT_GT(page.indexOf(QString::fromStdString(dir.Dir() + "/db1.mdb")), details);
     EXPECT_TRUE(frame->Action(ID_FILE_OPEN)->isEnabled());
     for (int edition : {0, 1}) {
         QTreeWidget* tree = frame->GetLeftView()->GetTree(edition);
@@ -377,7 +386,7 @@ TEST_F(MainWindowTest, CollectionOnAReadOnlyMediumIsBrowsedButNotUpdated) {
 
     // The update is off, and says why: in its tip, in the status bar, and in a box if it is
     // started all the same.
-    const QString reason = QString::fromUtf8(CReadOnlyNotice::Reason());
+    const QString reason = CReadOnlyNotice::Reason();
     frame->UpdateCommandStates();
     QAction* update = frame->Action(ID_SMART_UPDATE);
     EXPECT_FALSE(update->isEnabled());
@@ -391,7 +400,7 @@ TEST_F(MainWindowTest, CollectionOnAReadOnlyMediumIsBrowsedButNotUpdated) {
     EXPECT_EQ(frame->m_bDownloading.load(), 0);
     const auto boxes = m_messages.Messages();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, CReadOnlyNotice::Reason());
+    EXPECT_EQ(boxes[0].text, CReadOnlyNotice::Reason().toStdString());
     // Every connection through the medium closes before it goes.
     m_app.reset();
     EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));

@@ -251,13 +251,13 @@ TEST(FavouritesTest, RefusesTextsTooDeepOrTooLargeBeforeParsingThem) {
         std::string text;
         const char* error;
     } cases[] = {
-        {"16 MB of brackets", std::string(16u << 20, '['), "too large"},
+        {"16 MB of brackets", std::string(16u << 20, '['), "文件太大"},
         {"deep junk under an unknown key",
-         head + ",\"x\":" + std::string(100000, '[') + std::string(100000, ']') + "}", "deeper"},
+         head + ",\"x\":" + std::string(100000, '[') + std::string(100000, ']') + "}", "嵌套超过"},
         {"a note longer than any list holds",
          "{\"format\":\"tolvarin-favourites\",\"items\":[{\"edition\":0,\"lawid\":1,\"note\":\"" +
              std::string(CFavourites::kMaxTextBytes, 'n') + "\"}]}",
-         "too large"},
+         "文件太大"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -9,10 +9,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTextBrowser>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -81,9 +84,33 @@ TEST_F(HelpCommandsTest, WithoutAHelpFileTheManualIsShownInTheHelpWindow) {
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
     const QString text = help->Browser()->toPlainText();
-    for (const char* part : {"Tolvarin 使用帮助", "法规库", "智能更新", "--db", "tolvarin.conf",
-                             "[Update]", "tolvarin-update"})
+    // The contents: a page per task and the shortcuts.
+    for (const char* part :
+         {"Tolvarin 使用帮助", "搜索框", "在法规中查找", "收藏夹", "条文", "放大和缩小",
+          "另存为 PDF", "打印", "命令行", "智能更新", "快捷键", "Ctrl+F", "Ctrl+G", "Alt+W"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part;
+    // Opens at a size that fits the screen.
+    EXPECT_TRUE(help->screen()->availableGeometry().size().boundedTo(help->size()) == help->size());
+    // Every page of the contents is there, in both languages, with its way back.
+    QTextDocument* contents = help->Browser()->document();
+    QStringList pages;
+    for (QTextBlock block = contents->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (const QString href = it.fragment().charFormat().anchorHref();
+                href.endsWith(QLatin1String(".html")) && !pages.contains(href))
+                pages << href;
+    EXPECT_GE(pages.size(), 10) << pages.join(' ').toStdString();
+    for (const QString& page : pages)
+        for (const QString& folder :
+             {QStringLiteral(":/manual/"), QStringLiteral(":/manual/en/")}) {
+            QFile file(folder + page);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << (folder + page).toStdString();
+            EXPECT_TRUE(file.readAll().contains("href=\"index.html\"")) << page.toStdString();
+        }
+    // A page of the contents opens in the same window.
+    help->Browser()->setSource(CHelpWindow::ManualUrl(QStringLiteral("settings.html")));
+    for (const char* part : {"tolvarin.conf", "[Update]", "TOLVARIN_UPDATE_SERVER"})
+        EXPECT_TRUE(help->Browser()->toPlainText().contains(QString::fromUtf8(part))) << part;
     // Asked again: the same window.
     OnHelpContents(&frame);
     EXPECT_EQ(CHelpWindow::Instance(), help);

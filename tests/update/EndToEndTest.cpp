@@ -339,9 +339,16 @@ TEST_F(EndToEnd, AnUnreachableServerFailsTheRunWithTheTransportMessage) {
     }
     CTestHost host;
     m_fixture.RunTo("http://127.0.0.1:" + std::to_string(port), host);
+    // One box: the stage's failure text, the address tried and what to check, all Chinese.
     const auto messages = m_messages.Messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1].text, "下载失败！");
+    ASSERT_EQ(messages.size(), 1u);
+    const std::string& text = messages[0].text;
+    const std::string address = "http://127.0.0.1:" + std::to_string(port) + kTreePage;
+    EXPECT_EQ(text.rfind("下载失败！\n无法连接到更新服务器 " + address + "：连接被拒绝\n请检查", 0),
+              0u)
+        << text;
+    EXPECT_NE(text.find("[Update]"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Connection refused"), std::string::npos) << text;
     EXPECT_EQ(host.Finished(), 0);
     EXPECT_EQ(m_fixture.m_bUpdateFailed.load(), 1);
 }
