@@ -25,6 +25,7 @@ QString CDialogHelp::PageOf(const QString& className) {
         {"CFavouritesDlg", "favourites.html"},
         {"CUpdateConfirmDlg", "update.html"},
         {"CCollectionInfoDlg", "collection.html"},
+        {"CVersionCompareDlg", "versions.html"},
         {"QPrintDialog", "print.html"},
         {"QPrintPreviewDialog", "print.html"},
         {"QPageSetupDialog", "print.html"},
