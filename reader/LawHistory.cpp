@@ -17,6 +17,21 @@ void CLawHistory::Visit(int edition, int lawid, int leavingScroll) {
     track.m_nIndex = static_cast<int>(track.m_entries.size()) - 1;
 }
 
+void CLawHistory::Jump(int edition, int lawid, int leavingScroll) {
+    CTrack& track = Track(edition);
+    if (lawid == 0 || track.m_nIndex < 0 ||
+        track.m_entries[static_cast<std::size_t>(track.m_nIndex)].m_nLawId != lawid) {
+        Visit(edition, lawid, leavingScroll);
+        return;
+    }
+    track.m_entries[static_cast<std::size_t>(track.m_nIndex)].m_nScroll = leavingScroll;
+    track.m_entries.resize(static_cast<std::size_t>(track.m_nIndex + 1));
+    track.m_entries.push_back(Entry{lawid, 0});
+    if (track.m_entries.size() > kMaxEntries)
+        track.m_entries.erase(track.m_entries.begin());
+    track.m_nIndex = static_cast<int>(track.m_entries.size()) - 1;
+}
+
 const CLawHistory::Entry* CLawHistory::Step(int edition, int leavingScroll, int delta) {
     CTrack& track = Track(edition);
     const int next = track.m_nIndex + delta;

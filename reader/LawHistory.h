@@ -17,6 +17,9 @@ public:
     // dropped. `leavingScroll` is the scroll position of the law shown until now. Showing
     // the current law again only keeps its scroll position; lawid 0 is no law and ignored.
     void Visit(int edition, int lawid, int leavingScroll);
+    // The user has followed a link to another place of the law shown (本法第十条, 前款):
+    // a new entry for the same law, so that Back returns to the place left.
+    void Jump(int edition, int lawid, int leavingScroll);
     // Steps back or forward; the entry now current, or nullptr when there is none that way.
     const Entry* Back(int edition, int leavingScroll);
     const Entry* Forward(int edition, int leavingScroll);

@@ -20,8 +20,8 @@
 #include <QCursor>
 #include <QFileDialog>
 #include <QHelpEvent>
-#include <QMenu>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QRegularExpression>

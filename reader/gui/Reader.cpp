@@ -4,8 +4,8 @@
 #include "browse/gui/TolvarinView.h"
 #include "data/DocumentDatabase.h"
 #include "data/SqlSelect.h"
-#include "display/LawArticles.h"
 #include "data/gui/MessageText.h"
+#include "display/LawArticles.h"
 #include "display/gui/ShowLawView.h"
 #include "ground/CommandIds.h"
 #include "ground/EditionConfig.h"
@@ -350,8 +350,15 @@ bool CReader::OpenLawAt(int lawid, int article, const QString& text) {
         WhenPageReady([this, lawid, article, text] { OpenLawAt(lawid, article, text); });
         return true;
     }
-    if (lawid == view->GetShownLawId())
-        return view->ScrollToArticle(article, text);
+    if (lawid == view->GetShownLawId()) {
+        // A place of the law shown: Back returns to where the reader was.
+        const int leaving = Scroll();
+        if (!view->ScrollToArticle(article, text))
+            return false;
+        m_history.Jump(theEditionConfig.GetEdition(), lawid, leaving);
+        m_pFrame->UpdateCommandStates();
+        return true;
+    }
     view->ScrollToArticleOnShow(article, text);
     m_pFrame->ShowLaw(lawid);
     if (view->GetShownLawId() != lawid) {

@@ -177,5 +177,6 @@ void CSearchIndexBuilder::BuildCitations(sqlite3* handle) {
 
 void CSearchIndexBuilder::ReportCitations(long long done, long long total) {
     // In the same place as the index's progress, so that the index's last word stays.
-    Note(done < total ? tr("正在整理法规间的引用：%1 / %2 部法规").arg(done).arg(total) : QString());
+    Note(done < total ? tr("正在整理法规间的引用：%1 / %2 部法规").arg(done).arg(total)
+                      : QString());
 }

@@ -21,6 +21,7 @@ protected:
         for (int n = 1; n <= 240; ++n)
             body += CCitationParser::ArticleLabel(CCitationParser::ArticleKey(n)) +
                     "　本条规定有关事项。\n";
+        body += "第二百四十一条　依照本法第二条的规定处理。\n";
         m_nCited = m_db.AddLaw(0, "中华人民共和国刑法", "1997-03-14 00:00:00", "", "", body);
         m_nCiting = m_db.AddLaw(0, "关于甲的解释", "2000-01-01 00:00:00", "", "",
                                 "第一条　依照《刑法》第二百三十二条的规定。\n"
@@ -88,6 +89,40 @@ TEST_F(CitationViewTest, ALinkOpensTheCitedArticleAndBackReturns) {
 
     ASSERT_TRUE(frame->GetReader()->GoBack());
     EXPECT_EQ(view->GetShownLawId(), m_nCiting);
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+TEST_F(CitationViewTest, AReferenceWithinTheLawMovesThereAndBackReturnsToThePlaceLeft) {
+    CMainFrame* frame = StartWithPage();
+    frame->resize(1000, 800);
+    frame->show();
+    CShowLawView* view = frame->GetLawView();
+    frame->ShowLaw(m_nCited);
+    ASSERT_EQ(view->GetShownLawId(), m_nCited);
+    Pump(50);
+    QScrollBar* bar = view->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    const int left = bar->value();
+    ASSERT_GT(left, 0);
+
+    const QTextFragment link = Fragment(view, QStringLiteral("本法第二条"));
+    ASSERT_TRUE(link.isValid());
+    ASSERT_TRUE(link.charFormat().isAnchor());
+    emit view->anchorClicked(QUrl(link.charFormat().anchorHref()));
+    Pump(50);
+    EXPECT_EQ(view->GetShownLawId(), m_nCited);
+    const int heading = HeadingPosition(view, QStringLiteral("第二条"));
+    ASSERT_GE(heading, 0);
+    EXPECT_TRUE(InView(view, heading));
+    EXPECT_LT(bar->value(), left);
+
+    ASSERT_TRUE(frame->GetReader()->GoBack());
+    Pump(50);
+    EXPECT_EQ(view->GetShownLawId(), m_nCited);
+    EXPECT_EQ(bar->value(), left);
+    ASSERT_TRUE(frame->GetReader()->GoForward());
+    Pump(50);
+    EXPECT_TRUE(InView(view, heading));
     EXPECT_TRUE(m_messages.Messages().empty());
 }
 

@@ -59,9 +59,24 @@ TEST(LawHistoryTest, BackAndForwardKeepScrollPositionsPerEdition) {
     EXPECT_EQ(entries[2].m_nLawId, 14);
     EXPECT_EQ(history.Current(1)->m_nLawId, 91);
 
+    // A jump within the law shown is an entry of its own; Back returns to the place left.
+    history.Jump(0, 14, 120);
+    history.Jump(0, 14, 800);
+    ASSERT_EQ(history.Entries(0).size(), 5u);
+    entry = history.Back(0, 900);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->m_nLawId, 14);
+    EXPECT_EQ(entry->m_nScroll, 800);
+    EXPECT_EQ(history.Back(0, 800)->m_nScroll, 120);
+    EXPECT_EQ(history.Forward(0, 120)->m_nScroll, 800);
+    // Jumping to another law is a visit.
+    history.Jump(0, 15, 10);
+    EXPECT_EQ(history.Current(0)->m_nLawId, 15);
+    EXPECT_EQ(history.Entries(0).size(), 5u);
+
     // No law, and a bounded track.
     history.Visit(0, 0, 0);
-    EXPECT_EQ(history.Current(0)->m_nLawId, 14);
+    EXPECT_EQ(history.Current(0)->m_nLawId, 15);
     for (int i = 0; i < 1000; ++i)
         history.Visit(0, 1000 + i, 0);
     EXPECT_EQ(history.Entries(0).size(), CLawHistory::kMaxEntries);
