@@ -1,7 +1,7 @@
 #pragma once
 // The fixture of the tests that start the whole program in the current directory (where a
 // CTestDatabase made the collection): the edition and the settings are fresh for each test,
-// and the program and its list worker are gone after it.
+// and the program, its list worker and the collection it found are gone after it.
 
 #include "GuiTestUtil.h"
 
@@ -9,7 +9,9 @@
 #include "app/TolvarinApp.h"
 #include "browse/ListQueryJob.h"
 #include "browse/gui/TolvarinView.h"
+#include "data/CollectionFile.h"
 #include "display/gui/ShowLawView.h"
+#include "ground/AppConstants.h"
 #include "ground/EditionConfig.h"
 #include "ground/MessageService.h"
 
@@ -32,6 +34,9 @@ protected:
         EXPECT_TRUE(WaitForListQueriesIdle(std::chrono::seconds(30)));
         CloseListQueryConnection();
         theEditionConfig = CEditionConfig();
+        // The program set the collection it found (a file of this test's folder): the next
+        // test finds its own.
+        SetCollectionFile(kDatabaseFileName);
     }
 
     // Starts the program without its splash, `arguments` after the program's name; the

@@ -5,6 +5,7 @@
 
 #include "data/CollectionFile.h"
 #include "data/SearchIndex.h"
+#include "ground/AppConstants.h"
 #include "search/gui/SearchIndexBuilder.h"
 
 #include <QCoreApplication>
@@ -83,5 +84,5 @@ TEST(SearchIndexBuilder, DamagedIndexIsNotedRebuiltWithProgressAndSoundOneIsLeft
     raw = db.Db().GetConnectionHandle();
     EXPECT_TRUE(CSearchIndex::MatchesTable(raw, "dornlaws", difference)) << difference;
     EXPECT_EQ(db.LawIds("SELECT lawid FROM dornlaws_changes"), std::vector<int>{});
-    SetCollectionFile(std::string());
+    SetCollectionFile(kDatabaseFileName);
 }
