@@ -1,6 +1,7 @@
 #include "data/CitationTable.h"
 
 #include "data/CitationParser.h"
+#include "data/DirectSql.h"
 #include "data/SearchIndex.h"
 
 #include <algorithm>
@@ -10,34 +11,9 @@
 
 namespace {
 
-bool Exec(sqlite3* db, const std::string& sql, std::string& error) {
-    char* err = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK)
-        return true;
-    error = err ? err : sqlite3_errmsg(db);
-    sqlite3_free(err);
-    return false;
-}
-
-std::int64_t QueryInt(sqlite3* db, const std::string& sql, std::int64_t fallback) {
-    sqlite3_stmt* stmt = nullptr;
-    std::int64_t value = fallback;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL)
-        value = sqlite3_column_int64(stmt, 0);
-    sqlite3_finalize(stmt);
-    return value;
-}
-
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
-}
+using direct_sql::Exec;
+using direct_sql::QueryInt;
+using direct_sql::Quoted;
 
 std::string Column(sqlite3_stmt* stmt, int index) {
     const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt, index));

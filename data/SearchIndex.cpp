@@ -2,6 +2,7 @@
 
 #include "data/BigramTokenizer.h"
 #include "data/CitationTable.h"
+#include "data/DirectSql.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,41 +18,9 @@ int AutoRegister(sqlite3* db, char**, const sqlite3_api_routines*) {
     return SQLITE_OK;
 }
 
-bool Exec(sqlite3* db, const std::string& sql, std::string& error) {
-    char* err = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) == SQLITE_OK)
-        return true;
-    error = err ? err : sqlite3_errmsg(db);
-    sqlite3_free(err);
-    return false;
-}
-
-// The first column of the first row of `sql` as an integer; `fallback` when there is none.
-std::int64_t QueryInt(sqlite3* db, const std::string& sql, std::int64_t fallback,
-                      bool* ok = nullptr) {
-    sqlite3_stmt* stmt = nullptr;
-    std::int64_t value = fallback;
-    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_step(stmt);
-        if (rc == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL)
-            value = sqlite3_column_int64(stmt, 0);
-    }
-    if (ok)
-        *ok = rc == SQLITE_ROW || rc == SQLITE_DONE;
-    sqlite3_finalize(stmt);
-    return value;
-}
-
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
-}
+using direct_sql::Exec;
+using direct_sql::QueryInt;
+using direct_sql::Quoted;
 
 // How the index tables are declared: pairs read up to the first NUL, each in its place.
 std::string Tokenize() {

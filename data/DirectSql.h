@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct sqlite3;
+
+// Statements the derived tables (the search index, the citations) run directly on a
+// connection, outside the statement builders.
+namespace direct_sql {
+
+// Runs `sql` (one or more statements); false with the engine's reason in `error`.
+bool Exec(sqlite3* db, const std::string& sql, std::string& error);
+// The first column of the first row of `sql` as an integer; `fallback` when there is none.
+// `ok` (when given) tells whether the statement ran.
+std::int64_t QueryInt(sqlite3* db, const std::string& sql, std::int64_t fallback,
+                      bool* ok = nullptr);
+// `text` as an SQL literal in single quotes, its quotes doubled.
+std::string Quoted(const std::string& text);
+
+} // namespace direct_sql
