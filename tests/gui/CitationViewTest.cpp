@@ -101,7 +101,8 @@ TEST_F(CitationViewTest, AReferenceWithinTheLawMovesThereAndBackReturnsToThePlac
     ASSERT_EQ(view->GetShownLawId(), m_nCited);
     Pump(50);
     QScrollBar* bar = view->verticalScrollBar();
-    bar->setValue(bar->maximum());
+    // Well inside the page, so that no later change of its height clamps the place.
+    bar->setValue(bar->maximum() * 3 / 4);
     const int left = bar->value();
     ASSERT_GT(left, 0);
 
@@ -117,9 +118,9 @@ TEST_F(CitationViewTest, AReferenceWithinTheLawMovesThereAndBackReturnsToThePlac
     EXPECT_LT(bar->value(), left);
 
     ASSERT_TRUE(frame->GetReader()->GoBack());
-    Pump(50);
     EXPECT_EQ(view->GetShownLawId(), m_nCited);
-    EXPECT_EQ(bar->value(), left);
+    // The place left comes back once the page shown again is laid out.
+    EXPECT_TRUE(WaitFor([&] { return bar->value() == left; })) << bar->value() << " " << left;
     ASSERT_TRUE(frame->GetReader()->GoForward());
     Pump(50);
     EXPECT_TRUE(InView(view, heading));
