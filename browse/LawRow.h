@@ -10,4 +10,7 @@ struct CLawRow {
     std::string m_strWenhao;
     std::string m_strBumen;
     std::string m_strSnippet; // the text around the first hit of a law-text search, or empty
+    // The lawid and the date are known; the title, the number and the department are still
+    // to be read (CLawRowFill). A long list is shown before every row's columns are read.
+    bool m_bPending = false;
 };

@@ -154,6 +154,13 @@ int CDbFieldReader::GetText(std::string& out, const char* field, int limit) {
     return 1;
 }
 
+std::string CDbFieldReader::DateText(std::string_view raw) {
+    std::string canonical;
+    if (IsCanonicalShape(raw) || !CJetSql::CanonicalDate(raw, canonical))
+        return std::string(raw);
+    return canonical;
+}
+
 int CDbFieldReader::GetInt(int& out, const char* field) {
     if (!CheckRow())
         return 0;

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 class CRecordsetHandle;
 class CDbConnection;
@@ -23,6 +24,10 @@ public:
     int GetInt(int& out, const char* field);
     // The whole long text; 0 and `out` unchanged when it is empty.
     int GetMemo(std::string& out, const char* field);
+
+    // A date field's stored text as GetText gives it: the canonical form where it reads as
+    // a date, else as stored.
+    static std::string DateText(std::string_view raw);
 
 private:
     // Column index for a field, or -1 after showing the field-access box.

@@ -1,19 +1,67 @@
 #include "search/BodySearch.h"
 
 #include "data/DbConnection.h"
+#include "data/DbFieldReader.h"
 #include "data/DbRecordset.h"
 #include "data/SearchIndex.h"
 #include "data/SqlSelect.h"
+#include "ground/TextUtil.h"
 #include "search/SearchComposer.h"
 #include "search/SearchLimits.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <sqlite3.h>
 #include <thread>
+#include <unordered_map>
+
+namespace {
+
+// The room given to a result at most (a lawid far beyond the number of laws must not ask
+// for more).
+constexpr int kReservedRowsAtMost = 2000000;
+
+// The stored form of a date.
+bool IsCanonicalDate(std::string_view text) {
+    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != sizeof kShape - 1)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (kShape[i] == 'd' ? text[i] < '0' || text[i] > '9' : text[i] != kShape[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+long long CBodySearch::DateKey(std::string_view date) {
+    if (date.empty())
+        return kNoDate;
+    if (!IsCanonicalDate(date))
+        return kOddDate;
+    long long key = 0;
+    for (char c : date)
+        if (c >= '0' && c <= '9')
+            key = key * 10 + (c - '0');
+    return key;
+}
+
+std::string CBodySearch::DateOfKey(long long key) {
+    if (key == kNoDate)
+        return {};
+    std::string text = "0000-00-00";
+    long long day = key / 1000000; // yyyymmdd
+    for (int i : {9, 8, 6, 5, 3, 2, 1, 0}) {
+        text[static_cast<size_t>(i)] = static_cast<char>('0' + day % 10);
+        day /= 10;
+    }
+    return text;
+}
 
 CBodySearch::CBodySearch(CDbConnection& db, std::string lawTable, std::string connectionString)
     : m_db(db), m_strLawTable(std::move(lawTable)),
@@ -86,6 +134,9 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         decidedTable.replace(joinAt, lawJoin.size(),
                              " " + m_strLawTable + " law indexed by " +
                                  CSearchIndex::ListByIdIndex(m_strLawTable) + " on ");
+    // Runs the index decides are listed in one statement each where the search's statement
+    // allows it.
+    const std::string decidedLinks = m_bUseIndex ? DecidedLinksTable(builder) : std::string();
     // The statement of window i: none when the index shows it holds no law with the words,
     // else bound to the laws it names where the index covers the whole window.
     auto windowStatement = [&](long long i, std::string& sql) {
@@ -123,12 +174,21 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         builder.SetWhere(WindowCondition(i, baseCondition));
         SecondPass(builder.BuildAgain(), into, words);
     };
-    // Where a window's rows go: to the sink at once, or into the result.
+    // Where a window's rows go: to the sink at once, or into the result. Where the index
+    // decides, the result is given room for every law at once: the rows are not moved as it
+    // grows, and room they do not take costs no memory.
+    if (m_bExact && !m_sink && highest > 0) {
+        try {
+            rows.reserve(static_cast<size_t>(std::min(highest, kReservedRowsAtMost)));
+        } catch (const std::bad_alloc&) {
+            // The rows are then moved as the result grows.
+        }
+    }
     bool ended = false;
     auto deliver = [&](std::vector<CLawRow>&& found) {
         if (!m_sink) {
-            for (CLawRow& row : found)
-                rows.push_back(std::move(row));
+            rows.insert(rows.end(), std::make_move_iterator(found.begin()),
+                        std::make_move_iterator(found.end()));
         } else if (!found.empty() && !m_sink(std::move(found))) {
             ended = true;
         }
@@ -144,6 +204,10 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         const long long runEnd = std::min(windows, run + runSize);
         if (run > 0)
             readCandidates(run, runEnd);
+        if (!decidedLinks.empty() && narrowed && exact && runEnd * kWindowSize <= indexed &&
+            ListDecidedRun(decidedLinks, baseCondition, words, run, runEnd, candidates, deliver,
+                           m_sink ? nullptr : &rows))
+            continue;
         // The helpers, where there are any, take the first passes in order, the windows
         // ahead of this thread; this thread takes each window's rows in order as soon as it
         // is searched, searching it itself without helpers, and searches a failed one again
@@ -216,6 +280,247 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     }
     builder.SetTable(plainTable.c_str());
     return rows;
+}
+
+std::string CBodySearch::DecidedLinksTable(const CSqlSelect& builder) const {
+    static const std::string kColumns = " distinct law.lawid as lawid,law.topic as topic,"
+                                        "law.datum as datum,law.wenhao as wenhao,law.bumen as "
+                                        "bumen";
+    const std::string& table = builder.GetTable();
+    const std::string join = " v left join " + m_strLawTable + " law on v.lawid=law.lawid)";
+    if (builder.GetItems() != kColumns || builder.GetOrderBy() != "datum DESC" ||
+        table.size() <= join.size() + 1 || table.front() != '(' || !table.ends_with(join))
+        return {};
+    const std::string links = table.substr(1, table.size() - join.size() - 1);
+    const bool plainName = !links.empty() && std::all_of(links.begin(), links.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    });
+    return plainName ? links : std::string();
+}
+
+bool CBodySearch::ListDecidedRun(const std::string& links, const std::string& baseCondition,
+                                 const std::vector<std::string>& words, long long firstWindow,
+                                 long long endWindow, const std::vector<int>& candidates,
+                                 const std::function<void(std::vector<CLawRow>&&)>& deliver,
+                                 std::vector<CLawRow>* result) {
+    const long long above = firstWindow * kWindowSize;
+    const long long through = endWindow * kWindowSize;
+    if (m_connect)
+        m_connect();
+    // With every column the rows are read whole into `found`; with the columns later only
+    // lawids and dates, as hits alone. Each hit names its row in `found`, if any.
+    std::vector<CLawRow> found;
+    std::vector<Hit> hits;
+    std::unordered_map<int, std::string> oddDates; // dates that are not in the canonical form
+    if (!candidates.empty()) {
+        hits.reserve(candidates.size());
+        // A word in a large part of the laws: one pass over the law table's index and the
+        // links in lawid order costs less than looking each law up.
+        const bool dense = m_bColumnsLater && baseCondition.empty() &&
+                           static_cast<long long>(candidates.size()) * 4 >= through - above;
+        if (!dense || !ScanDecidedRun(links, words, above, through, hits, oddDates)) {
+            hits.clear();
+            oddDates.clear();
+            if (!ReadDecidedRun(links, baseCondition, words, above, through, found, hits, oddDates))
+                return false;
+        }
+        if (StopRequested())
+            return true;
+    }
+    // Window by window; in each the newest first (a law without a date last), as the window
+    // statements order them. The hits mostly come in lawid order already.
+    std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
+        const long long wa = (static_cast<long long>(a.lawid) - 1) / kWindowSize;
+        const long long wb = (static_cast<long long>(b.lawid) - 1) / kWindowSize;
+        return wa != wb ? wa < wb : a.key > b.key;
+    });
+    m_nWindows += static_cast<int>(endWindow - firstWindow);
+    for (long long w = firstWindow; w < endWindow; ++w) {
+        auto first = std::upper_bound(candidates.begin(), candidates.end(), w * kWindowSize);
+        if (first == candidates.end() || *first > (w + 1) * kWindowSize)
+            ++m_nSkipped;
+    }
+    // The rows of hits [from, to), appended to `rows`.
+    auto addRows = [&](size_t from, size_t to, std::vector<CLawRow>& rows) {
+        for (size_t k = from; k < to; ++k) {
+            const Hit& hit = hits[k];
+            CLawRow& row = rows.emplace_back();
+            if (hit.row >= 0)
+                row = std::move(found[static_cast<size_t>(hit.row)]);
+            row.m_nLawId = hit.lawid;
+            row.m_bPending = hit.row < 0;
+            if (hit.key == kOddDate) {
+                row.m_strDatum = std::move(oddDates[hit.lawid]);
+                row.m_strDatum.resize(Utf8Prefix(row.m_strDatum, 10).size());
+            } else {
+                row.m_strDatum = DateOfKey(hit.key);
+            }
+        }
+    };
+    // The result takes the run's rows at once; a sink takes them window by window.
+    if (result) {
+        addRows(0, hits.size(), *result);
+        return true;
+    }
+    for (size_t from = 0; from < hits.size();) {
+        size_t to = from + 1;
+        while (to < hits.size() &&
+               (hits[to].lawid - 1) / kWindowSize == (hits[from].lawid - 1) / kWindowSize)
+            ++to;
+        std::vector<CLawRow> rows;
+        rows.reserve(to - from);
+        addRows(from, to, rows);
+        deliver(std::move(rows));
+        from = to;
+    }
+    return true;
+}
+
+bool CBodySearch::ReadDecidedRun(const std::string& links, const std::string& baseCondition,
+                                 const std::vector<std::string>& words, long long above,
+                                 long long through, std::vector<CLawRow>& found,
+                                 std::vector<Hit>& hits,
+                                 std::unordered_map<int, std::string>& oddDates) {
+    const std::string bounds = ">" + std::to_string(above) + " and ";
+    const std::string upto = "<=" + std::to_string(through);
+    const std::string fts = CSearchIndex::IndexTable(m_strLawTable, "body");
+    const std::string changes = CSearchIndex::ChangesTable(m_strLawTable);
+    std::string match;
+    QuoteText(match, CSearchIndex::MatchQuery(words));
+    std::string likes;
+    for (const std::string& word : words) {
+        std::string value;
+        QuoteText(value, CSearchComposer::LikeValue(word));
+        likes += (likes.empty() ? "" : " and ") + std::string("law.body like ") + value;
+    }
+    // The laws the index names, but those written since it last took in its log: the index
+    // may hold their old pairs, so their texts decide. Each law once, one link meeting the
+    // search's conditions being enough, as the distinct join lists it; one statement, so
+    // that both parts read the same state of the file.
+    const bool byId = CSearchIndex::HasListByIdIndex(m_db.GetConnectionHandle(), m_strLawTable);
+    const std::string columns =
+        std::string(m_bColumnsLater ? "select law.lawid as lawid,law.datum as datum from "
+                                    : "select law.lawid as lawid,law.topic as topic,law.datum "
+                                      "as datum,law.wenhao as wenhao,law.bumen as bumen from ") +
+        m_strLawTable + " law";
+    const std::string linked = " and exists (select 1 from " + links +
+                               " v where v.lawid=law.lawid" +
+                               (baseCondition.empty() ? "" : " and (" + baseCondition + ")") + ")";
+    const std::string sql =
+        columns + (byId ? " indexed by " + CSearchIndex::ListByIdIndex(m_strLawTable) : "") +
+        " where law.lawid in (select rowid from " + fts + " where " + fts + " match " + match +
+        " and rowid" + bounds + "rowid" + upto + ") and law.lawid not in (select lawid from " +
+        changes + ")" + linked + " union all " + columns +
+        " where law.lawid in (select lawid from " + changes + " where lawid" + bounds + "lawid" +
+        upto + ") and " + likes + linked;
+    CDbRecordset rs;
+    if (!rs.Open(&m_db, sql))
+        return false;
+    for (size_t n = 0; !rs.IsEOF(); ++n) {
+        if (n % 1024 == 1023 && StopRequested())
+            return true;
+        Hit hit;
+        std::string date;
+        rs.GetString(date, "datum", -1);
+        rs.GetInt(hit.lawid, "lawid");
+        hit.key = DateKey(date);
+        if (hit.key == kOddDate)
+            oddDates[hit.lawid] = std::move(date);
+        if (!m_bColumnsLater) {
+            CLawRow row;
+            rs.GetString(row.m_strTopic, "topic", -1);
+            rs.GetString(row.m_strWenhao, "wenhao", -1);
+            rs.GetString(row.m_strBumen, "bumen", -1);
+            hit.row = static_cast<int>(found.size());
+            found.push_back(std::move(row));
+        }
+        hits.push_back(hit);
+        rs.MoveNext();
+    }
+    return !rs.HasFailed();
+}
+
+bool CBodySearch::ScanDecidedRun(const std::string& links, const std::vector<std::string>& words,
+                                 long long above, long long through, std::vector<Hit>& hits,
+                                 std::unordered_map<int, std::string>& oddDates) {
+    sqlite3* db = m_db.GetConnectionHandle();
+    if (!db)
+        return false;
+    // The index's laws, the laws and the links are read from one state of the file.
+    struct ReadTransaction {
+        sqlite3* db;
+        bool own;
+        ~ReadTransaction() {
+            if (own)
+                sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        }
+    } transaction{db, sqlite3_get_autocommit(db) != 0 &&
+                          sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK};
+    std::vector<int> candidates;
+    std::int64_t indexed = 0;
+    bool exact = false;
+    if (!CSearchIndex::Candidates(db, m_strLawTable, "body", words, candidates, indexed, &exact,
+                                  above, through) ||
+        !exact || indexed < through)
+        return false;
+    // Each statement's rows in lawid order, or false.
+    auto each = [&](const std::string& sql, auto&& take) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+            return false;
+        sqlite3_bind_int64(stmt, 1, above);
+        sqlite3_bind_int64(stmt, 2, through);
+        int rc;
+        for (size_t n = 0; (rc = sqlite3_step(stmt)) == SQLITE_ROW;)
+            if (++n % 4096 == 0 && StopRequested())
+                break;
+            else
+                take(stmt);
+        sqlite3_finalize(stmt);
+        return rc == SQLITE_DONE || rc == SQLITE_ROW;
+    };
+    // The candidates that have a link.
+    std::vector<char> linked(candidates.size(), 0);
+    size_t at = 0;
+    if (!each("select lawid from " + links + " where lawid>?1 and lawid<=?2 order by lawid",
+              [&](sqlite3_stmt* stmt) {
+                  const sqlite3_int64 lawid = sqlite3_column_int64(stmt, 0);
+                  while (at < candidates.size() && candidates[at] < lawid)
+                      ++at;
+                  if (at < candidates.size() && candidates[at] == lawid)
+                      linked[at] = 1;
+              }))
+        return false;
+    at = 0;
+    const bool byId = CSearchIndex::HasListByIdIndex(db, m_strLawTable);
+    return each(
+        "select lawid,datum from " + m_strLawTable +
+            (byId ? " indexed by " + CSearchIndex::ListByIdIndex(m_strLawTable) : "") +
+            " where lawid>?1 and lawid<=?2 order by lawid",
+        [&](sqlite3_stmt* stmt) {
+            const sqlite3_int64 lawid = sqlite3_column_int64(stmt, 0);
+            while (at < candidates.size() && candidates[at] < lawid)
+                ++at;
+            if (at == candidates.size() || candidates[at] != lawid || !linked[at])
+                return;
+            Hit hit;
+            hit.lawid = static_cast<int>(lawid);
+            std::string date;
+            if (const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))) {
+                const std::string_view raw(text,
+                                           static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
+                if (IsCanonicalDate(raw)) {
+                    hit.key = DateKey(raw);
+                } else {
+                    date = CDbFieldReader::DateText(raw);
+                    TrimRight(date);
+                    hit.key = DateKey(date);
+                }
+            }
+            if (hit.key == kOddDate)
+                oddDates[hit.lawid] = std::move(date);
+            hits.push_back(hit);
+        });
 }
 
 void CBodySearch::SecondPass(const std::string& sql, std::vector<CLawRow>& rows,

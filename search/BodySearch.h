@@ -3,9 +3,12 @@
 #include "browse/LawRow.h"
 #include "ground/AppConstants.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class CDbConnection;
@@ -57,6 +60,12 @@ public:
     // no law text is read.
     void SetUseIndex(bool use) { m_bUseIndex = use; }
 
+    // The laws the index decides come with their lawids and dates only, marked pending:
+    // the reader of the rows reads the other columns for the rows it shows (CLawRowFill).
+    // A frequent word's whole list then costs a fraction of reading every row. Off by
+    // default.
+    void SetColumnsLater(bool later) { m_bColumnsLater = later; }
+
     // Rows as they come: each window's rows go to `sink` as soon as it and every window
     // before it are searched, in window order, and Run returns none. A sink that answers
     // false ends the run there.
@@ -88,6 +97,49 @@ public:
     static std::string WindowCondition(long long start, const std::string& condition);
 
 private:
+    // A law of a decided run: its lawid, its date as a number for the order (DateKey) and
+    // its row when the run's rows are read whole (else -1).
+    struct Hit {
+        int lawid = 0;
+        long long key = kNoDate;
+        int row = -1;
+    };
+    // Keys of dates: none sorts after every date, one not in the stored form before them
+    // (kept aside as text); a stored date is its digits, yyyymmddhhmmss.
+    static constexpr long long kNoDate = -1;
+    static constexpr long long kOddDate = INT64_MAX;
+    static long long DateKey(std::string_view date);
+    // "yyyy-mm-dd" of a stored date's key; empty for none.
+    static std::string DateOfKey(long long key);
+
+    // Where the index decides a whole run of windows [firstWindow, endWindow), one statement
+    // lists the run's laws, each once, without the law table's temporary sorts; the rows are
+    // then put in window order, each window newest first, as the window statements give
+    // them. `links` is the link table of the search's statement, `candidates` the index's
+    // laws of the run; without a sink the rows go straight to `result`. False when the statement
+    // could not be read: nothing of the run was delivered then, and the windows are searched one by
+    // one.
+    bool ListDecidedRun(const std::string& links, const std::string& baseCondition,
+                        const std::vector<std::string>& words, long long firstWindow,
+                        long long endWindow, const std::vector<int>& candidates,
+                        const std::function<void(std::vector<CLawRow>&&)>& deliver,
+                        std::vector<CLawRow>* result);
+    // The run's rows through one statement that looks each law up; with the columns later,
+    // their lawids and dates only. False when it cannot be read.
+    bool ReadDecidedRun(const std::string& links, const std::string& baseCondition,
+                        const std::vector<std::string>& words, long long above, long long through,
+                        std::vector<CLawRow>& found, std::vector<Hit>& hits,
+                        std::unordered_map<int, std::string>& oddDates);
+    // The run's lawids and dates from one pass over the index's laws, the links and the law
+    // table's index by lawid, in one read of the file. For a search with no condition besides
+    // the words, with the columns later. False when it cannot be read or the index does not
+    // decide the run (then nothing is in `found`).
+    bool ScanDecidedRun(const std::string& links, const std::vector<std::string>& words,
+                        long long above, long long through, std::vector<Hit>& hits,
+                        std::unordered_map<int, std::string>& oddDates);
+    // The link table when `builder` is the frame of a search over the links joined with the
+    // law table, its laws distinct and newest first (CSearchComposer); else empty.
+    std::string DecidedLinksTable(const CSqlSelect& builder) const;
     // Appends the rows of one statement to `rows`; with `checkWords` only the laws whose text
     // contains the words. 0 when the statement fails, before or while delivering rows, or a
     // law's text cannot be read; the rows it had delivered are then not kept.
@@ -110,6 +162,7 @@ private:
     std::function<bool()> m_stop;
     int m_nWorkers = 1;
     bool m_bUseIndex = false;
+    bool m_bColumnsLater = false;
     bool m_bExact = false;
     int m_nWindows = 0;
     int m_nSecondPasses = 0;

@@ -77,9 +77,44 @@ int CLawListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+const CLawRow& CLawListModel::Row(int row) const {
+    FillAround(row);
+    return m_rows[static_cast<size_t>(row)];
+}
+
+void CLawListModel::FillAround(int row) const {
+    if (row < 0 || static_cast<size_t>(row) >= m_rows.size() ||
+        !m_rows[static_cast<size_t>(row)].m_bPending)
+        return;
+    // A screen of rows above and a few below, so that scrolling either way reads seldom.
+    constexpr int kBefore = 100, kAfter = 300;
+    Fill(static_cast<size_t>(std::max(0, row - kBefore)),
+         std::min(m_rows.size(), static_cast<size_t>(row) + kAfter));
+}
+
+void CLawListModel::FillAll() const {
+    Fill(0, m_rows.size());
+}
+
+void CLawListModel::Fill(size_t from, size_t to) const {
+    std::vector<CLawRow*> pending;
+    for (size_t k = from; k < to; ++k)
+        if (m_rows[k].m_bPending)
+            pending.push_back(&m_rows[k]);
+    if (pending.empty())
+        return;
+    if (m_filler)
+        m_filler(pending);
+    // Never asked again, read or not.
+    for (CLawRow* row : pending)
+        row->m_bPending = false;
+}
+
 QVariant CLawListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
+    if (role != LawIdRole)
+        FillAround(index.row());
     const CLawRow& row = m_rows[static_cast<size_t>(index.row())];
     const int column = index.column();
     switch (role) {
@@ -146,6 +181,7 @@ int CLawListModel::CompareTexts(std::string_view a, std::string_view b) {
 void CLawListModel::sort(int column, Qt::SortOrder order) {
     if (column < 0 || column >= ColumnCount || m_rows.size() < 2)
         return;
+    FillAll();
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<size_t> order_(m_rows.size());
     std::iota(order_.begin(), order_.end(), size_t{0});
@@ -193,7 +229,7 @@ void CLawListModel::SetHistoricalTest(HistoricalTest test) {
 bool CLawListModel::IsHistorical(int row) const {
     if (!m_historical || row < 0 || row >= rowCount())
         return false;
-    const CLawRow& law = m_rows[static_cast<size_t>(row)];
+    const CLawRow& law = Row(row);
     if (law.m_nLawId == 0)
         return false;
     const auto [it, added] = m_historicalByLaw.try_emplace(law.m_nLawId, false);

@@ -34,8 +34,17 @@ public:
     // The row "没有发现记录" with lawid 0.
     void AddNoRecordsRow();
 
+    // Every row as delivered: a pending row (CLawRow::m_bPending) has its lawid and date
+    // only.
     const std::vector<CLawRow>& Rows() const { return m_rows; }
-    const CLawRow& Row(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    // A row with all its columns: the pending rows around it are read first.
+    const CLawRow& Row(int row) const;
+
+    // Reads the columns of pending rows (CLawRowFill); set by the view, which knows the
+    // connection. Rows are read when they are shown or asked for, a block at a time, and all
+    // of them before a sort by a column.
+    using Filler = std::function<void(const std::vector<CLawRow*>&)>;
+    void SetFiller(Filler filler) { m_filler = std::move(filler); }
 
     // Tells whether a row's law is an older version of another law (see CLawVersions); such
     // rows are greyed and their titles carry the mark "历史版本". Asked only for the rows
@@ -54,7 +63,14 @@ public:
     static int CompareTexts(std::string_view a, std::string_view b);
 
 private:
-    std::vector<CLawRow> m_rows;
+    // Reads the pending rows of the block around `row`, or of every row.
+    void FillAround(int row) const;
+    void FillAll() const;
+    void Fill(size_t from, size_t to) const;
+
+    // Mutable: the pending rows' columns are read when they are first shown.
+    mutable std::vector<CLawRow> m_rows;
+    Filler m_filler;
     QIcon m_rowIcon;
     QIcon m_headerIcon;
     bool m_bIconOnTopic = false;

@@ -1,6 +1,7 @@
 #include "browse/gui/TolvarinView.h"
 
 #include "browse/CategoryStatement.h"
+#include "browse/LawRowFill.h"
 #include "browse/ListQueryJob.h"
 #include "browse/gui/BrowseFrame.h"
 #include "browse/gui/LawListModel.h"
@@ -77,6 +78,11 @@ CTolvarinView::CTolvarinView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidge
 
     // Older versions of a law are greyed: looked up on the window's connection through the
     // index of titles, for the rows shown.
+    // A long law-text search's rows come with lawids and dates; the rows shown are read here.
+    m_pModel->SetFiller([this](const std::vector<CLawRow*>& rows) {
+        if (m_pDoc && m_pDoc->GetDatabase().IsOpen())
+            CLawRowFill::Fill(m_pDoc->GetDatabase(), theEditionConfig.GetLawTable(), rows);
+    });
     m_pModel->SetHistoricalTest([this](const CLawRow& row) {
         if (!m_pDoc || !m_pDoc->GetDatabase().IsOpen())
             return false;

@@ -22,6 +22,9 @@ void CTolvarinView::SearchBody(CSqlSelect& builder, const std::string& words) {
         search.SetWorkers(0);
         // Windows the full-text index shows to hold no law with the words are skipped.
         search.SetUseIndex(true);
+        // Laws the index decides come with lawids and dates; the list reads the other
+        // columns of the rows it shows.
+        search.SetColumnsLater(true);
         search.SetWindowSink(
             [&context](std::vector<CLawRow>&& rows) { return context.Deliver(std::move(rows)); });
         search.SetStop([&context] { return context.Stopped(); });

@@ -292,6 +292,25 @@ TEST_F(LawListTest, BodySearchRunsOnTheWorkerAndASelectionStopsIt) {
         EXPECT_EQ(ids, found);
         EXPECT_EQ(list->GetSortColumn(), -1);
     }
+    // The laws the index decides come with lawids and dates; the list reads the titles of
+    // the rows it shows, and of every row before it sorts by one.
+    SearchBody(list, "合同");
+    ASSERT_TRUE(WaitFor([&] { return !list->IsListing(); }, 60000));
+    CLawListModel* model = list->GetModel();
+    const auto pending = [&] {
+        return std::count_if(model->Rows().begin(), model->Rows().end(),
+                             [](const CLawRow& row) { return row.m_bPending; });
+    };
+    EXPECT_GT(pending(), 9000);
+    const int far = model->rowCount() - 5;
+    EXPECT_EQ(model->data(model->index(far, CLawListModel::ColTopic), Qt::DisplayRole).toString(),
+              QString::fromStdString("a" + std::to_string((found[static_cast<size_t>(far)] - 1))));
+    list->SortByColumn(CLawListModel::ColTopic);
+    EXPECT_EQ(pending(), 0);
+    for (int i = 1; i < list->GetRowCount(); ++i)
+        ASSERT_LE(
+            CLawListModel::CompareTexts(list->GetRow(i - 1).m_strTopic, list->GetRow(i).m_strTopic),
+            0);
 
     SearchBody(list, "合同乙");
     SelectId(frame, kCatB);

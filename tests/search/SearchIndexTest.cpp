@@ -3,6 +3,7 @@
 // equal to the law table whatever writes the table.
 #include "SearchFixtureDb.h"
 
+#include "browse/LawRowFill.h"
 #include "data/BigramTokenizer.h"
 #include "data/SearchIndex.h"
 #include "data/SqlSelect.h"
@@ -14,6 +15,7 @@
 #include "tools/admin/CorpusImporter.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <set>
@@ -756,4 +758,125 @@ TEST_F(SearchIndexTest, DamagedIndexInAFileThatCannotBeWrittenIsLeftUnused) {
     EXPECT_EQ(BodySearch(db, {"合同"}, true, 1, nullptr, &exact),
               PlainLike(db.Path(), "body", {"合同"}));
     EXPECT_TRUE(exact);
+}
+
+// Where the index decides a run of windows, the run is listed in one statement, or from one
+// pass over the law table and the links, and a long list may come with lawids and dates
+// only. Either way the rows are those of the window statements, in their order (window by
+// window, each newest first, a law without a date last), with their columns; each law once
+// however many links it has, none without a link, and a law written since the index took in
+// its log is decided by its text.
+TEST_F(SearchIndexTest, LawsTheIndexDecidesAreListedAsTheWindowStatementsListThem) {
+    constexpr int kCategory = 0x2000000, kOther = 0x3000000;
+    db.Exec("BEGIN");
+    for (int lawid = 1; lawid <= 4000; lawid += 2) {
+        // Dates differ within every window but for one law without a date in each.
+        char date[32] = "";
+        if (lawid % 100 != 51) {
+            const int day = lawid * 37 % 10007;
+            std::snprintf(date, sizeof date, "%04d-%02d-%02d 00:00:00", 1990 + day / 365,
+                          day % 365 / 31 + 1, day % 31 % 28 + 1);
+        }
+        std::string body = "第一条 ";
+        if (lawid % 5 != 0)
+            body += "订立合同，";
+        if (lawid % 23 == 0)
+            body += "正当防卫不负刑事责任。";
+        db.AddLaw(lawid, "法规" + std::to_string(lawid) + (lawid % 3 ? "" : "合同"), date,
+                  "文号" + std::to_string(lawid), "部门" + std::to_string(lawid % 7), body);
+        if (lawid % 97 != 0)
+            db.AddLink(lawid, lawid % 4 == 1 ? kCategory : kOther);
+        if (lawid % 3 == 0)
+            db.AddLink(lawid, kCategory + 1);
+    }
+    db.Exec("COMMIT");
+    BuildAsTheWindowDoes(db.Db().GetConnectionHandle(), "dornlaws");
+
+    struct Case {
+        std::vector<std::string> words;
+        const char* title;
+        bool inCategory;
+    };
+    const std::vector<Case> cases = {
+        {{"合同"}, "", false},     // in most laws: one pass over the law table
+        {{"正当防卫"}, "", false}, // in few: each law looked up
+        {{"合同"}, "合同", false}, // with a title condition
+        {{"合同"}, "", true},      // within a category, through the links' condition
+        {{"合同", "正当防卫"}, "", false},
+    };
+    bool logged = false;
+    auto run = [&](const Case& c, bool index, bool later, bool sink) {
+        CSqlSelect builder;
+        CAdvancedSearchValues values;
+        values.m_nScope =
+            c.inCategory ? CSearchComposer::kScopeCurrent : CSearchComposer::kScopeAll;
+        values.m_strTitle = c.title;
+        CSearchComposer("dornlawas", "dornlaws", c.inCategory ? kCategory : 0)
+            .ComposeAdvancedSearch(builder, values);
+        CBodySearch search(db.Db(), "dornlaws", db.ConnectionString());
+        search.SetUseIndex(index);
+        search.SetColumnsLater(later);
+        std::vector<CLawRow> delivered;
+        if (sink)
+            search.SetWindowSink([&](std::vector<CLawRow>&& rows) {
+                // One window at a time.
+                EXPECT_EQ((rows.front().m_nLawId - 1) / CBodySearch::kWindowSize,
+                          (rows.back().m_nLawId - 1) / CBodySearch::kWindowSize);
+                for (CLawRow& row : rows)
+                    delivered.push_back(std::move(row));
+                return true;
+            });
+        std::vector<CLawRow> rows = search.Run(builder, c.words);
+        if (sink)
+            rows = std::move(delivered);
+        // Laws in the log leave the first run of windows to their texts; the later runs are
+        // still decided.
+        EXPECT_EQ(search.WasExact(), index && !logged);
+        EXPECT_EQ(search.GetFailedWindowCount(), 0);
+        std::vector<CLawRow*> pending;
+        for (CLawRow& row : rows)
+            if (row.m_bPending)
+                pending.push_back(&row);
+        EXPECT_EQ(!pending.empty(), later && index && rows.back().m_nLawId > 1600);
+        EXPECT_TRUE(CLawRowFill::Fill(db.Db(), "dornlaws", pending));
+        return rows;
+    };
+    auto same = [](const std::vector<CLawRow>& a, const std::vector<CLawRow>& b) {
+        ASSERT_EQ(a.size(), b.size());
+        for (size_t k = 0; k < a.size(); ++k) {
+            SCOPED_TRACE(k);
+            EXPECT_EQ(a[k].m_nLawId, b[k].m_nLawId);
+            EXPECT_EQ(a[k].m_strDatum, b[k].m_strDatum);
+            EXPECT_EQ(a[k].m_strTopic, b[k].m_strTopic);
+            EXPECT_EQ(a[k].m_strWenhao, b[k].m_strWenhao);
+            EXPECT_EQ(a[k].m_strBumen, b[k].m_strBumen);
+            EXPECT_FALSE(b[k].m_bPending);
+        }
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        // The second time, laws written by another program wait in the log.
+        if (pass == 1) {
+            sqlite3* other = nullptr;
+            ASSERT_EQ(sqlite3_open(db.Path().c_str(), &other), SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(other,
+                                   "UPDATE dornlaws SET body='正当防卫' WHERE lawid IN (3,1001);"
+                                   "UPDATE dornlaws SET body='无' WHERE lawid IN (7,1003)",
+                                   nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+            sqlite3_close(other);
+            logged = true;
+        }
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.words.back() + (c.title[0] ? " title" : "") +
+                         (c.inCategory ? " category" : "") + (pass ? " logged" : ""));
+            const std::vector<CLawRow> windows = run(c, false, false, false);
+            ASSERT_FALSE(windows.empty());
+            for (const bool later : {false, true})
+                for (const bool sink : {false, true}) {
+                    SCOPED_TRACE(std::string(later ? "columns later" : "every column") +
+                                 (sink ? ", sink" : ""));
+                    same(windows, run(c, true, later, sink));
+                }
+        }
+    }
 }
