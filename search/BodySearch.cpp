@@ -1,5 +1,6 @@
 #include "search/BodySearch.h"
 
+#include "data/BigramTokenizer.h"
 #include "data/DbConnection.h"
 #include "data/DbFieldReader.h"
 #include "data/DbRecordset.h"
@@ -136,7 +137,14 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
                                  CSearchIndex::ListByIdIndex(m_strLawTable) + " on ");
     // Runs the index decides are listed in one statement each where the search's statement
     // allows it.
-    const std::string decidedLinks = m_bUseIndex ? DecidedLinksTable(builder) : std::string();
+    // (Only words the index decides exactly: each one run of pairs, in an index that keeps
+    // their positions.)
+    const bool decidable =
+        m_bUseIndex && !words.empty() &&
+        std::all_of(words.begin(), words.end(),
+                    [](const std::string& word) { return CBigramTokenizer::IsOneRun(word); }) &&
+        CSearchIndex::HasPositions(m_db.GetConnectionHandle(), m_strLawTable, "body");
+    const std::string decidedLinks = decidable ? DecidedLinksTable(builder) : std::string();
     // The statement of window i: none when the index shows it holds no law with the words,
     // else bound to the laws it names where the index covers the whole window.
     auto windowStatement = [&](long long i, std::string& sql) {
@@ -202,12 +210,14 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
     for (long long run = 0; run < windows && !ended && !StopRequested();
          run += runSize, runSize *= 4) {
         const long long runEnd = std::min(windows, run + runSize);
+        // Where the index decides the words, it lists a run itself, each part of the run
+        // reading its own candidates; a run it does not decide (laws in its log, laws above
+        // its mark) is searched window by window.
+        if (!decidedLinks.empty() && ListDecidedRun(decidedLinks, baseCondition, words, run, runEnd,
+                                                    connections, deliver, m_sink ? nullptr : &rows))
+            continue;
         if (run > 0)
             readCandidates(run, runEnd);
-        if (!decidedLinks.empty() && narrowed && exact && runEnd * kWindowSize <= indexed &&
-            ListDecidedRun(decidedLinks, baseCondition, words, run, runEnd, candidates, deliver,
-                           m_sink ? nullptr : &rows))
-            continue;
         // The helpers, where there are any, take the first passes in order, the windows
         // ahead of this thread; this thread takes each window's rows in order as soon as it
         // is searched, searching it itself without helpers, and searches a failed one again
@@ -300,33 +310,64 @@ std::string CBodySearch::DecidedLinksTable(const CSqlSelect& builder) const {
 
 bool CBodySearch::ListDecidedRun(const std::string& links, const std::string& baseCondition,
                                  const std::vector<std::string>& words, long long firstWindow,
-                                 long long endWindow, const std::vector<int>& candidates,
+                                 long long endWindow,
+                                 const std::vector<std::unique_ptr<CDbConnection>>& connections,
                                  const std::function<void(std::vector<CLawRow>&&)>& deliver,
                                  std::vector<CLawRow>* result) {
-    const long long above = firstWindow * kWindowSize;
-    const long long through = endWindow * kWindowSize;
     if (m_connect)
         m_connect();
-    // With every column the rows are read whole into `found`; with the columns later only
-    // lawids and dates, as hits alone. Each hit names its row in `found`, if any.
+    // A long run is shared among this thread and the helpers, each part a range of whole
+    // windows on a connection of its own; the parts are put together in order.
+    constexpr long long kWindowsPerPart = 32;
+    const long long windows = endWindow - firstWindow;
+    const size_t parts = static_cast<size_t>(std::clamp<long long>(
+        windows / kWindowsPerPart, 1, static_cast<long long>(connections.size()) + 1));
+    std::vector<DecidedPart> part(parts);
+    for (size_t k = 0; k < parts; ++k) {
+        part[k].above =
+            (firstWindow + windows * static_cast<long long>(k) / static_cast<long long>(parts)) *
+            kWindowSize;
+        part[k].through = (firstWindow + windows * static_cast<long long>(k + 1) /
+                                             static_cast<long long>(parts)) *
+                          kWindowSize;
+    }
+    {
+        std::vector<std::thread> helpers;
+        for (size_t k = 1; k < parts; ++k)
+            helpers.emplace_back([&, k] {
+                CBodySearch own(*connections[k - 1], m_strLawTable, std::function<void()>());
+                own.m_bColumnsLater = m_bColumnsLater;
+                part[k].read = own.CollectDecided(links, baseCondition, words, part[k]);
+            });
+        part[0].read = CollectDecided(links, baseCondition, words, part[0]);
+        for (std::thread& t : helpers)
+            t.join();
+    }
+    if (StopRequested())
+        return true;
+    if (!std::all_of(part.begin(), part.end(), [](const DecidedPart& p) { return p.read; }))
+        return false;
+    // The parts put together: the hits in order, each naming its row in `found`.
     std::vector<CLawRow> found;
     std::vector<Hit> hits;
-    std::unordered_map<int, std::string> oddDates; // dates that are not in the canonical form
-    if (!candidates.empty()) {
-        hits.reserve(candidates.size());
-        // A word in a large part of the laws: one pass over the law table's index and the
-        // links in lawid order costs less than looking each law up.
-        const bool dense = m_bColumnsLater && baseCondition.empty() &&
-                           static_cast<long long>(candidates.size()) * 4 >= through - above;
-        if (!dense || !ScanDecidedRun(links, words, above, through, hits, oddDates)) {
-            hits.clear();
-            oddDates.clear();
-            if (!ReadDecidedRun(links, baseCondition, words, above, through, found, hits, oddDates))
-                return false;
+    std::unordered_map<int, std::string> oddDates;
+    size_t hitCount = 0;
+    for (const DecidedPart& p : part)
+        hitCount += p.hits.size();
+    hits.reserve(hitCount);
+    for (DecidedPart& p : part) {
+        const int offset = static_cast<int>(found.size());
+        for (Hit hit : p.hits) {
+            if (hit.row >= 0)
+                hit.row += offset;
+            hits.push_back(hit);
         }
-        if (StopRequested())
-            return true;
+        found.insert(found.end(), std::make_move_iterator(p.found.begin()),
+                     std::make_move_iterator(p.found.end()));
+        oddDates.merge(p.oddDates);
+        m_nSkipped += p.skipped;
     }
+    m_nWindows += static_cast<int>(windows);
     // Window by window; in each the newest first (a law without a date last), as the window
     // statements order them. The hits mostly come in lawid order already.
     std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {
@@ -334,12 +375,6 @@ bool CBodySearch::ListDecidedRun(const std::string& links, const std::string& ba
         const long long wb = (static_cast<long long>(b.lawid) - 1) / kWindowSize;
         return wa != wb ? wa < wb : a.key > b.key;
     });
-    m_nWindows += static_cast<int>(endWindow - firstWindow);
-    for (long long w = firstWindow; w < endWindow; ++w) {
-        auto first = std::upper_bound(candidates.begin(), candidates.end(), w * kWindowSize);
-        if (first == candidates.end() || *first > (w + 1) * kWindowSize)
-            ++m_nSkipped;
-    }
     // The rows of hits [from, to), appended to `rows`.
     auto addRows = [&](size_t from, size_t to, std::vector<CLawRow>& rows) {
         for (size_t k = from; k < to; ++k) {
@@ -374,6 +409,49 @@ bool CBodySearch::ListDecidedRun(const std::string& links, const std::string& ba
         from = to;
     }
     return true;
+}
+
+bool CBodySearch::CollectDecided(const std::string& links, const std::string& baseCondition,
+                                 const std::vector<std::string>& words, DecidedPart& part) {
+    sqlite3* db = m_db.GetConnectionHandle();
+    if (!db)
+        return false;
+    // The index's laws, the laws and the links are read from one state of the file.
+    struct ReadTransaction {
+        sqlite3* db;
+        bool own;
+        ~ReadTransaction() {
+            if (own)
+                sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        }
+    } transaction{db, sqlite3_get_autocommit(db) != 0 &&
+                          sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK};
+    std::vector<int> candidates;
+    std::int64_t indexed = 0;
+    bool exact = false;
+    if (!CSearchIndex::Candidates(db, m_strLawTable, "body", words, candidates, indexed, &exact,
+                                  part.above, part.through) ||
+        !exact || indexed < part.through)
+        return false;
+    for (long long w = part.above; w < part.through; w += kWindowSize) {
+        auto first = std::upper_bound(candidates.begin(), candidates.end(), w);
+        if (first == candidates.end() || *first > w + kWindowSize)
+            ++part.skipped;
+    }
+    if (candidates.empty())
+        return true;
+    part.hits.reserve(candidates.size());
+    // A word in a large part of the laws: one pass over the law table's index and the links
+    // in lawid order costs less than looking each law up.
+    const bool dense = m_bColumnsLater && baseCondition.empty() &&
+                       static_cast<long long>(candidates.size()) * 4 >= part.through - part.above;
+    if (dense &&
+        ScanDecidedRun(links, candidates, part.above, part.through, part.hits, part.oddDates))
+        return true;
+    part.hits.clear();
+    part.oddDates.clear();
+    return ReadDecidedRun(links, baseCondition, words, part.above, part.through, part.found,
+                          part.hits, part.oddDates);
 }
 
 bool CBodySearch::ReadDecidedRun(const std::string& links, const std::string& baseCondition,
@@ -440,29 +518,10 @@ bool CBodySearch::ReadDecidedRun(const std::string& links, const std::string& ba
     return !rs.HasFailed();
 }
 
-bool CBodySearch::ScanDecidedRun(const std::string& links, const std::vector<std::string>& words,
+bool CBodySearch::ScanDecidedRun(const std::string& links, const std::vector<int>& candidates,
                                  long long above, long long through, std::vector<Hit>& hits,
                                  std::unordered_map<int, std::string>& oddDates) {
     sqlite3* db = m_db.GetConnectionHandle();
-    if (!db)
-        return false;
-    // The index's laws, the laws and the links are read from one state of the file.
-    struct ReadTransaction {
-        sqlite3* db;
-        bool own;
-        ~ReadTransaction() {
-            if (own)
-                sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        }
-    } transaction{db, sqlite3_get_autocommit(db) != 0 &&
-                          sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK};
-    std::vector<int> candidates;
-    std::int64_t indexed = 0;
-    bool exact = false;
-    if (!CSearchIndex::Candidates(db, m_strLawTable, "body", words, candidates, indexed, &exact,
-                                  above, through) ||
-        !exact || indexed < through)
-        return false;
     // Each statement's rows in lawid order, or false.
     auto each = [&](const std::string& sql, auto&& take) {
         sqlite3_stmt* stmt = nullptr;

@@ -112,29 +112,44 @@ private:
     // "yyyy-mm-dd" of a stored date's key; empty for none.
     static std::string DateOfKey(long long key);
 
-    // Where the index decides a whole run of windows [firstWindow, endWindow), one statement
-    // lists the run's laws, each once, without the law table's temporary sorts; the rows are
-    // then put in window order, each window newest first, as the window statements give
-    // them. `links` is the link table of the search's statement, `candidates` the index's
-    // laws of the run; without a sink the rows go straight to `result`. False when the statement
-    // could not be read: nothing of the run was delivered then, and the windows are searched one by
-    // one.
+    // Where the index decides a whole run of windows [firstWindow, endWindow), the run's laws
+    // are listed without a statement per window: each law once, without the law table's
+    // temporary sorts, the run shared among this thread and the helpers' `connections`; the
+    // rows are then put in window order, each window newest first, as the window statements
+    // give them. `links` is the link table of the search's statement. Without a sink the rows
+    // go straight to `result`. False when the index does not decide the whole run or a part
+    // could not be read: nothing of the run was delivered then, and the windows are searched
+    // one by one.
     bool ListDecidedRun(const std::string& links, const std::string& baseCondition,
                         const std::vector<std::string>& words, long long firstWindow,
-                        long long endWindow, const std::vector<int>& candidates,
+                        long long endWindow,
+                        const std::vector<std::unique_ptr<CDbConnection>>& connections,
                         const std::function<void(std::vector<CLawRow>&&)>& deliver,
                         std::vector<CLawRow>* result);
-    // The run's rows through one statement that looks each law up; with the columns later,
+    // One part of a decided run: the lawids above `above` up to `through`.
+    struct DecidedPart {
+        long long above = 0;
+        long long through = 0;
+        std::vector<CLawRow> found; // the rows read whole (with every column)
+        std::vector<Hit> hits;
+        std::unordered_map<int, std::string> oddDates; // dates not in the stored form
+        int skipped = 0;                               // windows without a candidate
+        bool read = false;
+    };
+    // Reads a part on this search's connection, the index's candidates and the laws in one
+    // read of the file. False when the index does not decide the part or it cannot be read.
+    bool CollectDecided(const std::string& links, const std::string& baseCondition,
+                        const std::vector<std::string>& words, DecidedPart& part);
+    // The part's rows through one statement that looks each law up; with the columns later,
     // their lawids and dates only. False when it cannot be read.
     bool ReadDecidedRun(const std::string& links, const std::string& baseCondition,
                         const std::vector<std::string>& words, long long above, long long through,
                         std::vector<CLawRow>& found, std::vector<Hit>& hits,
                         std::unordered_map<int, std::string>& oddDates);
-    // The run's lawids and dates from one pass over the index's laws, the links and the law
-    // table's index by lawid, in one read of the file. For a search with no condition besides
-    // the words, with the columns later. False when it cannot be read or the index does not
-    // decide the run (then nothing is in `found`).
-    bool ScanDecidedRun(const std::string& links, const std::vector<std::string>& words,
+    // The part's lawids and dates from one pass over the links and the law table's index by
+    // lawid, given the index's `candidates`. For a search with no condition besides the
+    // words, with the columns later. False when it cannot be read.
+    bool ScanDecidedRun(const std::string& links, const std::vector<int>& candidates,
                         long long above, long long through, std::vector<Hit>& hits,
                         std::unordered_map<int, std::string>& oddDates);
     // The link table when `builder` is the frame of a search over the links joined with the

@@ -769,13 +769,14 @@ TEST_F(SearchIndexTest, DamagedIndexInAFileThatCannotBeWrittenIsLeftUnused) {
 TEST_F(SearchIndexTest, LawsTheIndexDecidesAreListedAsTheWindowStatementsListThem) {
     constexpr int kCategory = 0x2000000, kOther = 0x3000000;
     db.Exec("BEGIN");
-    for (int lawid = 1; lawid <= 4000; lawid += 2) {
+    for (int lawid = 1; lawid <= 8000; lawid += 4) {
         // Dates differ within every window but for one law without a date in each.
         char date[32] = "";
-        if (lawid % 100 != 51) {
+        if (lawid % 100 != 49) {
             const int day = lawid * 37 % 10007;
-            std::snprintf(date, sizeof date, "%04d-%02d-%02d 00:00:00", 1990 + day / 365,
-                          day % 365 / 31 + 1, day % 31 % 28 + 1);
+            // The time tells apart two days of one year that the date shown does not.
+            std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d:00", 1990 + day / 365,
+                          day % 365 / 31 + 1, day % 31 % 28 + 1, day / 60 % 24, day % 60);
         }
         std::string body = "第一条 ";
         if (lawid % 5 != 0)
@@ -785,7 +786,7 @@ TEST_F(SearchIndexTest, LawsTheIndexDecidesAreListedAsTheWindowStatementsListThe
         db.AddLaw(lawid, "法规" + std::to_string(lawid) + (lawid % 3 ? "" : "合同"), date,
                   "文号" + std::to_string(lawid), "部门" + std::to_string(lawid % 7), body);
         if (lawid % 97 != 0)
-            db.AddLink(lawid, lawid % 4 == 1 ? kCategory : kOther);
+            db.AddLink(lawid, lawid % 8 == 1 ? kCategory : kOther);
         if (lawid % 3 == 0)
             db.AddLink(lawid, kCategory + 1);
     }
@@ -805,7 +806,7 @@ TEST_F(SearchIndexTest, LawsTheIndexDecidesAreListedAsTheWindowStatementsListThe
         {{"合同", "正当防卫"}, "", false},
     };
     bool logged = false;
-    auto run = [&](const Case& c, bool index, bool later, bool sink) {
+    auto run = [&](const Case& c, bool index, bool later, bool sink, int workers) {
         CSqlSelect builder;
         CAdvancedSearchValues values;
         values.m_nScope =
@@ -816,6 +817,7 @@ TEST_F(SearchIndexTest, LawsTheIndexDecidesAreListedAsTheWindowStatementsListThe
         CBodySearch search(db.Db(), "dornlaws", db.ConnectionString());
         search.SetUseIndex(index);
         search.SetColumnsLater(later);
+        search.SetWorkers(workers);
         std::vector<CLawRow> delivered;
         if (sink)
             search.SetWindowSink([&](std::vector<CLawRow>&& rows) {
@@ -859,8 +861,8 @@ TEST_F(SearchIndexTest, LawsTheIndexDecidesAreListedAsTheWindowStatementsListThe
             sqlite3* other = nullptr;
             ASSERT_EQ(sqlite3_open(db.Path().c_str(), &other), SQLITE_OK);
             ASSERT_EQ(sqlite3_exec(other,
-                                   "UPDATE dornlaws SET body='正当防卫' WHERE lawid IN (3,1001);"
-                                   "UPDATE dornlaws SET body='无' WHERE lawid IN (7,1003)",
+                                   "UPDATE dornlaws SET body='正当防卫' WHERE lawid IN (5,1001);"
+                                   "UPDATE dornlaws SET body='无' WHERE lawid IN (9,1005)",
                                    nullptr, nullptr, nullptr),
                       SQLITE_OK);
             sqlite3_close(other);
@@ -869,13 +871,15 @@ TEST_F(SearchIndexTest, LawsTheIndexDecidesAreListedAsTheWindowStatementsListThe
         for (const Case& c : cases) {
             SCOPED_TRACE(c.words.back() + (c.title[0] ? " title" : "") +
                          (c.inCategory ? " category" : "") + (pass ? " logged" : ""));
-            const std::vector<CLawRow> windows = run(c, false, false, false);
+            const std::vector<CLawRow> windows = run(c, false, false, false, 1);
             ASSERT_FALSE(windows.empty());
             for (const bool later : {false, true})
                 for (const bool sink : {false, true}) {
                     SCOPED_TRACE(std::string(later ? "columns later" : "every column") +
                                  (sink ? ", sink" : ""));
-                    same(windows, run(c, true, later, sink));
+                    same(windows, run(c, true, later, sink, 1));
+                    // A long run shared among this thread and a helper.
+                    same(windows, run(c, true, later, sink, 2));
                 }
         }
     }
