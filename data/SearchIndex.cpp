@@ -660,12 +660,12 @@ std::int64_t CSearchIndex::BeginBulk(sqlite3* db, const std::string& t, std::str
     return highest;
 }
 
-bool CSearchIndex::EndBulk(sqlite3* db, const std::string& t, std::int64_t from,
-                           std::string& error) {
+bool CSearchIndex::EndBulk(sqlite3* db, const std::string& t, std::int64_t from, std::string& error,
+                           const FillProgress& progress) {
     if (from < 0)
         return true;
     std::string failure;
-    if (FillAfterBulk(db, t, from, failure))
+    if (FillAfterBulk(db, t, from, failure, progress))
         return true;
     // The laws written stay: the index, which failed them, is set aside and made again by
     // the window, unless the engine gave up the caller's whole transaction.
@@ -677,20 +677,52 @@ bool CSearchIndex::EndBulk(sqlite3* db, const std::string& t, std::int64_t from,
 }
 
 bool CSearchIndex::FillAfterBulk(sqlite3* db, const std::string& t, std::int64_t from,
-                                 std::string& error) {
+                                 std::string& error, const FillProgress& progress) {
     const std::string body = IndexTable(t, "body");
     const std::string title = IndexTable(t, "topic");
-    const std::string range = " FROM " + t + " WHERE lawid>" + std::to_string(from);
-    // The laws up to the mark rewritten meanwhile first, then the new ones.
+    // The laws up to the mark rewritten meanwhile first, then the new ones, a batch of
+    // lawids at a time, all in the caller's transaction (FTS5 keeps the pending pairs
+    // across the batches).
     if (!Fold(db, t, error))
         return false;
+    bool ok = true;
+    const std::int64_t total =
+        progress
+            ? QueryInt(db, "SELECT count(*) FROM " + t + " WHERE lawid>" + std::to_string(from), 0,
+                       &ok)
+            : 0;
+    const bool told = ok && total > kFillBatch;
+    std::int64_t done = 0;
+    for (std::int64_t above = from;;) {
+        const std::string batch = "SELECT lawid FROM " + t + " WHERE lawid>" +
+                                  std::to_string(above) + " ORDER BY lawid LIMIT " +
+                                  std::to_string(kFillBatch);
+        const std::int64_t last = QueryInt(db, "SELECT max(lawid) FROM (" + batch + ")", -1, &ok);
+        if (!ok) {
+            error = sqlite3_errmsg(db);
+            return false;
+        }
+        if (last < 0)
+            break;
+        const std::string range = " FROM " + t + " WHERE lawid>" + std::to_string(above) +
+                                  " AND lawid<=" + std::to_string(last);
+        if (!Exec(db,
+                  "INSERT INTO " + body + "(rowid,body) SELECT lawid,body" + range +
+                      ";\nINSERT INTO " + title + "(rowid,topic) SELECT lawid,topic" + range,
+                  error))
+            return false;
+        above = last;
+        done += kFillBatch;
+        if (told)
+            progress(std::min(done, total), total);
+    }
     if (!Exec(db,
-              "INSERT INTO " + body + "(rowid,body) SELECT lawid,body" + range + ";\nINSERT INTO " +
-                  title + "(rowid,topic) SELECT lawid,topic" + range +
-                  ";\nUPDATE search_index SET upto=" + std::to_string(kComplete) +
+              "UPDATE search_index SET upto=" + std::to_string(kComplete) +
                   " WHERE tbl=" + Quoted(t),
               error))
         return false;
+    if (told && from == 0)
+        progress(-1, -1);
     // A table filled from empty is merged into one segment; laws added to a large index are
     // left to the automatic merges rather than rewriting all of it.
     if (from == 0 &&

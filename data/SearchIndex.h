@@ -106,8 +106,13 @@ public:
     static std::int64_t BeginBulk(sqlite3* db, const std::string& lawTable, std::string& error);
     // A damaged index (Damage) or one that fails the bulk write is set aside (SetAside)
     // rather than failing the write of the laws.
+    // `progress`, when given, hears how many of the new laws are in the index (done, total)
+    // as the fill goes on, and (-1, -1) when the merge begins; a fill of one batch or less
+    // says nothing.
+    using FillProgress = std::function<void(std::int64_t done, std::int64_t total)>;
+    static constexpr std::int64_t kFillBatch = 2000;
     static bool EndBulk(sqlite3* db, const std::string& lawTable, std::int64_t from,
-                        std::string& error);
+                        std::string& error, const FillProgress& progress = {});
 
     // Candidates for laws whose `column` ("body" or "topic") matches "%word%" for every
     // word: the ascending lawids up to `upto` that the index holds with every pair of the
@@ -161,5 +166,5 @@ public:
 private:
     // EndBulk's filling of the index; false with the engine's reason on failure.
     static bool FillAfterBulk(sqlite3* db, const std::string& lawTable, std::int64_t from,
-                              std::string& error);
+                              std::string& error, const FillProgress& progress);
 };

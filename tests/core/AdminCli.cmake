@@ -114,6 +114,8 @@ else()
   foreach(pattern
       "\rgenerate: [0-9]+ / 10000 laws \\([0-9]+%\\), [0-9.]+ laws/s, [0-9:]+ left${esc}\\[K"
       "\rgenerate: filling the search index...${esc}\\[K"
+      "\rgenerate: search index: [0-9]+ / 10000 laws"
+      "\rgenerate: merging the search index...${esc}\\[K"
       "\r${esc}\\[Ktty-gen.mdb: 10000 laws generated in")
     if(NOT out MATCHES "${pattern}")
       message(FATAL_ERROR "generate on a terminal: no '${pattern}' in\n${out}")

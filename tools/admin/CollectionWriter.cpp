@@ -104,7 +104,12 @@ bool CCollectionWriter::EndEdition(std::string& error) {
         return false;
     if (m_progress)
         m_progress(Phase::kIndex, 0, -1);
-    return CSearchIndex::EndBulk(m_pDb, m_strPrefix + "dornlaws", m_nBulkFrom, error) &&
+    CSearchIndex::FillProgress fill;
+    if (m_progress)
+        fill = [this](std::int64_t done, std::int64_t total) {
+            m_progress(Phase::kIndex, done, total);
+        };
+    return CSearchIndex::EndBulk(m_pDb, m_strPrefix + "dornlaws", m_nBulkFrom, error, fill) &&
            Exec("COMMIT", error) && (!m_bFresh || Exec("PRAGMA journal_mode=WAL", error));
 }
 

@@ -47,7 +47,9 @@ public:
 
     // Told how the writing goes, on the writing thread: after each law (kLaws: the laws
     // written since the writer was made, total -1) and as the edition's search index is
-    // filled at its end (kIndex: 0 of -1 when it begins). Progress on a terminal hangs here.
+    // filled at its end (kIndex: 0 of -1 when it begins, then the laws in it of the new ones
+    // when there are more than a batch, and -1 of -1 when it is merged). Progress on a
+    // terminal hangs here.
     enum class Phase { kLaws, kIndex };
     using ProgressHook = std::function<void(Phase phase, long long done, long long total)>;
     void SetProgressHook(ProgressHook hook) { m_progress = std::move(hook); }

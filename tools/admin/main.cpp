@@ -212,7 +212,9 @@ CCollectionWriter::ProgressHook WriterProgress(CProgressMeter& meter, const std:
                 meter.Update(done);
         } else if (total < 0) {
             counted = false;
-            meter.Begin(command + ": filling the search index", "");
+            meter.Begin(
+                command + (done < 0 ? ": merging the search index" : ": filling the search index"),
+                "");
         } else {
             if (!counted)
                 meter.Begin(command + ": search index", "laws", total);
