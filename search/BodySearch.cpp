@@ -316,12 +316,14 @@ bool CBodySearch::ListDecidedRun(const std::string& links, const std::string& ba
                                  std::vector<CLawRow>* result) {
     if (m_connect)
         m_connect();
-    // A long run is shared among this thread and the helpers, each part a range of whole
-    // windows on a connection of its own; the parts are put together in order.
+    // A long run is shared among the helpers, each part a range of whole windows on a
+    // connection of its own, which reads the file through its mapping; without helpers this
+    // thread reads it. The parts are put together in order.
     constexpr long long kWindowsPerPart = 32;
     const long long windows = endWindow - firstWindow;
-    const size_t parts = static_cast<size_t>(std::clamp<long long>(
-        windows / kWindowsPerPart, 1, static_cast<long long>(connections.size()) + 1));
+    const size_t parts = static_cast<size_t>(
+        std::clamp<long long>(windows / kWindowsPerPart, 1,
+                              std::max<long long>(1, static_cast<long long>(connections.size()))));
     std::vector<DecidedPart> part(parts);
     for (size_t k = 0; k < parts; ++k) {
         part[k].above =
@@ -331,15 +333,20 @@ bool CBodySearch::ListDecidedRun(const std::string& links, const std::string& ba
                                              static_cast<long long>(parts)) *
                           kWindowSize;
     }
+    auto collect = [&](size_t k) {
+        if (connections.empty()) {
+            part[k].read = CollectDecided(links, baseCondition, words, part[k]);
+            return;
+        }
+        CBodySearch own(*connections[k], m_strLawTable, std::function<void()>());
+        own.m_bColumnsLater = m_bColumnsLater;
+        part[k].read = own.CollectDecided(links, baseCondition, words, part[k]);
+    };
     {
         std::vector<std::thread> helpers;
         for (size_t k = 1; k < parts; ++k)
-            helpers.emplace_back([&, k] {
-                CBodySearch own(*connections[k - 1], m_strLawTable, std::function<void()>());
-                own.m_bColumnsLater = m_bColumnsLater;
-                part[k].read = own.CollectDecided(links, baseCondition, words, part[k]);
-            });
-        part[0].read = CollectDecided(links, baseCondition, words, part[0]);
+            helpers.emplace_back(collect, k);
+        collect(0);
         for (std::thread& t : helpers)
             t.join();
     }
