@@ -2,6 +2,7 @@
 // LIKE statement on the engine's own like, in the same order as the search on one thread.
 #include "TestDb.h"
 
+#include "data/SearchIndex.h"
 #include "data/SqlSelect.h"
 #include "ground/MessageService.h"
 #include "ground/TextUtil.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,13 +36,15 @@ class ParallelBodySearch : public ::testing::Test {
 protected:
     // The search of the advanced form with only words for the law text.
     std::vector<CLawRow> Search(const std::string& words, int workers, int treeId = 0,
-                                int scope = 1) {
+                                int scope = 1, bool index = false, bool later = false) {
         CSqlSelect builder;
         CAdvancedSearchValues values;
         values.m_nScope = scope;
         CSearchComposer("dornlawas", "dornlaws", treeId).ComposeAdvancedSearch(builder, values);
         CBodySearch search(m_db, "dornlaws", m_file.ConnectionString());
         search.SetWorkers(workers);
+        search.SetUseIndex(index);
+        search.SetColumnsLater(later);
         return search.Run(builder, SplitWords(words));
     }
 
@@ -132,6 +136,41 @@ TEST_F(ParallelBodySearch, RowsKeepTheWindowOrderAndTheirColumns) {
         EXPECT_EQ(two[i].m_strDatum, one[i].m_strDatum);
     }
     EXPECT_TRUE(Search("合同", 2, 2 * 33554432, 0).empty());
+}
+
+// Runs the full-text index decides are shared among the helpers' connections, each part
+// reading its own candidates: the rows are those of one thread, in the same order, and of
+// the search without the index.
+TEST_F(ParallelBodySearch, RowsOfRunsTheIndexDecidesAreTheSameSharedOrNot) {
+    m_file.Connect(m_db);
+    ASSERT_EQ(m_db.Execute("BEGIN"), 1);
+    for (int i = 1; i <= 12000; i += 3) {
+        char date[32];
+        std::snprintf(date, sizeof date, "2001-01-01 %02d:%02d:%02d", i / 3600, i / 60 % 60,
+                      i % 60);
+        AddFiledLaw(i, "T" + std::to_string(i), date, i % 4 ? "甲合同乙" : "甲乙");
+    }
+    ASSERT_EQ(m_db.Execute("COMMIT"), 1);
+    sqlite3* raw = m_db.GetConnectionHandle();
+    std::string error;
+    long long done = 0, total = 0;
+    int rc;
+    while ((rc = CSearchIndex::BuildStep(raw, "dornlaws", 1000, done, total, error)) == 1) {
+    }
+    ASSERT_EQ(rc, 0) << error;
+    ASSERT_EQ(CSearchIndex::BuiltUpTo(raw, "dornlaws"), CSearchIndex::kComplete);
+    const std::vector<CLawRow> plain = Search("合同", 1);
+    ASSERT_EQ(plain.size(), 3000U);
+    for (const bool later : {false, true})
+        for (const int workers : {1, 2, 4}) {
+            SCOPED_TRACE(std::to_string(workers) + (later ? " columns later" : ""));
+            const std::vector<CLawRow> rows = Search("合同", workers, 0, 1, true, later);
+            ASSERT_EQ(Ids(rows), Ids(plain));
+            for (size_t i = 0; i < rows.size(); ++i) {
+                EXPECT_EQ(rows[i].m_strDatum, plain[i].m_strDatum);
+                EXPECT_EQ(rows[i].m_strTopic, later ? "" : plain[i].m_strTopic);
+            }
+        }
 }
 
 TEST_F(ParallelBodySearch, HelpersThatCannotConnectLeaveTheWindowsToTheOwner) {
