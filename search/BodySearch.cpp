@@ -214,7 +214,7 @@ std::vector<CLawRow> CBodySearch::Run(CSqlSelect& builder, const std::vector<std
         // reading its own candidates; a run it does not decide (laws in its log, laws above
         // its mark) is searched window by window.
         if (!decidedLinks.empty() && ListDecidedRun(decidedLinks, baseCondition, words, run, runEnd,
-                                                    connections, deliver, m_sink ? nullptr : &rows))
+                                                    deliver, m_sink ? nullptr : &rows))
             continue;
         if (run > 0)
             readCandidates(run, runEnd);
@@ -311,70 +311,25 @@ std::string CBodySearch::DecidedLinksTable(const CSqlSelect& builder) const {
 bool CBodySearch::ListDecidedRun(const std::string& links, const std::string& baseCondition,
                                  const std::vector<std::string>& words, long long firstWindow,
                                  long long endWindow,
-                                 const std::vector<std::unique_ptr<CDbConnection>>& connections,
                                  const std::function<void(std::vector<CLawRow>&&)>& deliver,
                                  std::vector<CLawRow>* result) {
     if (m_connect)
         m_connect();
-    // A long run is shared among the helpers, each part a range of whole windows on a
-    // connection of its own, which reads the file through its mapping; without helpers this
-    // thread reads it. The parts are put together in order.
-    constexpr long long kWindowsPerPart = 32;
-    const long long windows = endWindow - firstWindow;
-    const size_t parts = static_cast<size_t>(
-        std::clamp<long long>(windows / kWindowsPerPart, 1,
-                              std::max<long long>(1, static_cast<long long>(connections.size()))));
-    std::vector<DecidedPart> part(parts);
-    for (size_t k = 0; k < parts; ++k) {
-        part[k].above =
-            (firstWindow + windows * static_cast<long long>(k) / static_cast<long long>(parts)) *
-            kWindowSize;
-        part[k].through = (firstWindow + windows * static_cast<long long>(k + 1) /
-                                             static_cast<long long>(parts)) *
-                          kWindowSize;
-    }
-    auto collect = [&](size_t k) {
-        if (connections.empty()) {
-            part[k].read = CollectDecided(links, baseCondition, words, part[k]);
-            return;
-        }
-        CBodySearch own(*connections[k], m_strLawTable, std::function<void()>());
-        own.m_bColumnsLater = m_bColumnsLater;
-        part[k].read = own.CollectDecided(links, baseCondition, words, part[k]);
-    };
-    {
-        std::vector<std::thread> helpers;
-        for (size_t k = 1; k < parts; ++k)
-            helpers.emplace_back(collect, k);
-        collect(0);
-        for (std::thread& t : helpers)
-            t.join();
-    }
+    // The run is read on this thread's connection, whose cache of the index's pages lasts
+    // from one search to the next: shared among the helpers' connections, opened for each
+    // search, the same run took longer on two cores than on one.
+    DecidedPart part;
+    part.above = firstWindow * kWindowSize;
+    part.through = endWindow * kWindowSize;
+    if (!CollectDecided(links, baseCondition, words, part))
+        return false;
     if (StopRequested())
         return true;
-    if (!std::all_of(part.begin(), part.end(), [](const DecidedPart& p) { return p.read; }))
-        return false;
-    // The parts put together: the hits in order, each naming its row in `found`.
-    std::vector<CLawRow> found;
-    std::vector<Hit> hits;
-    std::unordered_map<int, std::string> oddDates;
-    size_t hitCount = 0;
-    for (const DecidedPart& p : part)
-        hitCount += p.hits.size();
-    hits.reserve(hitCount);
-    for (DecidedPart& p : part) {
-        const int offset = static_cast<int>(found.size());
-        for (Hit hit : p.hits) {
-            if (hit.row >= 0)
-                hit.row += offset;
-            hits.push_back(hit);
-        }
-        found.insert(found.end(), std::make_move_iterator(p.found.begin()),
-                     std::make_move_iterator(p.found.end()));
-        oddDates.merge(p.oddDates);
-        m_nSkipped += p.skipped;
-    }
-    m_nWindows += static_cast<int>(windows);
+    std::vector<CLawRow>& found = part.found;
+    std::vector<Hit>& hits = part.hits;
+    std::unordered_map<int, std::string>& oddDates = part.oddDates;
+    m_nSkipped += part.skipped;
+    m_nWindows += static_cast<int>(endWindow - firstWindow);
     // Window by window; in each the newest first (a law without a date last), as the window
     // statements order them. The hits mostly come in lawid order already.
     std::stable_sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) {

@@ -114,19 +114,17 @@ private:
 
     // Where the index decides a whole run of windows [firstWindow, endWindow), the run's laws
     // are listed without a statement per window: each law once, without the law table's
-    // temporary sorts, the run shared among this thread and the helpers' `connections`; the
-    // rows are then put in window order, each window newest first, as the window statements
-    // give them. `links` is the link table of the search's statement. Without a sink the rows
-    // go straight to `result`. False when the index does not decide the whole run or a part
-    // could not be read: nothing of the run was delivered then, and the windows are searched
-    // one by one.
+    // temporary sorts; the rows are then put in window order, each window newest first, as
+    // the window statements give them. `links` is the link table of the search's statement.
+    // Without a sink the rows go straight to `result`. False when the index does not decide
+    // the whole run or it could not be read: nothing of the run was delivered then, and the
+    // windows are searched one by one.
     bool ListDecidedRun(const std::string& links, const std::string& baseCondition,
                         const std::vector<std::string>& words, long long firstWindow,
                         long long endWindow,
-                        const std::vector<std::unique_ptr<CDbConnection>>& connections,
                         const std::function<void(std::vector<CLawRow>&&)>& deliver,
                         std::vector<CLawRow>* result);
-    // One part of a decided run: the lawids above `above` up to `through`.
+    // A decided run's laws: the lawids above `above` up to `through`.
     struct DecidedPart {
         long long above = 0;
         long long through = 0;
@@ -134,10 +132,9 @@ private:
         std::vector<Hit> hits;
         std::unordered_map<int, std::string> oddDates; // dates not in the stored form
         int skipped = 0;                               // windows without a candidate
-        bool read = false;
     };
-    // Reads a part on this search's connection, the index's candidates and the laws in one
-    // read of the file. False when the index does not decide the part or it cannot be read.
+    // Reads a run's laws on this search's connection, the index's candidates and the laws in
+    // one read of the file. False when the index does not decide the run or it cannot be read.
     bool CollectDecided(const std::string& links, const std::string& baseCondition,
                         const std::vector<std::string>& words, DecidedPart& part);
     // The part's rows through one statement that looks each law up; with the columns later,

@@ -138,9 +138,9 @@ TEST_F(ParallelBodySearch, RowsKeepTheWindowOrderAndTheirColumns) {
     EXPECT_TRUE(Search("合同", 2, 2 * 33554432, 0).empty());
 }
 
-// Runs the full-text index decides are shared among the helpers' connections, each part
-// reading its own candidates: the rows are those of one thread, in the same order, and of
-// the search without the index.
+// With helpers at hand, the runs the full-text index decides are read on the owner's
+// connection and the others shared among the helpers: the rows are those of one thread, in
+// the same order, and of the search without the index.
 TEST_F(ParallelBodySearch, RowsOfRunsTheIndexDecidesAreTheSameSharedOrNot) {
     m_file.Connect(m_db);
     ASSERT_EQ(m_db.Execute("BEGIN"), 1);

@@ -878,7 +878,7 @@ TEST_F(SearchIndexTest, LawsTheIndexDecidesAreListedAsTheWindowStatementsListThe
                     SCOPED_TRACE(std::string(later ? "columns later" : "every column") +
                                  (sink ? ", sink" : ""));
                     same(windows, run(c, true, later, sink, 1));
-                    // A long run shared among this thread and a helper.
+                    // With helpers at hand, which take the runs the index does not decide.
                     same(windows, run(c, true, later, sink, 2));
                 }
         }
