@@ -13,6 +13,8 @@ class CDbConnection;
 class CLawRowFill {
 public:
     static constexpr size_t kLawsPerStatement = 500;
+    // From this many rows on, the laws are read in one pass in lawid order.
+    static constexpr size_t kOnePassFrom = 5000;
 
     // Reads the title, the number and the department of `rows` from `lawTable` by lawid.
     // Every row given is no longer pending afterwards: a law that is no longer there, or

@@ -884,3 +884,39 @@ TEST_F(SearchIndexTest, LawsTheIndexDecidesAreListedAsTheWindowStatementsListThe
         }
     }
 }
+
+// A list's pending rows get their columns whether a few are read by lawid or many in one pass
+// in lawid order: a law listed twice gets them in both rows, a law no longer there keeps
+// empty ones, and none stays pending.
+TEST(LawRowFill, PendingRowsGetTheirColumnsLookedUpOrInOnePass) {
+    CMessageRecorder messages;
+    CSearchFixtureDb db;
+    db.Exec("BEGIN");
+    for (int lawid = 1; lawid <= 12000; lawid += 2)
+        db.AddLaw(lawid, "题" + std::to_string(lawid), "2001-01-01 00:00:00",
+                  "号" + std::to_string(lawid), lawid % 3 ? "部" : "");
+    db.Exec("COMMIT");
+    for (const size_t count : {size_t{40}, CLawRowFill::kOnePassFrom + 1}) {
+        SCOPED_TRACE(count);
+        std::vector<CLawRow> rows(count);
+        for (size_t k = 0; k < count; ++k) {
+            // Descending, every second one a law that is not there (an even lawid).
+            rows[k].m_nLawId = static_cast<int>(12000 - k);
+            rows[k].m_bPending = true;
+        }
+        rows.back().m_nLawId = rows.front().m_nLawId - 1; // listed twice
+        std::vector<CLawRow*> pending;
+        for (CLawRow& row : rows)
+            pending.push_back(&row);
+        ASSERT_TRUE(CLawRowFill::Fill(db.Db(), "dornlaws", pending));
+        for (const CLawRow& row : rows) {
+            SCOPED_TRACE(row.m_nLawId);
+            EXPECT_FALSE(row.m_bPending);
+            const bool there = row.m_nLawId % 2 == 1;
+            EXPECT_EQ(row.m_strTopic, there ? "题" + std::to_string(row.m_nLawId) : "");
+            EXPECT_EQ(row.m_strWenhao, there ? "号" + std::to_string(row.m_nLawId) : "");
+            EXPECT_EQ(row.m_strBumen, there && row.m_nLawId % 3 ? "部" : "");
+        }
+    }
+    EXPECT_TRUE(messages.Messages().empty());
+}
