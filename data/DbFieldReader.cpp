@@ -58,19 +58,6 @@ FieldType TypeOf(CRecordsetHandle& handle, int column) {
     }
 }
 
-// "%Y-%m-%d %H:%M:%S" digit for digit: the canonical reading of such a text is the text
-// itself (or, for an impossible date, the text unchanged all the same).
-bool IsCanonicalShape(std::string_view text) {
-    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != sizeof kShape - 1)
-        return false;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (kShape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i]))
-                             : text[i] != kShape[i])
-            return false;
-    return true;
-}
-
 std::string_view ColumnText(sqlite3_stmt* stmt, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
     const int size = sqlite3_column_bytes(stmt, column);
@@ -135,7 +122,7 @@ int CDbFieldReader::GetText(std::string& out, const char* field, int limit) {
         std::string canonical;
         // A stored date is already in the canonical form, which reads as it is.
         const std::string_view text =
-            IsCanonicalShape(raw) || !CJetSql::CanonicalDate(raw, canonical)
+            IsCanonicalDate(raw) || !CJetSql::CanonicalDate(raw, canonical)
                 ? raw
                 : std::string_view(canonical);
         out.assign(limit > 0 ? Utf8Prefix(text, static_cast<size_t>(limit)) : text);
@@ -154,9 +141,22 @@ int CDbFieldReader::GetText(std::string& out, const char* field, int limit) {
     return 1;
 }
 
+// "%Y-%m-%d %H:%M:%S" digit for digit: the canonical reading of such a text is the text
+// itself (or, for an impossible date, the text unchanged all the same).
+bool CDbFieldReader::IsCanonicalDate(std::string_view text) {
+    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != sizeof kShape - 1)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (kShape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i]))
+                             : text[i] != kShape[i])
+            return false;
+    return true;
+}
+
 std::string CDbFieldReader::DateText(std::string_view raw) {
     std::string canonical;
-    if (IsCanonicalShape(raw) || !CJetSql::CanonicalDate(raw, canonical))
+    if (IsCanonicalDate(raw) || !CJetSql::CanonicalDate(raw, canonical))
         return std::string(raw);
     return canonical;
 }

@@ -25,6 +25,8 @@ public:
     // The whole long text; 0 and `out` unchanged when it is empty.
     int GetMemo(std::string& out, const char* field);
 
+    // The form dates are stored in: "yyyy-mm-dd hh:mm:ss".
+    static bool IsCanonicalDate(std::string_view text);
     // A date field's stored text as GetText gives it: the canonical form where it reads as
     // a date, else as stored.
     static std::string DateText(std::string_view raw);

@@ -38,4 +38,13 @@ std::string Quoted(const std::string& text) {
     return out + "'";
 }
 
+ReadTransaction::ReadTransaction(sqlite3* db)
+    : m_db(db), m_bOwn(db && sqlite3_get_autocommit(db) &&
+                       sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK) {}
+
+ReadTransaction::~ReadTransaction() {
+    if (m_bOwn)
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
 } // namespace direct_sql

@@ -346,8 +346,7 @@ std::string CSearchIndex::Damage(sqlite3* db, const std::string& t, bool* unreco
     // connection.
     CBigramTokenizer::Register(db);
     // One snapshot of the index and its record.
-    std::string ignored;
-    const bool own = sqlite3_get_autocommit(db) && Exec(db, "BEGIN", ignored);
+    const direct_sql::ReadTransaction snapshot(db);
     std::string damage;
     for (const char* column : {"body", "topic"}) {
         bool missing = false;
@@ -357,8 +356,6 @@ std::string CSearchIndex::Damage(sqlite3* db, const std::string& t, bool* unreco
         if (!damage.empty())
             break;
     }
-    if (own)
-        Exec(db, "COMMIT", ignored);
     return damage;
 }
 

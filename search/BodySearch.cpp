@@ -4,6 +4,7 @@
 #include "data/DbConnection.h"
 #include "data/DbFieldReader.h"
 #include "data/DbRecordset.h"
+#include "data/DirectSql.h"
 #include "data/SearchIndex.h"
 #include "data/SqlSelect.h"
 #include "ground/TextUtil.h"
@@ -27,23 +28,12 @@ namespace {
 // for more).
 constexpr int kReservedRowsAtMost = 2000000;
 
-// The stored form of a date.
-bool IsCanonicalDate(std::string_view text) {
-    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd";
-    if (text.size() != sizeof kShape - 1)
-        return false;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (kShape[i] == 'd' ? text[i] < '0' || text[i] > '9' : text[i] != kShape[i])
-            return false;
-    return true;
-}
-
 } // namespace
 
 long long CBodySearch::DateKey(std::string_view date) {
     if (date.empty())
         return kNoDate;
-    if (!IsCanonicalDate(date))
+    if (!CDbFieldReader::IsCanonicalDate(date))
         return kOddDate;
     long long key = 0;
     for (char c : date)
@@ -318,17 +308,17 @@ bool CBodySearch::ListDecidedRun(const std::string& links, const std::string& ba
     // The run is read on this thread's connection, whose cache of the index's pages lasts
     // from one search to the next: shared among the helpers' connections, opened for each
     // search, the same run took longer on two cores than on one.
-    DecidedPart part;
-    part.above = firstWindow * kWindowSize;
-    part.through = endWindow * kWindowSize;
-    if (!CollectDecided(links, baseCondition, words, part))
+    DecidedLaws laws;
+    laws.above = firstWindow * kWindowSize;
+    laws.through = endWindow * kWindowSize;
+    if (!CollectDecided(links, baseCondition, words, laws))
         return false;
     if (StopRequested())
         return true;
-    std::vector<CLawRow>& found = part.found;
-    std::vector<Hit>& hits = part.hits;
-    std::unordered_map<int, std::string>& oddDates = part.oddDates;
-    m_nSkipped += part.skipped;
+    std::vector<CLawRow>& found = laws.found;
+    std::vector<Hit>& hits = laws.hits;
+    std::unordered_map<int, std::string>& oddDates = laws.oddDates;
+    m_nSkipped += laws.skipped;
     m_nWindows += static_cast<int>(endWindow - firstWindow);
     // Window by window; in each the newest first (a law without a date last), as the window
     // statements order them. The hits mostly come in lawid order already.
@@ -374,53 +364,41 @@ bool CBodySearch::ListDecidedRun(const std::string& links, const std::string& ba
 }
 
 bool CBodySearch::CollectDecided(const std::string& links, const std::string& baseCondition,
-                                 const std::vector<std::string>& words, DecidedPart& part) {
+                                 const std::vector<std::string>& words, DecidedLaws& laws) {
     sqlite3* db = m_db.GetConnectionHandle();
     if (!db)
         return false;
     // The index's laws, the laws and the links are read from one state of the file.
-    struct ReadTransaction {
-        sqlite3* db;
-        bool own;
-        ~ReadTransaction() {
-            if (own)
-                sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        }
-    } transaction{db, sqlite3_get_autocommit(db) != 0 &&
-                          sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK};
+    const direct_sql::ReadTransaction snapshot(db);
     std::vector<int> candidates;
     std::int64_t indexed = 0;
     bool exact = false;
     if (!CSearchIndex::Candidates(db, m_strLawTable, "body", words, candidates, indexed, &exact,
-                                  part.above, part.through) ||
-        !exact || indexed < part.through)
+                                  laws.above, laws.through) ||
+        !exact || indexed < laws.through)
         return false;
-    for (long long w = part.above; w < part.through; w += kWindowSize) {
+    for (long long w = laws.above; w < laws.through; w += kWindowSize) {
         auto first = std::upper_bound(candidates.begin(), candidates.end(), w);
         if (first == candidates.end() || *first > w + kWindowSize)
-            ++part.skipped;
+            ++laws.skipped;
     }
     if (candidates.empty())
         return true;
-    part.hits.reserve(candidates.size());
+    laws.hits.reserve(candidates.size());
     // A word in a large part of the laws: one pass over the law table's index and the links
     // in lawid order costs less than looking each law up.
     const bool dense = m_bColumnsLater && baseCondition.empty() &&
-                       static_cast<long long>(candidates.size()) * 4 >= part.through - part.above;
-    if (dense &&
-        ScanDecidedRun(links, candidates, part.above, part.through, part.hits, part.oddDates))
+                       static_cast<long long>(candidates.size()) * 4 >= laws.through - laws.above;
+    if (dense && ScanDecidedRun(links, candidates, laws))
         return true;
-    part.hits.clear();
-    part.oddDates.clear();
-    return ReadDecidedRun(links, baseCondition, words, part.above, part.through, part.found,
-                          part.hits, part.oddDates);
+    laws.hits.clear();
+    laws.oddDates.clear();
+    return ReadDecidedRun(links, baseCondition, words, laws);
 }
 
 bool CBodySearch::ReadDecidedRun(const std::string& links, const std::string& baseCondition,
-                                 const std::vector<std::string>& words, long long above,
-                                 long long through, std::vector<CLawRow>& found,
-                                 std::vector<Hit>& hits,
-                                 std::unordered_map<int, std::string>& oddDates) {
+                                 const std::vector<std::string>& words, DecidedLaws& laws) {
+    const long long above = laws.above, through = laws.through;
     const std::string bounds = ">" + std::to_string(above) + " and ";
     const std::string upto = "<=" + std::to_string(through);
     const std::string fts = CSearchIndex::IndexTable(m_strLawTable, "body");
@@ -465,24 +443,24 @@ bool CBodySearch::ReadDecidedRun(const std::string& links, const std::string& ba
         rs.GetInt(hit.lawid, "lawid");
         hit.key = DateKey(date);
         if (hit.key == kOddDate)
-            oddDates[hit.lawid] = std::move(date);
+            laws.oddDates[hit.lawid] = std::move(date);
         if (!m_bColumnsLater) {
             CLawRow row;
             rs.GetString(row.m_strTopic, "topic", -1);
             rs.GetString(row.m_strWenhao, "wenhao", -1);
             rs.GetString(row.m_strBumen, "bumen", -1);
-            hit.row = static_cast<int>(found.size());
-            found.push_back(std::move(row));
+            hit.row = static_cast<int>(laws.found.size());
+            laws.found.push_back(std::move(row));
         }
-        hits.push_back(hit);
+        laws.hits.push_back(hit);
         rs.MoveNext();
     }
     return !rs.HasFailed();
 }
 
 bool CBodySearch::ScanDecidedRun(const std::string& links, const std::vector<int>& candidates,
-                                 long long above, long long through, std::vector<Hit>& hits,
-                                 std::unordered_map<int, std::string>& oddDates) {
+                                 DecidedLaws& laws) {
+    const long long above = laws.above, through = laws.through;
     sqlite3* db = m_db.GetConnectionHandle();
     // Each statement's rows in lawid order, or false.
     auto each = [&](const std::string& sql, auto&& take) {
@@ -530,7 +508,7 @@ bool CBodySearch::ScanDecidedRun(const std::string& links, const std::vector<int
             if (const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))) {
                 const std::string_view raw(text,
                                            static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
-                if (IsCanonicalDate(raw)) {
+                if (CDbFieldReader::IsCanonicalDate(raw)) {
                     hit.key = DateKey(raw);
                 } else {
                     date = CDbFieldReader::DateText(raw);
@@ -539,8 +517,8 @@ bool CBodySearch::ScanDecidedRun(const std::string& links, const std::vector<int
                 }
             }
             if (hit.key == kOddDate)
-                oddDates[hit.lawid] = std::move(date);
-            hits.push_back(hit);
+                laws.oddDates[hit.lawid] = std::move(date);
+            laws.hits.push_back(hit);
         });
 }
 

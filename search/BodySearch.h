@@ -124,8 +124,8 @@ private:
                         long long endWindow,
                         const std::function<void(std::vector<CLawRow>&&)>& deliver,
                         std::vector<CLawRow>* result);
-    // A decided run's laws: the lawids above `above` up to `through`.
-    struct DecidedPart {
+    // The laws of a decided run: the lawids above `above` up to `through`.
+    struct DecidedLaws {
         long long above = 0;
         long long through = 0;
         std::vector<CLawRow> found; // the rows read whole (with every column)
@@ -136,19 +136,16 @@ private:
     // Reads a run's laws on this search's connection, the index's candidates and the laws in
     // one read of the file. False when the index does not decide the run or it cannot be read.
     bool CollectDecided(const std::string& links, const std::string& baseCondition,
-                        const std::vector<std::string>& words, DecidedPart& part);
-    // The part's rows through one statement that looks each law up; with the columns later,
+                        const std::vector<std::string>& words, DecidedLaws& laws);
+    // The run's rows through one statement that looks each law up; with the columns later,
     // their lawids and dates only. False when it cannot be read.
     bool ReadDecidedRun(const std::string& links, const std::string& baseCondition,
-                        const std::vector<std::string>& words, long long above, long long through,
-                        std::vector<CLawRow>& found, std::vector<Hit>& hits,
-                        std::unordered_map<int, std::string>& oddDates);
-    // The part's lawids and dates from one pass over the links and the law table's index by
+                        const std::vector<std::string>& words, DecidedLaws& laws);
+    // The run's lawids and dates from one pass over the links and the law table's index by
     // lawid, given the index's `candidates`. For a search with no condition besides the
     // words, with the columns later. False when it cannot be read.
     bool ScanDecidedRun(const std::string& links, const std::vector<int>& candidates,
-                        long long above, long long through, std::vector<Hit>& hits,
-                        std::unordered_map<int, std::string>& oddDates);
+                        DecidedLaws& laws);
     // The link table when `builder` is the frame of a search over the links joined with the
     // law table, its laws distinct and newest first (CSearchComposer); else empty.
     std::string DecidedLinksTable(const CSqlSelect& builder) const;

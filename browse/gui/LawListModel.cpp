@@ -181,7 +181,9 @@ int CLawListModel::CompareTexts(std::string_view a, std::string_view b) {
 void CLawListModel::sort(int column, Qt::SortOrder order) {
     if (column < 0 || column >= ColumnCount || m_rows.size() < 2)
         return;
-    FillAll();
+    // Pending rows have their dates already.
+    if (column != ColDatum)
+        FillAll();
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<size_t> order_(m_rows.size());
     std::iota(order_.begin(), order_.end(), size_t{0});

@@ -42,7 +42,7 @@ public:
 
     // Reads the columns of pending rows (CLawRowFill); set by the view, which knows the
     // connection. Rows are read when they are shown or asked for, a block at a time, and all
-    // of them before a sort by a column.
+    // of them before a sort by a column other than the date.
     using Filler = std::function<void(const std::vector<CLawRow*>&)>;
     void SetFiller(Filler filler) { m_filler = std::move(filler); }
 

@@ -76,13 +76,13 @@ CTolvarinView::CTolvarinView(CDocumentDatabase* doc, CBrowseFrame* frame, QWidge
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pStack);
 
-    // Older versions of a law are greyed: looked up on the window's connection through the
-    // index of titles, for the rows shown.
     // A long law-text search's rows come with lawids and dates; the rows shown are read here.
     m_pModel->SetFiller([this](const std::vector<CLawRow*>& rows) {
         if (m_pDoc && m_pDoc->GetDatabase().IsOpen())
             CLawRowFill::Fill(m_pDoc->GetDatabase(), theEditionConfig.GetLawTable(), rows);
     });
+    // Older versions of a law are greyed: looked up on the window's connection through the
+    // index of titles, for the rows shown.
     m_pModel->SetHistoricalTest([this](const CLawRow& row) {
         if (!m_pDoc || !m_pDoc->GetDatabase().IsOpen())
             return false;

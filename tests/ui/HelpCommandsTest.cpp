@@ -111,6 +111,14 @@ TEST_F(HelpCommandsTest, WithoutAHelpFileTheManualIsShownInTheHelpWindow) {
     help->Browser()->setSource(CHelpWindow::ManualUrl(QStringLiteral("settings.html")));
     for (const char* part : {"tolvarin.conf", "[Update]", "TOLVARIN_UPDATE_SERVER"})
         EXPECT_TRUE(help->Browser()->toPlainText().contains(QString::fromUtf8(part))) << part;
+    // The pages share one style sheet: a name in code stands on its grey.
+    bool styled = false;
+    for (QTextBlock block = help->Browser()->document()->begin(); block.isValid();
+         block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().text() == QLatin1String("[Update]"))
+                styled = it.fragment().charFormat().background().color() == QColor("#f2f2f2");
+    EXPECT_TRUE(styled);
     // Asked again: the same window.
     OnHelpContents(&frame);
     EXPECT_EQ(CHelpWindow::Instance(), help);
